@@ -1,0 +1,73 @@
+#include "labcore/replies.hpp"
+
+#include <charconv>
+
+namespace labcore {
+
+namespace {
+bool is_blank(char c) { return c == ' ' || c == '\t'; }
+bool is_continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0u) == 0x80u; }
+}  // namespace
+
+std::string fit_field(std::string_view text, std::size_t width) {
+  if (text.size() > width) {
+    std::size_t cut = width;
+    // text[cut] is the first byte left out; if it continues a character
+    // that began inside the field, leave out the whole character.
+    for (int k = 0; k < 3 && cut > 0 && is_continuation(text[cut]); ++k) --cut;
+    text = text.substr(0, cut);
+  }
+  std::string field(text);
+  field.resize(width, ' ');
+  return field;
+}
+
+std::string_view trim_right(std::string_view text) {
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  return text;
+}
+
+bool Replies::next_line(std::string& line) {
+  if (!std::getline(in_, line)) {
+    if (line.empty()) return false;  // nothing before the end of input
+  }
+  if (!line.empty() && line.back() == '\r') line.pop_back();  // CRLF line ends
+  return true;
+}
+
+bool Replies::field(std::size_t width, std::string& out) {
+  if (!next_line(line_)) return false;
+  out = fit_field(line_, width);
+  return true;
+}
+
+Replies::Number Replies::integer(std::int32_t& value) {
+  for (;;) {
+    if (!next_line(line_)) return Number::end_of_input;
+    std::size_t pos = 0;
+    while (pos < line_.size() && is_blank(line_[pos])) ++pos;
+    if (pos == line_.size()) continue;  // blank line: keep waiting for the value
+    std::size_t end = pos;
+    while (end < line_.size() && !is_blank(line_[end]) && line_[end] != ',' && line_[end] != '/') ++end;
+    std::string_view token(line_.data() + pos, end - pos);
+    if (!token.empty() && token[0] == '+') {
+      token.remove_prefix(1);
+      if (token.empty() || token[0] < '0' || token[0] > '9') return Number::not_a_number;
+    }
+    std::int32_t v = 0;
+    auto [ptr, ec] = std::from_chars(token.data(), token.data() + token.size(), v);
+    if (ec != std::errc() || ptr != token.data() + token.size()) return Number::not_a_number;
+    value = v;
+    return Number::ok;
+  }
+}
+
+bool Replies::any_character() {
+  for (;;) {
+    if (!next_line(line_)) return false;
+    for (char c : line_)
+      if (!is_blank(c)) return true;
+  }
+}
+
+}  // namespace labcore

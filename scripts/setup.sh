@@ -1,0 +1,12 @@
+#!/bin/sh
+# Installs what the build and the tests need when it is missing (Debian).
+missing=""
+command -v cmake >/dev/null 2>&1 || missing="$missing cmake"
+command -v ninja >/dev/null 2>&1 || missing="$missing ninja-build"
+command -v g++ >/dev/null 2>&1 || missing="$missing g++"
+[ -f /usr/include/gtest/gtest.h ] || missing="$missing libgtest-dev"
+python3 -c 'import pexpect' >/dev/null 2>&1 || missing="$missing python3-pexpect"
+[ -z "$missing" ] && exit 0
+echo "installing:$missing"
+if [ "$(id -u)" = 0 ]; then sudo=""; else sudo="sudo"; fi
+$sudo apt-get update -qq && DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq $missing

@@ -1,0 +1,84 @@
+#include "support/test_support.hpp"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <random>
+#include <sstream>
+
+namespace labtest {
+
+TempDir::TempDir() {
+  std::string templ = (std::filesystem::temp_directory_path() / "labtest-XXXXXX").string();
+  if (::mkdtemp(templ.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  path_ = templ;
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
+}
+
+std::string read_file(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void write_file(const std::filesystem::path& path, std::string_view text) {
+  std::ofstream out(path, std::ios::binary);
+  out << text;
+}
+
+DialogRun run_dialog(const labcore::Program& program, std::string_view input,
+                     const std::filesystem::path& folder, std::string_view file_name) {
+  std::istringstream in{std::string(input)};
+  std::ostringstream term;
+  DialogRun r;
+  const bool existed = std::filesystem::exists(folder / file_name);
+  r.status = labcore::run_program(program, in, term, folder);
+  r.terminal = term.str();
+  r.created = !existed && std::filesystem::exists(folder / file_name);
+  if (r.created) r.file = read_file(folder / file_name);
+  return r;
+}
+
+std::string replies(long seed1, long seed2, std::string_view file_name, std::string_view student) {
+  std::ostringstream s;
+  s << file_name << '\n' << student << '\n' << seed1 << '\n' << seed2 << "\nx\n";
+  return s.str();
+}
+
+DataSet data_set(const labcore::Program& program, std::int32_t seed1, std::int32_t seed2,
+                 std::string_view student) {
+  DataSet ds;
+  labcore::StringSink sink;
+  ds.seeds = labcore::write_data_set(program, student, seed1, seed2, sink, &ds.key);
+  ds.text = std::move(sink.text);
+  return ds;
+}
+
+double hidden(const DataSet& ds, std::string_view name) {
+  for (const auto& h : ds.key)
+    if (h.name == name) return h.kind == labcore::Value::Kind::integer ? static_cast<double>(h.integer) : h.real;
+  ADD_FAILURE() << "no hidden value named " << name;
+  return 0.0;
+}
+
+std::vector<std::string> lines(std::string_view text) {
+  std::vector<std::string> out;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    out.emplace_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return out;
+}
+
+std::filesystem::path expected_dir() { return std::filesystem::path(LAB_TEST_DATA) / "expected"; }
+
+}  // namespace labtest
