@@ -1,0 +1,44 @@
+// Class rosters for batches of data sets: one student a row, with the
+// student's seeds or with seeds derived from the name and a course word.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace instructor {
+
+struct Student {
+  int line = 0;  // line of the roster the row stands on
+  std::string name;
+  std::int32_t seed1 = 0;
+  std::int32_t seed2 = 0;
+  bool derived = false;  // seeds made from the name and the course word
+};
+
+// The fields of one CSV line; a field in double quotes may hold commas and
+// doubled quotes. Nothing when the quotes do not close.
+std::optional<std::vector<std::string>> split_csv(std::string_view line);
+
+// A field quoted for a CSV cell when it needs to be.
+std::string csv_cell(std::string_view text);
+
+// Seeds in 1..2147483562 made from the course word and the student's name:
+// the same name and word always give the same pair.
+void derive_seeds(std::string_view course, std::string_view name, std::int32_t& seed1, std::int32_t& seed2);
+
+// A file name made from a student's name: letters and digits kept (ASCII
+// letters in lower case, others as they are), every other run of
+// characters one underscore.
+std::string file_stem(std::string_view name);
+
+// Reads a roster: rows "name" or "name,seed1,seed2"; blank lines, lines
+// starting with '#' and a first row "name,seed1,seed2" (a heading) are
+// skipped. Rows without seeds take derived seeds, which need a course word.
+// On a malformed row, returns false with a message naming its line.
+bool read_roster(std::string_view text, std::string_view course, std::vector<Student>& students,
+                 std::string& error);
+
+}  // namespace instructor
