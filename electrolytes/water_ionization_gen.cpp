@@ -64,7 +64,7 @@ void generate(labcore::Run& run) {
   const float rtflnkw = rtf * lnkw;
   run.hidden("rtflnkw", rtflnkw);
 
-  // Molality terms, Debye-Hueckel limiting-law coefficients and the ideal
+  // Molality terms, limiting-law activity coefficients and the ideal
   // difference E_A - E_B.
   std::array<float, nmolal> lnm{}, rtflnm{}, loggamma{}, gamma{}, lngamma{}, rtflngamma{}, eadiffeb{};
   for (int i = 0; i < nmolal; ++i) {
