@@ -3,9 +3,9 @@
 // Two cells are measured side by side at the molalities m1 = m3, fixed for
 // the student, and m2 = m4, which run through sixteen values; m3 + m4 is the
 // chloride molality and the ionic strength. The difference E_A - E_B
-// carries RT/F ln Kw at the run's
-// temperature, the molality terms and the activity-coefficient terms, plus a
-// small deviation that grows with the ionic strength. The student separates
+// carries RT/F ln Kw at the run's temperature, the molality terms and the
+// activity-coefficient terms, plus a small deviation that grows with the
+// ionic strength. The student separates
 // the terms and extrapolates to zero ionic strength to recover Kw.
 // The written EMFs carry no scatter; only the parameters are drawn.
 // Single precision throughout.
