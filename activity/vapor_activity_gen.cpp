@@ -5,8 +5,9 @@
 // coefficient and, by integrating (phi - 1)/m^0.5 over m^0.5, the mean
 // activity coefficient follow. R is an exact parabola in sqrt(m),
 // R = a m + b sqrt(m) + c, whose minimum sits at the drawn sqrt(m) = mu and
-// whose value at m = 0.1 is the drawn rhi. The rest of the sheet (the
-// derived columns and an empty least-squares block) is for the student.
+// whose value at m = 0.1 is the drawn rhi (up to the single-precision root
+// of 0.1 in that condition). The rest of the sheet (the derived columns and
+// an empty least-squares block) is for the student.
 // Double precision throughout.
 #include <array>
 #include <cmath>
