@@ -80,11 +80,6 @@ TEST(GasIsotherm, WorkedExampleForSeeds12345And67890) {
   EXPECT_EQ(ds.seeds.draws, 3 + 9 * (1 + 63) + 2 * static_cast<std::int64_t>(points));
 }
 
-TEST(GasIsotherm, BandWidthsAreSinglePrecisionQuotients) {
-  EXPECT_EQ(gases::param_set_mod::rstep[0], 0.0266666654f);
-  EXPECT_EQ(gases::param_set_mod::rstep[1], 0.0133333327f);
-}
-
 TEST(GasIsotherm, VanDerWaalsFunctionsAtTheCriticalPoint) {
   // At Tc = 8a/(27Rb) and Vc = 3b: P = a/(27 b^2), and the isotherm has an
   // inflection there.

@@ -39,10 +39,7 @@ TEST(GasMixtureVolume, WorkedExampleForSeeds12345And67890) {
 
   const auto rows = labtest::lines(ds.text);
   ASSERT_EQ(rows.size(), 6u + 4u + 20u);
-  EXPECT_EQ(rows[3], " ,,,,,,,");
-  EXPECT_EQ(rows[5], " ,,,,,,,");
   EXPECT_EQ(rows[6], R"(temperature:,   295.01 ,"K",,,,,)");
-  EXPECT_EQ(rows[7], " ,,,,,,,");
   EXPECT_EQ(rows[8], R"(  ,"mole fractions x1",,,,,,)");
   EXPECT_EQ(rows[9], "  P(bar) ,     0.000,     0.036,     0.278,     0.569,     0.658,     0.942,     1.000");
   EXPECT_EQ(rows[10], "     30.0,    808.41,    806.93,    795.71,    778.93,    773.08,    751.71,    746.77");
