@@ -1,11 +1,15 @@
 # make run PROGRAM=vapor_pressure_gen   builds and runs one program here
 # make test                             builds everything and runs every test
 # make sanitize                         the same tests under ASan and UBSan
+# make fuzz                             the dialog under libFuzzer (clang), FUZZ_SECONDS=30
+# make package                          the Debian package, checked in a scratch root
 
 PRESET ?= default
 BIN := build/$(PRESET)/bin
 
-.PHONY: all setup build test run sanitize clean
+FUZZ_SECONDS ?= 30
+
+.PHONY: all setup build test run sanitize fuzz package clean
 
 all: build
 
@@ -26,6 +30,18 @@ run: build
 
 sanitize:
 	@$(MAKE) --no-print-directory test PRESET=sanitize
+
+# The dialog of every program fed arbitrary bytes for FUZZ_SECONDS seconds.
+fuzz: setup
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz
+	@mkdir -p build/fuzz/corpus && cp fuzz/corpus/* build/fuzz/corpus/
+	@build/fuzz/fuzz/dialog_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -print_final_stats=1 \
+	  build/fuzz/corpus 2>&1 | tail -n 12
+
+# The Debian package, unpacked into a scratch root, runs a program.
+package: build
+	@bash scripts/package_check.sh
 
 clean:
 	rm -rf build
