@@ -101,6 +101,7 @@ void generate(labcore::Run& run) {
     }
   }
   run.hidden("fusion1", fusion1);
+  run.hidden("fusion2", fusion1 + 1);
 
   // The solid curve through the lowest reading, a middle point and the
   // melting point.
