@@ -21,8 +21,9 @@ inline constexpr float singular = 1.0e-5f;
 float mdet3(const Matrix3& d);
 
 // Solves a * x = b. A determinant of `singular` or less (zero and every
-// negative one included, and one that is not a number) is rejected: throws labcore::Failure with the
-// message that asks for other seeds. a and b are left unchanged.
+// negative one included), or one that is not a number, is rejected: throws
+// labcore::Failure with the message that asks for other seeds. a and b are
+// left unchanged.
 void cramer3x3(const Matrix3& a, const Vector3& b, Vector3& x);
 
 }  // namespace labcore
