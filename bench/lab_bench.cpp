@@ -3,7 +3,8 @@
 //   generate/<program>  one data set written in-process into a string, the
 //                       seeds changing from iteration to iteration;
 //                       counters: records per data set, heap allocations
-//                       per data set (all, and those of the prologue alone)
+//                       per data set (all, and those made whatever the
+//                       generator does: prologue and run setup)
 //                       and how many of the generator's records were
 //                       preceded by an allocation.
 //   record/<kind>       one formatted or list-directed record; counter:
@@ -115,7 +116,7 @@ class ProbeSink final : public labcore::RecordSink {
 struct AllocationProfile {
   double records = 0;        // records of the whole data set
   double allocations = 0;    // heap allocations of the whole data set
-  double prologue = 0;       // of these, made by the dialog-free prologue
+  double fixed = 0;          // of these, made by the prologue and the run setup
   double per_record = 0;     // generator records (after its first) that followed an allocation
 };
 
@@ -140,7 +141,7 @@ AllocationProfile profile(const labcore::Program& program, Seeds seeds) {
   write(program);
   out.allocations = write(program);
   const std::vector<bool> whole = sink.allocated_before;
-  out.prologue = write(empty);
+  out.fixed = write(empty);
   const std::size_t prologue_records = sink.allocated_before.size();
   out.records = static_cast<double>(whole.size());
   for (std::size_t k = prologue_records + 1; k < whole.size(); ++k)
@@ -167,7 +168,7 @@ void bm_generate(benchmark::State& state, const labcore::Program* program) {
   const AllocationProfile p = profile(*program, Seeds{});
   state.counters["records"] = p.records;
   state.counters["allocs"] = p.allocations;
-  state.counters["allocs_prologue"] = p.prologue;
+  state.counters["allocs_fixed"] = p.fixed;
   state.counters["alloc_records"] = p.per_record;
   state.counters["failed"] =
       benchmark::Counter(static_cast<double>(failed), benchmark::Counter::kAvgIterations);
