@@ -3,13 +3,15 @@
 # make sanitize                         the same tests under ASan and UBSan
 # make fuzz                             the dialog under libFuzzer (clang), FUZZ_SECONDS=30
 # make package                          the Debian package, checked in a scratch root
+# make bench                            builds and runs the speed benchmarks
 
 PRESET ?= default
 BIN := build/$(PRESET)/bin
 
 FUZZ_SECONDS ?= 30
+BENCH_ARGS ?= --benchmark_min_time=0.3
 
-.PHONY: all setup build test run sanitize fuzz package clean
+.PHONY: all setup build test run sanitize fuzz package bench clean
 
 all: build
 
@@ -37,11 +39,17 @@ fuzz: setup
 	@cmake --build --preset fuzz
 	@mkdir -p build/fuzz/corpus && cp fuzz/corpus/* build/fuzz/corpus/
 	@build/fuzz/fuzz/dialog_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -print_final_stats=1 \
-	  build/fuzz/corpus 2>&1 | tail -n 12
+	  build/fuzz/corpus > build/fuzz/fuzz.log 2>&1; status=$$?; tail -n 12 build/fuzz/fuzz.log; exit $$status
 
 # The Debian package, unpacked into a scratch root, runs a program.
 package: build
 	@bash scripts/package_check.sh
+
+# Data sets per second in-process, whole-process times, allocations.
+bench: setup
+	@cmake --preset $(PRESET) >/dev/null
+	@cmake --build --preset $(PRESET) --target lab_bench
+	@build/$(PRESET)/bench/lab_bench $(BENCH_ARGS)
 
 clean:
 	rm -rf build

@@ -9,6 +9,7 @@ python3 -c 'import pexpect' >/dev/null 2>&1 || missing="$missing python3-pexpect
 command -v clang++ >/dev/null 2>&1 || missing="$missing clang"
 [ -n "$(ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a 2>/dev/null)" ] || missing="$missing libclang-rt-dev"
 command -v dpkg-deb >/dev/null 2>&1 || missing="$missing dpkg"
+[ -f /usr/include/benchmark/benchmark.h ] || missing="$missing libbenchmark-dev"
 [ -z "$missing" ] && exit 0
 echo "installing:$missing"
 if [ "$(id -u)" = 0 ]; then sudo=""; else sudo="sudo"; fi
