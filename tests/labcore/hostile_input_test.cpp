@@ -242,11 +242,13 @@ TEST(HostileEndOfInput, InputClosedAtEveryPromptOfEveryForm) {
     const std::string held[] = {"", header, before_seeds(full), before_seeds(full), full};
     std::string input;
     for (int k = 0; k <= 4; ++k) {
-      // Blank lines after the last reply.
-      for (const std::string& tail : {std::string(), std::string("\n\n  \n")}) {
-        if (k < 2 && !tail.empty()) continue;  // an empty line is a reply to a name prompt
+      // The last reply without its line end, and blank lines after it.
+      for (const std::string& tail : {std::string(), std::string("\n\n  \n"), std::string("-")}) {
+        if (k < 2 && tail.size() > 1) continue;  // an empty line is a reply to a name prompt
+        if (k == 0 && !tail.empty()) continue;
         TempDir d;
-        const Outcome o = run(*p, input + tail, d.path());
+        const std::string typed = tail == "-" ? input.substr(0, input.size() - 1) : input + tail;
+        const Outcome o = run(*p, typed, d.path());
         EXPECT_EQ(o.status, labcore::exit_input_error) << k;
         EXPECT_NE(o.terminal.find("Input error: the input ended"), std::string::npos) << k;
         if (k == 0) {
@@ -259,6 +261,18 @@ TEST(HostileEndOfInput, InputClosedAtEveryPromptOfEveryForm) {
       if (k < 4) input += lines[k];
     }
   }
+}
+
+TEST(HostileEndOfInput, ALastReplyWithoutLineEndIsNeverReadTwice) {
+  // The input ends right after the first seed: the second seed must not
+  // be taken from the first one's line, and the run must not succeed.
+  const Program* p = program_of(Form::B);
+  if (p == nullptr) GTEST_SKIP();
+  TempDir d;
+  const Outcome o = run(*p, "out.csv\nJane Doe\n5", d.path());
+  EXPECT_EQ(o.status, labcore::exit_input_error);
+  EXPECT_NE(o.terminal.find("Input error: the input ended before the second seed was given."), std::string::npos);
+  EXPECT_EQ(labtest::read_file(d.path() / "out.csv"), before_seeds(labtest::data_set(*p, 5, 5).text));
 }
 
 TEST(HostileEndOfInput, AStreamThatCannotBeReadAtAll) {
