@@ -28,6 +28,9 @@ std::string_view trim_right(std::string_view text) {
 }
 
 bool Replies::next_line(std::string& line) {
+  // Cleared first: once the end of input has been met, getline leaves its
+  // string as it was, and the last reply would be read again.
+  line.clear();
   if (!std::getline(in_, line)) {
     if (line.empty()) return false;  // nothing before the end of input
   }
