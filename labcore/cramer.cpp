@@ -19,7 +19,7 @@ void cramer3x3(const Matrix3& a, const Vector3& b, Vector3& x) {
   const float denom = mdet3(work);
   // Written so that a determinant that is not a number is rejected as well.
   if (!(denom > singular)) {
-    throw Failure({list_record("Calculation numerically unstable. Try again with different seeds")});
+    throw Failure({list_record(" Calculation numerically unstable. Try again with different seeds")});
   }
   for (int i = 0; i < 3; ++i) {
     work = a;

@@ -27,7 +27,7 @@ struct FormTexts {
 FormTexts texts(Form form) {
   FormTexts t{
       "Do not forget to include .csv extension! ",
-      "opening output file failed.  Does file already exist? Must be new! ",
+      " opening output file failed.  Does file already exist? Must be new! ",
       "What is the name of the student? (30 chars max) ",
       "What is the first random number seed?",
       "What is the second random number seed?",

@@ -51,7 +51,7 @@ TEST(Cramer, RejectsDeterminantsUpToTheThresholdAndNegativeOnes) {
       ADD_FAILURE() << "accepted a determinant of " << labcore::mdet3(a);
     } catch (const labcore::Failure& f) {
       EXPECT_EQ(f.records(),
-                std::vector<std::string>{" Calculation numerically unstable. Try again with different seeds"});
+                std::vector<std::string>{"  Calculation numerically unstable. Try again with different seeds"});
       EXPECT_EQ(f.status(), labcore::exit_computation_failed);
     }
     EXPECT_EQ(x, (Vector3{-7.0f, -7.0f, -7.0f}));

@@ -138,8 +138,10 @@ TEST(DialogForms, FormD) {
 
 TEST(DialogForms, TheOpeningFailureMessageOfEachForm) {
   const std::pair<Form, const char*> cases[] = {
-      {Form::A, " opening output file failed.  Does file already exist? Must be new! \n"},
-      {Form::B, " opening output file failed.  Does file already exist? Must be new! \n"},
+      // The texts are written as the programs hold them; a list-directed
+      // record adds its own leading blank.
+      {Form::A, "  opening output file failed.  Does file already exist? Must be new! \n"},
+      {Form::B, "  opening output file failed.  Does file already exist? Must be new! \n"},
       {Form::C, " opening output file failed. Is there already an existing file by that name?\n"},
       {Form::D, " opening output file failed. Does file already exist? Must be new!\n"},
   };

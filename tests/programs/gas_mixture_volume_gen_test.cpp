@@ -71,7 +71,7 @@ TEST(GasMixtureVolume, GasVolumeIsTheOneRootOfTheVanDerWaalsCubic) {
   } catch (const labcore::Failure& failure) {
     EXPECT_EQ(failure.status(), labcore::exit_computation_failed);
     EXPECT_EQ(failure.records(),
-              std::vector<std::string>{" calculation fails. 3 real roots at a composition.  We want only one! "});
+              std::vector<std::string>{"  calculation fails. 3 real roots at a composition.  We want only one! "});
   }
   EXPECT_EQ(sink.text, " ,,,,,,,\n");
 }
