@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <stdexcept>
 #include <string>
+#include <array>
 #include <vector>
 
 #include "labcore/numeric.hpp"
@@ -117,12 +118,26 @@ void dsimul(std::span<const double> a, std::span<const double> b, std::span<doub
   require(b.size(), n, 1, "dsimul");
   require(soln.size(), n, 1, "dsimul");
 
-  std::vector<double> a1(static_cast<std::size_t>(n) * static_cast<std::size_t>(n));
+  // The working copy lives on the stack for the small systems of the
+  // experiments, so a fit allocates nothing.
+  constexpr int kSmall = 8;
+  std::array<double, kSmall * kSmall> a1_small;
+  std::array<double, kSmall> temp1_small;
+  std::vector<double> a1_large, temp1_large;
+  std::span<double> a1, temp1;
+  if (n <= kSmall) {
+    a1 = std::span<double>(a1_small.data(), static_cast<std::size_t>(n) * static_cast<std::size_t>(n));
+    temp1 = std::span<double>(temp1_small.data(), static_cast<std::size_t>(n));
+  } else {
+    a1_large.resize(static_cast<std::size_t>(n) * static_cast<std::size_t>(n));
+    temp1_large.resize(static_cast<std::size_t>(n));
+    a1 = a1_large;
+    temp1 = temp1_large;
+  }
   for (int j = 1; j <= n; ++j) {
     for (int i = 1; i <= n; ++i) a1[at(i, j, n)] = a[at(i, j, ndim)];
   }
   for (int i = 0; i < n; ++i) soln[i] = b[i];
-  std::vector<double> temp1(static_cast<std::size_t>(n));
 
   for (int irow = 1; irow <= n; ++irow) {
     int ipeak = irow;

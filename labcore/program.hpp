@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <initializer_list>
 #include <iosfwd>
 #include <stdexcept>
 #include <string>
@@ -76,7 +77,20 @@ class Run {
   }
   template <class T>
   void hidden(std::string_view name, int index, T value) {
-    if (key_ != nullptr) add_hidden(std::string(name) + "(" + std::to_string(index) + ")", value);
+    hidden(name, {index}, value);
+  }
+  // An element of a table of several indices: name(i,j,...).
+  template <class T>
+  void hidden(std::string_view name, std::initializer_list<int> indices, T value) {
+    if (key_ == nullptr) return;
+    std::string full(name);
+    char sep = '(';
+    for (int i : indices) {
+      full += sep;
+      full += std::to_string(i);
+      sep = ',';
+    }
+    add_hidden(full + ")", value);
   }
 
   // Ends the run with a list-directed message on the terminal.

@@ -11,7 +11,6 @@
 // values. Double precision throughout.
 #include <array>
 #include <cmath>
-#include <string>
 
 #include "labcore/matvec.hpp"
 #include "labcore/numeric.hpp"
@@ -125,9 +124,7 @@ void generate(labcore::Run& run) {
         }
         const double lnvoldiffinteg = tally / rt;
         activcoeff[i][j] = std::exp(lnvoldiffinteg);
-        run.hidden("activcoeff(" + std::to_string(j + 1) + "," + std::to_string(i + 1) + ") at tt(" +
-                       std::to_string(i2 + 1) + ")",
-                   activcoeff[i][j]);
+        run.hidden("activcoeff", {j + 1, i + 1, i2 + 1}, activcoeff[i][j]);
       }
     }
 
