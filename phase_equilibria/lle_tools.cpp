@@ -15,16 +15,32 @@ void compcalc(double x, double y, double& pca, double& pcc) {
   pca = (100.0 - x) - pcc / 2.0;
 }
 
+namespace {
+
+// ln(tan t + sec t) + tan t sec t at t = atan(y'(x)): the antiderivative of
+// the arc length, up to the factor 1/(4 acoeff).
+double arc_term(double x, double acoeff, double bcoeff) {
+  const double t = std::atan((acoeff + acoeff) * x + bcoeff);
+  const double sect = 1.0 / std::cos(t);
+  const double tant = std::tan(t);
+  return std::log(tant + sect) + tant * sect;
+}
+
+}  // namespace
+
 double arclength(double xa, double xb, double acoeff, double bcoeff) {
-  // The integral of sqrt(1 + y'^2) with y' = tan(t): (ln(tan t + sec t) + tan t sec t) / (4 acoeff).
-  const double ta = std::atan((acoeff + acoeff) * xa + bcoeff);
-  const double tb = std::atan((acoeff + acoeff) * xb + bcoeff);
-  const double secta = 1.0 / std::cos(ta);
-  const double sectb = 1.0 / std::cos(tb);
-  const double tanta = std::tan(ta);
-  const double tantb = std::tan(tb);
-  const double suma = std::log(tanta + secta) + tanta * secta;
-  const double sumb = std::log(tantb + sectb) + tantb * sectb;
+  // A point search measures every trial point from the same reference, so
+  // the reference's term is kept from the previous call (the same value
+  // the same arithmetic would give again).
+  thread_local double last_x = std::nan(""), last_a = 0.0, last_b = 0.0, last_term = 0.0;
+  if (!(xa == last_x && acoeff == last_a && bcoeff == last_b)) {
+    last_x = xa;
+    last_a = acoeff;
+    last_b = bcoeff;
+    last_term = arc_term(xa, acoeff, bcoeff);
+  }
+  const double suma = last_term;
+  const double sumb = arc_term(xb, acoeff, bcoeff);
   return (sumb - suma) * (0.25 / acoeff);
 }
 
