@@ -64,12 +64,7 @@ TEST(Ammonia, WorkedExampleForSeeds12345And67890) {
 }
 
 TEST(Ammonia, LayoutOverManySeeds) {
-  std::uint32_t s = 362436069u;
-  for (int k = 0; k < 100; ++k) {
-    s ^= s << 13, s ^= s >> 17, s ^= s << 5;
-    const auto seed1 = static_cast<std::int32_t>(s);
-    s ^= s << 13, s ^= s >> 17, s ^= s << 5;
-    const auto seed2 = static_cast<std::int32_t>(s);
+  for (const auto& [seed1, seed2] : labtest::seed_pairs(100, 362436069u)) {
     SCOPED_TRACE(std::to_string(seed1) + " " + std::to_string(seed2));
     check_layout(labtest::data_set(ammonia_equilibrium_gen, seed1, seed2));
     if (HasFailure()) break;

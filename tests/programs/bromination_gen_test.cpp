@@ -50,13 +50,8 @@ TEST(Bromination, RunRecordEndsAfterItsLastReading) {
 
   // Over many seeds: every reported reading is above 0.05 and the first one
   // left out is not, recomputed from the run's hidden rate and start.
-  std::uint32_t s = 88172645u;
   int shortest = 15, longest = 0;
-  for (int k = 0; k < 200; ++k) {
-    s ^= s << 13, s ^= s >> 17, s ^= s << 5;
-    const auto seed1 = static_cast<std::int32_t>(s);
-    s ^= s << 13, s ^= s >> 17, s ^= s << 5;
-    const auto seed2 = static_cast<std::int32_t>(s);
+  for (const auto& [seed1, seed2] : labtest::seed_pairs(200, 88172645u)) {
     const auto ds = labtest::data_set(bromination_gen, seed1, seed2);
     ASSERT_EQ(ds.seeds.draws, 17);
     const auto runs = run_records(ds);

@@ -23,12 +23,8 @@ TEST(CorrespondingStates, WorkedExampleForSeeds12345And67890) {
 TEST(CorrespondingStates, TableFitsItsFieldsAndTheDensitiesConverge) {
   const auto top = labtest::lines(labtest::data_set(corresponding_states_gen, 0, 0).text);
   EXPECT_EQ(top.back().substr(0, 7), "275.20,");
-  std::uint32_t s = 2463534242u;
-  for (int k = 0; k < 200; ++k) {
-    s ^= s << 13, s ^= s >> 17, s ^= s << 5;
-    const auto s1 = static_cast<std::int32_t>(s);
-    s ^= s << 13, s ^= s >> 17, s ^= s << 5;
-    const auto ds = labtest::data_set(corresponding_states_gen, s1, static_cast<std::int32_t>(s));
+  for (const auto& [s1, s2] : labtest::seed_pairs(200, 2463534242u)) {
+    const auto ds = labtest::data_set(corresponding_states_gen, s1, s2);
     ASSERT_EQ(ds.seeds.draws, 2);
     const auto rows = labtest::lines(ds.text);
     ASSERT_EQ(rows.size(), 23u);

@@ -44,12 +44,7 @@ TEST(EmfActivity, TemperatureEnds) {
 }
 
 TEST(EmfActivity, TablesOverManySeeds) {
-  std::uint32_t s = 362436069u;
-  for (int k = 0; k < 200; ++k) {
-    s ^= s << 13, s ^= s >> 17, s ^= s << 5;
-    const auto seed1 = static_cast<std::int32_t>(s);
-    s ^= s << 13, s ^= s >> 17, s ^= s << 5;
-    const auto seed2 = static_cast<std::int32_t>(s);
+  for (const auto& [seed1, seed2] : labtest::seed_pairs(200, 362436069u)) {
     const auto ds = labtest::data_set(emf_activity_gen, seed1, seed2);
     const double tc = labtest::hidden(ds, "tc");
     ASSERT_GE(tc, 0.0);

@@ -34,13 +34,7 @@ TEST(Enthalpy, WorkedExampleForSeeds12345And67890) {
 TEST(Enthalpy, TableShapeOverManySeeds) {
   // Both seeds 0 make every draw 1.0: twelve temperatures, the most.
   std::vector<std::pair<std::int32_t, std::int32_t>> seeds{{0, 0}};
-  std::uint32_t s = 2463534242u;
-  for (int k = 0; k < 300; ++k) {
-    s ^= s << 13, s ^= s >> 17, s ^= s << 5;
-    const std::uint32_t s1 = s;
-    s ^= s << 13, s ^= s >> 17, s ^= s << 5;
-    seeds.emplace_back(static_cast<std::int32_t>(s1), static_cast<std::int32_t>(s));
-  }
+  for (const auto& pair : labtest::seed_pairs(300, 2463534242u)) seeds.push_back(pair);
   int seen[13] = {};
   for (const auto& [s1, s2] : seeds) {
     const auto ds = labtest::data_set(enthalpy_gen, s1, s2);

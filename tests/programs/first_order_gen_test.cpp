@@ -50,12 +50,7 @@ TEST(FirstOrder, WorkedExampleForSeeds12345And67890) {
 }
 
 TEST(FirstOrder, TablesStopNearTheFinalPressure) {
-  std::uint32_t s = 362436069u;
-  for (int k = 0; k < 150; ++k) {
-    s ^= s << 13, s ^= s >> 17, s ^= s << 5;
-    const auto seed1 = static_cast<std::int32_t>(s);
-    s ^= s << 13, s ^= s >> 17, s ^= s << 5;
-    const auto seed2 = static_cast<std::int32_t>(s);
+  for (const auto& [seed1, seed2] : labtest::seed_pairs(150, 362436069u)) {
     const auto ds = labtest::data_set(first_order_gen, seed1, seed2);
     ASSERT_EQ(ds.seeds.draws, 9);
     const auto t = tables(ds);

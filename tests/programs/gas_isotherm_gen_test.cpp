@@ -95,12 +95,7 @@ TEST(GasIsotherm, VanDerWaalsFunctionsAtTheCriticalPoint) {
 }
 
 TEST(GasIsotherm, IsothermShapesOverManySeeds) {
-  std::uint32_t s = 88172645u;
-  for (int k = 0; k < 150; ++k) {
-    s ^= s << 13, s ^= s >> 17, s ^= s << 5;
-    const auto seed1 = static_cast<std::int32_t>(s);
-    s ^= s << 13, s ^= s >> 17, s ^= s << 5;
-    const auto seed2 = static_cast<std::int32_t>(s);
+  for (const auto& [seed1, seed2] : labtest::seed_pairs(150, 88172645u)) {
     const auto ds = labtest::data_set(gas_isotherm_gen, seed1, seed2);
     const auto isos = isotherms(ds.text);
     ASSERT_EQ(isos.size(), 9u);

@@ -77,12 +77,7 @@ TEST(GasMixtureVolume, GasVolumeIsTheOneRootOfTheVanDerWaalsCubic) {
 }
 
 TEST(GasMixtureVolume, TableOverManySeeds) {
-  std::uint32_t s = 2463534242u;
-  for (int k = 0; k < 200; ++k) {
-    s ^= s << 13, s ^= s >> 17, s ^= s << 5;
-    const auto seed1 = static_cast<std::int32_t>(s);
-    s ^= s << 13, s ^= s >> 17, s ^= s << 5;
-    const auto seed2 = static_cast<std::int32_t>(s);
+  for (const auto& [seed1, seed2] : labtest::seed_pairs(200, 2463534242u)) {
     const auto ds = labtest::data_set(gas_mixture_volume_gen, seed1, seed2);
     ASSERT_EQ(ds.seeds.draws, 158);
     const auto rows = labtest::lines(ds.text);

@@ -119,12 +119,7 @@ TEST(LleTernary, WorkedExampleForSeeds12345And67890) {
 }
 
 TEST(LleTernary, ShapeOverManySeeds) {
-  std::uint32_t s = 88172645u;
-  for (int k = 0; k < 150; ++k) {
-    s ^= s << 13, s ^= s >> 17, s ^= s << 5;
-    const auto seed1 = static_cast<std::int32_t>(s);
-    s ^= s << 13, s ^= s >> 17, s ^= s << 5;
-    const auto seed2 = static_cast<std::int32_t>(s);
+  for (const auto& [seed1, seed2] : labtest::seed_pairs(150, 88172645u)) {
     SCOPED_TRACE(std::to_string(seed1) + " " + std::to_string(seed2));
     check_shape(labtest::data_set(lle_ternary_gen, seed1, seed2));
     if (HasFailure()) break;

@@ -66,12 +66,8 @@ std::vector<double> numbers(const std::string& row) {
 }
 
 TEST(StrongElectrolyte, ExperimentsBehaveOverManySeeds) {
-  std::uint32_t s = 1234567u;
-  for (int k = 0; k < 200; ++k) {
-    s ^= s << 13, s ^= s >> 17, s ^= s << 5;
-    const auto seed1 = static_cast<std::int32_t>(s);
-    s ^= s << 13, s ^= s >> 17, s ^= s << 5;
-    const auto ds = labtest::data_set(strong_electrolyte_gen, seed1, static_cast<std::int32_t>(s));
+  for (const auto& [seed1, s2] : labtest::seed_pairs(200, 1234567u)) {
+    const auto ds = labtest::data_set(strong_electrolyte_gen, seed1, s2);
     ASSERT_EQ(ds.seeds.draws, 13);
     // The cation bands meet only at their ends.
     ASSERT_LE(labtest::hidden(ds, "l0cation(1)"), labtest::hidden(ds, "l0cation(2)"));

@@ -30,13 +30,7 @@ TEST(SurfaceTension, WorkedExampleForSeeds12345And67890) {
 TEST(SurfaceTension, TableFitsItsFieldsAndRisesInTemperature) {
   // Seeds 0 and 0 make every draw nearly 1: the hottest, densest liquid.
   std::vector<std::pair<std::int32_t, std::int32_t>> seeds{{0, 0}};
-  std::uint32_t s = 88172645u;
-  for (int k = 0; k < 200; ++k) {
-    s ^= s << 13, s ^= s >> 17, s ^= s << 5;
-    const auto a = static_cast<std::int32_t>(s);
-    s ^= s << 13, s ^= s >> 17, s ^= s << 5;
-    seeds.emplace_back(a, static_cast<std::int32_t>(s));
-  }
+  for (const auto& pair : labtest::seed_pairs(200, 88172645u)) seeds.push_back(pair);
   for (const auto& [s1, s2] : seeds) {
     const auto ds = labtest::data_set(surface_tension_gen, s1, s2);
     const auto rows = labtest::lines(ds.text);

@@ -35,12 +35,8 @@ TEST(VaporActivity, WorkedExampleForSeeds12345And67890) {
 }
 
 TEST(VaporActivity, RIsAParabolaInRootMWithItsMinimumAtMu) {
-  std::uint32_t s = 123456789u;
-  for (int k = 0; k < 300; ++k) {
-    s ^= s << 13, s ^= s >> 17, s ^= s << 5;
-    const auto s1 = static_cast<std::int32_t>(s);
-    s ^= s << 13, s ^= s >> 17, s ^= s << 5;
-    const auto ds = labtest::data_set(vapor_activity_gen, s1, static_cast<std::int32_t>(s));
+  for (const auto& [s1, s2] : labtest::seed_pairs(300, 123456789u)) {
+    const auto ds = labtest::data_set(vapor_activity_gen, s1, s2);
     ASSERT_EQ(ds.seeds.draws, 3);
     const double mu = labtest::hidden(ds, "mu"), rhi = labtest::hidden(ds, "rhi");
     const double rlo = labtest::hidden(ds, "rlo");

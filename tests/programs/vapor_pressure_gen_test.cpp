@@ -31,12 +31,7 @@ TEST(VaporPressure, TableShapeOverManySeeds) {
   // Both seeds 0 make every draw 1.0: the largest table.
   const auto top = labtest::data_set(vapor_pressure_gen, 0, 0);
   EXPECT_EQ(labtest::hidden(top, "npoints"), 12);
-  std::uint32_t s = 2463534242u;
-  for (int k = 0; k < 300; ++k) {
-    s ^= s << 13, s ^= s >> 17, s ^= s << 5;
-    const auto seed1 = static_cast<std::int32_t>(s);
-    s ^= s << 13, s ^= s >> 17, s ^= s << 5;
-    const auto seed2 = static_cast<std::int32_t>(s);
+  for (const auto& [seed1, seed2] : labtest::seed_pairs(300, 2463534242u)) {
     const auto ds = labtest::data_set(vapor_pressure_gen, seed1, seed2);
     const int n = static_cast<int>(labtest::hidden(ds, "npoints"));
     ASSERT_GE(n, 9);

@@ -73,12 +73,7 @@ TEST(WaterIonization, AtZeroDegreesKwIsTheConstantTerm) {
 
 TEST(WaterIonization, TablesOverManySeeds) {
   const std::vector<double> mab{0.005f, 0.0075f, 0.01f, 0.0125f, 0.015f};
-  std::uint32_t s = 88172645u;
-  for (int k = 0; k < 200; ++k) {
-    s ^= s << 13, s ^= s >> 17, s ^= s << 5;
-    const auto seed1 = static_cast<std::int32_t>(s);
-    s ^= s << 13, s ^= s >> 17, s ^= s << 5;
-    const auto seed2 = static_cast<std::int32_t>(s);
+  for (const auto& [seed1, seed2] : labtest::seed_pairs(200, 88172645u)) {
     const auto ds = labtest::data_set(water_ionization_gen, seed1, seed2);
     const double tc = labtest::hidden(ds, "tc");
     ASSERT_GE(tc, 0);

@@ -67,12 +67,8 @@ TEST(WeakAcid, ConductancesFallWithConcentrationOverManySeeds) {
   EXPECT_GT(w.back(), 0.5);
   EXPECT_LT(w.back(), 1.5);
 
-  std::uint32_t s = 88172645u;
-  for (int k = 0; k < 200; ++k) {
-    s ^= s << 13, s ^= s >> 17, s ^= s << 5;
-    const auto seed1 = static_cast<std::int32_t>(s);
-    s ^= s << 13, s ^= s >> 17, s ^= s << 5;
-    const auto ds = labtest::data_set(weak_acid_gen, seed1, static_cast<std::int32_t>(s));
+  for (const auto& [seed1, s2] : labtest::seed_pairs(200, 88172645u)) {
+    const auto ds = labtest::data_set(weak_acid_gen, seed1, s2);
     ASSERT_EQ(ds.seeds.draws, 9);
     const double logk = labtest::hidden(ds, "logkeq");
     ASSERT_GE(logk, -6.0);

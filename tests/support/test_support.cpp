@@ -60,6 +60,20 @@ DataSet data_set(const labcore::Program& program, std::int32_t seed1, std::int32
   return ds;
 }
 
+std::vector<std::pair<std::int32_t, std::int32_t>> seed_pairs(int count, std::uint32_t start) {
+  std::uint32_t s = start;
+  auto next = [&s] {
+    s ^= s << 13, s ^= s >> 17, s ^= s << 5;
+    return static_cast<std::int32_t>(s);
+  };
+  std::vector<std::pair<std::int32_t, std::int32_t>> pairs;
+  for (int k = 0; k < count; ++k) {
+    const std::int32_t seed1 = next();
+    pairs.emplace_back(seed1, next());
+  }
+  return pairs;
+}
+
 double hidden(const DataSet& ds, std::string_view name) {
   for (const auto& h : ds.key)
     if (h.name == name) return h.kind == labcore::Value::Kind::integer ? static_cast<double>(h.integer) : h.real;

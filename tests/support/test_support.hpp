@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "labcore/program.hpp"
@@ -51,6 +52,10 @@ struct DataSet {
 };
 DataSet data_set(const labcore::Program& program, std::int32_t seed1, std::int32_t seed2,
                  std::string_view student = "Jane Doe");
+
+// Seed pairs spread over the whole 32-bit range: a xorshift sequence from
+// `start`, the same on every run.
+std::vector<std::pair<std::int32_t, std::int32_t>> seed_pairs(int count, std::uint32_t start);
 
 // A named hidden value of a data set (fails the test when it is missing).
 double hidden(const DataSet& ds, std::string_view name);
