@@ -79,20 +79,41 @@ Generated generate(const Program& program, std::string_view name, std::int32_t s
   return g;
 }
 
-int key(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+// The words after a command: its operands and its options.
+struct Words {
   std::vector<std::string> pos;
   bool csv = false;
+  std::string course;
+};
+
+Words split_words(const std::vector<std::string>& args) {
+  Words w;
   for (std::size_t i = 1; i < args.size(); ++i) {
     if (args[i] == "--csv")
-      csv = true;
+      w.csv = true;
+    else if (args[i] == "--course" && i + 1 < args.size())
+      w.course = args[++i];
     else
-      pos.push_back(args[i]);
+      w.pos.push_back(args[i]);
   }
-  if (pos.size() != 3) {
+  return w;
+}
+
+// The program named by the first of three operands, or nothing (with the
+// reason on err).
+const Program* program_operand(const Words& w, std::ostream& err) {
+  if (w.pos.size() != 3) {
     err << kUsageText;
-    return kUsage;
+    return nullptr;
   }
-  const Program* program = program_named(pos[0], err);
+  return program_named(w.pos[0], err);
+}
+
+int key(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  const Words w = split_words(args);
+  const std::vector<std::string>& pos = w.pos;
+  const bool csv = w.csv;
+  const Program* program = program_operand(w, err);
   if (program == nullptr) return kUsage;
   std::int32_t s1 = 0, s2 = 0;
   if (!parse_seed(pos[1], s1) || !parse_seed(pos[2], s2)) {
@@ -119,19 +140,10 @@ int key(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
 }
 
 int batch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool progress) {
-  std::vector<std::string> pos;
-  std::string course;
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    if (args[i] == "--course" && i + 1 < args.size())
-      course = args[++i];
-    else
-      pos.push_back(args[i]);
-  }
-  if (pos.size() != 3) {
-    err << kUsageText;
-    return kUsage;
-  }
-  const Program* program = program_named(pos[0], err);
+  const Words w = split_words(args);
+  const std::vector<std::string>& pos = w.pos;
+  const std::string& course = w.course;
+  const Program* program = program_operand(w, err);
   if (program == nullptr) return kUsage;
   std::ifstream in(pos[1], std::ios::binary);
   if (!in) {
