@@ -9,6 +9,7 @@
 #include "instructor/roster.hpp"
 #include "labcore/datafile.hpp"
 #include "labcore/registry.hpp"
+#include "labcore/replies.hpp"
 
 namespace instructor {
 
@@ -45,13 +46,6 @@ std::string format_value(const HiddenValue& h) {
       break;
   }
   return std::string(buf, r.ptr);
-}
-
-bool parse_seed(const std::string& text, std::int32_t& seed) {
-  const char* b = text.data();
-  if (!text.empty() && text[0] == '+') ++b;
-  auto [ptr, ec] = std::from_chars(b, text.data() + text.size(), seed);
-  return b != text.data() + text.size() && ec == std::errc() && ptr == text.data() + text.size();
 }
 
 const Program* program_named(const std::string& name, std::ostream& err) {
@@ -116,7 +110,7 @@ int key(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   const Program* program = program_operand(w, err);
   if (program == nullptr) return kUsage;
   std::int32_t s1 = 0, s2 = 0;
-  if (!parse_seed(pos[1], s1) || !parse_seed(pos[2], s2)) {
+  if (!labcore::parse_int32(pos[1], s1) || !labcore::parse_int32(pos[2], s2)) {
     err << "the seeds must be whole numbers from -2147483648 to 2147483647\n";
     return kUsage;
   }

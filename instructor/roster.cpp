@@ -1,6 +1,6 @@
 #include "instructor/roster.hpp"
 
-#include <charconv>
+#include "labcore/replies.hpp"
 
 namespace instructor {
 
@@ -12,13 +12,7 @@ std::string_view trim(std::string_view s) {
   return s;
 }
 
-bool parse_seed(std::string_view text, std::int32_t& seed) {
-  text = trim(text);
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-  if (text.empty()) return false;
-  auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), seed);
-  return ec == std::errc() && ptr == text.data() + text.size();
-}
+bool parse_seed(std::string_view text, std::int32_t& seed) { return labcore::parse_int32(trim(text), seed); }
 
 // 64-bit FNV-1a, stable across machines and releases.
 std::uint64_t fnv1a(std::string_view text, std::uint64_t h = 14695981039346656037ull) {

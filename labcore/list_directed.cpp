@@ -11,11 +11,6 @@ namespace {
 
 constexpr int kIntegerWidth = 11;
 
-void put_right(std::string& out, std::string_view s, std::size_t w) {
-  if (s.size() < w) out.append(w - s.size(), ' ');
-  out.append(s);
-}
-
 }  // namespace
 
 void put_list_real(std::string& out, double x, bool single) {
@@ -25,8 +20,7 @@ void put_list_real(std::string& out, double x, bool single) {
   const std::size_t tail = static_cast<std::size_t>(exp_digits) + 2;  // room of "E+dd"
 
   if (std::isnan(x) || std::isinf(x)) {
-    put_right(out, std::isnan(x) ? "NaN" : (std::signbit(x) ? "-Infinity" : "Infinity"),
-              static_cast<std::size_t>(width));
+    put_text(out, std::isnan(x) ? "NaN" : (std::signbit(x) ? "-Infinity" : "Infinity"), width);
     return;
   }
   char buf[64];
@@ -48,8 +42,8 @@ void put_list_real(std::string& out, double x, bool single) {
     auto res = std::to_chars(buf + n, buf + sizeof buf, mag, std::chars_format::fixed,
                              digits - 1 - exp10);
     if (digits - 1 - exp10 == 0) *res.ptr++ = '.';
-    put_right(out, std::string_view(buf, static_cast<std::size_t>(res.ptr - buf)),
-              static_cast<std::size_t>(width) - tail);
+    put_text(out, std::string_view(buf, static_cast<std::size_t>(res.ptr - buf)),
+             width - static_cast<int>(tail));
     out.append(tail, ' ');
     return;
   }
@@ -62,7 +56,7 @@ void put_list_real(std::string& out, double x, bool single) {
   if (exp_digits == 3) buf[n++] = static_cast<char>('0' + a / 100);
   buf[n++] = static_cast<char>('0' + a / 10 % 10);
   buf[n++] = static_cast<char>('0' + a % 10);
-  put_right(out, std::string_view(buf, n), static_cast<std::size_t>(width));
+  put_text(out, std::string_view(buf, n), width);
 }
 
 void write_list(ArgCursor& values, std::string& line) {

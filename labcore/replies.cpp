@@ -27,6 +27,18 @@ std::string_view trim_right(std::string_view text) {
   return text;
 }
 
+bool parse_int32(std::string_view text, std::int32_t& value) {
+  if (!text.empty() && text[0] == '+') {
+    text.remove_prefix(1);
+    if (text.empty() || text[0] < '0' || text[0] > '9') return false;
+  }
+  std::int32_t v = 0;
+  auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+  if (text.empty() || ec != std::errc() || ptr != text.data() + text.size()) return false;
+  value = v;
+  return true;
+}
+
 bool Replies::next_line(std::string& line) {
   // Cleared first: once the end of input has been met, getline leaves its
   // string as it was, and the last reply would be read again.
@@ -52,16 +64,8 @@ Replies::Number Replies::integer(std::int32_t& value) {
     if (pos == line_.size()) continue;  // blank line: keep waiting for the value
     std::size_t end = pos;
     while (end < line_.size() && !is_blank(line_[end]) && line_[end] != ',' && line_[end] != '/') ++end;
-    std::string_view token(line_.data() + pos, end - pos);
-    if (!token.empty() && token[0] == '+') {
-      token.remove_prefix(1);
-      if (token.empty() || token[0] < '0' || token[0] > '9') return Number::not_a_number;
-    }
-    std::int32_t v = 0;
-    auto [ptr, ec] = std::from_chars(token.data(), token.data() + token.size(), v);
-    if (ec != std::errc() || ptr != token.data() + token.size()) return Number::not_a_number;
-    value = v;
-    return Number::ok;
+    return parse_int32(std::string_view(line_.data() + pos, end - pos), value) ? Number::ok
+                                                                                : Number::not_a_number;
   }
 }
 

@@ -13,6 +13,10 @@ namespace labcore {
 // UTF-8 character (the cut moves before it), then padded with blanks.
 std::string fit_field(std::string_view text, std::size_t width);
 
+// A whole number in the 32-bit range, with an optional sign: the whole of
+// `text` must be the number.
+bool parse_int32(std::string_view text, std::int32_t& value);
+
 // The text without its trailing blanks.
 std::string_view trim_right(std::string_view text);
 
