@@ -25,7 +25,6 @@ class DataFile final : public RecordSink {
   void record(std::string_view line) override;
   // Flushes and closes; false when any write or the close failed.
   bool close();
-  bool is_open() const { return file_ != nullptr; }
 
  private:
   std::FILE* file_ = nullptr;

@@ -67,7 +67,6 @@ class StreamSink final : public RecordSink {
     out_.write(line.data(), static_cast<std::streamsize>(line.size()));
     out_.put('\n');
   }
-  std::ostream& stream() { return out_; }
 
  private:
   std::ostream& out_;
