@@ -1,0 +1,100 @@
+// An answer sheet: for each result a student is to find, the true value of
+// the hidden model, the value a careful analysis of this very data set
+// gives, its standard uncertainty and the grading tolerance; and the
+// workings, the columns the student fills in, row by row.
+#pragma once
+
+#include <iosfwd>
+#include <limits>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "analysis/dataset.hpp"
+#include "labcore/program.hpp"
+
+namespace analysis {
+
+inline constexpr double not_a_number = std::numeric_limits<double>::quiet_NaN();
+
+struct Result {
+  std::string key;     // short name for CSV headings: "dHvap", "Tb", "k(3)"
+  std::string name;    // "enthalpy of vaporization"
+  std::string unit;    // "J/mol"; empty for a pure number
+  double true_value = not_a_number;   // from the hidden model; NaN when it has none
+  double value = not_a_number;        // the analysis of this data set
+  double uncertainty = not_a_number;  // standard uncertainty, from the fit
+  std::string method;  // "slope of ln P against 1/T, least squares over 12 points"
+  std::string bias;    // why the value cannot land on the true one, when the model prevents it
+  double tolerance = not_a_number;    // set by the sheet's policy
+};
+
+// A table of workings: the student's columns, filled in row by row.
+struct Column {
+  std::string heading;  // as the data set's heading names it, when it does
+  std::string unit;
+  std::vector<double> values;  // not_a_number leaves a cell empty
+};
+struct Workings {
+  std::string title;
+  std::vector<Column> columns;
+};
+
+// Tolerance = max(relative·|value|, sigmas·uncertainty).
+struct TolerancePolicy {
+  double relative = 0.02;
+  double sigmas = 3.0;
+  double of(const Result& r) const;
+};
+
+struct AnswerSheet {
+  std::string program;
+  std::string student;
+  int seed1 = 0, seed2 = 0;
+  TolerancePolicy policy;
+  std::vector<Result> results;
+  std::vector<Workings> workings;
+  std::vector<std::string> notes;  // the method in words, biases, choices made
+
+  Result& add(Result r) { results.push_back(std::move(r)); return results.back(); }
+  Workings& add(Workings w) { workings.push_back(std::move(w)); return workings.back(); }
+};
+
+// What a program's analysis is given: the data set as written and the
+// hidden values its generator named through the run context.
+class Case {
+ public:
+  Case(const DataSet& data, std::span<const labcore::HiddenValue> hidden) : data_(data), hidden_(hidden) {}
+  const DataSet& data() const { return data_; }
+  std::span<const labcore::HiddenValue> hidden() const { return hidden_; }
+  // A hidden value by its name ("tc", "keq(2)"); throws AnalysisError when absent.
+  double hidden(std::string_view name) const;
+  double hidden(std::string_view name, int index) const;
+
+ private:
+  const DataSet& data_;
+  std::span<const labcore::HiddenValue> hidden_;
+};
+
+// A program's analysis: fills the results and workings of the sheet.
+struct Analysis {
+  std::string_view program;  // "vapor_pressure_gen"
+  void (*analyse)(const Case&, AnswerSheet&) = nullptr;
+};
+
+// The analysis of a program, or nullptr.
+const Analysis* find_analysis(std::string_view program);
+
+// The whole sheet for a data set's text and its hidden values: runs the
+// program's analysis and sets every tolerance from the policy.
+AnswerSheet answer_sheet(const labcore::Program& program, std::string_view data_set_text,
+                         std::span<const labcore::HiddenValue> hidden, std::string_view student, int seed1,
+                         int seed2, TolerancePolicy policy = {});
+
+// The sheet as an aligned table for a person, and as CSV (results, then
+// each table of workings).
+void print_sheet(std::ostream& out, const AnswerSheet& sheet);
+void print_sheet_csv(std::ostream& out, const AnswerSheet& sheet);
+
+}  // namespace analysis

@@ -1,0 +1,67 @@
+// Least-squares fits with the covariance of their coefficients (GSL), and
+// the propagation of that covariance into derived results.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <span>
+#include <vector>
+
+namespace analysis {
+
+// y = intercept + slope·x by ordinary least squares. The standard errors
+// and the covariance are scaled by the residual variance (n − 2 degrees of
+// freedom), as a spreadsheet's LINEST reports them.
+struct LineFit {
+  double slope = 0, intercept = 0;
+  double se_slope = 0, se_intercept = 0;
+  double cov_slope_intercept = 0;
+  double residual_sd = 0;  // standard error of y
+  double r2 = 0;
+  std::size_t n = 0;
+  double at(double x) const { return intercept + slope * x; }
+  // Standard uncertainty of the fitted line at x.
+  double se_at(double x) const;
+  // Where the line reaches y, with its standard uncertainty.
+  double x_at(double y) const { return (y - intercept) / slope; }
+  double se_x_at(double y) const;
+};
+LineFit fit_line(std::span<const double> x, std::span<const double> y);
+// y = slope·x through the origin.
+LineFit fit_line_through_origin(std::span<const double> x, std::span<const double> y);
+
+// y = c[0] + c[1]·x + ... + c[degree]·x^degree, covariance scaled by the
+// residual variance (n − degree − 1 degrees of freedom).
+struct PolyFit {
+  std::vector<double> c;
+  std::vector<double> cov;  // (degree+1)², row-major
+  double residual_sd = 0;
+  std::size_t n = 0;
+  std::size_t degree() const { return c.size() - 1; }
+  double covariance(std::size_t i, std::size_t j) const { return cov[i * c.size() + j]; }
+  double se(std::size_t i) const;
+  double at(double x) const;
+  double slope_at(double x) const;  // dy/dx
+  double se_at(double x) const;     // standard uncertainty of the fitted value
+};
+PolyFit fit_poly(std::span<const double> x, std::span<const double> y, std::size_t degree);
+
+// General linear least squares y = Σ c_k·f_k(x): columns of the design
+// matrix given directly (one vector per coefficient, each of n rows).
+PolyFit fit_linear(const std::vector<std::vector<double>>& design, std::span<const double> y);
+
+// A derived result with its standard uncertainty.
+struct Estimate {
+  double value = 0;
+  double u = 0;
+};
+
+// f(p) and its standard uncertainty u² = gᵀ·C·g, with the gradient g taken
+// by central differences; `cov` is row-major, p.size()² long.
+Estimate propagate(const std::function<double(std::span<const double>)>& f, std::span<const double> p,
+                   std::span<const double> cov);
+
+// Trapezoid rule over tabulated points (x rising or falling).
+double trapezoid(std::span<const double> x, std::span<const double> y);
+
+}  // namespace analysis
