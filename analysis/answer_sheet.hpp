@@ -58,6 +58,8 @@ struct AnswerSheet {
   std::vector<std::string> notes;  // the method in words, biases, choices made
 
   Result& add(Result r) { results.push_back(std::move(r)); return results.back(); }
+  // The result of that key, or nullptr.
+  const Result* find(std::string_view key) const;
   Workings& add(Workings w) { workings.push_back(std::move(w)); return workings.back(); }
 };
 
@@ -83,11 +85,23 @@ struct Analysis {
   void (*analyse)(const Case&, AnswerSheet&) = nullptr;
 };
 
-// The analysis of a program, or nullptr.
+// The analysis of a program, or nullptr. Defined by the registry of
+// analyses (library lab_answers_registry), generated from the files named
+// <subsystem>/*_answers.cpp: a file <stem>_answers.cpp defines
+//   extern const analysis::Analysis <stem>_gen_answers{...};
+// for the program <stem>_gen.
 const Analysis* find_analysis(std::string_view program);
+// Every analysis, in program-name order (also in lab_answers_registry).
+std::span<const Analysis* const> all_analyses();
 
 // The whole sheet for a data set's text and its hidden values: runs the
-// program's analysis and sets every tolerance from the policy.
+// program's analysis and sets every tolerance from the policy. Throws
+// AnalysisError when the data set does not hold what the analysis reads,
+// or (the overload by program, in lab_answers_registry) when the program
+// has no analysis.
+AnswerSheet answer_sheet(const Analysis& analysis, std::string_view data_set_text,
+                         std::span<const labcore::HiddenValue> hidden, std::string_view student, int seed1,
+                         int seed2, TolerancePolicy policy = {});
 AnswerSheet answer_sheet(const labcore::Program& program, std::string_view data_set_text,
                          std::span<const labcore::HiddenValue> hidden, std::string_view student, int seed1,
                          int seed2, TolerancePolicy policy = {});
@@ -96,5 +110,23 @@ AnswerSheet answer_sheet(const labcore::Program& program, std::string_view data_
 // each table of workings).
 void print_sheet(std::ostream& out, const AnswerSheet& sheet);
 void print_sheet_csv(std::ostream& out, const AnswerSheet& sheet);
+
+// One row per student of a batch's answers.csv. The heading is
+//   name,seed1,seed2,<key> (<unit>),<key> tolerance (<unit>),...
+//   ...,<key> true,<key> u,...
+// first the expected value and the tolerance of every result in the
+// sheet's order, then the true value and the standard uncertainty of
+// every result in the same order ("(<unit>)" is left out for a pure
+// number). A row holds the student's name, the two seeds and those
+// numbers in shortest round-trip form; a NaN leaves its cell empty. Cells
+// holding a comma, a quote or a line end are quoted, quotes doubled. Both
+// strings come without a line end.
+std::string answers_csv_heading(const AnswerSheet& sheet);
+std::string answers_csv_row(const AnswerSheet& sheet);
+
+// A cell of CSV: quoted when it holds a comma, a quote or a line end.
+std::string csv_cell(std::string_view text);
+// A number in its shortest round-trip form; empty for NaN.
+std::string csv_number(double v);
 
 }  // namespace analysis

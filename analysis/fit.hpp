@@ -1,5 +1,11 @@
 // Least-squares fits with the covariance of their coefficients (GSL), and
 // the propagation of that covariance into derived results.
+//
+// A fit with fewer points than coefficients, with x and y of different
+// lengths, or with a design that cannot determine its coefficients (all x
+// equal) throws AnalysisError. A fit with exactly as many points as
+// coefficients passes through them: its coefficients are given, its
+// uncertainties are NaN (no residual variance to scale by).
 #pragma once
 
 #include <cstddef>
@@ -50,6 +56,25 @@ PolyFit fit_poly(std::span<const double> x, std::span<const double> y, std::size
 // matrix given directly (one vector per coefficient, each of n rows).
 PolyFit fit_linear(const std::vector<std::vector<double>>& design, std::span<const double> y);
 
+// Nonlinear least squares y ≈ model(x, p) from the starting values p0, by
+// GSL's trust-region Levenberg-Marquardt (gsl_multifit_nlinear, Jacobian
+// by GSL's forward differences). The covariance is (JᵀJ)⁻¹ at the
+// solution (gsl_multifit_nlinear_covar) scaled by the residual variance
+// sum(r²)/(n − p), as for the linear fits. Throws AnalysisError when the
+// iteration does not converge or the model gives a non-finite value.
+struct CurveFit {
+  std::vector<double> p;
+  std::vector<double> cov;  // p.size()², row-major
+  double residual_sd = 0;
+  std::size_t n = 0;
+  std::size_t iterations = 0;
+  double covariance(std::size_t i, std::size_t j) const { return cov[i * p.size() + j]; }
+  double se(std::size_t i) const;
+};
+using Model = std::function<double(double x, std::span<const double> p)>;
+CurveFit fit_curve(const Model& model, std::span<const double> x, std::span<const double> y,
+                   std::span<const double> p0);
+
 // A derived result with its standard uncertainty.
 struct Estimate {
   double value = 0;
@@ -57,11 +82,16 @@ struct Estimate {
 };
 
 // f(p) and its standard uncertainty u² = gᵀ·C·g, with the gradient g taken
-// by central differences; `cov` is row-major, p.size()² long.
+// by central differences; `cov` is row-major, p.size()² long. The step of
+// parameter i is h = 6e-6·|p_i| (about the cube root of the double epsilon,
+// which balances truncation against rounding); a parameter at zero steps
+// by 6e-6 times its standard uncertainty. A parameter whose variance is 0
+// is not varied. NaN in the covariance gives a NaN uncertainty.
 Estimate propagate(const std::function<double(std::span<const double>)>& f, std::span<const double> p,
                    std::span<const double> cov);
 
-// Trapezoid rule over tabulated points (x rising or falling).
+// Trapezoid rule over tabulated points: the integral from x.front() to
+// x.back(), negative when x falls and y is positive.
 double trapezoid(std::span<const double> x, std::span<const double> y);
 
 }  // namespace analysis

@@ -1,0 +1,206 @@
+#include "analysis/answer_sheet.hpp"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <ostream>
+#include <string>
+
+namespace analysis {
+
+namespace {
+
+// A number for a person: six significant digits; empty for NaN.
+std::string display(double v) {
+  if (std::isnan(v)) return {};
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%.6g", v);
+  return buf;
+}
+
+std::string with_unit(const std::string& label, const std::string& unit) {
+  return unit.empty() ? label : label + " (" + unit + ")";
+}
+
+// Rows of cells written with each column padded to its widest cell; the
+// columns listed in `right` are right-aligned (numbers), the last column is
+// not padded.
+void print_table(std::ostream& out, const std::vector<std::vector<std::string>>& rows,
+                 const std::vector<bool>& right, const std::string& indent = "") {
+  std::vector<std::size_t> width;
+  for (const auto& row : rows) {
+    if (width.size() < row.size()) width.resize(row.size(), 0);
+    for (std::size_t c = 0; c < row.size(); ++c) width[c] = std::max(width[c], row[c].size());
+  }
+  for (const auto& row : rows) {
+    std::string line = indent;
+    for (std::size_t c = 0; c < row.size(); ++c) {
+      const bool last = c + 1 == row.size();
+      const std::string pad(width[c] - row[c].size(), ' ');
+      if (c < right.size() && right[c])
+        line += pad + row[c];
+      else
+        line += last ? row[c] : row[c] + pad;
+      if (!last) line += "  ";
+    }
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    out << line << '\n';
+  }
+}
+
+std::size_t rows_of(const Workings& w) {
+  std::size_t n = 0;
+  for (const auto& c : w.columns) n = std::max(n, c.values.size());
+  return n;
+}
+
+double cell_of(const Column& c, std::size_t r) { return r < c.values.size() ? c.values[r] : not_a_number; }
+
+}  // namespace
+
+double TolerancePolicy::of(const Result& r) const {
+  if (std::isnan(r.value)) return not_a_number;
+  // fmax ignores a NaN uncertainty: the relative part stands alone then.
+  return std::fmax(relative * std::fabs(r.value), sigmas * r.uncertainty);
+}
+
+const Result* AnswerSheet::find(std::string_view key) const {
+  for (const auto& r : results)
+    if (r.key == key) return &r;
+  return nullptr;
+}
+
+double Case::hidden(std::string_view name) const {
+  for (const auto& h : hidden_)
+    if (h.name == name)
+      return h.kind == labcore::Value::Kind::integer ? static_cast<double>(h.integer) : h.real;
+  throw AnalysisError("the generator names no hidden value " + std::string(name));
+}
+
+double Case::hidden(std::string_view name, int index) const {
+  return hidden(std::string(name) + "(" + std::to_string(index) + ")");
+}
+
+AnswerSheet answer_sheet(const Analysis& analysis, std::string_view data_set_text,
+                         std::span<const labcore::HiddenValue> hidden, std::string_view student, int seed1,
+                         int seed2, TolerancePolicy policy) {
+  AnswerSheet sheet;
+  sheet.program = std::string(analysis.program);
+  sheet.student = std::string(student);
+  sheet.seed1 = seed1;
+  sheet.seed2 = seed2;
+  sheet.policy = policy;
+  const DataSet data = DataSet::parse(data_set_text);
+  const Case c(data, hidden);
+  analysis.analyse(c, sheet);
+  for (auto& r : sheet.results) r.tolerance = sheet.policy.of(r);
+  return sheet;
+}
+
+void print_sheet(std::ostream& out, const AnswerSheet& sheet) {
+  out << "Answer sheet of " << sheet.program << " for " << sheet.student << ", seeds " << sheet.seed1 << ' '
+      << sheet.seed2 << '\n';
+  out << "Tolerance: the larger of " << display(100.0 * sheet.policy.relative) << " % of the expected value and "
+      << display(sheet.policy.sigmas) << " standard uncertainties\n\n";
+
+  std::vector<std::vector<std::string>> rows{
+      {"result", "key", "unit", "expected", "uncertainty", "tolerance", "true value", "method"}};
+  for (const auto& r : sheet.results)
+    rows.push_back({r.name, r.key, r.unit, display(r.value), display(r.uncertainty), display(r.tolerance),
+                    display(r.true_value), r.method});
+  print_table(out, rows, {false, false, false, true, true, true, true, false});
+
+  bool any_bias = false;
+  for (const auto& r : sheet.results) any_bias = any_bias || !r.bias.empty();
+  if (!sheet.notes.empty() || any_bias) {
+    out << "\nNotes\n";
+    for (const auto& n : sheet.notes) out << "- " << n << '\n';
+    for (const auto& r : sheet.results)
+      if (!r.bias.empty()) out << "- " << r.key << ": " << r.bias << '\n';
+  }
+
+  for (const auto& w : sheet.workings) {
+    out << '\n' << w.title << '\n';
+    std::vector<std::vector<std::string>> cells(2);
+    for (const auto& c : w.columns) {
+      cells[0].push_back(c.heading);
+      cells[1].push_back(c.unit.empty() ? std::string() : "(" + c.unit + ")");
+    }
+    const std::size_t n = rows_of(w);
+    for (std::size_t r = 0; r < n; ++r) {
+      std::vector<std::string> row;
+      for (const auto& c : w.columns) row.push_back(display(cell_of(c, r)));
+      cells.push_back(std::move(row));
+    }
+    print_table(out, cells, std::vector<bool>(w.columns.size(), true), "  ");
+  }
+}
+
+std::string csv_cell(std::string_view text) {
+  if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
+  std::string s = "\"";
+  for (char ch : text) {
+    if (ch == '"') s += '"';
+    s += ch;
+  }
+  return s + '"';
+}
+
+std::string csv_number(double v) {
+  if (std::isnan(v)) return {};
+  char buf[32];
+  const auto res = std::to_chars(buf, buf + sizeof buf, v);
+  return std::string(buf, res.ptr);
+}
+
+void print_sheet_csv(std::ostream& out, const AnswerSheet& sheet) {
+  out << "program," << csv_cell(sheet.program) << '\n';
+  out << "student," << csv_cell(sheet.student) << '\n';
+  out << "seeds," << sheet.seed1 << ',' << sheet.seed2 << '\n';
+  out << "relative tolerance," << csv_number(sheet.policy.relative) << '\n';
+  out << "sigmas," << csv_number(sheet.policy.sigmas) << '\n';
+  out << '\n';
+  out << "key,result,unit,expected,uncertainty,tolerance,true value,method,bias\n";
+  for (const auto& r : sheet.results)
+    out << csv_cell(r.key) << ',' << csv_cell(r.name) << ',' << csv_cell(r.unit) << ',' << csv_number(r.value)
+        << ',' << csv_number(r.uncertainty) << ',' << csv_number(r.tolerance) << ','
+        << csv_number(r.true_value) << ',' << csv_cell(r.method) << ',' << csv_cell(r.bias) << '\n';
+  if (!sheet.notes.empty()) {
+    out << '\n';
+    for (const auto& n : sheet.notes) out << "note," << csv_cell(n) << '\n';
+  }
+  for (const auto& w : sheet.workings) {
+    out << "\nworkings," << csv_cell(w.title) << '\n';
+    std::string heading, units;
+    for (std::size_t c = 0; c < w.columns.size(); ++c) {
+      heading += (c ? "," : "") + csv_cell(w.columns[c].heading);
+      units += (c ? "," : "") + csv_cell(w.columns[c].unit);
+    }
+    out << heading << '\n' << units << '\n';
+    const std::size_t n = rows_of(w);
+    for (std::size_t r = 0; r < n; ++r) {
+      std::string line;
+      for (std::size_t c = 0; c < w.columns.size(); ++c)
+        line += (c ? "," : "") + csv_number(cell_of(w.columns[c], r));
+      out << line << '\n';
+    }
+  }
+}
+
+std::string answers_csv_heading(const AnswerSheet& sheet) {
+  std::string s = "name,seed1,seed2";
+  for (const auto& r : sheet.results)
+    s += ',' + csv_cell(with_unit(r.key, r.unit)) + ',' + csv_cell(with_unit(r.key + " tolerance", r.unit));
+  for (const auto& r : sheet.results) s += ',' + csv_cell(r.key + " true") + ',' + csv_cell(r.key + " u");
+  return s;
+}
+
+std::string answers_csv_row(const AnswerSheet& sheet) {
+  std::string s = csv_cell(sheet.student) + ',' + std::to_string(sheet.seed1) + ',' + std::to_string(sheet.seed2);
+  for (const auto& r : sheet.results) s += ',' + csv_number(r.value) + ',' + csv_number(r.tolerance);
+  for (const auto& r : sheet.results) s += ',' + csv_number(r.true_value) + ',' + csv_number(r.uncertainty);
+  return s;
+}
+
+}  // namespace analysis
