@@ -5,42 +5,23 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <string>
 
-#include "analysis/answer_sheet.hpp"
-#include "labcore/registry.hpp"
-#include "support/test_support.hpp"
+#include "support/answers_support.hpp"
 
 namespace {
 
-using namespace analysis;
+using namespace answers_test;
+const std::string program = "ammonia_equilibrium_gen";
 
-const labcore::Program& program() { return *labcore::find_program("ammonia_equilibrium_gen"); }
-
-std::string expected_text() {
-  return labtest::read_file(labtest::expected_dir() / "ammonia_equilibrium_gen" / "12345_67890.csv");
-}
-
-AnswerSheet sheet_of(const std::string& text) {
-  const auto ds = labtest::data_set(program(), 12345, 67890);
-  return answer_sheet(program(), text, ds.key, "Jane Doe", 12345, 67890);
-}
-
-const Result& result(const AnswerSheet& sheet, const char* key) {
-  const Result* r = sheet.find(key);
-  if (r == nullptr) throw std::runtime_error(std::string("no result ") + key);
-  return *r;
-}
-
-const Workings& table(const AnswerSheet& sheet, const std::string& title) {
-  for (const Workings& w : sheet.workings)
+const analysis::Workings& table(const analysis::AnswerSheet& sheet, const std::string& title) {
+  for (const analysis::Workings& w : sheet.workings)
     if (w.title == title) return w;
   throw std::runtime_error("no table " + title);
 }
 
 TEST(AmmoniaEquilibriumAnswers, Seeds12345And67890AgainstNumpy) {
-  const AnswerSheet sheet = sheet_of(expected_text());
+  const analysis::AnswerSheet sheet = sheet_of(program, expected_text(program));
   ASSERT_EQ(sheet.results.size(), 3u);
   const struct {
     const char* key;
@@ -51,7 +32,7 @@ TEST(AmmoniaEquilibriumAnswers, Seeds12345And67890AgainstNumpy) {
       {"dH", -41704.8792, 0.350436, -41704.79315300818},
   };
   for (const auto& e : expected) {
-    const Result& r = result(sheet, e.key);
+    const analysis::Result& r = result(sheet, e.key);
     EXPECT_NEAR(r.value, e.value, 1e-9 * std::fabs(e.value)) << e.key;
     EXPECT_NEAR(r.uncertainty, e.u, 1e-4 * e.u) << e.key;
     EXPECT_NEAR(r.true_value, e.true_value, 1e-10 * std::fabs(e.true_value)) << e.key;
@@ -60,38 +41,27 @@ TEST(AmmoniaEquilibriumAnswers, Seeds12345And67890AgainstNumpy) {
 
   // Component A at the lower temperature: alpha and the integral at
   // 10 atm and 500 atm, gamma at 500 atm (numpy polyfit and polyint).
-  const Workings& a = table(sheet, "T = 254.40 C, component A");
+  const analysis::Workings& a = table(sheet, "T = 254.40 C, component A");
   ASSERT_EQ(a.columns.size(), 7u);
   EXPECT_EQ(a.columns[3].heading, "alpha");
   EXPECT_NEAR(a.columns[3].values.at(0), -20.141302, 1e-6);
   EXPECT_NEAR(a.columns[4].values.at(0), -201.846297, 1e-5);
   EXPECT_NEAR(a.columns[4].values.at(19), -4531.092372, 1e-5);
   EXPECT_NEAR(a.columns[6].values.at(19), 0.9006218969, 1e-9);
-  const Workings& c = table(sheet, "T = 383.94 C, component C");
+  const analysis::Workings& c = table(sheet, "T = 383.94 C, component C");
   EXPECT_NEAR(c.columns[6].values.at(19), 1.0811278570, 1e-9);
-  const Workings& k = table(sheet, "T = 383.94 C, Keq from Kp");
+  const analysis::Workings& k = table(sheet, "T = 383.94 C, Keq from Kp");
   EXPECT_NEAR(k.columns[3].values.at(0), 0.2798095489, 1e-9);
   EXPECT_NEAR(k.columns[3].values.at(19), 0.2797957771, 1e-9);
 }
 
-// Every Kp of the upper temperature raised by 0.01.
-std::string raised_kp(std::string text) {
-  std::size_t at = text.find("P(atm),Kp,", text.find("P(atm),Kp,") + 1);
-  at = text.find('\n', at) + 1;
-  for (int row = 0; row < 20; ++row) {
-    const std::size_t start = text.find(',', at) + 1;
-    const std::size_t end = text.find(',', start);
-    char cell[16];
-    std::snprintf(cell, sizeof cell, "%11.5f", std::stod(text.substr(start, end - start)) + 0.01);
-    text.replace(start, end - start, cell);
-    at = text.find('\n', at) + 1;
-  }
-  return text;
-}
-
 TEST(AmmoniaEquilibriumAnswers, ALargerKpAtTheUpperTemperatureMakesTheReactionLessExothermic) {
-  const AnswerSheet before = sheet_of(expected_text());
-  const AnswerSheet after = sheet_of(raised_kp(expected_text()));
+  const std::string text = expected_text(program);
+  const analysis::AnswerSheet before = sheet_of(program, text);
+  // Every Kp of the upper temperature raised by 0.01.
+  const analysis::AnswerSheet after = sheet_of(
+      program, edited(text, text.find("Temperature ,  383.94"), "P(atm),Kp,", 20, 1, "%11.5f",
+                      [](double kp) { return kp + 0.01; }));
   // numpy on the edited file: Keq(2) 0.289710048, dH -40930.89541 J/mol;
   // the lower temperature is untouched.
   EXPECT_EQ(result(after, "Keq(1)").value, result(before, "Keq(1)").value);
@@ -100,12 +70,12 @@ TEST(AmmoniaEquilibriumAnswers, ALargerKpAtTheUpperTemperatureMakesTheReactionLe
 }
 
 TEST(AmmoniaEquilibriumAnswers, AMissingTableIsReported) {
-  const std::string text = expected_text();
+  const std::string text = expected_text(program);
   // The upper temperature's Kp table cut off.
   const std::size_t last_kp = text.find("P(atm),Kp,", text.find("P(atm),Kp,") + 1);
-  EXPECT_THROW(sheet_of(text.substr(0, last_kp)), AnalysisError);
+  EXPECT_THROW(sheet_of(program, text.substr(0, last_kp)), analysis::AnalysisError);
   // Only one temperature.
-  EXPECT_THROW(sheet_of(text.substr(0, text.find("Temperature ,  383.94"))), AnalysisError);
+  EXPECT_THROW(sheet_of(program, text.substr(0, text.find("Temperature ,  383.94"))), analysis::AnalysisError);
 }
 
 }  // namespace

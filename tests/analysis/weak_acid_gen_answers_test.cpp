@@ -4,44 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <string>
 
-#include "analysis/answer_sheet.hpp"
-#include "labcore/registry.hpp"
-#include "support/test_support.hpp"
+#include "support/answers_support.hpp"
 
 namespace {
 
-using namespace analysis;
-
-const labcore::Program& program() { return *labcore::find_program("weak_acid_gen"); }
-
-std::string expected_text() {
-  return labtest::read_file(labtest::expected_dir() / "weak_acid_gen" / "12345_67890.csv");
-}
-
-AnswerSheet sheet_of(const std::string& text) {
-  const auto ds = labtest::data_set(program(), 12345, 67890);
-  return answer_sheet(program(), text, ds.key, "Jane Doe", 12345, 67890);
-}
-
-const Result& result(const AnswerSheet& sheet, const char* key) {
-  const Result* r = sheet.find(key);
-  if (r == nullptr) throw std::runtime_error(std::string("no result ") + key);
-  return *r;
-}
-
-const Column& column(const AnswerSheet& sheet, const std::string& table, const std::string& heading) {
-  for (const Workings& w : sheet.workings)
-    if (w.title == table)
-      for (const Column& c : w.columns)
-        if (c.heading == heading) return c;
-  throw std::runtime_error("no column " + heading + " in " + table);
-}
+using namespace answers_test;
+const std::string program = "weak_acid_gen";
 
 TEST(WeakAcidAnswers, Seeds12345And67890AgainstNumpy) {
-  const AnswerSheet sheet = sheet_of(expected_text());
+  const analysis::AnswerSheet sheet = sheet_of(program, expected_text(program));
   ASSERT_EQ(sheet.results.size(), 5u);
   // key, numpy value and standard uncertainty, true value from the key.
   const struct {
@@ -55,7 +28,7 @@ TEST(WeakAcidAnswers, Seeds12345And67890AgainstNumpy) {
       {"Ka", 1.021017937e-06, 4.74564e-10, 1.0210982e-06},
   };
   for (const auto& e : expected) {
-    const Result& r = result(sheet, e.key);
+    const analysis::Result& r = result(sheet, e.key);
     EXPECT_NEAR(r.value, e.value, 1e-9 * e.value) << e.key;
     EXPECT_NEAR(r.uncertainty, e.u, 1e-5 * e.u) << e.key;
     EXPECT_NEAR(r.true_value, e.true_value, 1e-7 * e.true_value) << e.key;
@@ -72,53 +45,43 @@ TEST(WeakAcidAnswers, Seeds12345And67890AgainstNumpy) {
       {14, 0.002314466652, 380.217187153154, 1.020821693895e-06, 1.022244840060e-06},
   };
   for (const auto& e : rows) {
-    EXPECT_NEAR(column(sheet, "weak acid HY", "delta").values.at(e.row), e.delta, 1e-9 * e.delta);
-    EXPECT_NEAR(column(sheet, "weak acid HY", "Lambda_h").values.at(e.row), e.lambda_h, 1e-9);
-    EXPECT_NEAR(column(sheet, "Debye-Hueckel", "Keq").values.at(e.row), e.keq_dh, 1e-9 * e.keq_dh);
-    EXPECT_NEAR(column(sheet, "Davies -- 0.3", "Keq").values.at(e.row), e.keq_davies, 1e-9 * e.keq_davies);
+    EXPECT_NEAR(column(sheet, "weak acid HY", "delta").at(e.row), e.delta, 1e-9 * e.delta);
+    EXPECT_NEAR(column(sheet, "weak acid HY", "Lambda_h").at(e.row), e.lambda_h, 1e-9);
+    EXPECT_NEAR(column(sheet, "Debye-Hueckel", "Keq").at(e.row), e.keq_dh, 1e-9 * e.keq_dh);
+    EXPECT_NEAR(column(sheet, "Davies -- 0.3", "Keq").at(e.row), e.keq_davies, 1e-9 * e.keq_davies);
   }
 }
 
-// Adds `shift` to every conductance of the table after `title`.
-std::string shifted(std::string text, const std::string& title, double shift) {
-  std::size_t at = text.find("conc,Lambda_c,", text.find(title));
-  at = text.find('\n', at) + 1;
-  for (int row = 0; row < 14; ++row) {
-    const std::size_t comma = text.find(',', at);
-    const std::size_t end = text.find(',', comma + 1);
-    char cell[16];
-    std::snprintf(cell, sizeof cell, "%7.2f", std::stod(text.substr(comma + 1, end - comma - 1)) + shift);
-    text.replace(comma + 1, end - comma - 1, cell);
-    at = text.find('\n', at) + 1;
-  }
-  return text;
+// Every conductance of the strong table after `title` raised by 0.50.
+std::string raised(const std::string& title) {
+  const std::string text = expected_text(program);
+  return edited(text, text.find(title), "conc,Lambda_c,", 14, 1, "%7.2f", [](double v) { return v + 0.5; });
 }
 
 TEST(WeakAcidAnswers, RaisedConductancesOfTheStrongAcidRaiseLambda0AndLowerKa) {
-  const AnswerSheet before = sheet_of(expected_text());
-  // Every Lambda of HX up by 0.50; numpy on the edited file: Lambda0 of HX
-  // and HY up by 0.5014471, Ka down by the factor 0.99733898.
-  const AnswerSheet after = sheet_of(shifted(expected_text(), "conductances of HX", 0.5));
+  const analysis::AnswerSheet before = sheet_of(program, expected_text(program));
+  // numpy on the edited file: Lambda0 of HX and HY up by 0.5014471, Ka
+  // down by the factor 0.99733898.
+  const analysis::AnswerSheet after = sheet_of(program, raised("conductances of HX"));
   EXPECT_NEAR(result(after, "L0(HX)").value - result(before, "L0(HX)").value, 0.5014471, 1e-6);
   EXPECT_NEAR(result(after, "L0(HY)").value - result(before, "L0(HY)").value, 0.5014471, 1e-6);
   EXPECT_EQ(result(after, "L0(MX)").value, result(before, "L0(MX)").value);
   EXPECT_NEAR(result(after, "Ka").value / result(before, "Ka").value, 0.99733898, 1e-7);
 
   // MX enters Kohlrausch's law with the opposite sign.
-  const AnswerSheet mx_up = sheet_of(shifted(expected_text(), "conductances of MX,", 0.5));
+  const analysis::AnswerSheet mx_up = sheet_of(program, raised("conductances of MX,"));
   EXPECT_LT(result(mx_up, "L0(HY)").value, result(before, "L0(HY)").value);
   EXPECT_GT(result(mx_up, "Ka").value, result(before, "Ka").value);
 }
 
 TEST(WeakAcidAnswers, AMissingTableIsReportedNotAnalysed) {
-  const std::string text = expected_text();
-  EXPECT_THROW(sheet_of(text.substr(0, text.find(" conductances of MY,"))), AnalysisError);
+  const std::string text = expected_text(program);
+  EXPECT_THROW(sheet_of(program, text.substr(0, text.find(" conductances of MY,"))), analysis::AnalysisError);
   // Only one row left in a strong table cannot determine two coefficients.
   const std::size_t first = text.find("0.1000E-03", text.find("conductances of MX,"));
-  const std::size_t last = text.find(" .", first);
   std::string cut = text;
-  cut.erase(first, last - first);
-  EXPECT_THROW(sheet_of(cut), AnalysisError);
+  cut.erase(first, text.find(" .", first) - first);
+  EXPECT_THROW(sheet_of(program, cut), analysis::AnalysisError);
 }
 
 }  // namespace
