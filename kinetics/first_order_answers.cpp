@@ -23,7 +23,12 @@
 // True values: the hidden krate(i), and Ea = −R·f, A = e^g of the hidden
 // law ln k = g + f/T. The model converts °C to K by adding 273.0, the
 // student 273.15: the Arrhenius line of the student's temperatures has a
-// slightly different slope and intercept (about 0.1 % in Ea and 2 % in A).
+// slightly different slope and intercept: Ea comes out about 0.1 % high,
+// A about 1.9 % high (ln A moves by 0.15·|f|/T², T near 317 K). On top of
+// that the extrapolation of ln k to 1/T = 0 magnifies the rounding of the
+// rate constants about 15-fold, which alone scatters A by about 0.7 %
+// (2 % at the 99th percentile). So A's tolerance has a floor of 5 %: it
+// passes a student who converts with 273.15 as well as one who uses 273.0.
 #include <cmath>
 #include <string>
 #include <vector>
@@ -147,7 +152,8 @@ void analyse(const Case& cs, AnswerSheet& sheet) {
       .value = std::exp(arrhenius.intercept),
       .uncertainty = std::exp(arrhenius.intercept) * arrhenius.se_intercept,
       .method = "e^intercept of the same line",
-      .bias = bias,
+      .bias = std::string(bias) + "; A is about 1.9 % high from that alone, and its tolerance is at least 5 %",
+      .least_relative = 0.05,
   });
 
   sheet.notes.push_back("Pressures in the file's unit (Kp in the same unit); time in minutes; R = 8.314462618 "

@@ -31,6 +31,12 @@ TEST(TolerancePolicy, LargerOfRelativeAndSigmas) {
     r.uncertainty = c.u;
     EXPECT_DOUBLE_EQ(policy.of(r), c.tolerance) << c.value << " " << c.u;
   }
+  Result floored;  // a floor under the relative part for one result
+  floored.value = 200.0;
+  floored.uncertainty = 1.0;
+  floored.least_relative = 0.05;
+  EXPECT_DOUBLE_EQ(TolerancePolicy{}.of(floored), 10.0);
+  EXPECT_DOUBLE_EQ((TolerancePolicy{0.1, 3}.of(floored)), 20.0);
   Result none;
   EXPECT_TRUE(std::isnan(TolerancePolicy{}.of(none)));
 }

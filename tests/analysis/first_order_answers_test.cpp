@@ -46,6 +46,7 @@ TEST(FirstOrderAnswers, Seeds12345And67890AgainstAnIndependentCalculation) {
               labtest::hidden(ds, "krate(" + std::to_string(i) + ")"));
   EXPECT_NEAR(sheet.find("Ea")->true_value, 8.314462618 * 12073.344, 0.02);  // f to 8 digits
   EXPECT_NEAR(sheet.find("A")->true_value, std::exp(35.594818), 1e-6 * std::exp(35.594818));
+  EXPECT_EQ(sheet.find("A")->tolerance, 0.05 * sheet.find("A")->value);
   // The rate constants land on the model's within a part in a thousand.
   for (int i = 0; i < 5; ++i) {
     const Result& r = sheet.results[static_cast<std::size_t>(i)];
