@@ -17,6 +17,7 @@ struct ResultStudy {
   std::string key, name, unit;
   std::vector<double> deviations;  // |value − true|/|true| of every pair analysed
   int within = 0;                  // pairs whose value lies within tolerance of the true value
+  int sheets = 0;                  // answer sheets that hold this result (some hold it only for some seeds)
   std::string bias;                // the analysis's own words on a bias
   double median() const;
   double p99() const;  // nearest rank: the ⌈0.99·n⌉-th smallest
@@ -29,8 +30,11 @@ struct ProgramStudy {
   int analysis_failed = 0; // a data set the analysis could not read or fit
   std::string first_failure;
   std::vector<ResultStudy> results;
-  // Data sets made: the base of the shares.
+  // Data sets made.
   int data_sets() const { return pairs - model_failed; }
+  // The base of a result's share: the sheets that hold it, and every data
+  // set the analysis could not read (which counts as outside).
+  int base(const ResultStudy& r) const { return r.sheets + analysis_failed; }
 };
 
 // Runs the analysis over every pair's data set.
