@@ -151,6 +151,31 @@ TEST(InstructorBatch, EveryKeyRowHoldsWhatTheKeyCommandShows) {
   }
 }
 
+TEST(InstructorBatch, AFileThatAppearsBeforeTheMoveIsNeitherReplacedNorMixedIn) {
+  labtest::TempDir dir;
+  const fs::path out = dir.path() / "class";
+  std::string error;
+  {
+    instructor::StagedFolder folder;
+    ASSERT_TRUE(folder.open(out, error)) << error;
+    for (const char* name : {"a.csv", "b.csv", "c.csv"}) {
+      labcore::DataFile f;
+      ASSERT_TRUE(folder.create(name, f, error)) << error;
+      f.record(name);
+      ASSERT_TRUE(f.close());
+    }
+    EXPECT_TRUE(folder.existing({"a.csv", "b.csv", "c.csv"}).empty());
+    // Someone else writes b.csv after the check and before the move.
+    labtest::write_file(out / "b.csv", "theirs\n");
+    EXPECT_FALSE(folder.commit(error));
+    EXPECT_NE(error.find("b.csv"), std::string::npos) << error;
+  }
+  std::vector<std::string> left;
+  for (const auto& e : fs::directory_iterator(out)) left.push_back(e.path().filename().string());
+  EXPECT_EQ(left, std::vector<std::string>{"b.csv"});
+  EXPECT_EQ(labtest::read_file(out / "b.csv"), "theirs\n");
+}
+
 // A data set of vapor_pressure_gen written to `path` after `edit`.
 std::string handed_in(const fs::path& path, int seed, const std::function<void(std::vector<std::string>&)>& edit,
                       const char* line_end = "\n", const char* start = "") {

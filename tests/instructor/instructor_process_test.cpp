@@ -115,6 +115,9 @@ TEST(InstructorProcess, OutputThatCannotBeWrittenIsExitStatus4) {
       EXPECT_NE(r.err.find("could not be written"), std::string::npos) << r.err;
     }
   }
+  // A stdout that started closed never lends its number to a data set.
+  EXPECT_EQ(labtest::read_file(dir.path() / "o2" / "ann.csv"),
+            labtest::data_set(*labcore::find_program("vapor_pressure_gen"), 1, 2, "Ann").text);
   // The same commands with a working stdout succeed.
   EXPECT_EQ(run_tool({"key", "vapor_pressure_gen", "1", "2"}, dir.path()).status, 0);
   EXPECT_EQ(run_tool({"verify", data}, dir.path()).status, 0);
