@@ -29,7 +29,7 @@ int batch(const BatchWords& w, Io& io) {
   }
   std::vector<Student> students;
   if (!read_roster(text, w.course, students, error)) {
-    io.err << w.roster << ": " << error << '\n';
+    io.err << w.roster << ": " << shown(error, 4096) << '\n';
     return labcore::exit_input_error;
   }
   text = std::string();
