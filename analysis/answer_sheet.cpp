@@ -62,7 +62,7 @@ double cell_of(const Column& c, std::size_t r) { return r < c.values.size() ? c.
 double TolerancePolicy::of(const Result& r) const {
   if (std::isnan(r.value)) return not_a_number;
   // fmax ignores a NaN uncertainty: the relative part stands alone then.
-  return std::fmax(relative * std::fabs(r.value), sigmas * r.uncertainty);
+  return std::fmax(std::fmax(relative, r.least_relative) * std::fabs(r.value), sigmas * r.uncertainty);
 }
 
 const Result* AnswerSheet::find(std::string_view key) const {
