@@ -163,10 +163,14 @@ void electrolyte(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
   // number carried through the fit. The dilute solutions' weight percents
   // round in step (w grows nearly as c), and rho0 moves every phiv at once,
   // so the residuals alone understate it.
+  const std::vector<double> rounding_cov = [&] {
+    std::vector<double> cov(inputs.size() * inputs.size(), 0.0);
+    for (std::size_t k = 0; k < inputs.size(); ++k) cov[k * inputs.size() + k] = u_inputs[k] * u_inputs[k];
+    return analysis::propagate_all([&](std::span<const double> p) { return fit_of(p).c; }, inputs, cov).cov;
+  }();
   const auto of_fit = [&](const std::function<double(std::span<const double>)>& g) {
     const analysis::Estimate own = analysis::propagate(g, curve.c, curve.cov);
-    const analysis::Estimate rounded =
-        from_rounded([&](std::span<const double> p) { return g(fit_of(p).c); }, inputs, u_inputs);
+    const analysis::Estimate rounded = analysis::propagate(g, curve.c, rounding_cov);
     return analysis::Estimate{own.value, std::max(own.u, rounded.u)};
   };
   const auto value_at = [](std::span<const double> b, double x) {
