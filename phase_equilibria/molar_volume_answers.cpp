@@ -37,6 +37,9 @@ using analysis::Workings;
 
 constexpr std::size_t rk_terms = 4;
 constexpr std::size_t phiv_degree = 3;  // phiv as a polynomial in m^1/2
+// The electrolyte table always reaches 1.25 mol/L (12 rows) before it is cut
+// at 20 wt%; those rows are graded one by one.
+constexpr std::size_t graded_rows = 12;
 // Standard uncertainty of a number rounded to its last written digit: half
 // that unit, spread evenly (divided by sqrt 3).
 constexpr double rounding(double unit) { return 0.5 * unit / 1.7320508075688772; }
@@ -218,18 +221,24 @@ void electrolyte(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
   const double v_last_true = 1e6 / (rho_last - c_last * m2_true);
   const double v1_last_true = 0.001 * 18.015 * (v_last_true - m_true[last] * v2_last_true);
 
-  for (std::size_t i = 0; i < n; ++i) {
-    sheet.add(Result{.key = "m(" + fmt(w[i], 1) + "%)",
-                     .name = "molality of the " + fmt(w[i], 1) + " wt% electrolyte solution",
+  // Every table holds at least the first graded_rows solutions; those are
+  // graded one by one (keyed by their row), the rest are in the workings.
+  const std::size_t graded = std::min(n, graded_rows);
+  const auto row = [&](std::size_t i) {
+    return "solution " + std::to_string(i + 1) + " (" + fmt(w[i], 1) + " wt%)";
+  };
+  for (std::size_t i = 0; i < graded; ++i) {
+    sheet.add(Result{.key = "m(" + std::to_string(i + 1) + ")",
+                     .name = "molality of electrolyte " + row(i),
                      .unit = "mol/kg",
                      .true_value = m_true[i],
                      .value = m[i],
                      .uncertainty = u_m[i],
                      .method = "m = 1000 w/((100 - w) M2); uncertainty from the rounding of w"});
   }
-  for (std::size_t i = 0; i < n; ++i) {
-    sheet.add(Result{.key = "phiv(" + fmt(w[i], 1) + "%)",
-                     .name = "apparent molar volume of the " + fmt(w[i], 1) + " wt% solution",
+  for (std::size_t i = 0; i < graded; ++i) {
+    sheet.add(Result{.key = "phiv(" + std::to_string(i + 1) + ")",
+                     .name = "apparent molar volume in electrolyte " + row(i),
                      .unit = "mL/mol",
                      .true_value = phiv_true[i],
                      .value = phiv[i],
@@ -258,14 +267,14 @@ void electrolyte(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
   const analysis::Estimate v2_last = of_fit([&](std::span<const double> b) { return v2_at(b, x_last); });
   const analysis::Estimate v1_last = of_fit([&](std::span<const double> b) { return v1_at(b, x_last); });
   const std::string at_last = " at m = " + fmt(m[last], 3) + " mol/kg (the most concentrated solution)";
-  sheet.add(Result{.key = "V2(m=" + fmt(m[last], 3) + ")",
+  sheet.add(Result{.key = "V2(last)",
                    .name = "partial molar volume of the electrolyte" + at_last,
                    .unit = "mL/mol",
                    .true_value = v2_last_true,
                    .value = v2_last.value,
                    .uncertainty = v2_last.u,
                    .method = "V2 = phiv + (m^1/2/2) dphiv/dm^1/2 from the cubic"});
-  sheet.add(Result{.key = "V1(m=" + fmt(m[last], 3) + ")",
+  sheet.add(Result{.key = "V1(last)",
                    .name = "partial molar volume of the water" + at_last,
                    .unit = "mL/mol",
                    .true_value = v1_last_true,
@@ -326,8 +335,8 @@ void nonelectrolyte(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
     const auto ee = from_rounded(expt_of, p, u_in), eve = from_rounded(excess_of, p, u_in);
     x2[i] = ex.value, ideal[i] = ei.value, expt[i] = ee.value, excess[i] = eve.value;
     const int k = static_cast<int>(i) + 1;
-    const std::string at = " of the " + fmt(w[i], 1) + " wt% mixture";
-    const std::string tag = "(" + fmt(w[i], 1) + "%)";
+    const std::string at = " of mixture " + std::to_string(k) + " (" + fmt(w[i], 1) + " wt%)";
+    const std::string tag = "(" + std::to_string(k) + ")";
     const double x_true = solute_fraction(cs.hidden("compnonelec", k), 18.015, cs.hidden("mwnonelec"));
     rx.push_back({.key = "X" + tag, .name = "mole fraction of the nonelectrolyte" + at, .unit = "",
                   .true_value = x_true, .value = ex.value, .uncertainty = ex.u,

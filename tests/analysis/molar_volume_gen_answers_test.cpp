@@ -38,31 +38,31 @@ TEST(MolarVolumeAnswers, Seeds12345And67890AgainstNumpy) {
   const auto ds = labtest::data_set(program(), 12345, 67890);
   ASSERT_EQ(ds.text, labtest::read_file(labtest::expected_dir() / "molar_volume_gen" / "12345_67890.csv"));
   const AnswerSheet sheet = sheet_of(ds.text, ds);
-  // 13 solutions (m, phiv), slope, V2 at 0 and V2, V1 at the end; 19
+  // 12 of the 13 solutions (m, phiv), slope, V2 at 0 and V2, V1 at the end; 19
   // mixtures (x, ideal, expt, excess V), V1 and V2 at three compositions.
-  ASSERT_EQ(sheet.results.size(), 13u * 2 + 4 + 19 * 4 + 6);
+  ASSERT_EQ(sheet.results.size(), 12u * 2 + 4 + 19 * 4 + 6);
 
   const struct {
     const char* key;
     double value, u;  // u < 0: not checked
   } expected[] = {
-      {"m(0.2%)", 0.0132863584, 0.00192156378},
-      {"m(18.8%)", 1.5349998249, -1},
-      {"phiv(0.2%)", 52.6534118884, 14.6317031168},
-      {"phiv(3.7%)", 18.0534678168, -1},
-      {"phiv(18.8%)", 13.0366830961, 0.214388175},
+      {"m(1)", 0.0132863584, 0.00192156378},
+      {"m(12)", 1.2816737989, -1},
+      {"phiv(1)", 52.6534118884, 14.6317031168},
+      {"phiv(8)", 18.0534678168, -1},
+      {"phiv(12)", 14.0703009466, -1},
       // the weighted cubic: its own standard errors exceed the rounding's here
       {"dphiv/dm^0.5", -43.49647613, 23.304},
       {"V2(m=0)", 30.60707436, 6.08},
-      {"V2(m=1.535)", 8.527749399, 2.53283},
-      {"V1(m=1.535)", 18.24795757, 0.0654059},
-      {"X(18.8%)", 0.0499086124, -1},
-      {"X(98.8%)", 0.9491877827, -1},
-      {"Vid(52.4%)", 29.8891647697, -1},
-      {"Vexp(52.4%)", 29.6427070422, -1},
-      {"VE(18.8%)", -0.0609743586, -1},
-      {"VE(81.5%)", -0.3658963816, -1},
-      {"VE(98.8%)", -0.0544100491, -1},
+      {"V2(last)", 8.527749399, 2.53283},
+      {"V1(last)", 18.24795757, 0.0654059},
+      {"X(1)", 0.0499086124, -1},
+      {"X(19)", 0.9491877827, -1},
+      {"Vid(4)", 29.8891647697, -1},
+      {"Vexp(4)", 29.6427070422, -1},
+      {"VE(1)", -0.0609743586, -1},
+      {"VE(10)", -0.3658963816, -1},
+      {"VE(19)", -0.0544100491, -1},
       {"V1(x=0.25)", 18.0414119418, -1},
       {"V2(x=0.25)", 76.0588512852, -1},
       {"V1(x=0.50)", 17.6210754320, -1},
@@ -92,20 +92,27 @@ TEST(MolarVolumeAnswers, EditedDensitiesMoveTheVolumesTheRightWay) {
   const auto ds = labtest::data_set(program(), 12345, 67890);
   const AnswerSheet base = sheet_of(ds.text, ds);
 
-  // A denser last electrolyte solution holds less volume per mole of salt:
-  // Python, ((1000 + m M2)/1.2105 - 1000/0.9942)/m = 7.5157983323.
-  const AnswerSheet dense = sheet_of(edited(ds.text, " 18.8,,,  1.2005,", " 18.8,,,  1.2105,"), ds);
-  EXPECT_NEAR(result(dense, "phiv(18.8%)").value, 7.5157983323, 1e-9);
-  EXPECT_LT(result(dense, "V2(m=1.535)").value, result(base, "V2(m=1.535)").value);
-  EXPECT_EQ(result(dense, "phiv(0.2%)").value, result(base, "phiv(0.2%)").value);
+  // A denser concentrated solution holds less volume per mole of salt:
+  // Python, ((1000 + m M2)/1.1755 - 1000/0.9942)/m = 7.2744543978 for 16.2 %.
+  const AnswerSheet dense = sheet_of(edited(ds.text, " 16.2,,,  1.1655,", " 16.2,,,  1.1755,"), ds);
+  EXPECT_NEAR(result(dense, "phiv(12)").value, 7.2744543978, 1e-9);
+  EXPECT_EQ(result(dense, "phiv(1)").value, result(base, "phiv(1)").value);
+
+  // A denser water (the electrolyte block's, written first) raises every
+  // phiv by 1000 (1/0.9942 - 1/0.9952)/m, most in the dilute solutions, and
+  // with them the intercept (Python: 0.2 wt% gives 128.7227976053).
+  const AnswerSheet water = sheet_of(edited(ds.text, "dens water ,  0.9942,", "dens water ,  0.9952,"), ds);
+  EXPECT_NEAR(result(water, "phiv(1)").value, 128.7227976053, 1e-9);
+  EXPECT_GT(result(water, "V2(m=0)").value, result(base, "V2(m=0)").value);
+  EXPECT_EQ(result(water, "VE(10)").value, result(base, "VE(10)").value);
 
   // A denser equimolar mixture: Vexp shrinks by 1.0320/1.0330, the excess
   // volume grows more negative by as much (Python: -0.4115794666).
   const AnswerSheet mix = sheet_of(edited(ds.text, " 81.5,,,  1.0320,", " 81.5,,,  1.0330,"), ds);
-  EXPECT_NEAR(result(mix, "VE(81.5%)").value, -0.4115794666, 1e-9);
+  EXPECT_NEAR(result(mix, "VE(10)").value, -0.4115794666, 1e-9);
   EXPECT_LT(result(mix, "V1(x=0.50)").value + result(mix, "V2(x=0.50)").value,
             result(base, "V1(x=0.50)").value + result(base, "V2(x=0.50)").value);
-  EXPECT_EQ(result(mix, "VE(81.5%)").true_value, result(base, "VE(81.5%)").true_value);
+  EXPECT_EQ(result(mix, "VE(10)").true_value, result(base, "VE(10)").true_value);
 }
 
 TEST(MolarVolumeAnswers, AMissingTableIsReported) {
