@@ -56,12 +56,28 @@ double apparent_volume(double w, double rho, double rho0, double m2) {
 }
 
 // A number computed from rounded inputs, with the uncertainty the rounding
-// leaves in it.
+// leaves in it. Each input's true value lies within half a unit of what is
+// written (standard uncertainty u = half/sqrt 3); the change of f is taken
+// across that whole interval, not from the tangent, since a weight percent
+// of 0.1 may stand for anything from 0.05 to 0.15 and phiv goes as 1/w.
 analysis::Estimate from_rounded(const std::function<double(std::span<const double>)>& f,
                                 const std::vector<double>& p, const std::vector<double>& u) {
-  std::vector<double> cov(p.size() * p.size(), 0.0);
-  for (std::size_t k = 0; k < p.size(); ++k) cov[k * p.size() + k] = u[k] * u[k];
-  return analysis::propagate(f, p, cov);
+  analysis::Estimate e{f(p), 0.0};
+  std::vector<double> q(p);
+  double var = 0.0;
+  for (std::size_t k = 0; k < p.size(); ++k) {
+    if (u[k] == 0.0) continue;
+    const double half = u[k] * std::sqrt(3.0);
+    q[k] = p[k] + half;
+    const double up = f(q);
+    q[k] = p[k] - half;
+    const double down = f(q);
+    q[k] = p[k];
+    const double slope = (up - down) / (2.0 * half);  // the secant across the interval
+    var += slope * slope * u[k] * u[k];
+  }
+  e.u = std::sqrt(var);
+  return e;
 }
 
 // Redlich-Kister excess volume and its slope dVE/dx2.
@@ -161,11 +177,12 @@ void electrolyte(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
   u_inputs.resize(2 * n, u_density);
   u_inputs.push_back(u_density);
   const analysis::PolyFit curve = fit_of(inputs);
-  // A result of the fit with its standard uncertainty: the larger of the
-  // fit's own (from the residuals) and that of the rounding of every written
-  // number carried through the fit. The dilute solutions' weight percents
-  // round in step (w grows nearly as c), and rho0 moves every phiv at once,
-  // so the residuals alone understate it.
+  // A result of the fit with its standard uncertainty: the fit's own (from
+  // the residuals: the rounding's scatter and the cubic's misfit) and that
+  // of the rounding of every written number carried through the fit, in
+  // quadrature. The dilute solutions' weight percents round in step (w grows
+  // nearly as c) and rho0 moves every phiv at once, errors the residuals do
+  // not show; adding both counts the scatter twice, on the generous side.
   const std::vector<double> rounding_cov = [&] {
     std::vector<double> cov(inputs.size() * inputs.size(), 0.0);
     for (std::size_t k = 0; k < inputs.size(); ++k) cov[k * inputs.size() + k] = u_inputs[k] * u_inputs[k];
@@ -174,7 +191,7 @@ void electrolyte(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
   const auto of_fit = [&](const std::function<double(std::span<const double>)>& g) {
     const analysis::Estimate own = analysis::propagate(g, curve.c, curve.cov);
     const analysis::Estimate rounded = analysis::propagate(g, curve.c, rounding_cov);
-    return analysis::Estimate{own.value, std::max(own.u, rounded.u)};
+    return analysis::Estimate{own.value, std::hypot(own.u, rounded.u)};
   };
   const auto value_at = [](std::span<const double> b, double x) {
     double sum = 0.0;
@@ -421,8 +438,8 @@ void analyse(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
       "Electrolyte: m = 1000 w/((100 - w) M2); phiv = [(1000 + m M2)/rho - 1000/rho0]/m; phiv fitted by a "
       "cubic in m^1/2 weighted by 1/u^2 (u from half a unit in the last digit of w and rho: the 0.1 wt% "
       "steps make the dilute solutions' phiv uncertain by tens of mL/mol); V2 = phiv + (m^1/2/2) dphiv/dm^1/2, "
-      "V1 = V1o - (M1/1000) m^2 dphiv/dm, both from the fitted curve. The uncertainties of the fit's results "
-      "are the larger of the fit's own and the rounding of every written number carried through the fit.");
+      "V1 = V1o - (M1/1000) m^2 dphiv/dm, both from the fitted curve. The uncertainty of each result of the "
+      "fit combines the fit's own and the rounding of every written number carried through the fit.");
   sheet.notes.push_back(
       "True values from the density law rho = rho_w + c1 c + c2 c^3/2 (c in mol/L), which makes phiv = "
       "(M2 - c1 - c2 c^1/2)/rho_w exactly: phiv at m = 0 is (M2 - c1)/rho_w and the limiting slope against "

@@ -6,9 +6,11 @@ From the numbers as the data set writes them
 the C++ analysis (numpy least squares):
 electrolyte: m = 1000 w/((100-w) M2), phiv = ((1000 + m M2)/rho - 1000/rho0)/m,
 a cubic in sqrt(m) weighted by 1/u^2 (u: rounding of w to 0.1 and rho to
-1e-4, half a unit spread evenly, i.e. 0.05/sqrt(3) and 0.5e-4/sqrt(3)),
+1e-4, half a unit spread evenly, i.e. 0.05/sqrt(3) and 0.5e-4/sqrt(3), the
+change of phiv taken across the whole half-unit interval),
 V2 = phiv + sqrt(m)/2 dphiv/dsqrt(m), V1 = V1o - M1/1000 m^2 dphiv/dm; the
-rounding of every input carried through the fit by numerical derivatives;
+rounding of every input carried through the fit by numerical derivatives
+and combined with the fit's own standard errors in quadrature;
 nonelectrolyte: mole fractions, ideal/expt/excess molar volumes, a 4-term
 Redlich-Kister fit of VE and the partial molar volumes from it.
 Run: python3 molar_volume_gen.py (needs numpy); not run by the tests.
@@ -47,13 +49,15 @@ mol = lambda w: 1000 * w / ((100 - w) * M2)
 phiv = lambda w, r, r0: ((1000 + mol(w) * M2) / r - 1000 / r0) / mol(w)
 m = mol(w)
 ph = phiv(w, rho, rho0)
-h = 1e-7
-dw = (phiv(w + h, rho, rho0) - phiv(w - h, rho, rho0)) / (2 * h)
-dr = (phiv(w, rho + h * 1e-3, rho0) - phiv(w, rho - h * 1e-3, rho0)) / (2 * h * 1e-3)
-d0 = (phiv(w, rho, rho0 + h * 1e-3) - phiv(w, rho, rho0 - h * 1e-3)) / (2 * h * 1e-3)
+# rounding uncertainties: the change of phiv across the whole rounding
+# interval (secant over +-half a unit), times u/half
+hw, hr = 0.05, 0.5e-4
+dw = (phiv(w + hw, rho, rho0) - phiv(w - hw, rho, rho0)) / (2 * hw)
+dr = (phiv(w, rho + hr, rho0) - phiv(w, rho - hr, rho0)) / (2 * hr)
+d0 = (phiv(w, rho, rho0 + hr) - phiv(w, rho, rho0 - hr)) / (2 * hr)
 urow = np.sqrt((dw * uw) ** 2 + (dr * ur) ** 2)
 uphi = np.sqrt(urow ** 2 + (d0 * ur) ** 2)
-um = 1000 * 100 / ((100 - w) ** 2 * M2) * uw
+um = (mol(w + hw) - mol(w - hw)) / (2 * hw) * uw
 
 
 def fit(w, rho, rho0):
@@ -92,7 +96,7 @@ for k, f in results.items():
             args2 = (a2, rho, rho0) if arr is w else (w, a2, rho0)
             var += ((f(fit(*args1)[0]) - f(fit(*args2)[0])) / (2 * step) * u) ** 2
     var += ((f(fit(w, rho, rho0 + 1e-9)[0]) - f(fit(w, rho, rho0 - 1e-9)[0])) / 2e-9 * ur) ** 2
-    print(k, "%.10g" % f(b), "u own %.6g rounding %.6g" % (own, math.sqrt(var)))
+    print(k, "%.10g" % f(b), "u own %.6g rounding %.6g combined %.8g" % (own, math.sqrt(var), math.hypot(own, math.sqrt(var))))
 
 # ---- nonelectrolyte
 rho0, M1, V1o, M2, V2o, w, rho = block("Nonelectrolyte,")
