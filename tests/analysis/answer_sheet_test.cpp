@@ -49,7 +49,7 @@ AnswerSheet small_sheet() {
   s.seed2 = -7;
   s.add(Result{.key = "dH", .name = "enthalpy", .unit = "J/mol", .true_value = 1000.0, .value = 1010.5,
                .uncertainty = 2.5, .method = "slope, \"LINEST\"", .tolerance = 20.21});
-  s.add(Result{.key = "n", .name = "order", .true_value = 1.0, .value = 0.1, .uncertainty = not_a_number,
+  s.add(Result{.key = "n", .name = "order at 25 °C", .true_value = 1.0, .value = 0.1, .uncertainty = not_a_number,
                .tolerance = 0.002});
   s.add(Workings{.title = "plot", .columns = {{"x", "K", {1.0, 2.0}}, {"ln y", "", {0.5, not_a_number}}}});
   s.notes.push_back("one note");
@@ -94,8 +94,15 @@ TEST(PrintSheet, AlignedTable) {
   while (h < lines.size() && lines[h].rfind("result", 0) != 0) ++h;
   ASSERT_LT(h + 2, lines.size());
   const std::size_t end_expected = lines[h].find("expected") + std::string("expected").size();
-  EXPECT_EQ(lines[h + 1].substr(end_expected - 6, 6), "1010.5");
-  EXPECT_EQ(lines[h + 2].substr(end_expected - 3, 3), "0.1");
+  // Columns on the screen count code points: "°" is two bytes, one column.
+  auto column_after = [](const std::string& line, const std::string& cell) {
+    const std::size_t end = line.find(cell) + cell.size();
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < end; ++i) n += (static_cast<unsigned char>(line[i]) & 0xC0) != 0x80;
+    return n;
+  };
+  EXPECT_EQ(column_after(lines[h + 1], "1010.5"), end_expected);
+  EXPECT_EQ(column_after(lines[h + 2], " 0.1 "), end_expected + 1);
   EXPECT_NE(out.str().find("- one note"), std::string::npos);
   EXPECT_NE(out.str().find("(K)"), std::string::npos);
 }

@@ -1,7 +1,9 @@
 // The fits against numbers worked out independently, in exact rational
 // arithmetic from the normal equations (tests/data/answers/fit_reference.py),
-// which are the numbers LINEST gives for the same data; propagation
-// against an analytic case.
+// and checked against a real spreadsheet: LibreOffice Calc's LINEST of the
+// line data, with and without a constant (tests/data/answers/linest.fods,
+// evaluated by `soffice --headless --convert-to csv` into
+// linest_libreoffice.csv); propagation against an analytic case.
 #include <gtest/gtest.h>
 
 #include <cmath>
