@@ -241,26 +241,26 @@ void electrolyte(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
   // Every table holds at least the first graded_rows solutions; those are
   // graded one by one (keyed by their row), the rest are in the workings.
   const std::size_t graded = std::min(n, graded_rows);
-  const auto row = [&](std::size_t i) {
-    return "solution " + std::to_string(i + 1) + " (" + fmt(w[i], 1) + " wt%)";
-  };
+  // Names stay the same from one data set to the next; the numbers that
+  // tell the solution apart go into the method.
+  const auto written = [&](std::size_t i) { return "; w = " + fmt(w[i], 1) + " %"; };
   for (std::size_t i = 0; i < graded; ++i) {
     sheet.add(Result{.key = "m(" + std::to_string(i + 1) + ")",
-                     .name = "molality of electrolyte " + row(i),
+                     .name = "molality of electrolyte solution " + std::to_string(i + 1),
                      .unit = "mol/kg",
                      .true_value = m_true[i],
                      .value = m[i],
                      .uncertainty = u_m[i],
-                     .method = "m = 1000 w/((100 - w) M2); uncertainty from the rounding of w"});
+                     .method = "m = 1000 w/((100 - w) M2)" + written(i)});
   }
   for (std::size_t i = 0; i < graded; ++i) {
     sheet.add(Result{.key = "phiv(" + std::to_string(i + 1) + ")",
-                     .name = "apparent molar volume in electrolyte " + row(i),
+                     .name = "apparent molar volume in electrolyte solution " + std::to_string(i + 1),
                      .unit = "mL/mol",
                      .true_value = phiv_true[i],
                      .value = phiv[i],
                      .uncertainty = u_phiv[i],
-                     .method = "phiv = [(1000 + m M2)/rho - 1000/rho0]/m; uncertainty from the rounding of w, rho, rho0"});
+                     .method = "phiv = [(1000 + m M2)/rho - 1000/rho0]/m" + written(i)});
   }
   const std::string how =
       "weighted least-squares cubic of phiv in m^1/2, " + std::to_string(n) + " points";
@@ -283,21 +283,22 @@ void electrolyte(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
   const double x_last = root_m[last];
   const analysis::Estimate v2_last = of_fit([&](std::span<const double> b) { return v2_at(b, x_last); });
   const analysis::Estimate v1_last = of_fit([&](std::span<const double> b) { return v1_at(b, x_last); });
-  const std::string at_last = " at m = " + fmt(m[last], 3) + " mol/kg (the most concentrated solution)";
+  const std::string at_last = " in the most concentrated solution";
+  const std::string m_last = " at m = " + fmt(m[last], 3) + " mol/kg";
   sheet.add(Result{.key = "V2(last)",
                    .name = "partial molar volume of the electrolyte" + at_last,
                    .unit = "mL/mol",
                    .true_value = v2_last_true,
                    .value = v2_last.value,
                    .uncertainty = v2_last.u,
-                   .method = "V2 = phiv + (m^1/2/2) dphiv/dm^1/2 from the cubic"});
+                   .method = "V2 = phiv + (m^1/2/2) dphiv/dm^1/2 from the cubic" + m_last});
   sheet.add(Result{.key = "V1(last)",
                    .name = "partial molar volume of the water" + at_last,
                    .unit = "mL/mol",
                    .true_value = v1_last_true,
                    .value = v1_last.value,
                    .uncertainty = v1_last.u,
-                   .method = "V1 = V1o - (M1/1000) m^2 dphiv/dm from the cubic"});
+                   .method = "V1 = V1o - (M1/1000) m^2 dphiv/dm from the cubic" + m_last});
 
   Workings wk{.title = "Electrolyte"};
   std::vector<Column> cols{{"% by wt", "%", w},         {"molality", "mol/kg", m},
@@ -352,21 +353,22 @@ void nonelectrolyte(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
     const auto ee = from_rounded(expt_of, p, u_in), eve = from_rounded(excess_of, p, u_in);
     x2[i] = ex.value, ideal[i] = ei.value, expt[i] = ee.value, excess[i] = eve.value;
     const int k = static_cast<int>(i) + 1;
-    const std::string at = " of mixture " + std::to_string(k) + " (" + fmt(w[i], 1) + " wt%)";
+    const std::string at = " of mixture " + std::to_string(k);
+    const std::string written = "; w = " + fmt(w[i], 1) + " %";
     const std::string tag = "(" + std::to_string(k) + ")";
     const double x_true = solute_fraction(cs.hidden("compnonelec", k), 18.015, cs.hidden("mwnonelec"));
     rx.push_back({.key = "X" + tag, .name = "mole fraction of the nonelectrolyte" + at, .unit = "",
                   .true_value = x_true, .value = ex.value, .uncertainty = ex.u,
-                  .method = "x2 = (w/M2)/(w/M2 + (100 - w)/M1)"});
+                  .method = "x2 = (w/M2)/(w/M2 + (100 - w)/M1)" + written});
     ri.push_back({.key = "Vid" + tag, .name = "ideal molar volume" + at, .unit = "mL/mol",
                   .true_value = cs.hidden("videal", k), .value = ei.value, .uncertainty = ei.u,
-                  .method = "x1 V1o + x2 V2o"});
+                  .method = "x1 V1o + x2 V2o" + written});
     re.push_back({.key = "Vexp" + tag, .name = "experimental molar volume" + at, .unit = "mL/mol",
                   .true_value = cs.hidden("vobs", k), .value = ee.value, .uncertainty = ee.u,
-                  .method = "(x1 M1 + x2 M2)/rho"});
+                  .method = "(x1 M1 + x2 M2)/rho" + written});
     rv.push_back({.key = "VE" + tag, .name = "excess molar volume" + at, .unit = "mL/mol",
                   .true_value = cs.hidden("vme", k), .value = eve.value, .uncertainty = eve.u,
-                  .method = "experimental minus ideal; uncertainty from the rounding of w, rho, V1o, V2o"});
+                  .method = "experimental minus ideal" + written});
   }
   for (auto* group : {&rx, &ri, &re, &rv})
     for (auto& r : *group) sheet.add(std::move(r));
