@@ -302,6 +302,52 @@ Estimate propagate(const std::function<double(std::span<const double>)>& f, std:
   return e;
 }
 
+double Estimates::u(std::size_t i) const {
+  const double var = cov.at(i * value.size() + i);
+  return var < 0.0 ? 0.0 : std::sqrt(var);
+}
+
+Estimates propagate_all(const std::function<std::vector<double>(std::span<const double>)>& f,
+                        std::span<const double> p, std::span<const double> cov) {
+  const std::size_t n = p.size();
+  if (cov.size() != n * n)
+    throw AnalysisError("propagation: covariance of " + std::to_string(cov.size()) + " elements for " +
+                        std::to_string(n) + " parameters");
+  Estimates e;
+  e.value = f(p);
+  const std::size_t m = e.value.size();
+  constexpr double delta = 6e-6;  // as in propagate()
+  std::vector<double> q(p.begin(), p.end());
+  std::vector<double> jac(m * n, 0.0);  // row-major, m × n
+  for (std::size_t i = 0; i < n; ++i) {
+    if (cov[i * n + i] == 0.0) continue;
+    double h = delta * std::fabs(p[i]);
+    if (h == 0.0) h = delta * std::sqrt(std::fabs(cov[i * n + i]));
+    if (h == 0.0) h = delta;
+    q[i] = p[i] + h;
+    const std::vector<double> up = f(q);
+    q[i] = p[i] - h;
+    const std::vector<double> down = f(q);
+    q[i] = p[i];
+    if (up.size() != m || down.size() != m)
+      throw AnalysisError("propagation: the function gave " + std::to_string(up.size()) + " and " +
+                          std::to_string(down.size()) + " results instead of " + std::to_string(m));
+    for (std::size_t k = 0; k < m; ++k) jac[k * n + i] = (up[k] - down[k]) / (2.0 * h);
+  }
+  e.cov.assign(m * m, 0.0);
+  for (std::size_t a = 0; a < m; ++a)
+    for (std::size_t b = 0; b < m; ++b) {
+      double s = 0;
+      for (std::size_t i = 0; i < n; ++i) {
+        if (jac[a * n + i] == 0.0) continue;
+        for (std::size_t j = 0; j < n; ++j)
+          if (jac[b * n + j] != 0.0) s += jac[a * n + i] * cov[i * n + j] * jac[b * n + j];
+      }
+      e.cov[a * m + b] = s;
+    }
+  return e;
+}
+
 double trapezoid(std::span<const double> x, std::span<const double> y) {
   check_sizes(x.size(), y.size(), 1, "trapezoid rule");
   double s = 0;

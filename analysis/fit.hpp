@@ -92,6 +92,18 @@ struct Estimate {
 Estimate propagate(const std::function<double(std::span<const double>)>& f, std::span<const double> p,
                    std::span<const double> cov);
 
+// Several results of the same parameters at once: their values and their
+// covariance J·C·Jᵀ, the Jacobian J taken by the central differences of
+// propagate() (same steps). Two evaluations of f per varied parameter, however
+// many results f gives; f must give the same number of results every time.
+struct Estimates {
+  std::vector<double> value;
+  std::vector<double> cov;  // value.size()², row-major
+  double u(std::size_t i) const;
+};
+Estimates propagate_all(const std::function<std::vector<double>(std::span<const double>)>& f,
+                        std::span<const double> p, std::span<const double> cov);
+
 // Trapezoid rule over tabulated points: the integral from x.front() to
 // x.back(), negative when x falls and y is positive.
 double trapezoid(std::span<const double> x, std::span<const double> y);
