@@ -4,6 +4,7 @@
 # make fuzz                             the dialog under libFuzzer (clang), FUZZ_SECONDS=30
 # make package                          the Debian package, checked in a scratch root
 # make bench                            builds and runs the speed benchmarks
+# make answers-study                    how well the answer sheets recover the hidden values: docs/answers.md
 
 PRESET ?= default
 BIN := build/$(PRESET)/bin
@@ -11,7 +12,7 @@ BIN := build/$(PRESET)/bin
 FUZZ_SECONDS ?= 30
 BENCH_ARGS ?= --benchmark_min_time=0.3
 
-.PHONY: all setup build test run sanitize fuzz package bench clean
+.PHONY: all setup build test run sanitize fuzz package bench answers-study clean
 
 all: build
 
@@ -50,6 +51,13 @@ bench: setup
 	@cmake --preset $(PRESET) >/dev/null
 	@cmake --build --preset $(PRESET) --target lab_bench
 	@build/$(PRESET)/bench/lab_bench $(BENCH_ARGS)
+
+# Every analysis over the seed sweep's pairs, written to docs/answers.md.
+answers-study: setup
+	@cmake --preset $(PRESET) >/dev/null
+	@cmake --build --preset $(PRESET) --target answer_study
+	@build/$(PRESET)/tests/answer_study > docs/answers.md.tmp && mv docs/answers.md.tmp docs/answers.md
+	@echo "docs/answers.md written"
 
 clean:
 	rm -rf build

@@ -19,6 +19,13 @@ std::string display(double v) {
   return buf;
 }
 
+// Width on the screen of UTF-8 text ("°C", "−"): its code points.
+std::size_t width_of(const std::string& s) {
+  std::size_t n = 0;
+  for (unsigned char ch : s) n += (ch & 0xC0) != 0x80;
+  return n;
+}
+
 std::string with_unit(const std::string& label, const std::string& unit) {
   return unit.empty() ? label : label + " (" + unit + ")";
 }
@@ -31,13 +38,13 @@ void print_table(std::ostream& out, const std::vector<std::vector<std::string>>&
   std::vector<std::size_t> width;
   for (const auto& row : rows) {
     if (width.size() < row.size()) width.resize(row.size(), 0);
-    for (std::size_t c = 0; c < row.size(); ++c) width[c] = std::max(width[c], row[c].size());
+    for (std::size_t c = 0; c < row.size(); ++c) width[c] = std::max(width[c], width_of(row[c]));
   }
   for (const auto& row : rows) {
     std::string line = indent;
     for (std::size_t c = 0; c < row.size(); ++c) {
       const bool last = c + 1 == row.size();
-      const std::string pad(width[c] - row[c].size(), ' ');
+      const std::string pad(width[c] - width_of(row[c]), ' ');
       if (c < right.size() && right[c])
         line += pad + row[c];
       else
@@ -62,7 +69,7 @@ double cell_of(const Column& c, std::size_t r) { return r < c.values.size() ? c.
 double TolerancePolicy::of(const Result& r) const {
   if (std::isnan(r.value)) return not_a_number;
   // fmax ignores a NaN uncertainty: the relative part stands alone then.
-  return std::fmax(relative * std::fabs(r.value), sigmas * r.uncertainty);
+  return std::fmax(std::fmax(relative, r.least_relative) * std::fabs(r.value), sigmas * r.uncertainty);
 }
 
 const Result* AnswerSheet::find(std::string_view key) const {

@@ -28,6 +28,10 @@ struct Result {
   std::string method;  // "slope of ln P against 1/T, least squares over 12 points"
   std::string bias;    // why the value cannot land on the true one, when the model prevents it
   double tolerance = not_a_number;    // set by the sheet's policy
+  // A floor under the policy's relative part for this result alone, when a
+  // convention of the model moves the careful analysis off the true value
+  // by a known amount (say why in `bias`); 0 leaves the policy as it is.
+  double least_relative = 0;
 };
 
 // A table of workings: the student's columns, filled in row by row.
@@ -41,7 +45,8 @@ struct Workings {
   std::vector<Column> columns;
 };
 
-// Tolerance = max(relative·|value|, sigmas·uncertainty).
+// Tolerance = max(max(relative, r.least_relative)·|value|, sigmas·uncertainty);
+// NaN when the value is; a NaN uncertainty leaves the relative part alone.
 struct TolerancePolicy {
   double relative = 0.02;
   double sigmas = 3.0;

@@ -100,7 +100,8 @@ std::optional<std::size_t> DataSet::find_optional(std::string_view start, std::s
 
 std::size_t DataSet::find(std::string_view start, std::size_t from) const {
   if (const auto r = find_optional(start, from)) return *r;
-  throw AnalysisError("no record beginning with " + std::string(start) + " after record " + std::to_string(from));
+  throw AnalysisError("no record beginning with " + std::string(start) + " from record " + std::to_string(from + 1) +
+                      " on");
 }
 
 std::vector<std::size_t> DataSet::numeric_rows(std::size_t first, std::size_t key_cell) const {

@@ -60,8 +60,8 @@ void analyse(const Case& cs, AnswerSheet& sheet) {
       .value = -gas_constant * line.slope,
       .uncertainty = gas_constant * line.se_slope,
       .method = "−R × slope of ln P against 1/T, least squares over " + npts + " points",
-      .bias = "the points lie on an Antoine curve, not a line; the true value is R·b·T²/(T + c)² at T* = "
-              "1/mean(1/T) = " + std::to_string(t_star) + " K, where the chord's slope matches the curve's",
+      .bias = "the points lie on an Antoine curve, not a line: the true value is the curve's R·b·T²/(T + c)² "
+              "at T* = 1/mean(1/T), where the chord's slope matches the curve's; the line is off by about 1 %",
   });
 
   const double ln_p0 = std::log(standard_pressure);
@@ -107,7 +107,8 @@ void analyse(const Case& cs, AnswerSheet& sheet) {
                    .uncertainty = fit.se(2),
                    .method = "the same fit"});
 
-  sheet.notes.push_back("R = 8.314462618 J/(mol K); ln is the natural logarithm of P in Pa.");
+  sheet.notes.push_back("R = 8.314462618 J/(mol K); ln is the natural logarithm of P in Pa; T* = 1/mean(1/T) = " +
+                        std::to_string(t_star) + " K.");
   sheet.notes.push_back("Each temperature is the exact boiling temperature at its pressure, rounded to 0.01 K: "
                         "the scatter of the pressures moves the points along the curve, not off it, so the "
                         "Antoine fit recovers a, b, c closely.");

@@ -57,6 +57,12 @@ DataSet data_set(const labcore::Program& program, std::int32_t seed1, std::int32
 // `start`, the same on every run.
 std::vector<std::pair<std::int32_t, std::int32_t>> seed_pairs(int count, std::uint32_t start);
 
+// The seed sweep's pairs, over a thousand, the same on every run: every
+// pair of 18 special seeds (0, the moduli and their neighbours, the
+// extremes of the 32-bit range, the worked example's), two ladders across
+// the range, 640 scattered pairs and 48 scattered equal pairs.
+std::vector<std::pair<std::int32_t, std::int32_t>> sweep_seeds();
+
 // A named hidden value of a data set (fails the test when it is missing).
 double hidden(const DataSet& ds, std::string_view name);
 

@@ -1,0 +1,48 @@
+// How well each program's analysis recovers the hidden values over many
+// seed pairs: the recovery study behind docs/answers.md.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "analysis/answer_sheet.hpp"
+#include "labcore/program.hpp"
+
+namespace labtest {
+
+struct ResultStudy {
+  std::string key, name, unit;
+  std::vector<double> deviations;  // |value − true|/|true| of every pair analysed
+  int within = 0;                  // pairs whose value lies within tolerance of the true value
+  std::string bias;                // the analysis's own words on a bias
+  double median() const;
+  double p99() const;  // nearest rank: the ⌈0.99·n⌉-th smallest
+};
+
+struct ProgramStudy {
+  std::string program;
+  int pairs = 0;           // seed pairs tried
+  int model_failed = 0;    // the generator stopped (no data set to grade)
+  int analysis_failed = 0; // a data set the analysis could not read or fit
+  std::string first_failure;
+  std::vector<ResultStudy> results;
+  // Data sets made: the base of the shares.
+  int data_sets() const { return pairs - model_failed; }
+};
+
+// Runs the analysis over every pair's data set.
+ProgramStudy study(const labcore::Program& program, const analysis::Analysis& analysis,
+                   const std::vector<std::pair<std::int32_t, std::int32_t>>& pairs);
+
+// `count` pairs spread evenly over `pairs` (all of them when count is
+// larger).
+std::vector<std::pair<std::int32_t, std::int32_t>> spread(
+    const std::vector<std::pair<std::int32_t, std::int32_t>>& pairs, std::size_t count);
+
+// The study as the Markdown of docs/answers.md.
+void print_markdown(std::ostream& out, const std::vector<ProgramStudy>& studies, std::size_t pairs);
+
+}  // namespace labtest

@@ -1,0 +1,40 @@
+// A sample of the recovery study: 50 pairs of the seed sweep for every
+// program with an analysis. Each result must land within tolerance of the
+// true value for at least 99 % of the data sets. (A result that a model's
+// convention moves off the true value by a known amount says so in its
+// bias and carries a floor under its relative tolerance, least_relative.)
+#include <gtest/gtest.h>
+
+#include "labcore/registry.hpp"
+#include "study/study.hpp"
+#include "support/test_support.hpp"
+
+namespace {
+
+TEST(AnswerStudy, FiftyPairsOfEveryAnalysisLandWithinTolerance) {
+  const auto pairs = labtest::spread(labtest::sweep_seeds(), 50);
+  ASSERT_EQ(pairs.size(), 50u);
+  for (const analysis::Analysis* an : analysis::all_analyses()) {
+    const labcore::Program* program = labcore::find_program(an->program);
+    ASSERT_NE(program, nullptr);
+    const labtest::ProgramStudy s = labtest::study(*program, *an, pairs);
+    EXPECT_EQ(s.analysis_failed, 0) << s.program << ": " << s.first_failure;
+    ASSERT_GT(s.data_sets(), 0) << s.program;
+    for (const auto& r : s.results) {
+      EXPECT_GE(r.within, 0.99 * s.data_sets())
+          << s.program << " " << r.key << ": " << r.within << " of " << s.data_sets()
+          << " within tolerance; median deviation " << r.median() << ", 99th percentile " << r.p99();
+    }
+  }
+}
+
+TEST(AnswerStudy, NearestRankPercentiles) {
+  labtest::ResultStudy r;
+  for (int i = 100; i >= 1; --i) r.deviations.push_back(i / 100.0);
+  EXPECT_DOUBLE_EQ(r.median(), 0.50);
+  EXPECT_DOUBLE_EQ(r.p99(), 0.99);
+  r.deviations = {3.0};
+  EXPECT_DOUBLE_EQ(r.p99(), 3.0);
+}
+
+}  // namespace
