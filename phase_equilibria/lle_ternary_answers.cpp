@@ -144,15 +144,21 @@ void analyse(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
   const std::string plait_method = "calibration at R.I. " + std::to_string(ri_plait).substr(0, 7) +
                                    ", where a quartic of the mean tie-line R.I. against the difference of its "
                                    "ends (last " + std::to_string(plait_tie_lines) + " tie lines) reaches 0";
+  // The model stops its tie lines a twelfth of the arc short of the plait
+  // point; over that gap the mean R.I. bends, and the extrapolation lands
+  // 0.5 % off in %A and %B typically, 3 % at the 99th percentile of data
+  // sets. Their tolerance has a floor of 3.5 %.
   const std::string plait_bias =
-      "extrapolated over the last twelfth of the arc, where the mean R.I. bends: typically 0.5 %, up to "
-      "about 2.5 % off in %A and %B";
+      "extrapolated over the last twelfth of the arc, which the tie lines leave uncovered and where the mean "
+      "R.I. bends: typically 0.5 %, up to about 3 % off in %A and %B; tolerance at least 3.5 %";
+  constexpr double plait_least_relative = 0.035;
   sheet.add(Result{.key = "plait A", .name = "plait point, A", .unit = "wt %", .true_value = plait_a,
-                   .value = plait.a, .uncertainty = plait.u_a, .method = plait_method, .bias = plait_bias});
+                   .value = plait.a, .uncertainty = plait.u_a, .method = plait_method, .bias = plait_bias,
+                   .least_relative = plait_least_relative});
   sheet.add(Result{.key = "plait B", .name = "plait point, B", .unit = "wt %",
                    .true_value = 100.0 - plait_a - plait_c, .value = plait.b,
                    .uncertainty = std::hypot(plait.u_a, plait.u_c), .method = "100 − %A − %C",
-                   .bias = plait_bias});
+                   .bias = plait_bias, .least_relative = plait_least_relative});
   sheet.add(Result{.key = "plait C", .name = "plait point, C", .unit = "wt %", .true_value = plait_c,
                    .value = plait.c, .uncertainty = plait.u_c, .method = "the same reading"});
 
@@ -192,9 +198,6 @@ void analyse(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
                         " after pure A (the stretch over which the R.I. rises); %B = 100 − %A − %C.");
   sheet.notes.push_back("Uncertainties from the rounding of the refractive indices to four decimals, through the "
                         "slope of the calibration; the plait point's adds the extrapolation's standard error.");
-  sheet.notes.push_back("The plait point is extrapolated: over many data sets its %A and %B fall within the "
-                        "tolerance in about 98.7 % of them, off by 0.5 % typically and 2.6 % at the 99th "
-                        "percentile; its %C within tolerance in 99.9 %.");
   sheet.notes.push_back("True values: the hidden end points p and q of the envelope, the plait point (xp, yp) "
                         "and the tie-line compositions.");
 }
