@@ -53,13 +53,28 @@ struct Composition {
   double u_a = 0, u_c = 0;     // standard uncertainties of %A and %C
 };
 
-// %A and %C against R.I. along the rising stretch of the envelope.
+// The envelope as a calibration: %A, %C and R.I. as smooth functions of
+// the distance along the curve (the chord lengths between rows in the
+// plane of the diagram), read where the R.I. curve reaches a reading.
+// Reading along the curve rather than composition against R.I. directly
+// keeps the curve smooth where the R.I. hardly changes from row to row.
 class Calibration {
  public:
   Calibration(const std::vector<double>& ri, const std::vector<double>& pa, const std::vector<double>& pc) {
+    std::vector<double> s(ri.size(), 0.0);
+    for (std::size_t i = 1; i < ri.size(); ++i) {
+      const double dx = (pa[i - 1] + pc[i - 1] / 2.0) - (pa[i] + pc[i] / 2.0);
+      const double dy = (pc[i] - pc[i - 1]) * root3 / 2.0;
+      s[i] = s[i - 1] + std::hypot(dx, dy);
+    }
+    s_ = s;
+    ri_.emplace(analysis::Spline(s, ri));
+    a_.emplace(analysis::Spline(s, pa));
+    c_.emplace(analysis::Spline(s, pc));
     // The longest run of rows over which the R.I. rises strictly: near
     // the side A-B the curve can climb so steeply that the R.I. first
-    // dips; such rows cannot be read unambiguously and are left out.
+    // dips; readings there cannot be placed unambiguously and are placed
+    // on the rising run.
     std::size_t best_first = 0, best_len = 1, first = 0;
     for (std::size_t i = 1; i <= ri.size(); ++i) {
       if (i == ri.size() || !(ri[i] > ri[i - 1])) {
@@ -69,31 +84,45 @@ class Calibration {
     }
     first_ = best_first;
     last_ = best_first + best_len - 1;
-    const auto slice = [&](const std::vector<double>& v) {
-      return std::vector<double>(v.begin() + static_cast<std::ptrdiff_t>(first_),
-                                 v.begin() + static_cast<std::ptrdiff_t>(last_ + 1));
-    };
-    a_.emplace(analysis::Spline(slice(ri), slice(pa)));
-    c_.emplace(analysis::Spline(slice(ri), slice(pc)));
+    run_ri_.assign(ri.begin() + static_cast<std::ptrdiff_t>(first_), ri.begin() + static_cast<std::ptrdiff_t>(last_ + 1));
   }
 
   // The composition at a refractive index known to u (reading and
   // calibration together).
   Composition at(double ri, double u) const {
+    const double s = place(ri);
+    const double slope = ri_->slope_at(s);  // dR.I./ds
     Composition r;
-    r.a = a_->at(ri);
-    r.c = c_->at(ri);
+    r.a = a_->at(s);
+    r.c = c_->at(s);
     r.b = 100.0 - r.a - r.c;
-    r.u_a = std::abs(a_->slope_at(ri)) * u;
-    r.u_c = std::abs(c_->slope_at(ri)) * u;
+    r.u_a = std::abs(a_->slope_at(s) / slope) * u;
+    r.u_c = std::abs(c_->slope_at(s) / slope) * u;
     return r;
   }
   std::size_t first() const { return first_; }
   std::size_t last() const { return last_; }
 
  private:
+  // Where along the curve the R.I. reaches `ri`: between the two rows of
+  // the rising run that bracket it, by bisection on the smooth curve;
+  // beyond the run, along the tangent at its end.
+  double place(double ri) const {
+    if (ri <= run_ri_.front()) return s_[first_] + (ri - run_ri_.front()) / ri_->slope_at(s_[first_]);
+    if (ri >= run_ri_.back()) return s_[last_] + (ri - run_ri_.back()) / ri_->slope_at(s_[last_]);
+    std::size_t k = first_;
+    while (k + 1 < last_ && run_ri_[k + 1 - first_] < ri) ++k;
+    double lo = s_[k], hi = s_[k + 1];
+    for (int it = 0; it < 60; ++it) {
+      const double mid = 0.5 * (lo + hi);
+      (ri_->at(mid) < ri ? lo : hi) = mid;
+    }
+    return 0.5 * (lo + hi);
+  }
+
+  std::vector<double> s_, run_ri_;
   std::size_t first_ = 0, last_ = 0;
-  std::optional<analysis::Spline> a_, c_;
+  std::optional<analysis::Spline> ri_, a_, c_;
 };
 
 void analyse(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
@@ -193,9 +222,11 @@ void analyse(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
   sheet.add(analysis::Workings{.title = "Plait point: mean R.I. against the difference of the ends",
                                .columns = {Column{"R.I. right − left", "", diff}, Column{"mean R.I.", "", mean}}});
 
-  sheet.notes.push_back("Calibration: natural cubic splines of %A and %C against R.I. through the envelope rows "
-                        "from row " + std::to_string(cal.first() + 1) + " to row " + std::to_string(cal.last() + 1) +
-                        " after pure A (the stretch over which the R.I. rises); %B = 100 − %A − %C.");
+  sheet.notes.push_back("Calibration: natural cubic splines of %A, %C and R.I. against the distance along the "
+                        "envelope (chords between its rows in the diagram's plane), read where the R.I. reaches the "
+                        "reading between rows " + std::to_string(cal.first() + 1) + " and " +
+                        std::to_string(cal.last() + 1) + " after pure A (the stretch over which the R.I. rises); "
+                        "%B = 100 − %A − %C.");
   sheet.notes.push_back("Uncertainties from the rounding of the refractive indices to four decimals, through the "
                         "slope of the calibration; the plait point's adds the extrapolation's standard error.");
   sheet.notes.push_back("True values: the hidden end points p and q of the envelope, the plait point (xp, yp) "

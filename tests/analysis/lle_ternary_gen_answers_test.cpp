@@ -27,24 +27,24 @@ analysis::AnswerSheet sheet_of(const labtest::DataSet& ds, const std::string& te
 TEST(LleTernaryAnswers, WorkedExampleMatchesIndependentCalculation) {
   const auto ds = labtest::data_set(lle_ternary_gen, 12345, 67890);
   const auto sheet = sheet_of(ds, ds.text);
-  // From tests/data/answers/lle_ternary_gen.py: a natural cubic spline
-  // written out in numpy and numpy's least-squares quartic.
+  // From tests/data/answers/lle_ternary_gen.py: natural cubic splines
+  // along the envelope written out in numpy, numpy's least-squares quartic.
   struct Expect {
     const char* key;
     double value, u;
   };
   const Expect expected[] = {
       {"B in A", 15.147, 2.88675e-05},        {"A in B", 14.0581, 2.88675e-05},
-      {"plait A", 43.854054, 0.23678},        {"plait B", 17.761586, 0.283268},
-      {"plait C", 38.384361, 0.155487},       {"C left(8)", 26.626591, 0.0834279},
-      {"C right(8)", 41.798828, 0.0133772},   {"C left(9)", 30.814043, 0.0720351},
-      {"C right(9)", 44.913469, 0.00338899},  {"C left(10)", 33.570303, 0.0596812},
-      {"C right(10)", 44.659915, 0.006397},   {"C left(11)", 35.77659, 0.0472174},
-      {"C right(11)", 42.95176, 0.0164254},
+      {"plait A", 43.848216, 0.236426},       {"plait B", 17.762523, 0.282704},
+      {"plait C", 38.389261, 0.154998},       {"C left(8)", 26.551922, 0.0916144},
+      {"C right(8)", 41.791871, 0.0134118},   {"C left(9)", 30.91146, 0.070802},
+      {"C right(9)", 44.841308, 0.00289452},  {"C left(10)", 33.578504, 0.0578192},
+      {"C right(10)", 44.607784, 0.00569544}, {"C left(11)", 35.767284, 0.0477299},
+      {"C right(11)", 42.963851, 0.016527},
   };
   for (const auto& e : expected) {
     const auto& r = result(sheet, e.key);
-    EXPECT_NEAR(r.value, e.value, 2e-6) << e.key;
+    EXPECT_NEAR(r.value, e.value, 5e-6) << e.key;
     EXPECT_NEAR(r.uncertainty, e.u, 2e-5 * e.u) << e.key;
     EXPECT_LE(std::abs(r.value - r.true_value), r.tolerance) << e.key;
   }

@@ -1,10 +1,11 @@
 """Reference numbers for the lle_ternary_gen answer sheet, seeds 12345 67890.
 
-Worked out from the data set as written, independently of the C++ code: a
-natural cubic spline written out here (tridiagonal system for the knot
-second derivatives, solved by numpy) of %A and %C against R.I. through the
-16 envelope rows and both end points (the R.I. rises over all of them in
-this data set); the plait point from numpy's least-squares quartic of the
+Worked out from the data set as written, independently of the C++ code:
+natural cubic splines written out here (tridiagonal system for the knot
+second derivatives, solved by numpy) of %A, %C and R.I. against the
+distance along the envelope (chords between its 18 rows, P to Q, in the
+triangle's plane), a reading placed by bisection on the R.I. spline (the
+R.I. rises over all rows in this data set); the plait point from numpy's least-squares quartic of the
 mean tie-line R.I. against the difference of its ends over the last 8 tie
 lines, covariance scaled by the residual variance; uncertainties from the
 rounding of the R.I. to four decimals (0.00005/sqrt(3) each) through the
@@ -41,7 +42,27 @@ def spline(x, y):
 
 ri = env[:, 3]
 assert np.all(np.diff(ri) > 0)
-fA = spline(ri, env[:, 0]); fC = spline(ri, env[:, 2])
+px = 100 - env[:, 0] - env[:, 2] / 2; py = env[:, 2] * math.sqrt(3) / 2
+S = np.concatenate([[0], np.cumsum(np.hypot(np.diff(px), np.diff(py)))])
+sR, sA, sC = spline(S, ri), spline(S, env[:, 0]), spline(S, env[:, 2])
+
+def place(r):
+    k = np.searchsorted(ri, r) - 1
+    lo, hi = S[k], S[k + 1]
+    for _ in range(100):
+        mid = (lo + hi) / 2
+        if sR(mid)[0] < r: lo = mid
+        else: hi = mid
+    return (lo + hi) / 2
+
+def reading(sp):
+    def f(r):
+        t = place(r)
+        v, d = sp(t)
+        return v, d / sR(t)[1]
+    return f
+
+fA, fC = reading(sA), reading(sC)
 u_ri = 0.00005 / math.sqrt(3)
 print("B in A", env[0, 1], " A in B", env[-1, 0])
 
