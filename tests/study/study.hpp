@@ -27,10 +27,12 @@ struct ProgramStudy {
   int pairs = 0;           // seed pairs tried
   int model_failed = 0;    // the generator stopped (no data set to grade)
   int analysis_failed = 0; // a data set the analysis could not read or fit
+  int no_answer = 0;       // a data set that holds no answer (analysis::NoAnswer)
   std::string first_failure;
+  std::string first_no_answer;
   std::vector<ResultStudy> results;
-  // Data sets made: the base of the shares.
-  int data_sets() const { return pairs - model_failed; }
+  // Data sets made that hold an answer: the base of the shares.
+  int data_sets() const { return pairs - model_failed - no_answer; }
 };
 
 // Runs the analysis over every pair's data set.
