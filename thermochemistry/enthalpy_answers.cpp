@@ -12,7 +12,9 @@
 // weighted least squares with the uncertainty of each fs value that the
 // stated ±0.5 % scatter of H gives; the coefficients' uncertainties come
 // from those weights.
+#include <algorithm>
 #include <cmath>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -42,6 +44,8 @@ void analyse(const analysis::Case& c, analysis::AnswerSheet& sheet) {
   const std::vector<double> t = data.column(rows, 0);       // K
   const std::vector<double> h_expt = data.column(rows, 1);  // J/mol
   const std::size_t n = t.size();
+  if (std::adjacent_find(t.begin(), t.end(), std::not_equal_to<>()) == t.end())
+    throw analysis::NoAnswer("enthalpy_gen: every row is at the same temperature; the Shomate line needs two");
 
   // Columns F to J of the worksheet, and 1/T for the plot.
   std::vector<double> col_f(n), col_g(n), col_h(n), col_i(n), fs(n), inv_t(n), u_fs(n);

@@ -99,4 +99,11 @@ TEST(EnthalpyAnswers, EditedDataMoveTheLawTheRightWay) {
   EXPECT_THROW(sheet_of(ds, broken), analysis::AnalysisError);
 }
 
+TEST(EnthalpyAnswers, ADataSetAtOneTemperatureHoldsNoAnswer) {
+  // Both seeds 0 make every draw 1.0: twelve rows at 1000 K, one point of
+  // the Shomate line, which cannot give its slope and intercept.
+  const auto ds = labtest::data_set(enthalpy_gen, 0, 0);
+  EXPECT_THROW(analysis::answer_sheet(enthalpy_gen, ds.text, ds.key, "Jane Doe", 0, 0), analysis::NoAnswer);
+}
+
 }  // namespace
