@@ -183,6 +183,47 @@ PolyFit fit_linear(const std::vector<std::vector<double>>& design, std::span<con
   return f;
 }
 
+PolyFit fit_linear_weighted(const std::vector<std::vector<double>>& design, std::span<const double> y,
+                            std::span<const double> sigma) {
+  quiet_gsl();
+  const std::size_t p = design.size();
+  if (p == 0) throw AnalysisError("weighted linear fit: no coefficients");
+  const std::size_t n = y.size();
+  for (const auto& col : design) check_sizes(col.size(), n, p, "weighted linear fit");
+  if (sigma.size() != n) throw AnalysisError("weighted linear fit: as many uncertainties as values needed");
+
+  std::unique_ptr<gsl_matrix, MatrixFree> X(gsl_matrix_alloc(n, p));
+  std::unique_ptr<gsl_matrix, MatrixFree> cov(gsl_matrix_alloc(p, p));
+  std::unique_ptr<gsl_vector, VectorFree> yv(gsl_vector_alloc(n));
+  std::unique_ptr<gsl_vector, VectorFree> wv(gsl_vector_alloc(n));
+  std::unique_ptr<gsl_vector, VectorFree> cv(gsl_vector_alloc(p));
+  std::unique_ptr<gsl_multifit_linear_workspace, WorkFree> work(gsl_multifit_linear_alloc(n, p));
+  for (std::size_t i = 0; i < n; ++i) {
+    if (!(sigma[i] > 0.0) || !std::isfinite(sigma[i]))
+      throw AnalysisError("weighted linear fit: uncertainty " + std::to_string(i + 1) + " is not positive");
+    gsl_vector_set(yv.get(), i, y[i]);
+    gsl_vector_set(wv.get(), i, 1.0 / (sigma[i] * sigma[i]));
+    for (std::size_t k = 0; k < p; ++k) gsl_matrix_set(X.get(), i, k, design[k][i]);
+  }
+  double chisq = 0;
+  // gsl_multifit_wlinear returns cov = (XᵀWX)⁻¹, unscaled.
+  const int status = gsl_multifit_wlinear(X.get(), wv.get(), yv.get(), cv.get(), cov.get(), &chisq, work.get());
+  if (status != GSL_SUCCESS) throw AnalysisError(std::string("weighted linear fit: ") + gsl_strerror(status));
+  if (gsl_multifit_linear_rank(1e-12, work.get()) < p)
+    throw AnalysisError("weighted linear fit: the columns of the design are not independent");
+
+  PolyFit f;
+  f.n = n;
+  f.c.resize(p);
+  f.cov.resize(p * p);
+  for (std::size_t i = 0; i < p; ++i) {
+    f.c[i] = gsl_vector_get(cv.get(), i);
+    for (std::size_t j = 0; j < p; ++j) f.cov[i * p + j] = gsl_matrix_get(cov.get(), i, j);
+  }
+  f.residual_sd = n > p ? std::sqrt(chisq / static_cast<double>(n - p)) : nan;
+  return f;
+}
+
 PolyFit fit_poly(std::span<const double> x, std::span<const double> y, std::size_t degree) {
   check_sizes(x.size(), y.size(), degree + 1, "polynomial fit");
   std::vector<std::vector<double>> design(degree + 1, std::vector<double>(x.size(), 1.0));

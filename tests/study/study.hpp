@@ -28,10 +28,12 @@ struct ProgramStudy {
   int pairs = 0;           // seed pairs tried
   int model_failed = 0;    // the generator stopped (no data set to grade)
   int analysis_failed = 0; // a data set the analysis could not read or fit
+  int no_answer = 0;       // a data set that holds no answer (analysis::NoAnswer)
   std::string first_failure;
+  std::string first_no_answer;
   std::vector<ResultStudy> results;
-  // Data sets made.
-  int data_sets() const { return pairs - model_failed; }
+  // Data sets made that hold an answer.
+  int data_sets() const { return pairs - model_failed - no_answer; }
   // The base of a result's share: the sheets that hold it, and every data
   // set the analysis could not read (which counts as outside).
   int base(const ResultStudy& r) const { return r.sheets + analysis_failed; }
