@@ -216,7 +216,7 @@ void workbook(const Case& cs, const AnswerSheet&, SolutionSheet& ws) {
     const std::string p0 = ws.value("p0 at " + celsius, "", pf + "/(1.5+" + beta_f + ")", w.p0);
 
     const std::size_t n = run.rows.size();
-    std::vector<std::string> f_beta(n), f_p(n), f_ln(n), f_fit_t(n), f_fit_y(n), f_line(n);
+    std::vector<std::string> f_beta(n), f_p(n), f_ln(n), f_fit_t(n), f_fit_y(n);
     for (std::size_t r = 0; r < n; ++r) {
       const std::string d = "(" + data_cell(run.rows[r], 1) + "-" + p0 + ")";
       f_beta[r] = "IF(" + d + ">0," + kp + "/(-" + kp + "/2+SQRT(" + kp + "^2/4+2*" + kp + "*(4*" + d + "+" + kp +
@@ -229,14 +229,13 @@ void workbook(const Case& cs, const AnswerSheet&, SolutionSheet& ws) {
                c_beta.cells[r] + ")," + p0 + "))";
     }
     const ColumnRef c_p = ws.column("p(N2O5) at " + celsius, "", run.rows, f_p, w.p);
-    std::vector<double> fit_t(n, not_a_number), fit_y(n, not_a_number), line(n, not_a_number);
+    std::vector<double> fit_t(n, not_a_number), fit_y(n, not_a_number);
     const double k = -fit_line_through_origin(w.fit_t, w.fit_y).slope;
     for (std::size_t r = 0; r < n; ++r) {
       f_ln[r] = "IF(" + c_p.cells[r] + ">0,LN(" + c_p.cells[r] + "/" + p0 + "),NA())";
       if (w.used[r] == 1.0) {
         fit_t[r] = run.t[r];
         fit_y[r] = w.ln_ratio[r];
-        line[r] = -k * run.t[r];
       }
     }
     const ColumnRef c_ln = ws.column("ln(p/p0) at " + celsius, "", run.rows, f_ln, w.ln_ratio);
@@ -250,14 +249,31 @@ void workbook(const Case& cs, const AnswerSheet&, SolutionSheet& ws) {
     const std::string k_cell = ws.result("k(" + std::to_string(i + 1) + ")", "-SUMPRODUCT(" + c_fit_t.range + "," + c_fit_y.range +
                                                                   ")/SUMPRODUCT(" + c_fit_t.range + "," +
                                                                   c_fit_t.range + ")");
-    for (std::size_t r = 0; r < n; ++r)
-      f_line[r] = "IF(" + c_p.cells[r] + ">=0.02*" + p0 + ",-" + k_cell + "*" + data_cell(run.rows[r], 0) + ",NA())";
-    const ColumnRef c_line = ws.column("fitted line at " + celsius, "", run.rows, f_line, line);
+    // The fitted line from the origin (on the record of the table's heading)
+    // through the rows of the fit, which come first: p falls as Ptot rises.
+    std::vector<std::size_t> line_rows{run.rows.front() - 1};
+    std::vector<std::string> f_line_t{"0"}, f_line_y;
+    std::vector<double> line_t{0.0}, line_y;
+    for (std::size_t r = 0; r < n && w.used[r] == 1.0; ++r) {
+      line_rows.push_back(run.rows[r]);
+      f_line_t.push_back(data_cell(run.rows[r], 0));
+      line_t.push_back(run.t[r]);
+    }
+    const ColumnRef c_line_t = ws.column("t for the line at " + celsius, "min", line_rows, f_line_t, line_t);
+    for (std::size_t r = 0; r < line_rows.size(); ++r) {
+      f_line_y.push_back("-" + k_cell + "*" + c_line_t.cells[r]);
+      line_y.push_back(-k * line_t[r]);
+    }
+    const ColumnRef c_line_y = ws.column("fitted line at " + celsius, "", line_rows, f_line_y, line_y);
 
-    const std::string t_range = data_range(run.rows.front(), run.rows.back(), 0);
-    decay.push_back({.name = celsius, .x_range = t_range, .y_range = on_solution(c_ln.range)});
-    lines.push_back({.name = "fit at " + celsius, .x_range = t_range, .y_range = on_solution(c_line.range),
-                     .markers = false, .line = true});
+    // The points up to the last that has a logarithm (none is left at the
+    // final pressure).
+    std::size_t last = n;
+    while (last > 0 && !std::isfinite(w.ln_ratio[last - 1])) --last;
+    decay.push_back({.name = celsius, .x_range = data_range(run.rows.front(), run.rows[last - 1], 0),
+                     .y_range = on_solution(c_ln.cells.front() + ":" + c_ln.cells[last - 1])});
+    lines.push_back({.name = "fit at " + celsius, .x_range = on_solution(c_line_t.range),
+                     .y_range = on_solution(c_line_y.range), .markers = false, .line = true});
 
     heads.push_back(run.head);
     f_kelvin.push_back(data_cell(run.head, 1) + "+273.15");
