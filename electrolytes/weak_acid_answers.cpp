@@ -226,9 +226,9 @@ void analyse(const analysis::Case& in, analysis::AnswerSheet& sheet) {
 
 
 // Steps of the fixed-point iteration of δ written out as columns: each
-// step gains two or more digits (the factor is about (α·Λ0 + β)·√c′/(2·Λh),
-// below 0.02 for any acid of the experiment), so eight reach the converged
-// value of the analysis to the last digit.
+// step shrinks the error by about (α·Λ0 + β)·√c′/(2·Λh), at most 0.012
+// over the seed sweep's acids, so eight steps from Λ/Λ0 reach the
+// converged value of the analysis to within one unit in the last place.
 constexpr int workbook_steps = 8;
 
 // The same worksheet as spreadsheet formulas over the Data sheet.
