@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <limits>
 #include <random>
 #include <sstream>
 
@@ -70,6 +71,44 @@ std::vector<std::pair<std::int32_t, std::int32_t>> seed_pairs(int count, std::ui
   for (int k = 0; k < count; ++k) {
     const std::int32_t seed1 = next();
     pairs.emplace_back(seed1, next());
+  }
+  return pairs;
+}
+
+std::vector<std::pair<std::int32_t, std::int32_t>> sweep_seeds() {
+  constexpr std::int32_t lowest = std::numeric_limits<std::int32_t>::min();
+  constexpr std::int32_t highest = std::numeric_limits<std::int32_t>::max();
+  // Zero and the moduli leave a component of the generator at 0 for ever;
+  // 2147483562 is the largest combined value; the others are the extremes
+  // of the range, small seeds and the worked example.
+  const std::int32_t special[] = {0,          1,           -1,         2,          12345,      67890,
+                                  lowest,     lowest + 1,  highest,    2147483562, 2147483563, -2147483563,
+                                  2147483399, -2147483399, 2147483398, 53668,      52774,      40014};
+  std::vector<std::pair<std::int32_t, std::int32_t>> pairs;
+  for (std::int32_t s1 : special)
+    for (std::int32_t s2 : special) pairs.emplace_back(s1, s2);  // the diagonal gives equal seeds
+
+  // Two ladders that cross the whole range in opposite directions.
+  constexpr std::int64_t span = std::int64_t{1} << 32;
+  for (std::int64_t k = 0; k < 128; ++k) {
+    const auto a = static_cast<std::int32_t>(std::int64_t{lowest} + k * (span / 128) + k);
+    const auto b = static_cast<std::int32_t>(std::int64_t{highest} - k * (span / 97));
+    pairs.emplace_back(a, b);
+  }
+
+  // Scattered pairs, and scattered equal pairs.
+  std::uint32_t s = 2654435769u;
+  auto next = [&s] {
+    s ^= s << 13, s ^= s >> 17, s ^= s << 5;
+    return static_cast<std::int32_t>(s);
+  };
+  for (int k = 0; k < 640; ++k) {
+    const std::int32_t a = next();
+    pairs.emplace_back(a, next());
+  }
+  for (int k = 0; k < 48; ++k) {
+    const std::int32_t a = next();
+    pairs.emplace_back(a, a);
   }
   return pairs;
 }

@@ -57,6 +57,12 @@ DataSet data_set(const labcore::Program& program, std::int32_t seed1, std::int32
 // `start`, the same on every run.
 std::vector<std::pair<std::int32_t, std::int32_t>> seed_pairs(int count, std::uint32_t start);
 
+// The seed pairs of the sweep over every program: degenerate seeds (0, the
+// moduli and their negatives, the extremes of the range) in all
+// combinations, two ladders across the range and scattered pairs, equal
+// ones among them. The same list on every run.
+std::vector<std::pair<std::int32_t, std::int32_t>> sweep_seeds();
+
 // A named hidden value of a data set (fails the test when it is missing).
 double hidden(const DataSet& ds, std::string_view name);
 
