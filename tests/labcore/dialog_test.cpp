@@ -151,7 +151,10 @@ TEST(DialogForms, TheOpeningFailureMessageOfEachForm) {
     const auto r = run_dialog(test_program(form), replies(1, 2), dir.path());
     EXPECT_EQ(r.status, labcore::exit_file_not_created);
     ASSERT_GE(r.terminal.size(), std::string_view(message).size());
-    EXPECT_EQ(r.terminal.substr(r.terminal.size() - std::string_view(message).size()), message);
+    // The form's message exactly, then the system's reason on a line of its own.
+    const std::string want = std::string(message) + " (the system says: File exists)\n";
+    ASSERT_GE(r.terminal.size(), want.size());
+    EXPECT_EQ(r.terminal.substr(r.terminal.size() - want.size()), want);
     EXPECT_EQ(r.terminal.find("student"), std::string::npos) << "the dialog must stop";
     EXPECT_EQ(labtest::read_file(dir.path() / "out.csv"), "keep me\n");
   }
