@@ -47,6 +47,13 @@ def one_per_form():
     return [p for p in FORMS if p in programs()]
 
 
+def rotate(programs_, cases):
+    """Pairs each case with a program in turn until every case and every
+    program has been used once at least."""
+    n = max(len(programs_), len(cases))
+    return [(programs_[k % len(programs_)], cases[k % len(cases)]) for k in range(n)]
+
+
 def expected_csv(program, seeds="12345_67890"):
     with open(os.path.join(EXPECTED_DIR, program, seeds + ".csv"), "rb") as f:
         return f.read()
@@ -96,12 +103,12 @@ class ExitStatuses(unittest.TestCase):
             (b"out.csv\nJane Doe\n", b"input ended before the first seed"),
             (b"\n", b"output file is empty"),
         ]
-        for program in one_per_form():
-            for stdin, message in cases:
-                with self.subTest(program=program, stdin=stdin), tempfile.TemporaryDirectory() as d:
-                    r = run(program, stdin, d)
-                    self.assertEqual(r.returncode, EXIT_INPUT, r.stdout)
-                    self.assertIn(message, r.stdout)
+        # Each case on one form at least, each form with one case.
+        for program, (stdin, message) in rotate(one_per_form(), cases):
+            with self.subTest(program=program, stdin=stdin), tempfile.TemporaryDirectory() as d:
+                r = run(program, stdin, d)
+                self.assertEqual(r.returncode, EXIT_INPUT, r.stdout)
+                self.assertIn(message, r.stdout)
 
 
 def prefix_before_seeds(data):
@@ -330,15 +337,14 @@ class CreateFailureReason(unittest.TestCase):
             (b"ro/out.csv", b"Permission denied", (lambda: os.setuid(65534)) if os.geteuid() == 0 else None),
         ]
         try:
-            for program in one_per_form():
-                for name, reason, become in cases:
-                    with self.subTest(program=program, name=name):
-                        r = subprocess.run([os.path.join(BIN_DIR, program)], input=replies(name=name), cwd=d,
-                                           capture_output=True, timeout=20, preexec_fn=become)
-                        self.assertEqual(r.returncode, EXIT_NOT_CREATED, r.stdout)
-                        self.assertRegex(r.stdout, rb"opening output file failed[^\n]*\n \(the system says: "
-                                         + re.escape(reason) + rb"\)\n$")
-                        self.assertEqual(read(os.path.join(d, "out.csv")), b"keep me\n")
+            for program, (name, reason, become) in rotate(one_per_form(), cases):
+                with self.subTest(program=program, name=name):
+                    r = subprocess.run([os.path.join(BIN_DIR, program)], input=replies(name=name), cwd=d,
+                                       capture_output=True, timeout=20, preexec_fn=become)
+                    self.assertEqual(r.returncode, EXIT_NOT_CREATED, r.stdout)
+                    self.assertRegex(r.stdout, rb"opening output file failed[^\n]*\n \(the system says: "
+                                     + re.escape(reason) + rb"\)\n$")
+                    self.assertEqual(read(os.path.join(d, "out.csv")), b"keep me\n")
         finally:
             subprocess.run(["rm", "-rf", d])
 
@@ -383,15 +389,14 @@ class Names(unittest.TestCase):
             (b"-" + b"A" * 27 + e_acute, b"'-" + b"A" * 27 + b" "),  # never half a character
             (b"Jane =Doe", b"Jane =Doe" + b" " * 21),        # only the first character counts
         ]
-        for program in one_per_form():
+        for program, (typed, cell) in rotate(one_per_form(), cases):
             golden = expected_csv(program).split(b"\n")
-            for typed, cell in cases:
-                with self.subTest(program=program, typed=typed), tempfile.TemporaryDirectory() as d:
-                    r = run(program, replies(student=typed), d)
-                    self.assertEqual(r.returncode, EXIT_OK)
-                    got = read(os.path.join(d, "out.csv")).split(b"\n")
-                    self.assertEqual(got[2], b'"' + cell + b'",')
-                    self.assertEqual(got[:2] + got[3:], golden[:2] + golden[3:])
+            with self.subTest(program=program, typed=typed), tempfile.TemporaryDirectory() as d:
+                r = run(program, replies(student=typed), d)
+                self.assertEqual(r.returncode, EXIT_OK)
+                got = read(os.path.join(d, "out.csv")).split(b"\n")
+                self.assertEqual(got[2], b'"' + cell + b'",')
+                self.assertEqual(got[:2] + got[3:], golden[:2] + golden[3:])
 
 
 def main():
