@@ -6,6 +6,7 @@
 
 #include "instructor/class_batch.hpp"
 #include "instructor/commands.hpp"
+#include "instructor/solution_files.hpp"
 #include "instructor/text_io.hpp"
 
 namespace instructor {
@@ -17,11 +18,16 @@ constexpr std::size_t kMaxRosterBytes = 64u << 20;
 
 struct BatchWords {
   std::string program, roster, outdir, course;
+  bool workbooks = false;
 };
 
 int batch(const BatchWords& w, Io& io) {
   const labcore::Program* program = program_named(w.program, io.err);
   if (program == nullptr) return labcore::exit_input_error;
+  if (w.workbooks && analysis::find_analysis(program->name) == nullptr) {
+    io.err << program->name << " has no answer sheet yet, so no solution workbooks\n";
+    return labcore::exit_input_error;
+  }
   std::string text, error;
   if (!read_bounded(w.roster, kMaxRosterBytes, text, error)) {
     io.err << error << '\n';
@@ -35,6 +41,7 @@ int batch(const BatchWords& w, Io& io) {
   text = std::string();
 
   BatchOutputs outputs = standard_batch_outputs(*program);
+  if (w.workbooks) outputs.push_back(workbook_output(*program, {}));
   BatchCounts counts;
   const std::filesystem::path outdir = w.outdir;
   if (const int status = write_batch(*program, students, outdir, outputs, io.err, io.progress, counts))
@@ -52,6 +59,7 @@ Action setup_batch(CLI::App& cmd) {
   cmd.add_option("ROSTER", w->roster, "CSV rows: name, or name,seed1,seed2")->required();
   cmd.add_option("OUTDIR", w->outdir, "the folder for the data sets and the key (made when missing)")->required();
   cmd.add_option("--course", w->course, "word from which seeds are derived for rows without seeds");
+  cmd.add_flag("--workbooks", w->workbooks, "also a solution workbook per student, STEM.xlsx");
   return [w](Io& io) { return batch(*w, io); };
 }
 

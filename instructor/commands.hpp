@@ -36,5 +36,6 @@ struct Command {
 Action setup_key(CLI::App& cmd);
 Action setup_batch(CLI::App& cmd);
 Action setup_verify(CLI::App& cmd);
+Action setup_workbook(CLI::App& cmd);
 
 }  // namespace instructor

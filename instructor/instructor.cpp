@@ -24,6 +24,8 @@ const Command kCommands[] = {
      setup_batch},
     {"verify", "whether handed-in data sets are exactly what their programs write: verify DATASET.csv...",
      setup_verify},
+    {"workbook", "the solution workbook of one data set: workbook PROGRAM SEED1 SEED2 OUT.xlsx | DATASET.csv OUT.xlsx",
+     setup_workbook},
 };
 
 int dispatch(std::vector<std::string> args, std::ostream& out, std::ostream& err, bool progress) {
