@@ -4,6 +4,7 @@
 # make fuzz                             the dialog under libFuzzer (clang), FUZZ_SECONDS=30
 # make package                          the Debian package, checked in a scratch root
 # make bench                            builds and runs the speed benchmarks
+# make bench-instructor                 answer sheets and workbooks for classes of 200
 # make answers-study                    how well the answer sheets recover the hidden values: docs/answers.md
 # Each target first installs only what it needs (scripts/setup.sh).
 
@@ -12,7 +13,7 @@ PRESET ?= default
 FUZZ_SECONDS ?= 30
 BENCH_ARGS ?= --benchmark_min_time=0.3
 
-.PHONY: all setup build test run sanitize fuzz package bench answers-study clean
+.PHONY: all setup build test run sanitize fuzz package bench bench-instructor answers-study clean
 
 all: build
 
@@ -62,6 +63,14 @@ bench:
 	@cmake --preset programs >/dev/null
 	@cmake --build --preset programs --target lab_bench
 	@build/programs/bench/lab_bench $(BENCH_ARGS)
+
+# Answer sheets and workbooks for a class of 200, per program.
+bench-instructor:
+	@sh scripts/setup.sh test
+	@sh scripts/setup.sh bench
+	@cmake --preset $(PRESET) >/dev/null
+	@cmake --build --preset $(PRESET) --target instructor_bench
+	@build/$(PRESET)/bench/instructor_bench $(BENCH_ARGS)
 
 # Every analysis over the seed sweep's pairs, written to docs/answers.md.
 answers-study:
