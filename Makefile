@@ -5,6 +5,7 @@
 # make package                          the Debian package, checked in a scratch root
 # make bench                            builds and runs the speed benchmarks
 # make bench-instructor                 answer sheets and workbooks for classes of 200
+# make chart-images                     docs/images/<program>.png: each program's first chart, from its workbook
 # make answers-study                    how well the answer sheets recover the hidden values: docs/answers.md
 # Each target first installs only what it needs (scripts/setup.sh).
 
@@ -13,7 +14,7 @@ PRESET ?= default
 FUZZ_SECONDS ?= 30
 BENCH_ARGS ?= --benchmark_min_time=0.3
 
-.PHONY: all setup build test run sanitize fuzz package bench bench-instructor answers-study clean
+.PHONY: all setup build test run sanitize fuzz package bench bench-instructor chart-images answers-study clean
 
 all: build
 
@@ -71,6 +72,11 @@ bench-instructor:
 	@cmake --preset $(PRESET) >/dev/null
 	@cmake --build --preset $(PRESET) --target instructor_bench
 	@build/$(PRESET)/bench/instructor_bench $(BENCH_ARGS)
+
+# The first chart of each program's solution workbook (seeds 12345 67890),
+# drawn by a real spreadsheet, for the README and the programs' pages.
+chart-images: build
+	@bash scripts/chart_images.sh build/$(PRESET)/bin
 
 # Every analysis over the seed sweep's pairs, written to docs/answers.md.
 answers-study:

@@ -40,10 +40,11 @@ bool sheet_of(const DataSetToAnalyse& d, analysis::TolerancePolicy policy, analy
               std::ostream& err);
 
 // Writes the workbook as a new file `out` (never replacing one): written
-// beside it under a temporary name and linked into place. Returns 0 or the
-// exit status with the reason on err.
+// beside it under a temporary name and linked into place. Returns 0 (with
+// the number of chart sheets in `charts`) or the exit status with the
+// reason on err.
 int write_new_workbook(const std::filesystem::path& out, const DataSetToAnalyse& d,
-                       const analysis::AnswerSheet& sheet, std::ostream& err);
+                       const analysis::AnswerSheet& sheet, std::size_t& charts, std::ostream& err);
 
 // The batch's workbook per student (ending ".xlsx"), for programs with an
 // analysis.

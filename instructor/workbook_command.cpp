@@ -33,9 +33,10 @@ int workbook(const WorkbookWords& w, Io& io) {
   analysis::AnswerSheet sheet;
   if (!sheet_of(d, {.relative = w.relative / 100.0}, sheet, io.err)) return labcore::exit_input_error;
   const std::string& out = w.operands.back();
-  if (const int s = write_new_workbook(out, d, sheet, io.err)) return s;
+  std::size_t charts = 0;
+  if (const int s = write_new_workbook(out, d, sheet, charts, io.err)) return s;
   io.out << "solution workbook of " << d.program->name << ", seeds " << d.seed1 << ' ' << d.seed2 << ", written to "
-         << out << '\n';
+         << out << " (" << charts << (charts == 1 ? " chart)" : " charts)") << '\n';
   return 0;
 }
 
