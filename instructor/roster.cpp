@@ -63,8 +63,7 @@ std::string csv_cell(std::string_view text) {
 }
 
 std::string spreadsheet_safe_cell(std::string_view text) {
-  if (!text.empty() && (text.front() == '=' || text.front() == '+' || text.front() == '-' || text.front() == '@'))
-    return "'" + std::string(text);
+  if (labcore::starts_formula(text)) return "'" + std::string(text);
   return std::string(text);
 }
 
