@@ -20,6 +20,7 @@
 
 #include "analysis/answer_sheet.hpp"
 #include "analysis/fit.hpp"
+#include "analysis/workbook.hpp"
 
 namespace {
 
@@ -33,35 +34,56 @@ const double h_relative_u = 0.005 / std::sqrt(3.0);
 // Temperatures at which the heat capacity law is reported, K.
 constexpr double cp_temperatures[] = {500.0, 1000.0};
 
-void analyse(const analysis::Case& c, analysis::AnswerSheet& sheet) {
-  const analysis::DataSet& data = c.data();
+// The data set read back and the worksheet's columns F to J, 1/T and
+// u(fs), with the weighted line of fs against 1/T.
+struct Shomate {
+  std::size_t cp_record = 0;
+  double cp298 = 0;                 // J/(mol·K)
+  std::vector<std::size_t> rows;    // records of the table
+  std::vector<double> t, h_expt;    // K, J/mol
+  std::vector<double> col_f, col_g, col_h, col_i, fs, inv_t, u_fs;
+  analysis::PolyFit line;           // fs = c[0] + c[1]·(1/T)
+};
 
-  const std::size_t cp_row = data.find("Cp(298) = ,");
-  const double cp298 = data.value(cp_row, 1);  // J/(mol·K)
+Shomate shomate(const analysis::DataSet& data) {
+  Shomate s;
+  s.cp_record = data.find("Cp(298) = ,");
+  s.cp298 = data.value(s.cp_record, 1);
 
   const std::size_t heading = data.find("T(K),H(T)-H(298)");
-  const auto rows = data.numeric_rows(heading + 1);
-  const std::vector<double> t = data.column(rows, 0);       // K
-  const std::vector<double> h_expt = data.column(rows, 1);  // J/mol
+  s.rows = data.numeric_rows(heading + 1);
+  s.t = data.column(s.rows, 0);
+  s.h_expt = data.column(s.rows, 1);
+  const std::vector<double>& t = s.t;
   const std::size_t n = t.size();
   if (std::adjacent_find(t.begin(), t.end(), std::not_equal_to<>()) == t.end())
     throw analysis::NoAnswer("enthalpy_gen: every row is at the same temperature; the Shomate line needs two");
 
   // Columns F to J of the worksheet, and 1/T for the plot.
-  std::vector<double> col_f(n), col_g(n), col_h(n), col_i(n), fs(n), inv_t(n), u_fs(n);
+  for (std::vector<double>* col : {&s.col_f, &s.col_g, &s.col_h, &s.col_i, &s.fs, &s.inv_t, &s.u_fs}) col->resize(n);
   for (std::size_t i = 0; i < n; ++i) {
-    col_f[i] = t[i] - t_ref;
-    col_g[i] = cp298 * col_f[i];
-    col_h[i] = h_expt[i] - col_g[i];
-    col_i[i] = col_f[i] * col_f[i];
-    fs[i] = col_h[i] / col_i[i];
-    inv_t[i] = 1.0 / t[i];
-    u_fs[i] = h_relative_u * h_expt[i] / col_i[i];
+    s.col_f[i] = t[i] - t_ref;
+    s.col_g[i] = s.cp298 * s.col_f[i];
+    s.col_h[i] = s.h_expt[i] - s.col_g[i];
+    s.col_i[i] = s.col_f[i] * s.col_f[i];
+    s.fs[i] = s.col_h[i] / s.col_i[i];
+    s.inv_t[i] = 1.0 / t[i];
+    s.u_fs[i] = h_relative_u * s.h_expt[i] / s.col_i[i];
   }
 
   // fs = b + slope·(1/T), weighted by 1/u(fs)².
   const std::vector<double> ones(n, 1.0);
-  const analysis::PolyFit line = analysis::fit_linear_weighted({ones, inv_t}, fs, u_fs);
+  s.line = analysis::fit_linear_weighted({ones, s.inv_t}, s.fs, s.u_fs);
+  return s;
+}
+
+void analyse(const analysis::Case& c, analysis::AnswerSheet& sheet) {
+  const Shomate s = shomate(c.data());
+  const double cp298 = s.cp298;
+  const std::vector<double>& t = s.t;
+  const std::vector<double>& h_expt = s.h_expt;
+  const std::size_t n = t.size();
+  const analysis::PolyFit& line = s.line;
   const std::vector<double> p = line.c;  // {b, c/298.15²}
 
   // The law's coefficients as functions of the line's intercept and slope.
@@ -116,10 +138,10 @@ void analyse(const analysis::Case& c, analysis::AnswerSheet& sheet) {
       .title = "Shomate treatment",
       .columns = {Column{"T(K)", "K", t}, Column{"H(T)-H(298) expt", "J/mol", h_expt},
                   Column{"H(T)-H(298) calc", "J/mol", h_calc}, Column{"Deviation Amt.", "J/mol", dev},
-                  Column{"%", "%", dev_pct}, Column{"T-298.15", "K", col_f},
-                  Column{"Cp(298)*(T-298.15)", "J/mol", col_g}, Column{"col B-col G", "J/mol", col_h},
-                  Column{"(T-298.15)^2", "K²", col_i}, Column{"fs", "J/(mol·K²)", fs},
-                  Column{"1/T", "1/K", inv_t}, Column{"u(fs)", "J/(mol·K²)", u_fs}}});
+                  Column{"%", "%", dev_pct}, Column{"T-298.15", "K", s.col_f},
+                  Column{"Cp(298)*(T-298.15)", "J/mol", s.col_g}, Column{"col B-col G", "J/mol", s.col_h},
+                  Column{"(T-298.15)^2", "K²", s.col_i}, Column{"fs", "J/(mol·K²)", s.fs},
+                  Column{"1/T", "1/K", s.inv_t}, Column{"u(fs)", "J/(mol·K²)", s.u_fs}}});
 
   sheet.notes.push_back(
       "fs = (H(T) − H(298.15) − Cp(298)·(T − 298.15))/(T − 298.15)² = b + (c/298.15²)/T; the line is "
@@ -129,6 +151,170 @@ void analyse(const analysis::Case& c, analysis::AnswerSheet& sheet) {
                         "Cp(T) = a + 2bT − c/T² from them.");
 }
 
+// The same worksheet as spreadsheet formulas over the Data sheet: columns
+// F to J of the data set's headings, 1/T, u(fs) and the weight 1/u(fs)²
+// on each row; the weighted line in closed form from the weighted sums,
+//   Δ = Σw·Σwx² − (Σwx)²,  slope = (Σw·Σwxy − Σwx·Σwy)/Δ,
+//   intercept = (Σwx²·Σwy − Σwx·Σwxy)/Δ,
+// with variances Σw/Δ and Σwx²/Δ and covariance −Σwx/Δ; then the law's
+// coefficients, columns C to E against it, and the uncertainties.
+void workbook(const analysis::Case& c, const analysis::AnswerSheet& sheet, analysis::SolutionSheet& ws) {
+  using analysis::ColumnRef;
+  using analysis::data_cell;
+  using analysis::on_solution;
+  const Shomate s = shomate(c.data());
+  const std::vector<std::size_t>& rows = s.rows;
+  const std::size_t n = rows.size();
+  const std::string cp = data_cell(s.cp_record, 1);
+  const auto column = [&](const std::string& heading, const std::string& unit, const std::vector<double>& values,
+                          const auto& formula) {
+    std::vector<std::string> f(n);
+    for (std::size_t i = 0; i < n; ++i) f[i] = formula(i);
+    return ws.column(heading, unit, rows, f, values);
+  };
+  const auto t_cell = [&](std::size_t i) { return data_cell(rows[i], 0); };
+  const auto h_cell = [&](std::size_t i) { return data_cell(rows[i], 1); };
+
+  const ColumnRef f = column("F: T-298.15", "K", s.col_f, [&](std::size_t i) { return t_cell(i) + "-298.15"; });
+  const ColumnRef g = column("G: Cp(298)*(T-298.15)", "J/mol", s.col_g,
+                             [&](std::size_t i) { return cp + "*" + f.cells[i]; });
+  const ColumnRef h = column("H: col B-col G", "J/mol", s.col_h,
+                             [&](std::size_t i) { return h_cell(i) + "-" + g.cells[i]; });
+  const ColumnRef sq = column("I: (T-298.15)^2", "K²", s.col_i,
+                              [&](std::size_t i) { return f.cells[i] + "*" + f.cells[i]; });
+  const ColumnRef fs = column("J: fs", "J/(mol·K²)", s.fs,
+                              [&](std::size_t i) { return h.cells[i] + "/" + sq.cells[i]; });
+  const ColumnRef x = column("1/T", "1/K", s.inv_t, [&](std::size_t i) { return "1/" + t_cell(i); });
+  const ColumnRef u = column("u(fs) = (0.005/√3)·H/(T-298.15)²", "J/(mol·K²)", s.u_fs,
+                             [&](std::size_t i) { return "0.005/SQRT(3)*" + h_cell(i) + "/" + sq.cells[i]; });
+  std::vector<double> weight(n);
+  for (std::size_t i = 0; i < n; ++i) weight[i] = 1.0 / (s.u_fs[i] * s.u_fs[i]);
+  const ColumnRef w = column("w = 1/u(fs)²", "(mol·K²/J)²", weight,
+                             [&](std::size_t i) { return "1/(" + u.cells[i] + "*" + u.cells[i] + ")"; });
+
+  // The weighted sums, each with the value the same sum gives here.
+  double sw = 0, swx = 0, swy = 0, swxx = 0, swxy = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    sw += weight[i];
+    swx += weight[i] * s.inv_t[i];
+    swy += weight[i] * s.fs[i];
+    swxx += weight[i] * s.inv_t[i] * s.inv_t[i];
+    swxy += weight[i] * s.inv_t[i] * s.fs[i];
+  }
+  const double delta = sw * swxx - swx * swx;
+  const std::string c_sw = ws.value("Σw", "", "SUM(" + w.range + ")", sw);
+  const std::string c_swx = ws.value("Σw·(1/T)", "1/K", "SUMPRODUCT(" + w.range + "," + x.range + ")", swx);
+  const std::string c_swy = ws.value("Σw·fs", "", "SUMPRODUCT(" + w.range + "," + fs.range + ")", swy);
+  const std::string c_swxx =
+      ws.value("Σw·(1/T)²", "1/K²", "SUMPRODUCT(" + w.range + "," + x.range + "," + x.range + ")", swxx);
+  const std::string c_swxy =
+      ws.value("Σw·(1/T)·fs", "1/K", "SUMPRODUCT(" + w.range + "," + x.range + "," + fs.range + ")", swxy);
+  const std::string c_delta =
+      ws.value("Δ = Σw·Σw(1/T)² − (Σw(1/T))²", "1/K²", c_sw + "*" + c_swxx + "-" + c_swx + "*" + c_swx, delta);
+  const analysis::PolyFit& line = s.line;
+  const std::string slope = ws.value("slope of fs against 1/T (weighted) = c/298.15²", "J/(mol·K)",
+                                     "(" + c_sw + "*" + c_swxy + "-" + c_swx + "*" + c_swy + ")/" + c_delta,
+                                     line.c[1]);
+  const std::string icpt = ws.value("intercept of fs against 1/T (weighted) = b", "J/(mol·K²)",
+                                    "(" + c_swxx + "*" + c_swy + "-" + c_swx + "*" + c_swxy + ")/" + c_delta,
+                                    line.c[0]);
+  const std::string var_s = ws.value("variance of the slope, Σw/Δ", "(J/(mol·K))²", c_sw + "/" + c_delta,
+                                     line.covariance(1, 1));
+  const std::string var_b = ws.value("variance of the intercept, Σw(1/T)²/Δ", "(J/(mol·K²))²",
+                                     c_swxx + "/" + c_delta, line.covariance(0, 0));
+  const std::string cov_bs = ws.value("covariance of intercept and slope, −Σw(1/T)/Δ", "J²/(mol²·K³)",
+                                      "-" + c_swx + "/" + c_delta, line.covariance(0, 1));
+
+  const std::string b = ws.result("b", icpt);
+  const std::string cc = ws.result("c", slope + "*298.15*298.15");
+  const std::string a = ws.result("a", cp + "-2*" + b + "*298.15+" + slope);
+  const std::string d = ws.result("d", "-(" + a + "*298.15+" + b + "*298.15*298.15+" + cc + "/298.15)");
+  for (const double tc : cp_temperatures) {
+    const std::string tk = std::to_string(static_cast<int>(tc));
+    ws.result("Cp(" + tk + ")", a + "+2*" + b + "*" + tk + "-" + cc + "/(" + tk + "*" + tk + ")");
+  }
+
+  // Each result is linear in the intercept and the slope: with gradient
+  // (gb, gs) its variance is gb²·V(b) + gs²·V(s) + 2·gb·gs·cov.
+  const double vb = line.covariance(0, 0), vs = line.covariance(1, 1), cbs = line.covariance(0, 1);
+  const auto unit_of = [&](const std::string& key) { return sheet.find(key) ? sheet.find(key)->unit : ""; };
+  ws.value("u(b)", unit_of("b"), "SQRT(" + var_b + ")", std::sqrt(vb));
+  ws.value("u(c)", unit_of("c"), "298.15*298.15*SQRT(" + var_s + ")", t_ref * t_ref * std::sqrt(vs));
+  const auto uncertainty = [&](const std::string& key, const std::string& gb, const std::string& gs, double gbv,
+                               double gsv) {
+    ws.value("u(" + key + ")", unit_of(key),
+             "SQRT((" + gb + ")^2*" + var_b + "+(" + gs + ")^2*" + var_s + "+2*(" + gb + ")*(" + gs + ")*" + cov_bs +
+                 ")",
+             std::sqrt(gbv * gbv * vb + gsv * gsv * vs + 2.0 * gbv * gsv * cbs));
+  };
+  uncertainty("a", "-2*298.15", "1", -2.0 * t_ref, 1.0);
+  uncertainty("d", "298.15*298.15", "-2*298.15", t_ref * t_ref, -2.0 * t_ref);
+  for (const double tc : cp_temperatures) {
+    const std::string tk = std::to_string(static_cast<int>(tc));
+    uncertainty("Cp(" + tk + ")", "2*(" + tk + "-298.15)", "1-298.15*298.15/(" + tk + "*" + tk + ")",
+                2.0 * (tc - t_ref), 1.0 - t_ref * t_ref / (tc * tc));
+  }
+
+  // Columns C to E: the increment the law gives and the deviation from it.
+  const auto value_of = [&](std::string_view key) { return sheet.find(key)->value; };
+  const double va = value_of("a"), vb_ = value_of("b"), vc = value_of("c"), vd = value_of("d");
+  std::vector<double> h_calc(n), dev(n), dev_pct(n), fs_line(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    const double t = s.t[i];
+    h_calc[i] = va * t + vb_ * t * t + vc / t + vd;
+    dev[i] = s.h_expt[i] - h_calc[i];
+    dev_pct[i] = 100.0 * dev[i] / s.h_expt[i];
+    fs_line[i] = line.c[0] + line.c[1] * s.inv_t[i];
+  }
+  const ColumnRef calc = column("C: H(T)-H(298) calc", "J/mol", h_calc, [&](std::size_t i) {
+    return a + "*" + t_cell(i) + "+" + b + "*" + t_cell(i) + "*" + t_cell(i) + "+" + cc + "/" + t_cell(i) + "+" + d;
+  });
+  const ColumnRef amt = column("D: Deviation Amt.", "J/mol", dev,
+                               [&](std::size_t i) { return h_cell(i) + "-" + calc.cells[i]; });
+  column("E: Deviation %", "%", dev_pct, [&](std::size_t i) { return "100*" + amt.cells[i] + "/" + h_cell(i); });
+  const ColumnRef on_line = column("fs on the weighted line", "J/(mol·K²)", fs_line,
+                                   [&](std::size_t i) { return icpt + "+" + slope + "*" + x.cells[i]; });
+
+  // The law from 298.15 K, where the increment vanishes (on the record of
+  // the table's heading), through the measured temperatures; written
+  // without d, a(T − 298.15) + b(T² − 298.15²) + c(1/T − 1/298.15), so that
+  // it is exactly zero there.
+  std::vector<std::size_t> law_rows{rows.front() - 1};
+  law_rows.insert(law_rows.end(), rows.begin(), rows.end());
+  std::vector<std::string> f_law_t{"298.15"}, f_law_h;
+  std::vector<double> law_t{t_ref}, law_h;
+  for (std::size_t i = 0; i < n; ++i) {
+    f_law_t.push_back(t_cell(i));
+    law_t.push_back(s.t[i]);
+  }
+  const ColumnRef lt = ws.column("T for the law", "K", law_rows, f_law_t, law_t);
+  for (std::size_t i = 0; i < law_rows.size(); ++i) {
+    const double t = law_t[i];
+    const std::string tc = lt.cells[i];
+    f_law_h.push_back(a + "*(" + tc + "-298.15)+" + b + "*(" + tc + "*" + tc + "-298.15*298.15)+" + cc + "*(1/" +
+                      tc + "-1/298.15)");
+    law_h.push_back(va * (t - t_ref) + vb_ * (t * t - t_ref * t_ref) + vc * (1.0 / t - 1.0 / t_ref));
+  }
+  const ColumnRef lh = ws.column("H(T)-H(298) on the law", "J/mol", law_rows, f_law_h, law_h);
+
+  ws.note("The weighted line in closed form: with w = 1/u(fs)², Δ = Σw·Σw(1/T)² − (Σw(1/T))², slope = "
+          "(Σw·Σw(1/T)fs − Σw(1/T)·Σw·fs)/Δ and intercept = (Σw(1/T)²·Σw·fs − Σw(1/T)·Σw(1/T)fs)/Δ; the "
+          "variances are those of the weights alone, not scaled by the scatter about the line.");
+  ws.note("Columns C to E use the fitted law: H(T) − H(298.15) = aT + bT² + c/T + d.");
+
+  using Series = analysis::SolutionSheet::Series;
+  ws.chart("Shomate function fs against 1/T, weighted line", "1/T (1/K)", "fs (J/(mol·K²))",
+           {Series{.name = "fs", .x_range = on_solution(x.range), .y_range = on_solution(fs.range), .colour = 0},
+            Series{.name = "weighted line", .x_range = on_solution(x.range), .y_range = on_solution(on_line.range),
+                   .markers = false, .line = true, .colour = 0}});
+  ws.chart("Enthalpy increment H(T) − H(298.15) against T", "T (K)", "H(T) − H(298.15) (J/mol)",
+           {Series{.name = "measured", .x_range = analysis::data_range(rows.front(), rows.back(), 0),
+                   .y_range = analysis::data_range(rows.front(), rows.back(), 1), .colour = 0},
+            Series{.name = "aT + bT² + c/T + d", .x_range = on_solution(lt.range), .y_range = on_solution(lh.range),
+                   .markers = false, .line = true, .colour = 0}});
+}
+
 }  // namespace
 
-extern const analysis::Analysis enthalpy_gen_answers{.program = "enthalpy_gen", .analyse = analyse};
+extern const analysis::Analysis enthalpy_gen_answers{
+    .program = "enthalpy_gen", .analyse = analyse, .workbook = workbook};

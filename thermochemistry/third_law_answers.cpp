@@ -20,6 +20,7 @@
 
 #include "analysis/answer_sheet.hpp"
 #include "analysis/fit.hpp"
+#include "analysis/workbook.hpp"
 
 namespace {
 
@@ -66,23 +67,46 @@ Integral entropy_integral(const std::vector<double>& t, const std::vector<double
   return r;
 }
 
-void analyse(const analysis::Case& c, analysis::AnswerSheet& sheet) {
-  const analysis::DataSet& data = c.data();
+// The data set read back: the solid rows from the lowest temperature to the
+// melting point, the liquid rows from the melting point to 298.15 K, and
+// the heats and vapor pressure with their records.
+struct Table {
+  std::size_t heading = 0, fusion = 0;  // records of "T(K),..." and "Fusion,"
+  std::vector<std::size_t> solid_rows, liquid_rows;
+  std::vector<double> t_solid, cp_solid, t_liquid, cp_liquid;
+  std::size_t h_fus_record = 0, h_vap_record = 0, p_vap_record = 0;  // each value in cell 2
+  double h_fus = 0, h_vap = 0, p_vap = 0;  // J/mol, J/mol, Pa
+};
 
-  const std::size_t heading = data.find("T(K),ln(T),Cp(J/deg/mole)");
-  const auto solid_rows = data.numeric_rows(heading + 1);
-  const std::size_t fusion = data.find("Fusion,", heading);
-  const auto liquid_rows = data.numeric_rows(fusion + 1);
-  if (solid_rows.size() < 2 || liquid_rows.size() < 2)
+Table read_table(const analysis::DataSet& data) {
+  Table tb;
+  tb.heading = data.find("T(K),ln(T),Cp(J/deg/mole)");
+  tb.solid_rows = data.numeric_rows(tb.heading + 1);
+  tb.fusion = data.find("Fusion,", tb.heading);
+  tb.liquid_rows = data.numeric_rows(tb.fusion + 1);
+  if (tb.solid_rows.size() < 2 || tb.liquid_rows.size() < 2)
     throw analysis::AnalysisError("third_law_gen: fewer than two solid or liquid rows");
-  const std::vector<double> t_solid = data.column(solid_rows, 0);
-  const std::vector<double> cp_solid = data.column(solid_rows, 2);
-  const std::vector<double> t_liquid = data.column(liquid_rows, 0);
-  const std::vector<double> cp_liquid = data.column(liquid_rows, 2);
+  tb.t_solid = data.column(tb.solid_rows, 0);
+  tb.cp_solid = data.column(tb.solid_rows, 2);
+  tb.t_liquid = data.column(tb.liquid_rows, 0);
+  tb.cp_liquid = data.column(tb.liquid_rows, 2);
 
-  const double h_fus = data.value(data.find("Heat of Fusion,,"), 2);  // J/mol
-  const double h_vap = data.value(data.find("Heat of Vaporization at 298.15 K,") + 1, 2);  // J/mol
-  const double p_vap = data.value(data.find("Vapor Pressure at 298.15 K,") + 1, 2);  // Pa
+  tb.h_fus_record = data.find("Heat of Fusion,,");
+  tb.h_vap_record = data.find("Heat of Vaporization at 298.15 K,") + 1;
+  tb.p_vap_record = data.find("Vapor Pressure at 298.15 K,") + 1;
+  tb.h_fus = data.value(tb.h_fus_record, 2);
+  tb.h_vap = data.value(tb.h_vap_record, 2);
+  tb.p_vap = data.value(tb.p_vap_record, 2);
+  return tb;
+}
+
+void analyse(const analysis::Case& c, analysis::AnswerSheet& sheet) {
+  const Table tb = read_table(c.data());
+  const std::vector<double>& t_solid = tb.t_solid;
+  const std::vector<double>& cp_solid = tb.cp_solid;
+  const std::vector<double>& t_liquid = tb.t_liquid;
+  const std::vector<double>& cp_liquid = tb.cp_liquid;
+  const double h_fus = tb.h_fus, h_vap = tb.h_vap, p_vap = tb.p_vap;
   const double t0 = t_solid.front();
   const double t_fus = t_liquid.front();  // the melting point opens the liquid rows
 
@@ -170,6 +194,169 @@ void analyse(const analysis::Case& c, analysis::AnswerSheet& sheet) {
                         "rule's truncation error on the written grid is about 0.1 % of the solid integral.");
 }
 
+// The same worksheet as spreadsheet formulas over the Data sheet: ln T and
+// Cp/T on every row; on every row but the first of each phase the width of
+// the interval that ends there and the mean height of Cp/T over it, so that
+// each trapezoid sum is a SUMPRODUCT of the two over the phase's rows; the
+// entropy from 0 K row by row; then the sum for the liquid and the gas.
+void workbook(const analysis::Case& c, const analysis::AnswerSheet& sheet, analysis::SolutionSheet& ws) {
+  using analysis::ColumnRef;
+  using analysis::data_cell;
+  using analysis::on_solution;
+  const Table tb = read_table(c.data());
+  const std::size_t ns = tb.solid_rows.size(), nl = tb.liquid_rows.size();
+
+  // Every row, solid then liquid (the melting point twice).
+  std::vector<std::size_t> rows = tb.solid_rows;
+  rows.insert(rows.end(), tb.liquid_rows.begin(), tb.liquid_rows.end());
+  std::vector<double> t = tb.t_solid, cp = tb.cp_solid;
+  t.insert(t.end(), tb.t_liquid.begin(), tb.t_liquid.end());
+  cp.insert(cp.end(), tb.cp_liquid.begin(), tb.cp_liquid.end());
+  const std::size_t n = rows.size();
+  const auto t_cell = [&](std::size_t i) { return data_cell(rows[i], 0); };
+  const auto first_of_phase = [&](std::size_t i) { return i == 0 || i == ns; };
+
+  std::vector<std::string> f_ln(n), f_ratio(n);
+  std::vector<double> ln_t(n), ratio(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    f_ln[i] = "LN(" + t_cell(i) + ")";
+    f_ratio[i] = data_cell(rows[i], 2) + "/" + t_cell(i);
+    ln_t[i] = std::log(t[i]);
+    ratio[i] = cp[i] / t[i];
+  }
+  ws.column("B: ln(T)", "", rows, f_ln, ln_t);
+  const ColumnRef c_ratio = ws.column("Cp/T", "J/(K²·mol)", rows, f_ratio, ratio);
+
+  // The intervals: rows 1.. of the solid, then rows 1.. of the liquid.
+  std::vector<std::size_t> steps;
+  std::vector<std::string> f_width, f_mean;
+  std::vector<double> width, mean;
+  for (std::size_t i = 0; i < n; ++i) {
+    if (first_of_phase(i)) continue;
+    steps.push_back(i);
+    f_width.push_back(t_cell(i) + "-" + t_cell(i - 1));
+    f_mean.push_back("(" + c_ratio.cells[i] + "+" + c_ratio.cells[i - 1] + ")/2");
+    width.push_back(t[i] - t[i - 1]);
+    mean.push_back((ratio[i] + ratio[i - 1]) / 2.0);
+  }
+  std::vector<std::size_t> step_rows;
+  for (const std::size_t i : steps) step_rows.push_back(rows[i]);
+  const ColumnRef c_width = ws.column("ΔT of the interval ending here", "K", step_rows, f_width, width);
+  const ColumnRef c_mean = ws.column("mean Cp/T over it", "J/(K²·mol)", step_rows, f_mean, mean);
+  // The solid's intervals are the first ns − 1, the liquid's the rest.
+  const auto sum_over = [&](std::size_t from, std::size_t to) {
+    const std::string w = c_width.cells[from] + ":" + c_width.cells[to];
+    const std::string m = c_mean.cells[from] + ":" + c_mean.cells[to];
+    return "SUMPRODUCT(" + w + "," + m + ")";
+  };
+
+  const std::string cp0 = data_cell(tb.solid_rows.front(), 2);
+  const std::string debye = ws.result("S(T0)", cp0 + "/3");
+  const std::string solid = ws.result("dS(solid)", sum_over(0, ns - 2));
+  const std::string fusion =
+      ws.result("dS(fus)", data_cell(tb.h_fus_record, 2) + "/" + data_cell(tb.liquid_rows.front(), 0));
+  const std::string liquid = ws.result("dS(liquid)", sum_over(ns - 1, ns + nl - 3));
+  const std::string s_liquid = ws.result("S(liquid)", debye + "+" + solid + "+" + fusion + "+" + liquid);
+  const std::string vap = ws.result("dS(vap)", data_cell(tb.h_vap_record, 2) + "/298.15");
+  const std::string corr = ws.result("dS(p)", "8.314462618*LN(" + data_cell(tb.p_vap_record, 2) + "/100000)");
+  ws.result("S°(gas)", s_liquid + "+" + vap + "+" + corr);
+
+  // The entropy from 0 K at each row: the Debye term and the trapezoids up
+  // to the row; on the liquid rows the solid's sum and the entropy of
+  // fusion as well.
+  std::vector<std::string> f_s(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    if (i == 0)
+      f_s[i] = debye;
+    else if (i < ns)
+      f_s[i] = debye + "+" + sum_over(0, i - 1);
+    else if (i == ns)
+      f_s[i] = debye + "+" + solid + "+" + fusion;
+    else
+      f_s[i] = debye + "+" + solid + "+" + fusion + "+" + sum_over(ns - 1, i - 2);
+  }
+  ws.column("S(T) from 0 K", "J/(K·mol)", rows, f_s, sheet.workings.at(0).columns.at(4).values);
+
+  // For the plot of Cp/T, the outline of the area under it: up from the
+  // axis at T0 (on the record of the table's heading), along the solid
+  // rows, down to the axis at the melting point (on the "Fusion," record),
+  // up along the liquid rows and down to the axis at 298.15 K (on the
+  // record after the table).
+  std::vector<std::size_t> edge_rows{tb.heading};
+  std::vector<std::string> f_edge_t{t_cell(0)}, f_edge_y{"0"};
+  std::vector<double> edge_t{t.front()}, edge_y{0.0};
+  for (std::size_t i = 0; i < n; ++i) {
+    if (i == ns) {
+      edge_rows.push_back(tb.fusion);
+      f_edge_t.push_back(t_cell(ns - 1));
+      f_edge_y.push_back("0");
+      edge_t.push_back(t[ns - 1]);
+      edge_y.push_back(0.0);
+    }
+    edge_rows.push_back(rows[i]);
+    f_edge_t.push_back(t_cell(i));
+    f_edge_y.push_back(c_ratio.cells[i]);
+    edge_t.push_back(t[i]);
+    edge_y.push_back(ratio[i]);
+  }
+  edge_rows.push_back(rows.back() + 1);
+  f_edge_t.push_back(t_cell(n - 1));
+  f_edge_y.push_back("0");
+  edge_t.push_back(t.back());
+  edge_y.push_back(0.0);
+  const ColumnRef c_edge_t = ws.column("T along the area's edge", "K", edge_rows, f_edge_t, edge_t);
+  const ColumnRef c_edge_y = ws.column("Cp/T along the area's edge", "J/(K²·mol)", edge_rows, f_edge_y, edge_y);
+
+  // The Debye law below T0, Cp = Cp(T0)·(T/T0)³, at eleven temperatures
+  // from 0 to T0 on the records after the outline's last.
+  constexpr std::size_t debye_points = 11;
+  std::vector<std::size_t> debye_rows;
+  std::vector<std::string> f_dt, f_dcp, f_dratio;
+  std::vector<double> dt, dcp, dratio;
+  const std::string t0 = t_cell(0);
+  const double t0v = t.front(), cp0v = cp.front();
+  for (std::size_t k = 0; k < debye_points; ++k) {
+    debye_rows.push_back(rows.back() + 2 + k);
+    f_dt.push_back(t0 + "*" + std::to_string(k) + "/" + std::to_string(debye_points - 1));
+    dt.push_back(t0v * static_cast<double>(k) / static_cast<double>(debye_points - 1));
+  }
+  const ColumnRef c_dt = ws.column("T below T0", "K", debye_rows, f_dt, dt);
+  for (std::size_t k = 0; k < debye_points; ++k) {
+    const std::string x = "(" + c_dt.cells[k] + "/" + t0 + ")";
+    f_dcp.push_back(cp0 + "*" + x + "^3");
+    f_dratio.push_back(cp0 + "/" + t0 + "*" + x + "^2");
+    const double xv = dt[k] / t0v;
+    dcp.push_back(cp0v * (xv * xv * xv));
+    dratio.push_back(cp0v / t0v * (xv * xv));
+  }
+  const ColumnRef c_dcp = ws.column("Debye Cp below T0", "J/(K·mol)", debye_rows, f_dcp, dcp);
+  const ColumnRef c_dratio = ws.column("Debye Cp/T below T0", "J/(K²·mol)", debye_rows, f_dratio, dratio);
+
+  ws.note("Each trapezoid sum is SUMPRODUCT of the interval widths and the mean heights of Cp/T over the "
+          "phase's rows; the melting point closes the solid's rows and opens the liquid's.");
+
+  using Series = analysis::SolutionSheet::Series;
+  const std::string solid_t = analysis::data_range(tb.solid_rows.front(), tb.solid_rows.back(), 0);
+  const std::string liquid_t = analysis::data_range(tb.liquid_rows.front(), tb.liquid_rows.back(), 0);
+  ws.chart("Heat capacity against T", "T (K)", "Cp (J/(K·mol))",
+           {Series{.name = "solid", .x_range = solid_t,
+                   .y_range = analysis::data_range(tb.solid_rows.front(), tb.solid_rows.back(), 2), .colour = 0},
+            Series{.name = "liquid", .x_range = liquid_t,
+                   .y_range = analysis::data_range(tb.liquid_rows.front(), tb.liquid_rows.back(), 2), .colour = 1},
+            Series{.name = "Debye T³ below T0", .x_range = on_solution(c_dt.range), .y_range = on_solution(c_dcp.range),
+                   .markers = false, .line = true, .colour = 0}});
+  ws.chart("Cp/T against T: the area under it is the entropy", "T (K)", "Cp/T (J/(K²·mol))",
+           {Series{.name = "solid", .x_range = solid_t,
+                   .y_range = on_solution(c_ratio.cells.front() + ":" + c_ratio.cells[ns - 1]), .colour = 0},
+            Series{.name = "liquid", .x_range = liquid_t,
+                   .y_range = on_solution(c_ratio.cells[ns] + ":" + c_ratio.cells.back()), .colour = 1},
+            Series{.name = "trapezoids' edge", .x_range = on_solution(c_edge_t.range),
+                   .y_range = on_solution(c_edge_y.range), .markers = false, .line = true, .colour = 2},
+            Series{.name = "Debye T³ below T0", .x_range = on_solution(c_dt.range),
+                   .y_range = on_solution(c_dratio.range), .markers = false, .line = true, .colour = 0}});
+}
+
 }  // namespace
 
-extern const analysis::Analysis third_law_gen_answers{.program = "third_law_gen", .analyse = analyse};
+extern const analysis::Analysis third_law_gen_answers{
+    .program = "third_law_gen", .analyse = analyse, .workbook = workbook};

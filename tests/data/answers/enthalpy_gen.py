@@ -46,3 +46,9 @@ for Tc in (500.0, 1000.0):
 print("fs =", " ".join("%.10g" % v for v in fs))
 hc = a * T + b * T**2 + c / T + d
 print("dev% =", " ".join("%.8g" % v for v in 100 * (H - hc) / H))
+# The weighted sums of the solution workbook's closed-form line, w = 1/u².
+w = 1 / u**2
+x = 1 / T
+print("sums: w %.12g  w/T %.12g  w fs %.12g  w/T² %.12g  w fs/T %.12g  Delta %.12g" % (
+    w.sum(), (w * x).sum(), (w * fs).sum(), (w * x * x).sum(), (w * x * fs).sum(),
+    w.sum() * (w * x * x).sum() - (w * x).sum() ** 2))

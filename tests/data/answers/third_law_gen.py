@@ -76,3 +76,9 @@ ts = solid[:, 0]
 cpx = x1 + x2 * ts + x3 / ts**2
 print("trapezoid of the exact solid curve %.10g (closed form %.10g)" % (np.trapz(cpx / ts, ts), t_sol))
 print("ln T:", " ".join("%.6f" % v for v in np.log(np.concatenate([solid[:, 0], liquid[:, 0]]))))
+# The solution workbook's plot of Cp/T: the edge of the area under the
+# points encloses the two trapezoid sums; the Debye curve drawn through
+# eleven points from 0 to T0 encloses, by the trapezoid rule, Cp(T0)·0.335
+# (Σ(k/10)², k = 1..9, plus half of 1, times 0.1) instead of Cp(T0)/3.
+print("area under the edge %.10g, Debye curve %.10g, S at the melting point (liquid) %.10g" % (
+    s_sol + s_liq, cp0 * np.trapz((np.arange(11) / 10.0) ** 2, np.arange(11) / 10.0), s_debye + s_sol + s_fus))
