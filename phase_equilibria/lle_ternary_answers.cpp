@@ -4,10 +4,11 @@
 // the two-phase boundary with its refractive index. Read along the curve
 // from the A-rich end P to the B-rich end Q, the refractive index rises
 // (C and then B replace A, and both refract more), so a smooth curve of
-// %A and of %C against R.I. through the rows turns each tie line's two
-// refractive indices into the compositions of its two ends: the left
-// (A-rich) reading falls on the part of the curve before the plait point,
-// the right (B-rich) one after it.
+// %A and of %C against R.I. through the rows (locally a cubic through the
+// four nearest rows) turns each tie line's two refractive indices into
+// the compositions of its two ends: the left (A-rich) reading falls on
+// the part of the curve before the plait point, the right (B-rich) one
+// after it.
 //
 // The plait point is where the two ends of a tie line meet. As the tie
 // lines shrink towards it, the mean of their two refractive indices is a
@@ -22,6 +23,11 @@
 // rounding of up to ±0.00005 (standard uncertainty 0.00005/√3), the tie
 // line's reading and the calibration's rows alike; the compositions'
 // uncertainties are these through the slope of the calibration.
+//
+// The workbook writes the same steps in cells: per reading the window
+// (MATCH), its four rows (INDEX), the cubic's four weights and the sums;
+// the quartic by LINEST over adjacent columns of the powers of the
+// difference.
 #include <algorithm>
 #include <cmath>
 #include <optional>
@@ -30,7 +36,7 @@
 
 #include "analysis/answer_sheet.hpp"
 #include "analysis/fit.hpp"
-#include "analysis/interpolate.hpp"
+#include "analysis/workbook.hpp"
 
 namespace {
 
@@ -42,9 +48,11 @@ const double u_pct = 0.00005 / std::sqrt(3.0);   // one written percentage (four
 constexpr std::size_t plait_tie_lines = 8;  // tie lines nearest the plait point in its fit
 constexpr std::size_t plait_degree = 4;
 // Tie lines whose ends are graded: those nearest the plait point. Near the
-// side A-B the A-rich branch can climb so steeply that its R.I. barely
-// changes, and the reading there is less certain than its rounding says;
-// those ends stay in the workings.
+// side A-B the A-rich branch climbs so steeply that its R.I. changes by a
+// few ten-thousandths over several per cent of C, and the cubic through
+// four rows there misses the curve by more than the rounding says (over
+// the seed sweep the A-rich ends of tie lines 1 to 4 fall within a
+// tolerance in 98 % of data sets only); those ends stay in the workings.
 constexpr int graded_tie_lines[] = {8, 9, 10, 11};
 constexpr double root3 = 1.7320508075688772;
 
@@ -53,28 +61,20 @@ struct Composition {
   double u_a = 0, u_c = 0;     // standard uncertainties of %A and %C
 };
 
-// The envelope as a calibration: %A, %C and R.I. as smooth functions of
-// the distance along the curve (the chord lengths between rows in the
-// plane of the diagram), read where the R.I. curve reaches a reading.
-// Reading along the curve rather than composition against R.I. directly
-// keeps the curve smooth where the R.I. hardly changes from row to row.
+// The envelope as a calibration: %A and %C as cubics in R.I. through the
+// four rows nearest a reading (the two whose R.I. brackets it and one more
+// each way), read at the reading; Lagrange's form of the cubic through
+// four points, which a spreadsheet writes with MATCH and INDEX. Near the
+// plait point, where the graded readings lie, this reads the envelope as
+// closely as a smooth curve drawn through all its rows. Only the longest
+// run of rows over which the R.I. rises strictly is used: near the side
+// A-B the curve can climb so steeply that the R.I. first dips, and
+// readings there cannot be placed unambiguously; a reading beyond the run
+// is read on the cubic of the run's last four rows.
 class Calibration {
  public:
-  Calibration(const std::vector<double>& ri, const std::vector<double>& pa, const std::vector<double>& pc) {
-    std::vector<double> s(ri.size(), 0.0);
-    for (std::size_t i = 1; i < ri.size(); ++i) {
-      const double dx = (pa[i - 1] + pc[i - 1] / 2.0) - (pa[i] + pc[i] / 2.0);
-      const double dy = (pc[i] - pc[i - 1]) * root3 / 2.0;
-      s[i] = s[i - 1] + std::hypot(dx, dy);
-    }
-    s_ = s;
-    ri_.emplace(analysis::Spline(s, ri));
-    a_.emplace(analysis::Spline(s, pa));
-    c_.emplace(analysis::Spline(s, pc));
-    // The longest run of rows over which the R.I. rises strictly: near
-    // the side A-B the curve can climb so steeply that the R.I. first
-    // dips; readings there cannot be placed unambiguously and are placed
-    // on the rising run.
+  Calibration(const std::vector<double>& ri, const std::vector<double>& pa, const std::vector<double>& pc)
+      : ri_(ri), a_(pa), c_(pc) {
     std::size_t best_first = 0, best_len = 1, first = 0;
     for (std::size_t i = 1; i <= ri.size(); ++i) {
       if (i == ri.size() || !(ri[i] > ri[i - 1])) {
@@ -82,47 +82,62 @@ class Calibration {
         first = i;
       }
     }
+    if (best_len < 4)
+      throw analysis::AnalysisError("lle_ternary_gen: the envelope's R.I. rises over fewer than four rows");
     first_ = best_first;
     last_ = best_first + best_len - 1;
-    run_ri_.assign(ri.begin() + static_cast<std::ptrdiff_t>(first_), ri.begin() + static_cast<std::ptrdiff_t>(last_ + 1));
+  }
+
+  // The four rows a reading is read on: the first of them (a row of the
+  // envelope) and the cubic's weights of the four, Π (R − Rm)/(Rj − Rm).
+  struct Window {
+    std::size_t first = 0;
+    double weight[4] = {0, 0, 0, 0};
+    double slope[4] = {0, 0, 0, 0};  // the weights' derivatives in R.I.
+  };
+  Window window(double ri) const {
+    // The chord (k, k + 1) the reading falls on: the last row of the run
+    // whose R.I. does not exceed it, one short of the run's end at most.
+    std::size_t k = first_;
+    while (k + 1 < last_ && ri_[k + 1] <= ri) ++k;
+    Window w;
+    w.first = std::min(std::max(k, first_ + 1) - 1, last_ - 3);
+    for (std::size_t j = 0; j < 4; ++j) {
+      double l = 1.0, dl = 0.0;
+      for (std::size_t m = 0; m < 4; ++m) {
+        if (m == j) continue;
+        const double rj = ri_[w.first + j], rm = ri_[w.first + m];
+        const double f = (ri - rm) / (rj - rm);
+        dl = dl * f + l / (rj - rm);
+        l *= f;
+      }
+      w.weight[j] = l, w.slope[j] = dl;
+    }
+    return w;
   }
 
   // The composition at a refractive index known to u (reading and
   // calibration together).
   Composition at(double ri, double u) const {
-    const double s = place(ri);
-    const double slope = ri_->slope_at(s);  // dR.I./ds
+    const Window w = window(ri);
     Composition r;
-    r.a = a_->at(s);
-    r.c = c_->at(s);
+    double da = 0, dc = 0;  // d%/dR.I.
+    for (std::size_t j = 0; j < 4; ++j) {
+      r.a += w.weight[j] * a_[w.first + j], r.c += w.weight[j] * c_[w.first + j];
+      da += w.slope[j] * a_[w.first + j], dc += w.slope[j] * c_[w.first + j];
+    }
     r.b = 100.0 - r.a - r.c;
-    r.u_a = std::abs(a_->slope_at(s) / slope) * u;
-    r.u_c = std::abs(c_->slope_at(s) / slope) * u;
+    r.u_a = std::abs(da) * u;
+    r.u_c = std::abs(dc) * u;
     return r;
   }
   std::size_t first() const { return first_; }
   std::size_t last() const { return last_; }
+  double row_ri(std::size_t i) const { return ri_[i]; }
 
  private:
-  // Where along the curve the R.I. reaches `ri`: between the two rows of
-  // the rising run that bracket it, by bisection on the smooth curve;
-  // beyond the run, along the tangent at its end.
-  double place(double ri) const {
-    if (ri <= run_ri_.front()) return s_[first_] + (ri - run_ri_.front()) / ri_->slope_at(s_[first_]);
-    if (ri >= run_ri_.back()) return s_[last_] + (ri - run_ri_.back()) / ri_->slope_at(s_[last_]);
-    std::size_t k = first_;
-    while (k + 1 < last_ && run_ri_[k + 1 - first_] < ri) ++k;
-    double lo = s_[k], hi = s_[k + 1];
-    for (int it = 0; it < 60; ++it) {
-      const double mid = 0.5 * (lo + hi);
-      (ri_->at(mid) < ri ? lo : hi) = mid;
-    }
-    return 0.5 * (lo + hi);
-  }
-
-  std::vector<double> s_, run_ri_;
+  std::vector<double> ri_, a_, c_;
   std::size_t first_ = 0, last_ = 0;
-  std::optional<analysis::Spline> ri_, a_, c_;
 };
 
 void analyse(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
@@ -222,9 +237,8 @@ void analyse(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
   sheet.add(analysis::Workings{.title = "Plait point: mean R.I. against the difference of the ends",
                                .columns = {Column{"R.I. right − left", "", diff}, Column{"mean R.I.", "", mean}}});
 
-  sheet.notes.push_back("Calibration: natural cubic splines of %A, %C and R.I. against the distance along the "
-                        "envelope (chords between its rows in the diagram's plane), read where the R.I. reaches the "
-                        "reading between rows " + std::to_string(cal.first() + 1) + " and " +
+  sheet.notes.push_back("Calibration: %A and %C on the cubic in R.I. through the four rows of the envelope nearest "
+                        "the reading (Lagrange's form), among rows " + std::to_string(cal.first() + 1) + " to " +
                         std::to_string(cal.last() + 1) + " after pure A (the stretch over which the R.I. rises); "
                         "%B = 100 − %A − %C.");
   sheet.notes.push_back("Uncertainties from the rounding of the refractive indices to four decimals, through the "
@@ -233,6 +247,272 @@ void analyse(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
                         "and the tie-line compositions.");
 }
 
+// The solution workbook: the calibration read in cells for every tie-line
+// end and the plait point, the plait point's quartic by LINEST, and the
+// diagram and the calibration as charts.
+namespace wb {
+
+using analysis::ColumnRef;
+using analysis::data_cell;
+using analysis::data_range;
+using analysis::on_solution;
+
+// The calibration's ranges on the Data sheet: the rising run of the
+// envelope's R.I., %A and %C.
+struct Run {
+  std::string ri, a, c;
+  std::size_t n = 0;
+};
+
+// The formulas that read a refractive index in cell `r` on the run, as
+// text: the window's first row (1 = the run's first), the four rows'
+// R.I., the weights, %A, %C, %B.
+std::string window_formula(const Run& run, const std::string& r) {
+  const std::string n = std::to_string(run.n);
+  return "MIN(MAX(IF(" + r + "<INDEX(" + run.ri + ",1),1,MIN(MATCH(" + r + "," + run.ri + ",1)," + n +
+         "-1)),2)-1," + n + "-3)";
+}
+std::string row_ri(const Run& run, const std::string& w, std::size_t j) {
+  return "INDEX(" + run.ri + "," + w + "+" + std::to_string(j) + ")";
+}
+std::string weight(const std::string& r, const std::string (&rows)[4], std::size_t j) {
+  std::string f;
+  for (std::size_t m = 0; m < 4; ++m) {
+    if (m == j) continue;
+    if (!f.empty()) f += "*";
+    f += "(" + r + "-" + rows[m] + ")/(" + rows[j] + "-" + rows[m] + ")";
+  }
+  return f;
+}
+std::string weighted(const std::string& range, const std::string& w, const std::string (&weights)[4]) {
+  std::string f;
+  for (std::size_t j = 0; j < 4; ++j)
+    f += (j ? "+" : "") + weights[j] + "*INDEX(" + range + "," + w + "+" + std::to_string(j) + ")";
+  return f;
+}
+
+// Readings in columns over the rows of the tie lines; returns the cells
+// of %A, %C and %B.
+struct ReadCells {
+  ColumnRef a, c, b;
+};
+ReadCells read_columns(analysis::SolutionSheet& ws, const Calibration& cal, const Run& run,
+                       const std::vector<std::size_t>& rows, const ColumnRef& readings,
+                       const std::vector<double>& ri, const std::string& side) {
+  const std::size_t n = rows.size();
+  std::vector<std::string> f_w(n);
+  std::vector<double> v_w(n), v_a(n), v_c(n), v_b(n);
+  std::vector<Calibration::Window> win(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    win[i] = cal.window(ri[i]);
+    f_w[i] = window_formula(run, readings.cells[i]);
+    v_w[i] = static_cast<double>(win[i].first - cal.first() + 1);
+    const Composition comp = cal.at(ri[i], 0.0);
+    v_a[i] = comp.a, v_c[i] = comp.c, v_b[i] = comp.b;
+  }
+  const ColumnRef c_w = ws.column("window " + side, "", rows, f_w, v_w);
+  ColumnRef c_ri[4], c_l[4];
+  for (std::size_t j = 0; j < 4; ++j) {
+    std::vector<std::string> f(n);
+    std::vector<double> v(n);
+    for (std::size_t i = 0; i < n; ++i) {
+      f[i] = row_ri(run, c_w.cells[i], j);
+      v[i] = cal.row_ri(win[i].first + j);
+    }
+    c_ri[j] = ws.column("R.I. row " + std::to_string(j + 1) + " " + side, "", rows, f, v);
+  }
+  for (std::size_t j = 0; j < 4; ++j) {
+    std::vector<std::string> f(n);
+    std::vector<double> v(n);
+    for (std::size_t i = 0; i < n; ++i) {
+      const std::string rr[4] = {c_ri[0].cells[i], c_ri[1].cells[i], c_ri[2].cells[i], c_ri[3].cells[i]};
+      f[i] = weight(readings.cells[i], rr, j);
+      v[i] = win[i].weight[j];
+    }
+    c_l[j] = ws.column("weight " + std::to_string(j + 1) + " " + side, "", rows, f, v);
+  }
+  std::vector<std::string> f_a(n), f_c(n), f_b(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::string l[4] = {c_l[0].cells[i], c_l[1].cells[i], c_l[2].cells[i], c_l[3].cells[i]};
+    f_a[i] = weighted(run.a, c_w.cells[i], l);
+    f_c[i] = weighted(run.c, c_w.cells[i], l);
+  }
+  ReadCells out;
+  out.a = ws.column("%A " + side, "wt %", rows, f_a, v_a);
+  out.c = ws.column("%C " + side, "wt %", rows, f_c, v_c);
+  for (std::size_t i = 0; i < n; ++i) f_b[i] = "100-" + out.a.cells[i] + "-" + out.c.cells[i];
+  out.b = ws.column("%B " + side, "wt %", rows, f_b, v_b);
+  return out;
+}
+
+}  // namespace wb
+
+void workbook(const analysis::Case& cs, const analysis::AnswerSheet&, analysis::SolutionSheet& ws) {
+  using namespace wb;
+  const analysis::DataSet& data = cs.data();
+  const std::size_t env_heading = data.find("%A,%B,%C,R.I.");
+  auto env_rows = data.numeric_rows(env_heading + 1);
+  env_rows = std::vector<std::size_t>(env_rows.begin() + 1, env_rows.end() - 1);
+  const std::vector<double> env_a = data.column(env_rows, 0), env_b = data.column(env_rows, 1);
+  const std::vector<double> env_c = data.column(env_rows, 2), env_ri = data.column(env_rows, 3);
+  const std::size_t tie_heading = data.find("R.I.,,R.I,");
+  const auto tie_rows = data.numeric_rows(tie_heading + 1);
+  const std::vector<double> ri_left = data.column(tie_rows, 0), ri_right = data.column(tie_rows, 2);
+  const std::size_t n_tie = tie_rows.size(), n_env = env_rows.size();
+  const Calibration cal(env_ri, env_a, env_c);
+
+  ws.result("B in A", data_cell(env_rows.front(), 1));
+  ws.result("A in B", data_cell(env_rows.back(), 0));
+
+  // The envelope in the plane of the diagram (x = %B + %C/2, y = %C·√3/2)
+  // and the distance along it.
+  std::vector<std::string> f_x(n_env), f_y(n_env);
+  std::vector<double> env_x(n_env), env_y(n_env);
+  for (std::size_t i = 0; i < n_env; ++i) {
+    f_x[i] = data_cell(env_rows[i], 1) + "+" + data_cell(env_rows[i], 2) + "/2";
+    f_y[i] = data_cell(env_rows[i], 2) + "*SQRT(3)/2";
+    env_x[i] = env_b[i] + env_c[i] / 2.0;
+    env_y[i] = env_c[i] * root3 / 2.0;
+  }
+  const ColumnRef c_x = ws.column("envelope x", "", env_rows, f_x, env_x);
+  const ColumnRef c_y = ws.column("envelope y", "", env_rows, f_y, env_y);
+  std::vector<std::string> f_chord, f_s{"0"};
+  std::vector<double> chord, env_s{0.0};
+  for (std::size_t i = 1; i < n_env; ++i) {
+    f_chord.push_back("SQRT((" + c_x.cells[i] + "-" + c_x.cells[i - 1] + ")^2+(" + c_y.cells[i] + "-" +
+                      c_y.cells[i - 1] + ")^2)");
+    chord.push_back(std::hypot(env_x[i] - env_x[i - 1], env_y[i] - env_y[i - 1]));
+  }
+  const ColumnRef c_chord = ws.column("chord from the row before", "", {env_rows.begin() + 1, env_rows.end()},
+                                      f_chord, chord);
+  for (std::size_t i = 1; i < n_env; ++i) {
+    f_s.push_back("SUM(" + c_chord.cells.front() + ":" + c_chord.cells[i - 1] + ")");
+    env_s.push_back(env_s.back() + chord[i - 1]);
+  }
+  const ColumnRef c_s = ws.column("distance along the envelope", "", env_rows, f_s, env_s);
+
+  // The calibration: the rows over which the R.I. rises.
+  Run run;
+  run.n = cal.last() - cal.first() + 1;
+  run.ri = data_range(env_rows[cal.first()], env_rows[cal.last()], 3);
+  run.a = data_range(env_rows[cal.first()], env_rows[cal.last()], 0);
+  run.c = data_range(env_rows[cal.first()], env_rows[cal.last()], 2);
+
+  std::vector<std::string> f_left(n_tie), f_right(n_tie);
+  for (std::size_t i = 0; i < n_tie; ++i) f_left[i] = data_cell(tie_rows[i], 0), f_right[i] = data_cell(tie_rows[i], 2);
+  const ColumnRef c_left = ws.column("R.I. left", "", tie_rows, f_left, ri_left);
+  const ReadCells left = read_columns(ws, cal, run, tie_rows, c_left, ri_left, "left");
+  const ColumnRef c_right = ws.column("R.I. right", "", tie_rows, f_right, ri_right);
+  const ReadCells right = read_columns(ws, cal, run, tie_rows, c_right, ri_right, "right");
+  for (const int k : graded_tie_lines) {
+    if (static_cast<std::size_t>(k) > n_tie) continue;
+    const std::size_t i = static_cast<std::size_t>(k - 1);
+    ws.result("C left(" + std::to_string(k) + ")", left.c.cells[i]);
+    ws.result("C right(" + std::to_string(k) + ")", right.c.cells[i]);
+  }
+
+  // The plait point: the mean R.I. against the difference of the ends,
+  // the powers of the difference side by side for LINEST.
+  std::vector<std::string> f_d(n_tie), f_m(n_tie);
+  std::vector<double> diff(n_tie), mean(n_tie);
+  for (std::size_t i = 0; i < n_tie; ++i) {
+    f_d[i] = c_right.cells[i] + "-" + c_left.cells[i];
+    f_m[i] = "(" + c_right.cells[i] + "+" + c_left.cells[i] + ")/2";
+    diff[i] = ri_right[i] - ri_left[i];
+    mean[i] = 0.5 * (ri_right[i] + ri_left[i]);
+  }
+  const ColumnRef c_m = ws.column("mean R.I.", "", tie_rows, f_m, mean);
+  std::vector<ColumnRef> powers{ws.column("d = R.I. right − left", "", tie_rows, f_d, diff)};
+  for (std::size_t k = 2; k <= plait_degree; ++k) {
+    std::vector<std::string> f(n_tie);
+    std::vector<double> v(n_tie);
+    for (std::size_t i = 0; i < n_tie; ++i) {
+      f[i] = powers.front().cells[i] + "^" + std::to_string(k);
+      v[i] = std::pow(diff[i], static_cast<double>(k));
+    }
+    powers.push_back(ws.column("d^" + std::to_string(k), "", tie_rows, f, v));
+  }
+  const std::size_t p0 = n_tie - plait_tie_lines, p1 = n_tie - 1;
+  const std::vector<double> fit_d(diff.begin() + static_cast<std::ptrdiff_t>(p0), diff.end());
+  const std::vector<double> fit_m(mean.begin() + static_cast<std::ptrdiff_t>(p0), mean.end());
+  const analysis::PolyFit quartic = analysis::fit_poly(fit_d, fit_m, plait_degree);
+  const std::string ri_plait =
+      ws.value("plait point's R.I. (the quartic's constant)", "",
+               "INDEX(LINEST(" + c_m.cells[p0] + ":" + c_m.cells[p1] + "," + powers.front().cells[p0] + ":" +
+                   powers.back().cells[p1] + ",TRUE,TRUE),1," + std::to_string(plait_degree + 1) + ")",
+               quartic.c[0]);
+  const Calibration::Window win = cal.window(quartic.c[0]);
+  const std::string w = ws.value("plait point: window (first of four rows of the run)", "",
+                                 window_formula(run, ri_plait), static_cast<double>(win.first - cal.first() + 1));
+  std::string rr[4], l[4];
+  for (std::size_t j = 0; j < 4; ++j)
+    rr[j] = ws.value("plait point: R.I. row " + std::to_string(j + 1), "", row_ri(run, w, j),
+                     cal.row_ri(win.first + j));
+  for (std::size_t j = 0; j < 4; ++j)
+    l[j] = ws.value("plait point: weight " + std::to_string(j + 1), "", weight(ri_plait, rr, j), win.weight[j]);
+  const std::string pa = ws.result("plait A", weighted(run.a, w, l));
+  const std::string pc = ws.result("plait C", weighted(run.c, w, l));
+  ws.result("plait B", "100-" + pa + "-" + pc);
+  const Composition plait = cal.at(quartic.c[0], 0.0);
+  const std::string px = ws.value("plait point x", "", "100-" + pa + "-" + pc + "+" + pc + "/2",
+                                  plait.b + plait.c / 2.0);
+  const std::string py = ws.value("plait point y", "", pc + "*SQRT(3)/2", plait.c * root3 / 2.0);
+
+  // Under the data, for the diagram: the triangle A, B, C, A and the tie
+  // lines, left end, right end, a blank row.
+  const std::size_t below = data.size() + 2;
+  const ColumnRef c_tri_x = ws.column("triangle x", "", {below, below + 1, below + 2, below + 3},
+                                      {"0", "100", "50", "0"}, {0.0, 100.0, 50.0, 0.0});
+  const ColumnRef c_tri_y = ws.column("triangle y", "", {below, below + 1, below + 2, below + 3},
+                                      {"0", "0", "50*SQRT(3)", "0"}, {0.0, 0.0, 50.0 * std::sqrt(3.0), 0.0});
+  std::vector<std::size_t> t_rows;
+  std::vector<std::string> f_tx, f_ty;
+  std::vector<double> tx, ty;
+  for (std::size_t i = 0; i < n_tie; ++i) {
+    t_rows.push_back(below + 3 * i), t_rows.push_back(below + 3 * i + 1);
+    for (const ReadCells* e : {&left, &right}) {
+      const std::size_t at = f_tx.size();
+      f_tx.push_back(e->b.cells[i] + "+" + e->c.cells[i] + "/2");
+      f_ty.push_back(e->c.cells[i] + "*SQRT(3)/2");
+      const Composition comp = cal.at(at % 2 == 0 ? ri_left[i] : ri_right[i], 0.0);
+      tx.push_back(comp.b + comp.c / 2.0);
+      ty.push_back(comp.c * root3 / 2.0);
+    }
+  }
+  const ColumnRef c_tx = ws.column("tie line x", "", t_rows, f_tx, tx);
+  const ColumnRef c_ty = ws.column("tie line y", "", t_rows, f_ty, ty);
+
+  ws.note("Calibration: the reading's window is the four rows of the rising run around the two whose R.I. "
+          "brackets it (MATCH), kept within the run; weight j = Π over m ≠ j of (R − Rm)/(Rj − Rm), and %A, %C "
+          "are the weighted sums of the four rows' %A, %C (the cubic in R.I. through them).");
+  ws.note("Plait point: LINEST lists its coefficients from the last x column (d^4) to the first (d), then the "
+          "constant, the mean R.I. at d = 0. Plane of the diagram: x = %B + %C/2, y = %C·√3/2.");
+
+  ws.chart("The ternary diagram: envelope, tie lines and plait point", "x = %B + %C/2 (wt %)",
+           "y = %C·√3/2 (wt %)",
+           {{.name = "sides of the triangle", .x_range = on_solution(c_tri_x.range),
+             .y_range = on_solution(c_tri_y.range), .markers = false, .line = true, .colour = 5},
+            {.name = "envelope", .x_range = on_solution(c_x.range), .y_range = on_solution(c_y.range),
+             .line = true, .colour = 0},
+            {.name = "tie lines (read on the calibration)", .x_range = on_solution(c_tx.range),
+             .y_range = on_solution(c_ty.range), .line = true, .colour = 2},
+            {.name = "plait point (extrapolated)", .x_range = on_solution(px), .y_range = on_solution(py),
+             .colour = 1}});
+  ws.chart("The calibration: R.I. along the envelope", "distance along the envelope from the A-rich end (wt %)",
+           "R.I.",
+           {{.name = "envelope rows", .x_range = on_solution(c_s.range), .y_range = data_range(env_rows.front(),
+             env_rows.back(), 3), .line = true, .colour = 0}});
+  ws.chart("The calibration read: %C against R.I.", "R.I.", "%C (wt %)",
+           {{.name = "envelope rows", .x_range = data_range(env_rows.front(), env_rows.back(), 3),
+             .y_range = data_range(env_rows.front(), env_rows.back(), 2), .line = true, .colour = 0},
+            {.name = "A-rich ends", .x_range = on_solution(c_left.range), .y_range = on_solution(left.c.range),
+             .colour = 2},
+            {.name = "B-rich ends", .x_range = on_solution(c_right.range), .y_range = on_solution(right.c.range),
+             .colour = 3},
+            {.name = "plait point", .x_range = on_solution(ri_plait), .y_range = on_solution(pc), .colour = 1}});
+}
+
 }  // namespace
 
-extern const analysis::Analysis lle_ternary_gen_answers{.program = "lle_ternary_gen", .analyse = analyse};
+extern const analysis::Analysis lle_ternary_gen_answers{
+    .program = "lle_ternary_gen", .analyse = analyse, .workbook = workbook};

@@ -18,12 +18,19 @@
 // Every composition is written to 0.01 wt %: a rounding of up to ±0.005
 // (standard uncertainty 0.005/√3) in each of the twenty numbers of a
 // branch, propagated to the meeting point.
+//
+// The workbook writes the same construction in cells: per line its unit
+// normal n and n·(solution) in the plane, per branch the normal equations
+// [Σnx² Σnxny; Σnxny Σny²]·(x, y) = (Σnx·c, Σny·c) as SUMPRODUCTs, solved
+// by Cramer's rule.
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
 
 #include "analysis/answer_sheet.hpp"
 #include "analysis/fit.hpp"
+#include "analysis/workbook.hpp"
 
 namespace {
 
@@ -64,11 +71,39 @@ struct Branch {
   std::vector<std::size_t> rows;
 };
 
+// Solid phases of the branches in the order written, per case.
+enum Solid { pure_a, pure_b, compound };
+const std::vector<std::vector<Solid>> solids{{pure_a, pure_b}, {compound, pure_a}, {compound, pure_a, pure_b}};
+
+// The rows of case k's table (whose headings are on record `heading`):
+// every row of the curve, the end points among them (no residue) and the
+// branches between.
+struct CaseRows {
+  std::vector<std::size_t> rows, ends;
+  std::vector<Branch> branches;
+};
+
+CaseRows split_case(const analysis::DataSet& data, int k, std::size_t heading) {
+  const std::string cn = std::to_string(k);
+  CaseRows out;
+  out.rows = data.numeric_rows(heading + 1);
+  for (const std::size_t r : out.rows) {
+    if (!data.number(r, 2)) {
+      out.ends.push_back(r);
+      out.branches.emplace_back();
+    } else {
+      if (out.branches.empty())
+        throw analysis::AnalysisError("sle_ternary_gen: case " + cn + " opens without an end point");
+      for (std::size_t c = 0; c < 4; ++c) out.branches.back().numbers.push_back(data.value(r, c));
+      out.branches.back().rows.push_back(r);
+    }
+  }
+  if (!out.branches.empty()) out.branches.pop_back();  // after the last end point
+  return out;
+}
+
 void analyse(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
   const analysis::DataSet& data = cs.data();
-  // Solid phases of the branches in the order written, per case.
-  enum Solid { pure_a, pure_b, compound };
-  const std::vector<std::vector<Solid>> solids{{pure_a, pure_b}, {compound, pure_a}, {compound, pure_a, pure_b}};
   const char* solid_names[] = {"pure A", "pure B", "the compound of A and W"};
 
   std::size_t from = 0;
@@ -77,23 +112,11 @@ void analyse(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
     const std::string prefix = "case" + cn + ".";
     const std::size_t title = data.find("Case " + cn + ",", from);
     const std::size_t heading = data.find("wt%A,wt%B,wt%A,wt%B,", title);
-    const auto rows = data.numeric_rows(heading + 1);
     from = heading + 1;
 
-    // Split at the end points (no residue): branches and the rows between.
-    std::vector<Branch> branches;
-    std::vector<std::size_t> ends;
-    for (const std::size_t r : rows) {
-      if (!data.number(r, 2)) {
-        ends.push_back(r);
-        branches.emplace_back();
-      } else {
-        if (branches.empty()) throw analysis::AnalysisError("sle_ternary_gen: case " + cn + " opens without an end point");
-        for (std::size_t c = 0; c < 4; ++c) branches.back().numbers.push_back(data.value(r, c));
-        branches.back().rows.push_back(r);
-      }
-    }
-    branches.pop_back();  // after the last end point
+    const CaseRows split = split_case(data, k, heading);
+    const std::vector<Branch>& branches = split.branches;
+    const std::vector<std::size_t>& ends = split.ends;
     const auto& expected = solids[static_cast<std::size_t>(k - 1)];
     if (branches.size() != expected.size())
       throw analysis::AnalysisError("sle_ternary_gen: case " + cn + " holds " + std::to_string(branches.size()) +
@@ -192,6 +215,212 @@ void analyse(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
                         "hidden compound (pcntah, pcntbh, pcntwh) and the hidden invariant points.");
 }
 
+// The solution workbook. Columns over the rows of the tables: each
+// solution and wet residue in the plane of the diagram, each line's unit
+// normal n = (−Δy, Δx)/|Δ| and c = n·(solution), and the solid of the
+// row's branch; per branch the normal equations and their solution by
+// Cramer's rule. Under the data, for the charts: the triangle's sides and
+// the tie lines from each solution to its branch's solid, a blank row
+// between two lines.
+void workbook(const analysis::Case& cs, const analysis::AnswerSheet&, analysis::SolutionSheet& ws) {
+  using analysis::ColumnRef;
+  using analysis::data_cell;
+  using analysis::on_solution;
+  const analysis::DataSet& data = cs.data();
+
+  struct Table {
+    CaseRows split;
+    std::vector<std::pair<double, double>> solid_xy;  // per branch, in the plane
+  };
+  std::vector<Table> tables;
+  std::size_t from = 0;
+  for (int k = 1; k <= 3; ++k) {
+    const std::size_t title = data.find("Case " + std::to_string(k) + ",", from);
+    const std::size_t heading = data.find("wt%A,wt%B,wt%A,wt%B,", title);
+    from = heading + 1;
+    Table t{split_case(data, k, heading), {}};
+    for (const Branch& b : t.split.branches) {
+      const auto [pa, pb] = meeting_point(b.numbers);
+      t.solid_xy.emplace_back(plane_x(pa, pb), plane_y(pa, pb));
+    }
+    tables.push_back(std::move(t));
+  }
+
+  // Every row of the curve, and the rows with a residue.
+  std::vector<std::size_t> curve_rows, line_rows;
+  for (const Table& t : tables) {
+    curve_rows.insert(curve_rows.end(), t.split.rows.begin(), t.split.rows.end());
+    for (const Branch& b : t.split.branches) line_rows.insert(line_rows.end(), b.rows.begin(), b.rows.end());
+  }
+  std::vector<std::string> f_xs, f_ys;
+  std::vector<double> xs, ys;
+  for (const std::size_t r : curve_rows) {
+    const std::string a = data_cell(r, 0), b = data_cell(r, 1);
+    f_xs.push_back("50-0.5*" + a + "+0.5*" + b);
+    f_ys.push_back("(100-" + a + "-" + b + ")*SQRT(3)/2");
+    xs.push_back(plane_x(data.value(r, 0), data.value(r, 1)));
+    ys.push_back(plane_y(data.value(r, 0), data.value(r, 1)));
+  }
+  const ColumnRef c_xs = ws.column("solution x", "", curve_rows, f_xs, xs);
+  const ColumnRef c_ys = ws.column("solution y", "", curve_rows, f_ys, ys);
+  const auto curve_index = [&](std::size_t r) {
+    return static_cast<std::size_t>(std::find(curve_rows.begin(), curve_rows.end(), r) - curve_rows.begin());
+  };
+
+  std::vector<std::string> f_xr, f_yr, f_len, f_nx, f_ny, f_c;
+  std::vector<double> xr, yr, len, nx, ny, cc;
+  for (std::size_t i = 0; i < line_rows.size(); ++i) {
+    const std::size_t r = line_rows[i];
+    const std::string a = data_cell(r, 2), b = data_cell(r, 3);
+    f_xr.push_back("50-0.5*" + a + "+0.5*" + b);
+    f_yr.push_back("(100-" + a + "-" + b + ")*SQRT(3)/2");
+    xr.push_back(plane_x(data.value(r, 2), data.value(r, 3)));
+    yr.push_back(plane_y(data.value(r, 2), data.value(r, 3)));
+  }
+  const ColumnRef c_xr = ws.column("residue x", "", line_rows, f_xr, xr);
+  const ColumnRef c_yr = ws.column("residue y", "", line_rows, f_yr, yr);
+  for (std::size_t i = 0; i < line_rows.size(); ++i) {
+    const std::size_t j = curve_index(line_rows[i]);
+    const std::string dx = "(" + c_xr.cells[i] + "-" + c_xs.cells[j] + ")";
+    const std::string dy = "(" + c_yr.cells[i] + "-" + c_ys.cells[j] + ")";
+    f_len.push_back("SQRT(" + dx + "^2+" + dy + "^2)");
+    len.push_back(std::hypot(xr[i] - xs[j], yr[i] - ys[j]));
+  }
+  const ColumnRef c_len = ws.column("|residue − solution|", "", line_rows, f_len, len);
+  for (std::size_t i = 0; i < line_rows.size(); ++i) {
+    const std::size_t j = curve_index(line_rows[i]);
+    f_nx.push_back("(" + c_ys.cells[j] + "-" + c_yr.cells[i] + ")/" + c_len.cells[i]);
+    f_ny.push_back("(" + c_xr.cells[i] + "-" + c_xs.cells[j] + ")/" + c_len.cells[i]);
+    nx.push_back(-(yr[i] - ys[j]) / len[i]);
+    ny.push_back((xr[i] - xs[j]) / len[i]);
+  }
+  const ColumnRef c_nx = ws.column("normal nx", "", line_rows, f_nx, nx);
+  const ColumnRef c_ny = ws.column("normal ny", "", line_rows, f_ny, ny);
+  for (std::size_t i = 0; i < line_rows.size(); ++i) {
+    const std::size_t j = curve_index(line_rows[i]);
+    f_c.push_back(c_nx.cells[i] + "*" + c_xs.cells[j] + "+" + c_ny.cells[i] + "*" + c_ys.cells[j]);
+    cc.push_back(nx[i] * xs[j] + ny[i] * ys[j]);
+  }
+  const ColumnRef c_c = ws.column("c = n·solution", "", line_rows, f_c, cc);
+
+  // Per branch: the normal equations, Cramer's rule, the results.
+  const char* solid_names[] = {"pure A", "pure B", "the compound"};
+  std::vector<std::string> f_px, f_py;
+  std::vector<double> px, py;
+  std::size_t line = 0;
+  for (std::size_t k = 0; k < tables.size(); ++k) {
+    const std::string cn = std::to_string(k + 1);
+    for (std::size_t b = 0; b < tables[k].split.branches.size(); ++b) {
+      const Branch& br = tables[k].split.branches[b];
+      const std::size_t first = line, last = line + br.rows.size() - 1;
+      line += br.rows.size();
+      const auto range = [&](const ColumnRef& c) { return c.cells[first] + ":" + c.cells[last]; };
+      const auto sum = [&](const ColumnRef& p, const ColumnRef& q) {
+        return "SUMPRODUCT(" + range(p) + "," + range(q) + ")";
+      };
+      double sxx = 0, sxy = 0, syy = 0, sxc = 0, syc = 0;
+      for (std::size_t i = first; i <= last; ++i) {
+        sxx += nx[i] * nx[i], sxy += nx[i] * ny[i], syy += ny[i] * ny[i];
+        sxc += nx[i] * cc[i], syc += ny[i] * cc[i];
+      }
+      const std::string what = "case " + cn + ", branch " + std::to_string(b + 1) + ": ";
+      const std::string v_xx = ws.value(what + "Σ nx²", "", sum(c_nx, c_nx), sxx);
+      const std::string v_xy = ws.value(what + "Σ nx·ny", "", sum(c_nx, c_ny), sxy);
+      const std::string v_yy = ws.value(what + "Σ ny²", "", sum(c_ny, c_ny), syy);
+      const std::string v_xc = ws.value(what + "Σ nx·c", "", sum(c_nx, c_c), sxc);
+      const std::string v_yc = ws.value(what + "Σ ny·c", "", sum(c_ny, c_c), syc);
+      const double det = sxx * syy - sxy * sxy;
+      const std::string v_det = ws.value(what + "determinant", "", v_xx + "*" + v_yy + "-" + v_xy + "^2", det);
+      const auto [sx, sy] = tables[k].solid_xy[b];
+      const std::string v_x = ws.value(what + "solid x (" + solid_names[solids[k][b]] + ")", "",
+                                       "(" + v_xc + "*" + v_yy + "-" + v_xy + "*" + v_yc + ")/" + v_det, sx);
+      const std::string v_y = ws.value(what + "solid y (" + solid_names[solids[k][b]] + ")", "",
+                                       "(" + v_xx + "*" + v_yc + "-" + v_xy + "*" + v_xc + ")/" + v_det, sy);
+      const std::string a = "(100-" + v_x + "-" + v_y + "/SQRT(3))";
+      const std::string bb = "(" + v_x + "-" + v_y + "/SQRT(3))";
+      const std::string key = "c" + cn + " solid" + std::to_string(b + 1);
+      const Solid s = solids[k][b];
+      if (s != pure_b) ws.result(key + " A", a);
+      if (s == pure_b) ws.result(key + " B", bb);
+      if (s == compound) ws.result(key + " W", "100-" + a + "-" + bb);
+      for (std::size_t i = 0; i < br.rows.size(); ++i) {
+        f_px.push_back(v_x), f_py.push_back(v_y);
+        px.push_back(sx), py.push_back(sy);
+      }
+    }
+    // The invariant points: the rows between two branches, as written.
+    for (std::size_t j = 1; j + 1 < tables[k].split.ends.size(); ++j) {
+      const std::size_t r = tables[k].split.ends[j];
+      ws.result("c" + cn + " inv" + std::to_string(j) + " A", data_cell(r, 0));
+      ws.result("c" + cn + " inv" + std::to_string(j) + " B", data_cell(r, 1));
+    }
+  }
+  const ColumnRef c_px = ws.column("solid x", "", line_rows, f_px, px);
+  const ColumnRef c_py = ws.column("solid y", "", line_rows, f_py, py);
+
+  // Under the data: the triangle A, B, W, A, and the tie lines.
+  const std::size_t below = data.size() + 2;
+  const double height = 50.0 * std::sqrt(3.0);
+  const ColumnRef c_tri_x = ws.column("triangle x", "", {below, below + 1, below + 2, below + 3},
+                                      {"0", "100", "50", "0"}, {0.0, 100.0, 50.0, 0.0});
+  const ColumnRef c_tri_y = ws.column("triangle y", "", {below, below + 1, below + 2, below + 3},
+                                      {"0", "0", "50*SQRT(3)", "0"}, {0.0, 0.0, height, 0.0});
+  std::vector<std::size_t> tie_rows;
+  std::vector<std::string> f_tx, f_ty;
+  std::vector<double> tx, ty;
+  std::vector<std::pair<std::size_t, std::size_t>> tie_span;  // per case, first and last index
+  std::size_t row = below, i = 0;
+  for (std::size_t k = 0; k < tables.size(); ++k) {
+    const std::size_t begin = tie_rows.size();
+    for (const Branch& br : tables[k].split.branches)
+      for (std::size_t n = 0; n < br.rows.size(); ++n, ++i) {
+        const std::size_t j = curve_index(line_rows[i]);
+        tie_rows.push_back(row), tie_rows.push_back(row + 1);
+        row += 3;
+        f_tx.push_back(c_xs.cells[j]), f_ty.push_back(c_ys.cells[j]);
+        tx.push_back(xs[j]), ty.push_back(ys[j]);
+        f_tx.push_back(c_px.cells[i]), f_ty.push_back(c_py.cells[i]);
+        tx.push_back(px[i]), ty.push_back(py[i]);
+      }
+    tie_span.emplace_back(begin, tie_rows.size() - 1);
+  }
+  const ColumnRef c_tx = ws.column("tie line x", "", tie_rows, f_tx, tx);
+  const ColumnRef c_ty = ws.column("tie line y", "", tie_rows, f_ty, ty);
+
+  ws.note("Plane of the diagram: x = wt%B + wt%W/2 = 50 − wt%A/2 + wt%B/2, y = wt%W·√3/2 (A at the origin, B at "
+          "(100, 0), W at the top). Each line solution → wet residue is n·(x, y) = c with n its unit normal; the "
+          "solid of a branch minimises Σ(n·(x, y) − c)², whose normal equations are solved by Cramer's rule. "
+          "Then wt%A = 100 − x − y/√3, wt%B = x − y/√3.");
+  ws.note("Under the data, for the charts: the triangle's sides and the tie lines from each solution to the "
+          "solid of its branch, a blank row between two lines.");
+
+  std::size_t line_from = 0;
+  for (std::size_t k = 0; k < tables.size(); ++k) {
+    const auto& rows = tables[k].split.rows;
+    const std::size_t c0 = curve_index(rows.front()), c1 = curve_index(rows.back());
+    std::size_t lines = 0;
+    for (const Branch& br : tables[k].split.branches) lines += br.rows.size();
+    const std::size_t l0 = line_from, l1 = line_from + lines - 1;
+    line_from += lines;
+    const auto span = [](const ColumnRef& c, std::size_t p, std::size_t q) {
+      return on_solution(c.cells[p] + ":" + c.cells[q]);
+    };
+    const auto [t0, t1] = tie_span[k];
+    ws.chart("Case " + std::to_string(k + 1) + ": the ternary diagram, tie lines through the wet residues",
+             "x = wt%B + wt%W/2 (wt %)", "y = wt%W·√3/2 (wt %)",
+             {{.name = "sides of the triangle", .x_range = on_solution(c_tri_x.range),
+               .y_range = on_solution(c_tri_y.range), .markers = false, .line = true, .colour = 5},
+              {.name = "saturated solutions", .x_range = span(c_xs, c0, c1), .y_range = span(c_ys, c0, c1),
+               .line = true, .colour = 0},
+              {.name = "tie lines to the solid", .x_range = span(c_tx, t0, t1), .y_range = span(c_ty, t0, t1),
+               .markers = false, .line = true, .colour = 2},
+              {.name = "wet residues", .x_range = span(c_xr, l0, l1), .y_range = span(c_yr, l0, l1), .colour = 1},
+              {.name = "solids (meeting points)", .x_range = span(c_px, l0, l1), .y_range = span(c_py, l0, l1),
+               .colour = 3}});
+  }
+}
+
 }  // namespace
 
-extern const analysis::Analysis sle_ternary_gen_answers{.program = "sle_ternary_gen", .analyse = analyse};
+extern const analysis::Analysis sle_ternary_gen_answers{
+    .program = "sle_ternary_gen", .analyse = analyse, .workbook = workbook};

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
+#include <vector>
 #include <string>
 #include <string_view>
 
@@ -27,20 +29,21 @@ analysis::AnswerSheet sheet_of(const labtest::DataSet& ds, const std::string& te
 TEST(LleTernaryAnswers, WorkedExampleMatchesIndependentCalculation) {
   const auto ds = labtest::data_set(lle_ternary_gen, 12345, 67890);
   const auto sheet = sheet_of(ds, ds.text);
-  // From tests/data/answers/lle_ternary_gen.py: natural cubic splines
-  // along the envelope written out in numpy, numpy's least-squares quartic.
+  // From tests/data/answers/lle_ternary_gen.py: the cubic through the four
+  // envelope rows around each reading by numpy's linear solve, numpy's
+  // least-squares quartic.
   struct Expect {
     const char* key;
     double value, u;
   };
   const Expect expected[] = {
       {"B in A", 15.147, 2.88675e-05},        {"A in B", 14.0581, 2.88675e-05},
-      {"plait A", 43.848216, 0.236426},       {"plait B", 17.762523, 0.282704},
-      {"plait C", 38.389261, 0.154998},       {"C left(8)", 26.551922, 0.0916144},
-      {"C right(8)", 41.791871, 0.0134118},   {"C left(9)", 30.91146, 0.070802},
-      {"C right(9)", 44.841308, 0.00289452},  {"C left(10)", 33.578504, 0.0578192},
-      {"C right(10)", 44.607784, 0.00569544}, {"C left(11)", 35.767284, 0.0477299},
-      {"C right(11)", 42.963851, 0.016527},
+      {"plait A", 43.828139, 0.237915},       {"plait B", 17.759147, 0.284919},
+      {"plait C", 38.412713, 0.156765},       {"C left(8)", 26.635492, 0.084058},
+      {"C right(8)", 41.799228, 0.0133751},   {"C left(9)", 30.947097, 0.0704758},
+      {"C right(9)", 44.93711, 0.00352594},   {"C left(10)", 33.582893, 0.0569064},
+      {"C right(10)", 44.682699, 0.00659771}, {"C left(11)", 35.772313, 0.0475861},
+      {"C right(11)", 42.977076, 0.0165234},
   };
   for (const auto& e : expected) {
     const auto& r = result(sheet, e.key);
@@ -86,6 +89,53 @@ TEST(LleTernaryAnswers, EditedReadingsMoveTheCompositions) {
   // A different solubility limit is read straight off the envelope's end.
   const auto end = edited("   84.8530,   15.1470,", "   84.0000,   16.0000,");
   EXPECT_EQ(value(end, "B in A"), 16.0);
+}
+
+// The calibration passes through its rows: a reading equal to a row's
+// R.I. reads that row's composition. Where the R.I. dips at the A-rich
+// end (row 2 edited below row 1) the calibration starts at the dip, and a
+// reading below it is read on the cubic of the run's first four rows
+// (values by numpy, the cubic through rows 2 to 5 of the edited envelope).
+TEST(LleTernaryAnswers, TheCalibrationReadsItsRowsAndStartsWhereTheRefractiveIndexRises) {
+  const auto ds = labtest::data_set(lle_ternary_gen, 12345, 67890);
+  const auto edit = [&](const std::vector<std::pair<std::string_view, std::string_view>>& edits) {
+    std::string text = ds.text;
+    for (const auto& [from, to] : edits) {
+      const auto at = text.find(from);
+      EXPECT_NE(at, std::string::npos) << from;
+      if (at != std::string::npos) text.replace(at, from.size(), to);
+    }
+    return sheet_of(ds, text);
+  };
+  struct Case {
+    const char* what;
+    std::vector<std::pair<std::string_view, std::string_view>> edits;
+    std::size_t tie_line;  // 1-based
+    double c_left, a_left, c_right;
+  };
+  const double none = analysis::not_a_number;
+  const Case cases[] = {
+      {"row 7 on the left, row 12 on the right", {{"    1.3688,,    1.3867,", "    1.3690,,    1.4060,"}}, 10,
+       33.8585, 50.1543, 42.8877},
+      {"the first and last rows of the curve", {{"    1.3594,,    1.4711,", "    1.3592,,    1.4774,"}}, 1, 0.0,
+       84.8530, 0.0},
+      {"a dip at the A-rich end, a reading in it",
+       {{"    1.3597,", "    1.3590,"}}, 1,
+       7.408776373626681, 78.13443833746865, none},
+      {"a dip at the A-rich end, a reading below the run",
+       {{"    1.3597,", "    1.3590,"}, {"    1.3594,,    1.4711,", "    1.3589,,    1.4711,"}}, 1,
+       5.715998697598578, 79.66066811873921, none},
+  };
+  for (const Case& c : cases) {
+    const auto sheet = edit(c.edits);
+    const auto& cols = sheet.workings.at(0).columns;  // tie line, R.I., %A, %B, %C left, R.I., %A, %B, %C right
+    const std::size_t i = c.tie_line - 1;
+    EXPECT_NEAR(cols.at(4).values.at(i), c.c_left, 1e-9) << c.what;
+    EXPECT_NEAR(cols.at(2).values.at(i), c.a_left, 1e-9) << c.what;
+    if (!std::isnan(c.c_right)) {
+      EXPECT_NEAR(cols.at(8).values.at(i), c.c_right, 1e-9) << c.what;
+    }
+  }
 }
 
 }  // namespace
