@@ -326,7 +326,8 @@ void workbook(const analysis::Case& cs, const analysis::AnswerSheet& sheet, anal
                       [&](std::size_t i) { return "-4*" + a_dh + "*" + t.root_i.cells[i]; });
     column(rows, "log10(g0^2), " + which, "", work[7].values, [&](std::size_t i) { return "2*" + t.log_g0.cells[i]; });
     t.g0 = column(rows, "g0, " + which, "", work[8].values, [&](std::size_t i) { return "10^" + t.log_g0.cells[i]; });
-    column(rows, "g0^2, " + which, "", work[9].values, [&](std::size_t i) { return t.g0.cells[i] + "*" + t.g0.cells[i]; });
+    column(rows, "g0^2, " + which, "", work[9].values,
+           [&](std::size_t i) { return t.g0.cells[i] + "*" + t.g0.cells[i]; });
     column(rows, "m(Pb)xm(SO4), " + which, "(mol/kg)^2", work[10].values, [&](std::size_t i) {
       return m_pb.cells[i] + "*(" + m_cell(i) + "+" + m_pb.cells[i] + ")";
     });

@@ -222,12 +222,14 @@ void workbook(const analysis::Case& cs, const analysis::AnswerSheet& sheet, anal
   };
   const auto m_cell = [&](std::size_t i) { return data_cell(rows[i], 0); };
 
-  const ColumnRef root = column("sqrt(m)", "(mol/kg)^1/2", o.root_m, [&](std::size_t i) { return "SQRT(" + m_cell(i) + ")"; });
+  const ColumnRef root =
+      column("sqrt(m)", "(mol/kg)^1/2", o.root_m, [&](std::size_t i) { return "SQRT(" + m_cell(i) + ")"; });
   const ColumnRef mr = column("mR", "", work[3].values,
                               [&](std::size_t i) { return m_cell(i) + "*" + data_cell(rows[i], 2); });
   const ColumnRef ratio = column("p/po = as", "", work[4].values, [&](std::size_t i) { return "1-" + mr.cells[i]; });
   column("log(as)", "", work[5].values, [&](std::size_t i) { return "LOG10(" + ratio.cells[i] + ")"; });
-  const ColumnRef ln_as = column("ln(as)", "", work[6].values, [&](std::size_t i) { return "LN(" + ratio.cells[i] + ")"; });
+  const ColumnRef ln_as =
+      column("ln(as)", "", work[6].values, [&](std::size_t i) { return "LN(" + ratio.cells[i] + ")"; });
   const ColumnRef phi = column("phi = -ln(as)/(2 m M1)", "", o.phi, [&](std::size_t i) {
     return "-" + ln_as.cells[i] + "/(2*" + m_cell(i) + "*0.018015)";
   });
@@ -263,7 +265,8 @@ void workbook(const analysis::Case& cs, const analysis::AnswerSheet& sheet, anal
 
   const ColumnRef integ = column("integ\\m^0.5", "", work[10].values, [&](std::size_t i) {
     std::string f = coef[degree] + "/" + std::to_string(degree + 1);
-    for (std::size_t k = degree; k-- > 0;) f = coef[k] + "/" + std::to_string(k + 1) + "+" + root.cells[i] + "*(" + f + ")";
+    for (std::size_t k = degree; k-- > 0;)
+      f = coef[k] + "/" + std::to_string(k + 1) + "+" + root.cells[i] + "*(" + f + ")";
     return root.cells[i] + "*(" + f + ")";
   });
   const ColumnRef lng = column("ln(g)", "", work[11].values,
