@@ -28,6 +28,7 @@
 
 #include "analysis/answer_sheet.hpp"
 #include "analysis/fit.hpp"
+#include "analysis/workbook.hpp"
 
 namespace {
 
@@ -132,33 +133,63 @@ analysis::PolyFit weighted_poly(const std::vector<double>& x, const std::vector<
   return analysis::fit_linear(design, yw);
 }
 
-void electrolyte(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
-  const auto& data = cs.data();
+// The electrolyte's table as written: the constants above it, and per
+// solution the molality, phiv and the rounding's part of u(phiv) that
+// differs from row to row (rho0 is common to all), the fit's weights.
+struct ElectrolyteTable {
+  std::size_t heading = 0;  // the record "% by wt,molality,..."
+  std::size_t rho0_at = 0, water_at = 0, m2_at = 0;
+  double rho0 = 0, m1 = 0, v1o = 0, m2 = 0;
+  std::vector<std::size_t> rows;
+  std::vector<double> w, rho, m, root_m, phiv, u_row;
+};
+
+ElectrolyteTable electrolyte_table(const analysis::DataSet& data) {
+  ElectrolyteTable t;
   const std::size_t block = data.find("Electrolyte,");
-  const double rho0 = data.value(data.find("dens water", block), 1);  // g/mL
-  const std::size_t water = data.find("MW water =", block);
-  const double m1 = data.value(water, 1);   // g/mol
-  const double v1o = data.value(water, 4);  // mL/mol
-  const double m2 = data.value(data.find("MW electrolyte =", block), 1);
-  const auto rows = data.numeric_rows(data.find("% by wt,molality", block) + 1);
-  const std::vector<double> w = data.column(rows, 0);    // % by wt
-  const std::vector<double> rho = data.column(rows, 3);  // g/mL
-  const std::size_t n = w.size();
+  t.rho0_at = data.find("dens water", block);
+  t.water_at = data.find("MW water =", block);
+  t.m2_at = data.find("MW electrolyte =", block);
+  t.rho0 = data.value(t.rho0_at, 1);      // g/mL
+  t.m1 = data.value(t.water_at, 1);       // g/mol
+  t.v1o = data.value(t.water_at, 4);      // mL/mol
+  t.m2 = data.value(t.m2_at, 1);
+  t.heading = data.find("% by wt,molality", block);
+  t.rows = data.numeric_rows(t.heading + 1);
+  t.w = data.column(t.rows, 0);    // % by wt
+  t.rho = data.column(t.rows, 3);  // g/mL
+  const std::size_t n = t.w.size();
   if (n <= phiv_degree + 1)
     throw analysis::AnalysisError("molar_volume_gen: too few electrolyte solutions for the fit of phiv");
+  const double m2 = t.m2;
+  const auto phiv_of = [m2](std::span<const double> p) { return apparent_volume(p[0], p[1], p[2], m2); };
+  for (std::size_t i = 0; i < n; ++i) {
+    t.m.push_back(molality(t.w[i], m2));
+    t.root_m.push_back(std::sqrt(t.m[i]));
+    t.phiv.push_back(apparent_volume(t.w[i], t.rho[i], t.rho0, m2));
+    t.u_row.push_back(from_rounded(phiv_of, {t.w[i], t.rho[i], t.rho0}, {u_percent, u_density, 0.0}).u);
+  }
+  return t;
+}
+
+void electrolyte(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
+  const ElectrolyteTable table = electrolyte_table(cs.data());
+  const double rho0 = table.rho0, m1 = table.m1, v1o = table.v1o, m2 = table.m2;
+  const std::vector<double>& w = table.w;
+  const std::vector<double>& rho = table.rho;
+  const std::size_t n = w.size();
 
   // Each solution's molality and apparent molar volume, with what the
   // rounding of w, rho and rho0 leaves uncertain in them.
-  std::vector<double> m(n), root_m(n), phiv(n), u_m(n), u_phiv(n), u_row(n);
+  const std::vector<double>& m = table.m;
+  const std::vector<double>& root_m = table.root_m;
+  const std::vector<double>& phiv = table.phiv;
+  const std::vector<double>& u_row = table.u_row;
+  std::vector<double> u_m(n), u_phiv(n);
   const auto phiv_of = [m2](std::span<const double> p) { return apparent_volume(p[0], p[1], p[2], m2); };
   for (std::size_t i = 0; i < n; ++i) {
-    m[i] = molality(w[i], m2);
-    root_m[i] = std::sqrt(m[i]);
-    phiv[i] = apparent_volume(w[i], rho[i], rho0, m2);
     u_m[i] = from_rounded([m2](std::span<const double> p) { return molality(p[0], m2); }, {w[i]}, {u_percent}).u;
     u_phiv[i] = from_rounded(phiv_of, {w[i], rho[i], rho0}, {u_percent, u_density, u_density}).u;
-    // The part that differs from row to row (rho0 is common to all).
-    u_row[i] = from_rounded(phiv_of, {w[i], rho[i], rho0}, {u_percent, u_density, 0.0}).u;
   }
   // phiv against m^1/2 weighted by the rows' own uncertainties: Masson's
   // line bends over the wide range of the table, so a cubic in m^1/2.
@@ -456,6 +487,297 @@ void analyse(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
       "digit, evenly spread).");
 }
 
+
+// The same worksheet as spreadsheet formulas over the Data sheet.
+using Formula = std::function<std::string(std::size_t)>;
+
+// A column of workings over `rows`, one formula per row.
+analysis::ColumnRef per_row(analysis::SolutionSheet& ws, const std::vector<std::size_t>& rows,
+                            const std::string& title, const std::string& unit, const std::vector<double>& values,
+                            const Formula& formula) {
+  std::vector<std::string> fs;
+  for (std::size_t i = 0; i < rows.size(); ++i) fs.push_back(formula(i));
+  return ws.column(title, unit, rows, fs, values);
+}
+
+// phiv as a spreadsheet formula of the cells (or expressions) w and rho.
+std::string phiv_formula(const std::string& w, const std::string& rho, const std::string& rho0, const std::string& m2) {
+  const std::string m = "(1000*" + w + "/((100-" + w + ")*" + m2 + "))";
+  return "((1000+" + m + "*" + m2 + ")/" + rho + "-1000/" + rho0 + ")/" + m;
+}
+
+// The electrolyte: m, phiv, the rounding's u(phiv) per row (the secant of
+// phiv across half a unit of w and of rho either side), the weighted cubic
+// by LINEST without a constant over the columns x^k/u and phiv/u, and the
+// partial molar volumes from the fitted curve.
+analysis::SolutionSheet::Series workbook_electrolyte(const analysis::Case& cs, const analysis::AnswerSheet& sheet,
+                                                     analysis::SolutionSheet& ws,
+                                                     std::vector<analysis::SolutionSheet::Series>& chart) {
+  using analysis::ColumnRef;
+  using analysis::data_cell;
+  using analysis::on_solution;
+  const auto& data = cs.data();
+  const ElectrolyteTable t = electrolyte_table(data);
+  const auto& rows = t.rows;
+  const std::size_t n = rows.size();
+  const std::string rho0 = data_cell(t.rho0_at, 1), m1 = data_cell(t.water_at, 1), v1o = data_cell(t.water_at, 4),
+                    m2 = data_cell(t.m2_at, 1);
+  const auto w = [&](std::size_t i) { return data_cell(rows[i], 0); };
+  const auto rho = [&](std::size_t i) { return data_cell(rows[i], 3); };
+  const auto column = [&](const std::string& title, const std::string& unit, const std::vector<double>& values,
+                          const Formula& f) { return per_row(ws, rows, title, unit, values, f); };
+
+  const ColumnRef m = column("molality", "mol/kg", t.m, [&](std::size_t i) {
+    return "1000*" + w(i) + "/((100-" + w(i) + ")*" + m2 + ")";
+  });
+  const ColumnRef root_m =
+      column("molality^(1/2)", "(mol/kg)^1/2", t.root_m, [&](std::size_t i) { return "SQRT(" + m.cells[i] + ")"; });
+  const ColumnRef phiv = column("phiv", "mL/mol", t.phiv, [&](std::size_t i) {
+    return "((1000+" + m.cells[i] + "*" + m2 + ")/" + rho(i) + "-1000/" + rho0 + ")/" + m.cells[i];
+  });
+  const auto shifted = [&](const std::string& title, double dw, double drho) {
+    std::vector<double> v(n);
+    for (std::size_t i = 0; i < n; ++i) v[i] = apparent_volume(t.w[i] + dw, t.rho[i] + drho, t.rho0, t.m2);
+    return column(title, "mL/mol", v, [&](std::size_t i) {
+      const auto moved = [](const std::string& cell, double d) {
+        return d == 0.0 ? cell : "(" + cell + (d > 0.0 ? "+" : "-") + fmt(std::abs(d), 5) + ")";
+      };
+      return phiv_formula(moved(w(i), dw), moved(rho(i), drho), rho0, m2);
+    });
+  };
+  const ColumnRef w_up = shifted("phiv at w + 0.05", 0.05, 0.0), w_down = shifted("phiv at w - 0.05", -0.05, 0.0);
+  const ColumnRef r_up = shifted("phiv at rho + 0.00005", 0.0, 5e-5),
+                  r_down = shifted("phiv at rho - 0.00005", 0.0, -5e-5);
+  const ColumnRef u = column("u(phiv) from w and rho", "mL/mol", t.u_row, [&](std::size_t i) {
+    return "SQRT(((" + w_up.cells[i] + "-" + w_down.cells[i] + ")^2+(" + r_up.cells[i] + "-" + r_down.cells[i] +
+           ")^2)/12)";
+  });
+
+  // The weighted design: every row of x^k and of phiv divided by u (the
+  // square root of the weight 1/u^2), the constant's column 1/u first.
+  std::vector<ColumnRef> design;
+  const char* names[] = {"1/u", "m^1/2/u", "m/u", "m^3/2/u"};
+  for (std::size_t k = 0; k <= phiv_degree; ++k) {
+    std::vector<double> v(n);
+    for (std::size_t i = 0; i < n; ++i) v[i] = std::pow(t.root_m[i], static_cast<double>(k)) / t.u_row[i];
+    design.push_back(column(names[k], "", v, [&](std::size_t i) {
+      return k == 0 ? "1/" + u.cells[i] : root_m.cells[i] + "^" + std::to_string(k) + "/" + u.cells[i];
+    }));
+  }
+  std::vector<double> yw(n);
+  for (std::size_t i = 0; i < n; ++i) yw[i] = t.phiv[i] / t.u_row[i];
+  const ColumnRef y = column("phiv/u", "", yw, [&](std::size_t i) { return phiv.cells[i] + "/" + u.cells[i]; });
+  const analysis::PolyFit curve = weighted_poly(t.root_m, t.phiv, t.u_row, phiv_degree);
+  const std::string law =
+      "LINEST(" + y.range + "," + design.front().cells.front() + ":" + design.back().cells.back() + ",FALSE,TRUE)";
+  std::vector<std::string> b(phiv_degree + 1);
+  b[0] = ws.result("V2(m=0)", "INDEX(" + law + ",1," + std::to_string(phiv_degree + 1) + ")");
+  b[1] = ws.result("dphiv/dm^0.5", "INDEX(" + law + ",1," + std::to_string(phiv_degree) + ")");
+  for (std::size_t k = 2; k <= phiv_degree; ++k)
+    b[k] = ws.value("phiv: coefficient of m^" + std::to_string(k) + "/2", "mL kg^" + std::to_string(k) + "/2/mol^" +
+                                                                             std::to_string(k + 2) + "/2",
+                    "INDEX(" + law + ",1," + std::to_string(phiv_degree + 1 - k) + ")", curve.c[k]);
+
+  // The fitted curve from m^1/2 = 0 (on the heading's record) through the rows.
+  std::vector<std::size_t> curve_rows{t.heading};
+  curve_rows.insert(curve_rows.end(), rows.begin(), rows.end());
+  std::vector<double> cx{0.0}, cy;
+  for (const double x : t.root_m) cx.push_back(x);
+  for (const double x : cx) cy.push_back(curve.at(x));
+  const ColumnRef c_x = per_row(ws, curve_rows, "m^1/2 for the curve", "(mol/kg)^1/2", cx, [&](std::size_t j) {
+    return j == 0 ? std::string("0") : root_m.cells[j - 1];
+  });
+  const ColumnRef c_y = per_row(ws, curve_rows, "phiv fitted", "mL/mol", cy, [&](std::size_t j) {
+    std::string f = b[phiv_degree];
+    for (std::size_t k = phiv_degree; k-- > 0;) f = b[k] + "+" + c_x.cells[j] + "*(" + f + ")";
+    return f;
+  });
+
+  // The heading's remaining columns, from the fitted curve.
+  const auto& work = sheet.workings.at(0).columns;
+  const ColumnRef slope = column("dphi/dm^0.5", "mL kg^1/2/mol^3/2", work[5].values, [&](std::size_t i) {
+    const std::string& x = root_m.cells[i];
+    return b[1] + "+" + x + "*(2*" + b[2] + "+3*" + b[3] + "*" + x + ")";
+  });
+  column("dphi/dm", "mL kg/mol^2", work[6].values,
+         [&](std::size_t i) { return "0.5*" + slope.cells[i] + "/" + root_m.cells[i]; });
+  const ColumnRef v2 = column("V2", "mL/mol", work[7].values, [&](std::size_t i) {
+    return c_y.cells[i + 1] + "+0.5*" + root_m.cells[i] + "*" + slope.cells[i];
+  });
+  const ColumnRef v1 = column("V1", "mL/mol", work[8].values, [&](std::size_t i) {
+    return v1o + "-0.001*" + m1 + "*" + root_m.cells[i] + "^4*0.5*" + slope.cells[i] + "/" + root_m.cells[i];
+  });
+  column("total V", "mL", work[9].values,
+         [&](std::size_t i) { return "(1000+" + m.cells[i] + "*" + m2 + ")/" + rho(i); });
+
+  for (std::size_t i = 0; i < std::min(n, graded_rows); ++i) {
+    ws.result("m(" + std::to_string(i + 1) + ")", m.cells[i]);
+    ws.result("phiv(" + std::to_string(i + 1) + ")", phiv.cells[i]);
+  }
+  ws.result("V2(last)", v2.cells.back());
+  ws.result("V1(last)", v1.cells.back());
+
+  chart.push_back({.name = "phiv", .x_range = on_solution(root_m.range), .y_range = on_solution(phiv.range)});
+  return {.name = "weighted cubic fit", .x_range = on_solution(c_x.range), .y_range = on_solution(c_y.range),
+          .markers = false, .line = true, .colour = 0};
+}
+
+// The nonelectrolyte: mole fractions, the ideal, experimental and excess
+// volumes, the Redlich-Kister series by LINEST without a constant over the
+// columns x1 x2 (x2 - x1)^k, and the partial molar volumes from it.
+void workbook_nonelectrolyte(const analysis::Case& cs, const analysis::AnswerSheet& sheet,
+                             analysis::SolutionSheet& ws) {
+  using analysis::ColumnRef;
+  using analysis::data_cell;
+  using analysis::on_solution;
+  const auto& data = cs.data();
+  const std::size_t block = data.find("Nonelectrolyte,");
+  const std::size_t rho0_at = data.find("dens water", block), water = data.find("MW water =", block),
+                    solute = data.find("MW nonelectrolyte =", block);
+  const std::string rho0 = data_cell(rho0_at, 1), m1 = data_cell(water, 1), v1o = data_cell(water, 4),
+                    m2 = data_cell(solute, 1), v2o = data_cell(solute, 4);
+  const std::size_t heading = data.find("% by wt,molality", block);
+  const auto rows = data.numeric_rows(heading + 1);
+  const std::size_t n = rows.size();
+  const auto w = [&](std::size_t i) { return data_cell(rows[i], 0); };
+  const auto rho = [&](std::size_t i) { return data_cell(rows[i], 3); };
+  const auto& work = sheet.workings.at(1).columns;
+  const auto column = [&](const std::string& title, const std::string& unit, const std::vector<double>& values,
+                          const Formula& f) { return per_row(ws, rows, title, unit, values, f); };
+
+  const ColumnRef m = column("molality, nonelectrolyte", "mol/kg", work[1].values, [&](std::size_t i) {
+    return "1000*" + w(i) + "/((100-" + w(i) + ")*" + m2 + ")";
+  });
+  column("molality^(1/2), nonelectrolyte", "(mol/kg)^1/2", work[2].values,
+                                  [&](std::size_t i) { return "SQRT(" + m.cells[i] + ")"; });
+  column("phiv, nonelectrolyte", "mL/mol", work[4].values, [&](std::size_t i) {
+    return "((1000+" + m.cells[i] + "*" + m2 + ")/" + rho(i) + "-1000/" + rho0 + ")/" + m.cells[i];
+  });
+  column("total V, nonelectrolyte", "mL", work[9].values,
+         [&](std::size_t i) { return "(1000+" + m.cells[i] + "*" + m2 + ")/" + rho(i); });
+  const ColumnRef moles = column("moles solute", "mol per 100 g", work[10].values,
+                                 [&](std::size_t i) { return w(i) + "/" + m2; });
+  const ColumnRef x2 = column("X solute", "", work[11].values, [&](std::size_t i) {
+    return moles.cells[i] + "/(" + moles.cells[i] + "+(100-" + w(i) + ")/" + m1 + ")";
+  });
+  const ColumnRef x1 = column("X water", "", work[12].values, [&](std::size_t i) { return "1-" + x2.cells[i]; });
+  const ColumnRef ideal = column("ideal V", "mL/mol", work[13].values, [&](std::size_t i) {
+    return x1.cells[i] + "*" + v1o + "+" + x2.cells[i] + "*" + v2o;
+  });
+  const ColumnRef expt = column("expt V", "mL/mol", work[14].values, [&](std::size_t i) {
+    return "(" + x1.cells[i] + "*" + m1 + "+" + x2.cells[i] + "*" + m2 + ")/" + rho(i);
+  });
+  const ColumnRef excess = column("excess V", "mL/mol", work[15].values,
+                                  [&](std::size_t i) { return expt.cells[i] + "-" + ideal.cells[i]; });
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::string tag = "(" + std::to_string(i + 1) + ")";
+    ws.result("X" + tag, x2.cells[i]);
+    ws.result("Vid" + tag, ideal.cells[i]);
+    ws.result("Vexp" + tag, expt.cells[i]);
+    ws.result("VE" + tag, excess.cells[i]);
+  }
+
+  // Redlich-Kister: VE = x1 x2 sum a_k (x2 - x1)^k.
+  const std::vector<double>& xv = work[11].values;
+  std::vector<ColumnRef> design;
+  std::vector<std::vector<double>> dv(rk_terms);
+  for (std::size_t k = 0; k < rk_terms; ++k) {
+    for (std::size_t i = 0; i < n; ++i)
+      dv[k].push_back(xv[i] * (1.0 - xv[i]) * std::pow(2.0 * xv[i] - 1.0, static_cast<double>(k)));
+    design.push_back(column(k == 0 ? "x1 x2" : "x1 x2 (x2 - x1)^" + std::to_string(k), "", dv[k], [&](std::size_t i) {
+      const std::string base = x2.cells[i] + "*" + x1.cells[i];
+      return k == 0 ? base : base + "*(" + x2.cells[i] + "-" + x1.cells[i] + ")^" + std::to_string(k);
+    }));
+  }
+  const auto& coef = sheet.workings.at(2).columns;
+  const std::string law =
+      "LINEST(" + excess.range + "," + design.front().cells.front() + ":" + design.back().cells.back() + ",FALSE,TRUE)";
+  std::vector<std::string> a(rk_terms);
+  std::vector<double> av(rk_terms);
+  for (std::size_t k = 0; k < rk_terms; ++k) {
+    av[k] = coef[k].values[0];
+    const std::string at = std::to_string(rk_terms - k);
+    a[k] = ws.value("Redlich-Kister a" + std::to_string(k), "mL/mol", "INDEX(" + law + ",1," + at + ")", av[k]);
+    ws.value("standard error of a" + std::to_string(k), "mL/mol", "INDEX(" + law + ",2," + at + ")",
+             coef[k].values[1]);
+  }
+  // S = sum a_k t^k and dS/dt by Horner's scheme, t = x2 - x1 = 2 x2 - 1;
+  // dVE/dx2 = (1 - 2 x2) S + 2 x1 x2 dS/dt.
+  const auto series = [&](const std::string& t) {
+    return a[0] + "+" + t + "*(" + a[1] + "+" + t + "*(" + a[2] + "+" + t + "*" + a[3] + "))";
+  };
+  const auto derivative = [&](const std::string& t) {
+    return a[1] + "+" + t + "*(2*" + a[2] + "+3*" + t + "*" + a[3] + ")";
+  };
+  std::vector<double> sv(n), slope_v(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    const Excess e = redlich_kister(av, xv[i]);
+    sv[i] = e.ve;
+    slope_v[i] = e.slope;
+  }
+  const ColumnRef ve_fit = column("VE, Redlich-Kister", "mL/mol", sv, [&](std::size_t i) {
+    return x1.cells[i] + "*" + x2.cells[i] + "*(" + series("(2*" + x2.cells[i] + "-1)") + ")";
+  });
+  const ColumnRef dve = column("dVE/dx2", "mL/mol", slope_v, [&](std::size_t i) {
+    const std::string t = "(2*" + x2.cells[i] + "-1)";
+    return "(1-2*" + x2.cells[i] + ")*(" + series(t) + ")+2*" + x1.cells[i] + "*" + x2.cells[i] + "*(" +
+           derivative(t) + ")";
+  });
+  column("V2, nonelectrolyte", "mL/mol", work[7].values, [&](std::size_t i) {
+    return v2o + "+" + ve_fit.cells[i] + "+" + x1.cells[i] + "*" + dve.cells[i];
+  });
+  column("V1, nonelectrolyte", "mL/mol", work[8].values, [&](std::size_t i) {
+    return v1o + "+" + ve_fit.cells[i] + "-" + x2.cells[i] + "*" + dve.cells[i];
+  });
+  for (const double x : {0.25, 0.5, 0.75}) {
+    const std::string xs = fmt(x, 2), t = "(2*" + xs + "-1)";
+    const Excess e = redlich_kister(av, x);
+    const std::string ve = ws.value("VE at x2 = " + xs, "mL/mol", xs + "*(1-" + xs + ")*(" + series(t) + ")", e.ve);
+    const std::string d = ws.value("dVE/dx2 at x2 = " + xs, "mL/mol",
+                                   "(1-2*" + xs + ")*(" + series(t) + ")+2*" + xs + "*(1-" + xs + ")*(" +
+                                       derivative(t) + ")",
+                                   e.slope);
+    ws.result("V1(x=" + xs + ")", v1o + "+" + ve + "-" + xs + "*" + d);
+    ws.result("V2(x=" + xs + ")", v2o + "+" + ve + "+(1-" + xs + ")*" + d);
+  }
+
+  // The series from x2 = 0 (on the heading's record) through the mixtures to x2 = 1.
+  std::vector<std::size_t> curve_rows{heading};
+  curve_rows.insert(curve_rows.end(), rows.begin(), rows.end());
+  curve_rows.push_back(rows.back() + 1);
+  std::vector<double> cx{0.0}, cy;
+  cx.insert(cx.end(), xv.begin(), xv.end());
+  cx.push_back(1.0);
+  for (const double x : cx) cy.push_back(redlich_kister(av, x).ve);
+  const ColumnRef c_x = per_row(ws, curve_rows, "x2 for the curve", "", cx, [&](std::size_t j) {
+    return j == 0 ? std::string("0") : j == n + 1 ? std::string("1") : x2.cells[j - 1];
+  });
+  const ColumnRef c_y = per_row(ws, curve_rows, "VE by the Redlich-Kister series", "mL/mol", cy, [&](std::size_t j) {
+    return c_x.cells[j] + "*(1-" + c_x.cells[j] + ")*(" + series("(2*" + c_x.cells[j] + "-1)") + ")";
+  });
+  ws.chart("Excess molar volume of the nonelectrolyte against its mole fraction", "x2 (mole fraction of solute)",
+           "VE (mL/mol)",
+           {{.name = "VE from the densities", .x_range = on_solution(x2.range), .y_range = on_solution(excess.range)},
+            {.name = "Redlich-Kister, 4 terms", .x_range = on_solution(c_x.range), .y_range = on_solution(c_y.range),
+             .markers = false, .line = true, .colour = 0}});
+}
+
+void workbook(const analysis::Case& cs, const analysis::AnswerSheet& sheet, analysis::SolutionSheet& ws) {
+  std::vector<analysis::SolutionSheet::Series> phiv_chart;
+  phiv_chart.push_back(workbook_electrolyte(cs, sheet, ws, phiv_chart));
+  ws.chart("Apparent molar volume of the electrolyte against m^1/2", "m^1/2 ((mol/kg)^1/2)", "phiv (mL/mol)",
+           phiv_chart);
+  workbook_nonelectrolyte(cs, sheet, ws);
+  ws.note("phiv is fitted by a cubic in m^1/2 weighted by 1/u^2: LINEST without a constant of phiv/u against "
+          "1/u, m^1/2/u, m/u and m^3/2/u lists the coefficients from m^3/2 down to the intercept. u is the "
+          "rounding's uncertainty of each phiv, (phiv(w+0.05) - phiv(w-0.05))^2 + the same across rho, over 12, "
+          "square-rooted.");
+  ws.note("The uncertainties beside the results are the answer sheet's: for the cubic's results they combine the "
+          "fit's own standard errors with the rounding of every written number carried through the fit.");
+  ws.note("Redlich-Kister: LINEST without a constant of VE against x1 x2 (x2 - x1)^k, k = 0..3, lists a3 first.");
+}
+
 }  // namespace
 
-extern const analysis::Analysis molar_volume_gen_answers{.program = "molar_volume_gen", .analyse = analyse};
+extern const analysis::Analysis molar_volume_gen_answers{
+    .program = "molar_volume_gen", .analyse = analyse, .workbook = workbook};
