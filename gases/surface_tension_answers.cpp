@@ -20,6 +20,7 @@
 
 #include "analysis/answer_sheet.hpp"
 #include "analysis/fit.hpp"
+#include "analysis/workbook.hpp"
 
 namespace {
 
@@ -103,9 +104,154 @@ void analyse(const Case& cs, AnswerSheet& sheet) {
       "Eotvos's 6 K is added to a line that already ends near Tc.");
 }
 
+// The same worksheet as spreadsheet formulas over the Data sheet: T in
+// kelvin and every column of the table's heading on the row of its
+// record, γ^(1/4) beside them for Macleod's line through the origin.
+// Each fitted line is drawn over the rows and on to where it reaches zero,
+// on the record after the table.
+void workbook(const Case& cs, const AnswerSheet& sheet, SolutionSheet& ws) {
+  const DataSet& data = cs.data();
+  const std::size_t mw_record = data.find("MW = ,");
+  const std::vector<std::size_t> rows = data.numeric_rows(data.find("T(C),gamma,dl,dv") + 1);
+  const std::size_t n = rows.size();
+  const std::vector<double> gamma = data.column(rows, 1);
+  const std::vector<Column>& w = sheet.workings.at(0).columns;
+  const std::string mw = data_cell(mw_record, 1);
+  const auto per_row = [&](std::string_view heading, std::string_view unit, const std::vector<double>& values,
+                           const auto& formula) {
+    std::vector<std::string> f;
+    for (std::size_t i = 0; i < n; ++i) f.push_back(formula(i));
+    return ws.column(heading, unit, rows, f, values);
+  };
+  const auto at = [&](std::size_t i, std::size_t c) { return data_cell(rows[i], c); };
+
+  const ColumnRef c_t = per_row("T", "K", w.at(0).values, [&](std::size_t i) { return at(i, 0) + "+273.15"; });
+  const ColumnRef c_diff =
+      per_row("dl-dv", "g/cm3", w.at(1).values, [&](std::size_t i) { return at(i, 2) + "-" + at(i, 3); });
+  const ColumnRef c_diff103 = per_row("(dl-dv)^10/3", "(g/cm3)^(10/3)", w.at(2).values,
+                                      [&](std::size_t i) { return "POWER(" + c_diff.cells[i] + ",10/3)"; });
+  const ColumnRef c_sum =
+      per_row("dl+dv", "g/cm3", w.at(3).values, [&](std::size_t i) { return at(i, 2) + "+" + at(i, 3); });
+  const ColumnRef c_mean =
+      per_row("d(ave)", "g/cm3", w.at(4).values, [&](std::size_t i) { return c_sum.cells[i] + "/2"; });
+  const ColumnRef c_eotvos =
+      per_row("Eotvos = γ·(M/dl)^(2/3)", "(dyn/cm)·(cm3/mol)^(2/3)", w.at(5).values,
+              [&](std::size_t i) { return at(i, 1) + "*POWER(" + mw + "/" + at(i, 2) + ",2/3)"; });
+  const ColumnRef c_katayama =
+      per_row("Katayama = γ·(M/(dl-dv))^(2/3)", "(dyn/cm)·(cm3/mol)^(2/3)", w.at(6).values,
+              [&](std::size_t i) { return at(i, 1) + "*POWER(" + mw + "/" + c_diff.cells[i] + ",2/3)"; });
+  std::vector<double> quarter(n);
+  for (std::size_t i = 0; i < n; ++i) quarter[i] = std::pow(gamma[i], 0.25);
+  const ColumnRef c_quarter =
+      per_row("γ^(1/4)", "(dyn/cm)^(1/4)", quarter, [&](std::size_t i) { return "POWER(" + at(i, 1) + ",0.25)"; });
+  per_row("Macleod = γ^(1/4)/(dl-dv)", "(dyn/cm)^(1/4)/(g/cm3)", w.at(7).values,
+          [&](std::size_t i) { return c_quarter.cells[i] + "/" + c_diff.cells[i]; });
+
+  const std::vector<double>& t = w.at(0).values;
+  // A least-squares line of a column against T: its slope and intercept.
+  struct Line {
+    LineFit fit;
+    std::string slope, intercept;
+  };
+  const auto line = [&](std::string_view what, std::string_view unit, const ColumnRef& y,
+                        const std::vector<double>& values) {
+    Line l{fit_line(t, values), "", ""};
+    l.slope = ws.value("slope of " + std::string(what) + " against T",
+                       unit.empty() ? std::string("1/K") : std::string(unit) + "/K",
+                       "SLOPE(" + y.range + "," + c_t.range + ")", l.fit.slope);
+    l.intercept = ws.value("intercept of " + std::string(what) + " against T", unit,
+                           "INTERCEPT(" + y.range + "," + c_t.range + ")", l.fit.intercept);
+    return l;
+  };
+  const Line power = line("(dl-dv)^10/3", "(g/cm3)^(10/3)", c_diff103, w.at(2).values);
+  const std::string tc = ws.result("Tc", "-" + power.intercept + "/" + power.slope);
+  const Line diameter = line("d(ave)", "g/cm3", c_mean, w.at(4).values);
+  const std::string dc = ws.result("dc", diameter.intercept + "+" + diameter.slope + "*" + tc);
+  const Line eo = line("Eotvos", "(dyn/cm)·(cm3/mol)^(2/3)", c_eotvos, w.at(5).values);
+  ws.result("Tc(E)", "-" + eo.intercept + "/" + eo.slope + "+6");
+  const Line ka = line("Katayama", "(dyn/cm)·(cm3/mol)^(2/3)", c_katayama, w.at(6).values);
+  ws.result("Tc(K)", "-" + ka.intercept + "/" + ka.slope);
+  const LineFit ml = fit_line_through_origin(w.at(1).values, quarter);
+  const std::string ml_slope = ws.value(
+      "slope of γ^(1/4) against dl-dv through the origin", "(dyn/cm)^(1/4)/(g/cm3)",
+      "SUMPRODUCT(" + c_diff.range + "," + c_quarter.range + ")/SUMPRODUCT(" + c_diff.range + "," + c_diff.range + ")",
+      ml.slope);
+  ws.result("K(M)", "POWER(" + ml_slope + ",4)");
+  ws.note(
+      "T(K) = t(°C) + 273.15; M is the MW cell of the data set. Each critical temperature is where its line "
+      "reaches zero, −intercept/slope (Eotvos's plus 6 K); dc is the line of d(ave) read at Tc.");
+
+  // A fitted line drawn over the rows and on to T = end, on the record
+  // after the table; at its own zero the line is 0 (not the rounding of
+  // intercept + slope·T, which the large intercepts leave near 1e-13).
+  std::vector<std::size_t> line_rows = rows;
+  line_rows.push_back(rows.back() + 1);
+  struct Drawn {
+    std::string x, y;
+  };
+  const auto drawn = [&](std::string_view what, const Line& l, const std::string& end, double end_value,
+                         bool zero) {
+    std::vector<std::string> fx, fy;
+    std::vector<double> x, y;
+    for (std::size_t i = 0; i < n; ++i) {
+      fx.push_back(c_t.cells[i]);
+      x.push_back(t[i]);
+    }
+    fx.push_back(end);
+    x.push_back(end_value);
+    const ColumnRef cx = ws.column("T for the line of " + std::string(what), "K", line_rows, fx, x);
+    for (std::size_t i = 0; i < n; ++i) {
+      fy.push_back(l.intercept + "+" + l.slope + "*" + cx.cells[i]);
+      y.push_back(l.fit.at(x[i]));
+    }
+    fy.push_back(zero ? "0" : l.intercept + "+" + l.slope + "*" + cx.cells.back());
+    y.push_back(zero ? 0.0 : l.fit.at(end_value));
+    const ColumnRef cy = ws.column("line of " + std::string(what), "", line_rows, fy, y);
+    return Drawn{on_solution(cx.range), on_solution(cy.range)};
+  };
+  const double tc_value = power.fit.x_at(0.0);
+  const Drawn power_line = drawn("(dl-dv)^10/3", power, tc, tc_value, true);
+  const Drawn diameter_line = drawn("d(ave)", diameter, tc, tc_value, false);
+  const Drawn eo_line = drawn("Eotvos", eo, "-" + eo.intercept + "/" + eo.slope, eo.fit.x_at(0.0), true);
+  const Drawn ka_line = drawn("Katayama", ka, "-" + ka.intercept + "/" + ka.slope, ka.fit.x_at(0.0), true);
+
+  const std::string temperatures = on_solution(c_t.range);
+  ws.chart("(dl − dv)^(10/3) against T, extrapolated to zero at Tc", "T (K)", "(dl − dv)^(10/3) ((g/cm3)^(10/3))",
+           {{.name = "(dl − dv)^(10/3)", .x_range = temperatures, .y_range = on_solution(c_diff103.range)},
+            {.name = "least-squares line to Tc",
+             .x_range = power_line.x,
+             .y_range = power_line.y,
+             .markers = false,
+             .line = true,
+             .colour = 0}});
+  ws.chart("Rectilinear diameter: dl, dv and (dl + dv)/2 against T", "T (K)", "density (g/cm3)",
+           {{.name = "dl", .x_range = temperatures, .y_range = data_range(rows.front(), rows.back(), 2)},
+            {.name = "dv", .x_range = temperatures, .y_range = data_range(rows.front(), rows.back(), 3)},
+            {.name = "(dl + dv)/2", .x_range = temperatures, .y_range = on_solution(c_mean.range)},
+            {.name = "diameter to Tc",
+             .x_range = diameter_line.x,
+             .y_range = diameter_line.y,
+             .markers = false,
+             .line = true,
+             .colour = 2},
+            {.name = "critical point (Tc, dc)", .x_range = on_solution(tc), .y_range = on_solution(dc), .colour = 3}});
+  ws.chart(
+      "Eotvos and Katayama against T, extrapolated to zero", "T (K)", "γ·(M/d)^(2/3) ((dyn/cm)·(cm3/mol)^(2/3))",
+      {{.name = "Eotvos γ·(M/dl)^(2/3)", .x_range = temperatures, .y_range = on_solution(c_eotvos.range)},
+       {.name = "Katayama γ·(M/(dl − dv))^(2/3)", .x_range = temperatures, .y_range = on_solution(c_katayama.range)},
+       {.name = "Eotvos line", .x_range = eo_line.x, .y_range = eo_line.y, .markers = false, .line = true, .colour = 0},
+       {.name = "Katayama line",
+        .x_range = ka_line.x,
+        .y_range = ka_line.y,
+        .markers = false,
+        .line = true,
+        .colour = 1}});
+}
+
 }  // namespace
 
 extern const analysis::Analysis surface_tension_gen_answers{
     .program = "surface_tension_gen",
     .analyse = analyse,
+    .workbook = workbook,
 };

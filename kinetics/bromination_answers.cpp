@@ -9,6 +9,14 @@
 // in bromine from the curvature of the absorbance lines; k = rate/([H+]·[ketone]),
 // averaged over the eight runs.
 //
+// The bromine order is one coefficient of a least-squares fit over all the
+// readings with each run's own intercept and slope: projecting those out
+// run by run (the residuals of t² and of the absorbance from their straight
+// lines in t over the run's times) leaves it as a ratio of sums of
+// residuals, which a spreadsheet computes with SUMPRODUCT and which keeps
+// its digits although the curvature is at the level of the readings'
+// rounding.
+//
 // True values. Each run has its own rate constant keff(i) about the
 // reference one, so the runs' own rates do not follow the first-order law
 // exactly. The true rates are the hidden rates(i); the true orders in acid
@@ -23,6 +31,7 @@
 
 #include "analysis/answer_sheet.hpp"
 #include "analysis/fit.hpp"
+#include "analysis/workbook.hpp"
 
 namespace {
 
@@ -41,27 +50,85 @@ LineFit log_log(const std::vector<double>& x, const std::vector<double>& y, int 
   return fit_line(lx, ly);
 }
 
-void analyse(const Case& cs, AnswerSheet& sheet) {
-  const DataSet& d = cs.data();
-  const std::size_t stock = d.find("Stock Solutions(M)");
-  const double run_volume = d.value(stock, 4);
-  const double acid_stock = d.value(d.find("HCl,", stock), 1);
-  const double ketone_stock = d.value(d.find("ketone,", stock), 1);
-  const std::vector<std::size_t> recipe = d.numeric_rows(d.find("Run#,Br2,H+,ketone") + 1);
-  if (recipe.size() != runs) throw AnalysisError("the recipe table does not hold eight runs");
-  std::vector<double> acid(runs), ketone(runs);
+// The data set as the analysis reads it: records and numbers.
+struct Recipe {
+  std::size_t stock = 0, br2_record = 0, acid_record = 0, ketone_record = 0, times_row = 0;
+  std::vector<std::size_t> recipe, run_rows;
+  double run_volume = 0, acid_stock = 0, ketone_stock = 0;
+  std::vector<double> acid, ketone, times;
+  std::vector<std::vector<double>> absorbance;
+};
+
+Recipe read(const DataSet& d) {
+  Recipe r;
+  r.stock = d.find("Stock Solutions(M)");
+  r.run_volume = d.value(r.stock, 4);
+  r.br2_record = d.find("Br2,", r.stock);
+  r.acid_record = d.find("HCl,", r.stock);
+  r.ketone_record = d.find("ketone,", r.stock);
+  r.acid_stock = d.value(r.acid_record, 1);
+  r.ketone_stock = d.value(r.ketone_record, 1);
+  r.recipe = d.numeric_rows(d.find("Run#,Br2,H+,ketone") + 1);
+  if (r.recipe.size() != runs) throw AnalysisError("the recipe table does not hold eight runs");
+  r.acid.resize(runs);
+  r.ketone.resize(runs);
   for (int i = 0; i < runs; ++i) {
-    acid[i] = d.value(recipe[i], 2) * acid_stock / run_volume;
-    ketone[i] = d.value(recipe[i], 3) * ketone_stock / run_volume;
+    r.acid[i] = d.value(r.recipe[i], 2) * r.acid_stock / r.run_volume;
+    r.ketone[i] = d.value(r.recipe[i], 3) * r.ketone_stock / r.run_volume;
   }
+  r.times_row = d.find("abs,run,");
+  for (std::size_t c = 2; d.number(r.times_row, c); ++c) r.times.push_back(d.value(r.times_row, c));
+  r.run_rows = d.numeric_rows(r.times_row + 1, 1);
+  if (r.run_rows.size() != runs) throw AnalysisError("the absorbance table does not hold eight runs");
+  r.absorbance.resize(runs);
+  for (int i = 0; i < runs; ++i) {
+    for (std::size_t c = 2; d.number(r.run_rows[i], c); ++c) r.absorbance[i].push_back(d.value(r.run_rows[i], c));
+    if (r.absorbance[i].size() < 3)
+      throw AnalysisError("run " + std::to_string(i + 1) + " has fewer than three readings");
+    if (r.absorbance[i].size() > r.times.size())
+      throw AnalysisError("run " + std::to_string(i + 1) + " has more readings than the table has times");
+  }
+  return r;
+}
 
-  const std::size_t times_row = d.find("abs,run,");
-  std::vector<double> times;
-  for (std::size_t c = 2; d.number(times_row, c); ++c) times.push_back(d.value(times_row, c));
-  const std::vector<std::size_t> run_rows = d.numeric_rows(times_row + 1, 1);
-  if (run_rows.size() != runs) throw AnalysisError("the absorbance table does not hold eight runs");
+// One run's part in the bromine order. The order n bends the run's line by
+// c·t² with c = r²/(2Ā); with the run's own intercept and slope free, only
+// the residuals of t² from its line in t, e = t² − α − β·t, and the
+// residuals of the absorbance from the run's straight line, ε, count:
+// n = Σ c·Σe·ε / Σ c²·Σe².
+struct Bend {
+  double slope = 0, intercept = 0, mean = 0, c = 0;  // the run's line, its mean absorbance, c
+  double beta = 0, alpha = 0;                        // the line of t² against t
+  double sxy = 0, sxx = 0;                           // Σe·ε and Σe²
+  std::vector<double> e, eps;
+};
 
-  std::vector<std::vector<double>> absorbance(runs);
+Bend bend_of(std::span<const double> t, const std::vector<double>& a) {
+  const std::size_t n = a.size();
+  Bend b;
+  const LineFit line = fit_line(t, a);
+  b.slope = line.slope;
+  b.intercept = line.intercept;
+  b.mean = std::accumulate(a.begin(), a.end(), 0.0) / static_cast<double>(n);
+  b.c = b.slope * b.slope / (2.0 * b.mean);
+  double st = 0, st2 = 0, st3 = 0;
+  for (std::size_t j = 0; j < n; ++j) st += t[j], st2 += t[j] * t[j], st3 += t[j] * t[j] * t[j];
+  const double mean_t = st / static_cast<double>(n);
+  b.beta = (st3 - mean_t * st2) / (st2 - mean_t * st);
+  b.alpha = st2 / static_cast<double>(n) - b.beta * mean_t;
+  for (std::size_t j = 0; j < n; ++j) {
+    b.e.push_back(t[j] * t[j] - b.alpha - b.beta * t[j]);
+    b.eps.push_back(a[j] - b.intercept - b.slope * t[j]);
+    b.sxy += b.e[j] * b.eps[j];
+    b.sxx += b.e[j] * b.e[j];
+  }
+  return b;
+}
+
+void analyse(const Case& cs, AnswerSheet& sheet) {
+  const Recipe rc = read(cs.data());
+  const std::vector<double>&acid = rc.acid, &ketone = rc.ketone, &times = rc.times;
+  const std::vector<std::vector<double>>& absorbance = rc.absorbance;
   std::vector<LineFit> lines;
   std::vector<double> rate(runs), k(runs);
   Workings per_run{.title = "runs",
@@ -69,9 +136,7 @@ void analyse(const Case& cs, AnswerSheet& sheet) {
                                {"slope", "1/s", {}}, {"rate", "mol/(L·s)", {}}, {"ln rate", "", {}},
                                {"k", "L/(mol·s)", {}}}};
   for (int i = 0; i < runs; ++i) {
-    for (std::size_t c = 2; d.number(run_rows[i], c); ++c) absorbance[i].push_back(d.value(run_rows[i], c));
     const std::size_t n = absorbance[i].size();
-    if (n < 3) throw AnalysisError("run " + std::to_string(i + 1) + " has fewer than three readings");
     lines.push_back(fit_line(std::span(times).first(n), absorbance[i]));
     rate[i] = -lines[i].slope / absorbance_per_molar;
     k[i] = rate[i] / (acid[i] * ketone[i]);
@@ -100,26 +165,25 @@ void analyse(const Case& cs, AnswerSheet& sheet) {
 
   // Order n in bromine: dA/dt = −r·(A/Ā)^n bends each line by
   // n·r²/(2Ā)·t². One n for all runs, each run with its own intercept and
-  // slope (r and Ā from its straight line).
+  // slope (r and Ā from its straight line): least squares over all the
+  // readings, the runs' lines projected out (see Bend). The residual
+  // variance has N − 17 degrees of freedom (16 lines and n).
   std::size_t total = 0;
-  for (const auto& a : absorbance) total += a.size();
-  std::vector<std::vector<double>> design(2 * runs + 1, std::vector<double>(total, 0.0));
-  std::vector<double> all;
-  std::size_t row = 0;
+  double num = 0, den = 0;
+  std::vector<Bend> bends;
   for (int i = 0; i < runs; ++i) {
-    const double r = -lines[i].slope;
-    const double mean_a = std::accumulate(absorbance[i].begin(), absorbance[i].end(), 0.0) /
-                          static_cast<double>(absorbance[i].size());
-    for (std::size_t j = 0; j < absorbance[i].size(); ++j, ++row) {
-      design[2 * i][row] = 1.0;
-      design[2 * i + 1][row] = times[j];
-      design[2 * runs][row] = r * r / (2.0 * mean_a) * times[j] * times[j];
-      all.push_back(absorbance[i][j]);
-    }
+    bends.push_back(bend_of(std::span(times).first(absorbance[i].size()), absorbance[i]));
+    num += bends[i].c * bends[i].sxy;
+    den += bends[i].c * bends[i].c * bends[i].sxx;
+    total += absorbance[i].size();
   }
-  const PolyFit bend = fit_linear(design, all);
-  sheet.add(Result{.key = "order(Br2)", .name = "order in bromine", .true_value = 0.0, .value = bend.c[2 * runs],
-                   .uncertainty = bend.se(2 * runs),
+  const double order_br2 = num / den;
+  double rss = 0;
+  for (const Bend& b : bends)
+    for (std::size_t j = 0; j < b.e.size(); ++j) rss += std::pow(b.eps[j] - order_br2 * b.c * b.e[j], 2.0);
+  const double se_br2 = std::sqrt(rss / static_cast<double>(total - (2 * runs + 1)) / den);
+  sheet.add(Result{.key = "order(Br2)", .name = "order in bromine", .true_value = 0.0, .value = order_br2,
+                   .uncertainty = se_br2,
                    .method = "curvature of the absorbance lines, one order fitted to all runs with their own "
                              "intercepts and slopes (" + std::to_string(total) + " readings)"});
 
@@ -139,6 +203,145 @@ void analyse(const Case& cs, AnswerSheet& sheet) {
                         "rounded to whole numbers should give 0, 1 and 1.");
 }
 
+// A row of cells of the Data sheet, "Data!$C$28:$M$28".
+std::string data_row(std::size_t record, std::size_t first_cell, std::size_t cells) {
+  return "Data!" + cell_name(record, first_cell, true) + ":" + cell_name(record, first_cell + cells - 1, true);
+}
+
+// The same worksheet as spreadsheet formulas over the Data sheet: the
+// starting concentrations in the columns the recipe table leaves for them
+// (on the recipe's rows); on each run's row of the absorbance table its
+// line by SLOPE and INTERCEPT over its own readings (a row of the Data
+// sheet), ln rate, the concentrations, k, and its part of the bromine
+// order (Bend) by SUMPRODUCT over the readings.
+void workbook(const Case& cs, const AnswerSheet& sheet, SolutionSheet& ws) {
+  const Recipe rc = read(cs.data());
+  const std::vector<Column>& per_run = sheet.workings.at(0).columns;
+  const std::string volume = data_cell(rc.stock, 4);
+  const auto recipe_column = [&](std::string_view heading, std::string_view unit, std::size_t cell,
+                                 const std::string& stock, const std::vector<double>& values) {
+    std::vector<std::string> f;
+    for (std::size_t r : rc.recipe) f.push_back(data_cell(r, cell) + "*" + stock + "/" + volume);
+    return ws.column(heading, unit, rc.recipe, f, values);
+  };
+  std::vector<std::string> f_run;
+  for (std::size_t r : rc.recipe) f_run.push_back(data_cell(r, 0));
+  ws.column("Run#", "", rc.recipe, f_run, per_run.at(0).values);
+  const DataSet& d = cs.data();
+  std::vector<double> br2;
+  for (std::size_t r : rc.recipe) br2.push_back(d.value(r, 1) * d.value(rc.br2_record, 1) / rc.run_volume);
+  recipe_column("Br2", "mol/L", 1, data_cell(rc.br2_record, 1), br2);
+  const ColumnRef c_acid = recipe_column("H+", "mol/L", 2, data_cell(rc.acid_record, 1), rc.acid);
+  const ColumnRef c_ketone = recipe_column("ketone", "mol/L", 3, data_cell(rc.ketone_record, 1), rc.ketone);
+
+  // Each run's readings and times as rows of the Data sheet.
+  std::vector<std::string> a_row(runs), t_row(runs);
+  std::vector<Bend> bends;
+  for (int i = 0; i < runs; ++i) {
+    const std::size_t n = rc.absorbance[i].size();
+    a_row[i] = data_row(rc.run_rows[i], 2, n);
+    t_row[i] = data_row(rc.times_row, 2, n);
+    bends.push_back(bend_of(std::span(rc.times).first(n), rc.absorbance[i]));
+  }
+  const auto per_run_column = [&](std::string_view heading, std::string_view unit, const std::vector<double>& values,
+                                  const auto& formula) {
+    std::vector<std::string> f;
+    for (int i = 0; i < runs; ++i) f.push_back(formula(i));
+    return ws.column(heading, unit, rc.run_rows, f, values);
+  };
+  const auto of_bends = [&](double Bend::*member) {
+    std::vector<double> v;
+    for (const Bend& b : bends) v.push_back(b.*member);
+    return v;
+  };
+  const ColumnRef c_slope = per_run_column("slope of A against t", "1/s", per_run.at(4).values,
+                                           [&](int i) { return "SLOPE(" + a_row[i] + "," + t_row[i] + ")"; });
+  std::vector<std::string> rate(runs);
+  for (int i = 0; i < runs; ++i)
+    rate[i] = ws.result("rate(" + std::to_string(i + 1) + ")", "-" + c_slope.cells[i] + "/160");
+  const ColumnRef c_ln_rate = per_run_column("ln rate", "rate in mol/(L·s)", per_run.at(6).values,
+                                             [&](int i) { return "LN(" + rate[i] + ")"; });
+  // The run's concentrations, from the recipe's row of the same run.
+  const ColumnRef c_run_acid = per_run_column("[H+]", "mol/L", rc.acid, [&](int i) { return c_acid.cells[i]; });
+  const ColumnRef c_run_ketone =
+      per_run_column("[ketone]", "mol/L", rc.ketone, [&](int i) { return c_ketone.cells[i]; });
+  std::vector<double> ln_acid, ln_ketone;
+  for (int i = 0; i < runs; ++i) ln_acid.push_back(std::log(rc.acid[i])), ln_ketone.push_back(std::log(rc.ketone[i]));
+  const ColumnRef c_ln_acid =
+      per_run_column("ln [H+]", "[H+] in mol/L", ln_acid, [&](int i) { return "LN(" + c_run_acid.cells[i] + ")"; });
+  const ColumnRef c_ln_ketone = per_run_column("ln [ketone]", "[ketone] in mol/L", ln_ketone,
+                                               [&](int i) { return "LN(" + c_run_ketone.cells[i] + ")"; });
+  const ColumnRef c_k = per_run_column("k = rate/([H+]·[ketone])", "L/(mol·s)", per_run.at(7).values, [&](int i) {
+    return rate[i] + "/(" + c_run_acid.cells[i] + "*" + c_run_ketone.cells[i] + ")";
+  });
+
+  // The two series of four runs: cells i..i+3 of a column.
+  const auto series = [](const ColumnRef& c, int first) {
+    return c.cells[static_cast<std::size_t>(first)] + ":" +
+           c.cells[static_cast<std::size_t>(first + series_length - 1)];
+  };
+  ws.result("order(H+)",
+            "SLOPE(" + series(c_ln_rate, acid_runs_first) + "," + series(c_ln_acid, acid_runs_first) + ")");
+  ws.result("order(ketone)",
+            "SLOPE(" + series(c_ln_rate, ketone_runs_first) + "," + series(c_ln_ketone, ketone_runs_first) + ")");
+
+  // The bromine order.
+  const ColumnRef c_icpt = per_run_column("intercept of A against t", "", of_bends(&Bend::intercept),
+                                          [&](int i) { return "INTERCEPT(" + a_row[i] + "," + t_row[i] + ")"; });
+  const ColumnRef c_mean =
+      per_run_column("mean A", "", of_bends(&Bend::mean), [&](int i) { return "AVERAGE(" + a_row[i] + ")"; });
+  const ColumnRef c_c = per_run_column("c = slope²/(2·mean A)", "1/s2", of_bends(&Bend::c),
+                                       [&](int i) { return c_slope.cells[i] + "^2/(2*" + c_mean.cells[i] + ")"; });
+  const ColumnRef c_beta = per_run_column("β: slope of t² against t", "s", of_bends(&Bend::beta), [&](int i) {
+    const std::string& t = t_row[i];
+    return "(SUMPRODUCT(" + t + "," + t + "," + t + ")-AVERAGE(" + t + ")*SUMPRODUCT(" + t + "," + t +
+           "))/(SUMPRODUCT(" + t + "," + t + ")-AVERAGE(" + t + ")*SUM(" + t + "))";
+  });
+  const ColumnRef c_alpha = per_run_column("α: intercept of t² against t", "s2", of_bends(&Bend::alpha), [&](int i) {
+    const std::string& t = t_row[i];
+    return "SUMPRODUCT(" + t + "," + t + ")/COUNT(" + t + ")-" + c_beta.cells[i] + "*AVERAGE(" + t + ")";
+  });
+  // e = t² − α − β·t and ε = A − intercept − slope·t over the run's readings.
+  const auto e = [&](int i) { return t_row[i] + "^2-" + c_alpha.cells[i] + "-" + c_beta.cells[i] + "*" + t_row[i]; };
+  // Each run's part of the numerator and the denominator. (Σe·ε alone
+  // would be a number near 1 that a run linear to the written digits
+  // leaves at the 1e-12 of its rounding; c scales it to the order's own
+  // size.)
+  std::vector<double> num, den;
+  for (const Bend& b : bends) num.push_back(b.c * b.sxy), den.push_back(b.c * b.c * b.sxx);
+  const ColumnRef c_num = per_run_column("c·Σe·ε", "", num, [&](int i) {
+    return c_c.cells[i] + "*SUMPRODUCT(" + e(i) + "," + a_row[i] + "-" + c_icpt.cells[i] + "-" + c_slope.cells[i] +
+           "*" + t_row[i] + ")";
+  });
+  const ColumnRef c_den =
+      per_run_column("c²·Σe²", "", den, [&](int i) { return c_c.cells[i] + "^2*SUMPRODUCT((" + e(i) + ")^2)"; });
+  ws.result("order(Br2)", "SUM(" + c_num.range + ")/SUM(" + c_den.range + ")");
+  ws.result("k", "AVERAGE(" + c_k.range + ")");
+  ws.note(
+      "Assumed: absorbance = 160 L/mol × [Br2]. The bromine order n bends each run's line by n·c·t², "
+      "c = slope²/(2·mean A); with each run's own line free it is Σc·Σe·ε / Σc²·Σe², e the residuals of t² "
+      "and ε those of A from their straight lines in t over the run's times.");
+
+  std::vector<SolutionSheet::Series> absorbance;
+  for (int i = 0; i < runs; ++i)
+    absorbance.push_back(
+        {.name = "run " + std::to_string(i + 1), .x_range = t_row[i], .y_range = a_row[i], .trendline = true});
+  ws.chart("Absorbance against time, eight runs with their least-squares lines", "t (s)", "absorbance", absorbance);
+  ws.chart("Order in acid: ln rate against ln [H+], runs 1 to 4", "ln [H+] ([H+] in mol/L)",
+           "ln rate (rate in mol/(L·s))",
+           {{.name = "runs 1 to 4",
+             .x_range = on_solution(series(c_ln_acid, acid_runs_first)),
+             .y_range = on_solution(series(c_ln_rate, acid_runs_first)),
+             .trendline = true}});
+  ws.chart("Order in ketone: ln rate against ln [ketone], runs 5 to 8", "ln [ketone] ([ketone] in mol/L)",
+           "ln rate (rate in mol/(L·s))",
+           {{.name = "runs 5 to 8",
+             .x_range = on_solution(series(c_ln_ketone, ketone_runs_first)),
+             .y_range = on_solution(series(c_ln_rate, ketone_runs_first)),
+             .trendline = true}});
+}
+
 }  // namespace
 
-extern const analysis::Analysis bromination_gen_answers{.program = "bromination_gen", .analyse = analyse};
+extern const analysis::Analysis bromination_gen_answers{
+    .program = "bromination_gen", .analyse = analyse, .workbook = workbook};

@@ -2,7 +2,11 @@
 
 From the data set file alone with numpy: np.polyfit lines with
 cov='unscaled' times the residual variance, epsilon*l = 160 L/mol assumed,
-and the shared bromine order by np.linalg.lstsq on the pooled design.
+and the shared bromine order from the pooled design (16 lines and the order)
+by its normal equations solved exactly in rational numbers (the readings'
+decimals taken as written): the order is a small difference of large
+numbers, which a floating-point solve of the pooled design (np.linalg.lstsq)
+gets only to about 1e-13, some 4e-9 of its value.
 Run: python3 bromination_gen.py [file]
 """
 import sys
@@ -36,17 +40,30 @@ def order(x, y):
 print('{"order(H+)", %r, %r},' % order(h[:4], rates[:4]))
 print('{"order(ketone)", %r, %r},' % order(ket[4:], rates[4:]))
 
+from fractions import Fraction as F
+ft = [F(x.strip()) for x in L[ti].split(",")[2:] if x.strip()]
+fA = [[F(x.strip()) for x in L[ti + 1 + i].split(",")[2:] if x.strip()] for i in range(8)]
 rows, y = [], []
-for i, a in enumerate(A):
-    t = times[:len(a)]
-    rr, m = rates[i] * 160, a.mean()
-    for j in range(len(a)):
-        z = np.zeros(17); z[2 * i] = 1; z[2 * i + 1] = t[j]; z[16] = rr * rr / (2 * m) * t[j] ** 2
+for i, a in enumerate(fA):
+    t = ft[:len(a)]
+    n, mt, ma = len(a), sum(t) / len(a), sum(a) / len(a)
+    slope = sum((x - mt) * (v - ma) for x, v in zip(t, a)) / sum((x - mt) ** 2 for x in t)
+    for j in range(n):
+        z = [F(0)] * 17; z[2 * i] = F(1); z[2 * i + 1] = t[j]; z[16] = slope * slope / (2 * ma) * t[j] ** 2
         rows.append(z); y.append(a[j])
-X, y = np.array(rows), np.array(y)
-c = np.linalg.lstsq(X, y, rcond=None)[0]
-r = y - X @ c
-cov = (r @ r) / (len(y) - 17) * np.linalg.inv(X.T @ X)
-print('{"order(Br2)", %r, %r},' % (c[16], np.sqrt(cov[16, 16])))
+M = [[sum(r[p] * r[q] for r in rows) for q in range(17)] + [sum(r[p] * v for r, v in zip(rows, y))] for p in range(17)]
+inv = [[F(int(p == q)) for q in range(17)] for p in range(17)]
+for c in range(17):  # Gauss-Jordan on [M | b | I]
+    piv = next(r for r in range(c, 17) if M[r][c] != 0)
+    M[c], M[piv], inv[c], inv[piv] = M[piv], M[c], inv[piv], inv[c]
+    for r in range(17):
+        if r != c and M[r][c] != 0:
+            f = M[r][c] / M[c][c]
+            M[r] = [x - f * z for x, z in zip(M[r], M[c])]
+            inv[r] = [x - f * z for x, z in zip(inv[r], inv[c])]
+coef = [M[p][17] / M[p][p] for p in range(17)]
+res = [v - sum(a * b for a, b in zip(r, coef)) for r, v in zip(rows, y)]
+var16 = sum(e * e for e in res) / (len(y) - 17) * inv[16][16] / M[16][16]
+print('{"order(Br2)", %r, %r},' % (float(coef[16]), float(var16) ** 0.5))
 k = rates / (h * ket)
 print('{"k", %r, %r},' % (k.mean(), k.std(ddof=1) / np.sqrt(8)))

@@ -2,7 +2,9 @@
 
 From the data set file alone with numpy: np.polyfit lines (covariance from
 np.polyfit(cov='unscaled') times the residual variance), and Guggenheim's
-curve fitted by Gauss-Newton with an analytic Jacobian.
+curve fitted by Gauss-Newton with an analytic Jacobian, a hundred steps
+(numpy's least-squares solve of each step; the answer sheet takes eight,
+each by Cramer's rule, as its workbook writes them out).
 Run: python3 corresponding_states_gen.py [file]
 """
 import sys
