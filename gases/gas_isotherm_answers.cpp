@@ -21,6 +21,7 @@
 #include <array>
 #include <cmath>
 #include <cstddef>
+#include <functional>
 #include <numeric>
 #include <span>
 #include <string>
@@ -28,6 +29,7 @@
 
 #include "analysis/answer_sheet.hpp"
 #include "analysis/fit.hpp"
+#include "analysis/workbook.hpp"
 
 namespace {
 
@@ -142,7 +144,6 @@ Linearised linearise(const FitPoints& f, std::span<const double> q) {
 struct IsothermFit {
   std::vector<std::array<double, 3>> steps;  // the start, then each step's (A, B, C)
   std::vector<double> cov;                   // of the last step, 3 × 3
-  double residual_sd = 0;
   std::span<const double> q() const { return steps.back(); }
 };
 
@@ -169,7 +170,6 @@ IsothermFit fit_isotherms(const FitPoints& f) {
     // At convergence the last step's residuals are those of the isotherm
     // itself, and its covariance that of the nonlinear fit.
     fit.cov = step.cov;
-    fit.residual_sd = step.residual_sd;
   }
   return fit;
 }
@@ -354,6 +354,252 @@ void analyse(const Case& c, AnswerSheet& sheet) {
       "van der Waals ones times zc·8/3, the factor that the written volumes carry.");
 }
 
+
+// The same worksheet as spreadsheet formulas. The points of the fit, taken
+// from every isotherm, stand in one table under the data set (a LINEST
+// needs its rows together): the start, then each Gauss-Newton step as four
+// columns and its LINEST. The tie lines stand on the records of their
+// isotherms' temperatures: the mean pressure of the flat run the analysis
+// found, and Newton's steps towards the liquid and the gas volume.
+void workbook(const Case& cs, const AnswerSheet& sheet, analysis::SolutionSheet& ws) {
+  using analysis::ColumnRef;
+  using analysis::data_cell;
+  using analysis::data_range;
+  using analysis::on_solution;
+  using Series = analysis::SolutionSheet::Series;
+  const analysis::DataSet& data = cs.data();
+  const std::vector<Isotherm> isotherms = read_isotherms(data);
+  const FitPoints f = fit_points(isotherms);
+  const IsothermFit fit = fit_isotherms(f);
+  const std::size_t n = f.v.size();
+
+  const std::size_t below = data.size() + 2;
+  std::vector<std::size_t> fit_rows(n);
+  for (std::size_t i = 0; i < n; ++i) fit_rows[i] = below + i;
+  const auto fit_column = [&](const std::string& title, const std::string& unit,
+                              const std::function<std::string(std::size_t)>& formula,
+                              const std::function<double(std::size_t)>& value) {
+    std::vector<std::string> fs;
+    std::vector<double> vs;
+    for (std::size_t i = 0; i < n; ++i) {
+      fs.push_back(formula(i));
+      vs.push_back(value(i));
+    }
+    return ws.column(title, unit, fit_rows, fs, vs);
+  };
+  const ColumnRef c_t = fit_column(
+      "T, points off the tie lines", "K", [&](std::size_t i) { return data_cell(f.t_records[i], 0); },
+      [&](std::size_t i) { return f.t[i]; });
+  const ColumnRef c_v = fit_column(
+      "V", "cm3/mol", [&](std::size_t i) { return data_cell(f.rows[i], 0); }, [&](std::size_t i) { return f.v[i]; });
+  const ColumnRef c_p = fit_column(
+      "P", "bar", [&](std::size_t i) { return data_cell(f.rows[i], 1); }, [&](std::size_t i) { return f.p[i]; });
+
+  // The start: P·V³ = B·(P·V²) + C·(T·V²) + A·(−V) + A·B.
+  const ColumnRef c_pv2 = fit_column(
+      "P·V²", "bar cm6/mol2", [&](std::size_t i) { return c_p.cells[i] + "*" + c_v.cells[i] + "^2"; },
+      [&](std::size_t i) { return f.p[i] * f.v[i] * f.v[i]; });
+  fit_column(
+      "T·V²", "K cm6/mol2", [&](std::size_t i) { return c_t.cells[i] + "*" + c_v.cells[i] + "^2"; },
+      [&](std::size_t i) { return f.t[i] * f.v[i] * f.v[i]; });
+  const ColumnRef c_minus_v = fit_column(
+      "−V", "cm3/mol", [&](std::size_t i) { return "-" + c_v.cells[i]; }, [&](std::size_t i) { return -f.v[i]; });
+  const ColumnRef c_pv3 = fit_column(
+      "P·V³", "bar cm9/mol3", [&](std::size_t i) { return c_p.cells[i] + "*" + c_v.cells[i] + "^3"; },
+      [&](std::size_t i) { return f.p[i] * f.v[i] * f.v[i] * f.v[i]; });
+  const std::string start = "LINEST(" + c_pv3.range + "," + c_pv2.cells.front() + ":" + c_minus_v.cells.back() +
+                            ",TRUE,TRUE)";
+  // LINEST lists −V, T·V², P·V², then the constant A·B.
+  std::array<std::string, 3> q{
+      ws.value("A, start (P·V³ multiplied out)", "bar cm6/mol2", "INDEX(" + start + ",1,1)", fit.steps[0][A]),
+      ws.value("B, start", "cm3/mol", "INDEX(" + start + ",1,3)", fit.steps[0][B]),
+      ws.value("C, start", "bar cm3/(mol K)", "INDEX(" + start + ",1,2)", fit.steps[0][C])};
+
+  for (std::size_t s = 1; s < fit.steps.size(); ++s) {
+    const Linearised l = linearise(f, fit.steps[s - 1]);
+    const std::string step = ", step " + std::to_string(s);
+    const ColumnRef c_ja = fit_column(
+        "−1/V²" + step, "mol2/cm6", [&](std::size_t i) { return "-1/" + c_v.cells[i] + "^2"; },
+        [&](std::size_t i) { return l.design[0][i]; });
+    const ColumnRef c_jb = fit_column(
+        "C·T/(V − B)²" + step, "bar mol/cm3",
+        [&](std::size_t i) { return q[C] + "*" + c_t.cells[i] + "/(" + c_v.cells[i] + "-" + q[B] + ")^2"; },
+        [&](std::size_t i) { return l.design[1][i]; });
+    const ColumnRef c_jc = fit_column(
+        "T/(V − B)" + step, "K mol/cm3",
+        [&](std::size_t i) { return c_t.cells[i] + "/(" + c_v.cells[i] + "-" + q[B] + ")"; },
+        [&](std::size_t i) { return l.design[2][i]; });
+    const ColumnRef c_y = fit_column(
+        "P + B·C·T/(V − B)²" + step, "bar", [&](std::size_t i) { return c_p.cells[i] + "+" + q[B] + "*" + c_jb.cells[i]; },
+        [&](std::size_t i) { return l.y[i]; });
+    const std::string lin = "LINEST(" + c_y.range + "," + c_ja.cells.front() + ":" + c_jc.cells.back() + ",FALSE,TRUE)";
+    q = {ws.value("A" + step, "bar cm6/mol2", "INDEX(" + lin + ",1,3)", fit.steps[s][A]),
+         ws.value("B" + step, "cm3/mol", "INDEX(" + lin + ",1,2)", fit.steps[s][B]),
+         ws.value("C" + step, "bar cm3/(mol K)", "INDEX(" + lin + ",1,1)", fit.steps[s][C])};
+  }
+
+  const std::string tc = ws.result("Tc", "8*" + q[A] + "/(27*" + q[B] + "*" + q[C] + ")");
+  const std::string pc = ws.result("Pc", q[A] + "/(27*" + q[B] + "^2)");
+  const std::string vc = ws.result("Vc", "3*" + q[B]);
+  ws.result("Zc", pc + "*" + vc + "/(83.145*" + tc + ")");
+  ws.result("a", "27*83.145^2*" + tc + "^2/(64*" + pc + ")");
+  ws.result("b", "83.145*" + tc + "/(8*" + pc + ")");
+
+  // The fitted isotherm at every written volume, on the point's own row.
+  const std::span<const double> qv = fit.q();
+  const auto fitted_p = [&](double t, double v) { return qv[C] * t / (v - qv[B]) - qv[A] / (v * v); };
+  std::vector<std::size_t> point_rows;
+  std::vector<std::string> f_fit;
+  std::vector<double> p_fit;
+  std::vector<std::size_t> first_point;  // index of each isotherm's first point in the column
+  for (const Isotherm& iso : isotherms) {
+    first_point.push_back(point_rows.size());
+    for (std::size_t k = 0; k < iso.v.size(); ++k) {
+      point_rows.push_back(iso.rows[k]);
+      const std::string v = data_cell(iso.rows[k], 0);
+      f_fit.push_back(q[C] + "*" + data_cell(iso.t_record, 0) + "/(" + v + "-" + q[B] + ")-" + q[A] + "/" + v + "^2");
+      p_fit.push_back(fitted_p(iso.t, iso.v[k]));
+    }
+  }
+  const ColumnRef c_fit = ws.column("P of the fitted isotherm", "bar", point_rows, f_fit, p_fit);
+
+  // The tie lines the analysis read, on the records of their temperatures.
+  std::vector<const Isotherm*> tied, read;
+  for (const Isotherm& iso : isotherms) {
+    const std::string k = "(" + std::to_string(iso.number) + ")";
+    if (sheet.find("Pvap" + k) != nullptr) tied.push_back(&iso);
+    if (sheet.find("Vl" + k) != nullptr) read.push_back(&iso);
+  }
+  std::vector<Series> chart;
+  for (const Isotherm& iso : isotherms) {
+    const std::size_t g = static_cast<std::size_t>(iso.number - 1);
+    const std::string name = "T = " + data.text(iso.t_record, 0) + " K";
+    const std::string x = data_range(iso.rows.front(), iso.rows.back(), 0);
+    chart.push_back({.name = name, .x_range = x, .y_range = data_range(iso.rows.front(), iso.rows.back(), 1),
+                     .colour = static_cast<int>(g)});
+    chart.push_back({.name = "van der Waals fit, " + name, .x_range = x,
+                     .y_range = on_solution(c_fit.cells[first_point[g]] + ":" +
+                                            c_fit.cells[first_point[g] + iso.v.size() - 1]),
+                     .markers = false, .line = true, .colour = static_cast<int>(g)});
+  }
+  if (!tied.empty()) {
+    std::vector<std::size_t> rows;
+    std::vector<std::string> fs;
+    std::vector<double> vs;
+    for (const Isotherm* iso : tied) {
+      rows.push_back(iso->t_record);
+      fs.push_back("AVERAGE(" + data_range(iso->rows[iso->flat_begin], iso->rows[iso->flat_end - 1], 1) + ")");
+      vs.push_back(sheet.find("Pvap(" + std::to_string(iso->number) + ")")->value);
+    }
+    const ColumnRef c_pvap = ws.column("P(vap), mean of the flat run", "bar", rows, fs, vs);
+    for (std::size_t i = 0; i < tied.size(); ++i)
+      ws.result("Pvap(" + std::to_string(tied[i]->number) + ")", c_pvap.cells[i]);
+    std::vector<std::string> pvap_of(isotherms.size() + 1);
+    for (std::size_t i = 0; i < tied.size(); ++i) pvap_of[static_cast<std::size_t>(tied[i]->number)] = c_pvap.cells[i];
+
+    if (!read.empty()) {
+      std::vector<std::size_t> read_rows;
+      for (const Isotherm* iso : read) read_rows.push_back(iso->t_record);
+      const auto tie_column = [&](const std::string& title, const std::string& unit,
+                                  const std::function<std::string(std::size_t)>& formula,
+                                  const std::function<double(std::size_t)>& value) {
+        std::vector<std::string> fs2;
+        std::vector<double> vs2;
+        for (std::size_t i = 0; i < read.size(); ++i) {
+          fs2.push_back(formula(i));
+          vs2.push_back(value(i));
+        }
+        return ws.column(title, unit, read_rows, fs2, vs2);
+      };
+      const auto pvap = [&](std::size_t i) { return sheet.find("Pvap(" + std::to_string(read[i]->number) + ")")->value; };
+      const auto p_cell = [&](std::size_t i) { return pvap_of[static_cast<std::size_t>(read[i]->number)]; };
+      const auto t_cell = [&](std::size_t i) { return data_cell(read[i]->t_record, 0); };
+      const ColumnRef c_s = tie_column(
+          "P·B + C·T", "bar cm3/mol",
+          [&](std::size_t i) { return p_cell(i) + "*" + q[B] + "+" + q[C] + "*" + t_cell(i); },
+          [&](std::size_t i) { return pvap(i) * qv[B] + qv[C] * read[i]->t; });
+      std::array<ColumnRef, 2> last;
+      for (const bool gas : {false, true}) {
+        const std::string phase = gas ? "gas" : "liquid";
+        std::vector<std::vector<double>> steps;
+        for (std::size_t i = 0; i < read.size(); ++i) steps.push_back(newton_volumes(qv, read[i]->t, pvap(i), gas));
+        ColumnRef v = tie_column(
+            "V(" + phase + "), Newton start", "cm3/mol",
+            [&](std::size_t i) { return gas ? q[B] + "+" + q[C] + "*" + t_cell(i) + "/" + p_cell(i) : q[B]; },
+            [&](std::size_t i) { return steps[i][0]; });
+        for (std::size_t k = 1; k <= newton_steps; ++k) {
+          const ColumnRef prev = v;
+          v = tie_column(
+              "V(" + phase + "), Newton step " + std::to_string(k), "cm3/mol",
+              [&](std::size_t i) {
+                const std::string& x = prev.cells[i];
+                const std::string& p = p_cell(i);
+                return x + "-(((" + p + "*" + x + "-" + c_s.cells[i] + ")*" + x + "+" + q[A] + ")*" + x + "-" + q[A] +
+                       "*" + q[B] + ")/((3*" + p + "*" + x + "-2*" + c_s.cells[i] + ")*" + x + "+" + q[A] + ")";
+              },
+              [&](std::size_t i) { return steps[i][k]; });
+        }
+        last[gas ? 1 : 0] = v;
+      }
+      // The ends of each tie line side by side, for the chart.
+      const ColumnRef c_vl = tie_column(
+          "V(liquid)", "cm3/mol", [&](std::size_t i) { return last[0].cells[i]; },
+          [&](std::size_t i) { return sheet.find("Vl(" + std::to_string(read[i]->number) + ")")->value; });
+      const ColumnRef c_vg = tie_column(
+          "V(gas)", "cm3/mol", [&](std::size_t i) { return last[1].cells[i]; },
+          [&](std::size_t i) { return sheet.find("Vg(" + std::to_string(read[i]->number) + ")")->value; });
+      const ColumnRef c_pl = tie_column(
+          "P, liquid end", "bar", [&](std::size_t i) { return p_cell(i); }, pvap);
+      const ColumnRef c_pg = tie_column(
+          "P, gas end", "bar", [&](std::size_t i) { return p_cell(i); }, pvap);
+      for (std::size_t i = 0; i < read.size(); ++i) {
+        const std::string k = "(" + std::to_string(read[i]->number) + ")";
+        ws.result("Vl" + k, c_vl.cells[i]);
+        ws.result("Vg" + k, c_vg.cells[i]);
+        chart.push_back({.name = "tie line" + k, .x_range = on_solution(c_vl.cells[i] + ":" + c_vg.cells[i]),
+                         .y_range = on_solution(c_pl.cells[i] + ":" + c_pg.cells[i]), .markers = false,
+                         .line = true, .colour = read[i]->number - 1});
+      }
+      ws.chart("Isotherms: P against V, the fitted van der Waals isotherms and the tie lines", "V (cm3/mol)",
+               "P (bar)", chart);
+      chart.clear();
+
+      // The coexistence curve traced by the tie lines' ends, closing at the
+      // critical point on the critical isotherm's inflection.
+      constexpr std::size_t grid = 40;
+      std::vector<std::size_t> grid_rows;
+      std::vector<std::string> f_v, f_pc;
+      std::vector<double> v_grid, p_grid;
+      const double vc_value = sheet.find("Vc")->value, tc_value = sheet.find("Tc")->value;
+      for (std::size_t k = 0; k <= grid; ++k) {
+        grid_rows.push_back(below + k);
+        f_v.push_back(vc + "*" + std::to_string(k + 12) + "/20");
+        v_grid.push_back(vc_value * static_cast<double>(k + 12) / 20.0);
+      }
+      const ColumnRef c_vgrid = ws.column("V, critical isotherm", "cm3/mol", grid_rows, f_v, v_grid);
+      for (std::size_t k = 0; k <= grid; ++k) {
+        const std::string& v = c_vgrid.cells[k];
+        f_pc.push_back(q[C] + "*" + tc + "/(" + v + "-" + q[B] + ")-" + q[A] + "/" + v + "^2");
+        p_grid.push_back(fitted_p(tc_value, v_grid[k]));
+      }
+      const ColumnRef c_pgrid = ws.column("P, critical isotherm", "bar", grid_rows, f_pc, p_grid);
+      ws.chart("Coexistence curve and the critical isotherm", "V (cm3/mol)", "P (bar)",
+               {{.name = "liquid ends", .x_range = on_solution(c_vl.range), .y_range = on_solution(c_pl.range)},
+                {.name = "gas ends", .x_range = on_solution(c_vg.range), .y_range = on_solution(c_pg.range)},
+                {.name = "critical point", .x_range = on_solution(vc), .y_range = on_solution(pc), .colour = 3},
+                {.name = "fitted isotherm at Tc", .x_range = on_solution(c_vgrid.range),
+                 .y_range = on_solution(c_pgrid.range), .markers = false, .line = true, .colour = 2}});
+    }
+  }
+  if (!chart.empty())
+    ws.chart("Isotherms: P against V and the fitted van der Waals isotherms", "V (cm3/mol)", "P (bar)", chart);
+  ws.note("Each Gauss-Newton step is LINEST without a constant of P + B·C·T/(V − B)² against −1/V², C·T/(V − B)² "
+          "and T/(V − B) at the previous step's A, B, C; it lists C, B, A in that order.");
+  ws.note("Newton's step on f(V) = ((P·V − s)·V + A)·V − A·B, s = P·B + C·T: V − f/f', f' = (3P·V − 2s)·V + A; "
+          "from V = B it climbs to the liquid volume, from V = B + C·T/P it falls to the gas volume.");
+}
+
 }  // namespace
 
-extern const analysis::Analysis gas_isotherm_gen_answers{.program = "gas_isotherm_gen", .analyse = analyse};
+extern const analysis::Analysis gas_isotherm_gen_answers{
+    .program = "gas_isotherm_gen", .analyse = analyse, .workbook = workbook};
