@@ -120,7 +120,7 @@ FitPoints fit_points(const std::vector<Isotherm>& isotherms) {
 // least squares without a constant gives the next (A, B, C). From the
 // linearised start the residuals are small (the scatter of the pressures)
 // and the steps converge quadratically: the third already agrees with the
-// fifth to 1e-12 for every data set of the seed sweep; six leave a margin.
+// sixth to 2e-13 for every data set of the seed sweep; six leave a margin.
 constexpr std::size_t gauss_newton_steps = 6;
 
 // The linearised step at q: the design columns and the left side.
