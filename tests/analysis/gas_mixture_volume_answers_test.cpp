@@ -5,11 +5,14 @@
 // mixture numerically with respect to the amounts, np.roots for the cubic).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
 #include "analysis/answer_sheet.hpp"
+#include "analysis/workbook.hpp"
 #include "labcore/registry.hpp"
+#include "support/recording_sheet.hpp"
 #include "support/test_support.hpp"
 
 namespace {
@@ -128,6 +131,53 @@ TEST(GasMixtureVolumeAnswers, AShortTableIsReported) {
   const auto cut = text.find(",     0.658", row);
   text.erase(cut, text.find('\n', row) - cut);
   EXPECT_THROW(sheet_of(text, ds), AnalysisError);
+}
+
+// The workbook's description for the same data set. The table runs across
+// the Data sheet: the heading of mole fractions is record 9 (row 10), the
+// 75 bar row is record 19 (row 20, the tenth pressure from 30 bar); its
+// cubic is LINEST of that row against the rows of x1 powers, and the
+// tangent's values on that row are those of the independent calculation.
+TEST(GasMixtureVolumeAnswers, TheWorkbookFitsEachPressureOnItsOwnRow) {
+  const auto ds = labtest::data_set(program(), 12345, 67890);
+  const AnswerSheet sheet = sheet_of(ds.text, ds);
+  const DataSet data = DataSet::parse(ds.text);
+  labtest::RecordingSheet ws;
+  find_analysis("gas_mixture_volume_gen")->workbook(Case(data, ds.key), sheet, ws);
+
+  const auto* powers = ws.find("x1, x1^2, x1^3 (mixture 1)");
+  ASSERT_NE(powers, nullptr);
+  EXPECT_EQ(powers->formulas, (std::vector<std::string>{"Data!$B$10", "Data!$B$10^2", "Data!$B$10^3"}));
+  const auto* last_power = ws.find("x1, x1^2, x1^3 (mixture 7)");
+  ASSERT_NE(last_power, nullptr);
+  EXPECT_DOUBLE_EQ(last_power->values.at(2), 1.0);  // x1 = 1.000 cubed
+
+  struct Row {
+    const char* key;
+    const char* column;
+    double python;
+  };
+  for (const Row& r : {Row{"V1(75)", "V1 at x1 = 0.5", 259.88401572964335},
+                       Row{"V2(75)", "V2 at x1 = 0.5", 326.38322201035},
+                       Row{"VE(75)", "VE at x1 = 0.5", 9.486692606064485},
+                       Row{"VE(30)", "VE at x1 = 0.5", 5.662463725484193}}) {
+    SCOPED_TRACE(r.key);
+    const auto* c = ws.find(r.column);
+    ASSERT_NE(c, nullptr);
+    const std::size_t record = std::string(r.key).find("(30)") != std::string::npos ? 10 : 19;
+    const auto at = std::find(c->records.begin(), c->records.end(), record);
+    ASSERT_NE(at, c->records.end());
+    const auto j = static_cast<std::size_t>(at - c->records.begin());
+    EXPECT_NEAR(c->values[j], r.python, 1e-10 * std::fabs(r.python));
+    EXPECT_EQ(ws.results.at(r.key), c->ref.cells[j]);
+  }
+  const auto* c0 = ws.find("c0");
+  ASSERT_NE(c0, nullptr);
+  ASSERT_EQ(c0->records.size(), 20u);
+  EXPECT_EQ(c0->records[9], 19u);
+  EXPECT_EQ(c0->formulas[9].rfind("INDEX(LINEST(Data!$B$20:$H$20,", 0), 0u) << c0->formulas[9];
+  EXPECT_EQ(ws.results.size(), sheet.results.size());
+  EXPECT_EQ(ws.charts.size(), 2u);
 }
 
 }  // namespace

@@ -62,6 +62,15 @@ class RecordingSheet final : public analysis::SolutionSheet {
     charts.push_back({std::string(title), s});
   }
 
+  // The column headed exactly `heading`, else the first whose heading
+  // begins with it; nullptr when there is none.
+  const Column* find(std::string_view heading) const {
+    for (const Column& c : columns)
+      if (c.heading == heading) return &c;
+    for (const Column& c : columns)
+      if (c.heading.starts_with(heading)) return &c;
+    return nullptr;
+  }
   // The first column whose heading begins with `start` (throws when none).
   const Column& column_named(std::string_view start) const {
     for (const Column& c : columns)

@@ -4,7 +4,9 @@ Worked out from the data set file alone with numpy, independently of the C++
 analysis: the flat runs found by eye-equivalent rule (neighbours within
 0.025 bar), the van der Waals form P = C*T/(V-B) - A/V^2 fitted to the other
 points by Gauss-Newton with an analytic Jacobian, uncertainties from
-s^2 (J^T J)^-1 and a numerical gradient. Run: python3 gas_isotherm_gen.py [file]
+s^2 (J^T J)^-1 and a numerical gradient, the coexisting volumes as the
+outer real roots of the cubic by np.roots (none read where the cubic has one
+real root only). Run: python3 gas_isotherm_gen.py [file]
 """
 import sys
 import numpy as np
@@ -91,6 +93,10 @@ for n, ((t, v, p), (s, e)) in enumerate(zip(isos, flats), 1):
         z = np.sort(z[abs(z.imag) < 1e-9].real)
         return z[-1] if gas else z[0]
     out[f"Pvap({n})"] = (m, um)
+    z = np.roots([m, -(m * B + C * t), A, -A * B])
+    if np.sum(abs(z.imag) < 1e-9) < 3:
+        print(f"# isotherm {n}: the tie line meets the fitted isotherm once")
+        continue
     out[f"Vl({n})"] = prop(lambda x: root(x, False), [A, B, C, m], cv4)
     out[f"Vg({n})"] = prop(lambda x: root(x, True), [A, B, C, m], cv4)
 for k, (v, u) in out.items():
