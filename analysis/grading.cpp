@@ -242,13 +242,31 @@ std::optional<double> parse_number(std::string_view cell) {
 
 std::string answers_csv_heading(const AnswerSheet& sheet, std::string_view id_heading) {
   const std::string plain = analysis::answers_csv_heading(sheet);  // "name,seed1,seed2,..."
+  if (id_heading.empty()) return plain;
   return "name," + csv_cell(id_heading) + plain.substr(4);
 }
 
-std::string answers_csv_row(const AnswerSheet& sheet, std::string_view id) {
+std::string answers_csv_row(const AnswerSheet& sheet, std::string_view id_heading, std::string_view id) {
   const std::string plain = analysis::answers_csv_row(sheet);
+  if (id_heading.empty()) return plain;
   const std::string name = csv_cell(sheet.student);
   return name + ',' + csv_cell(id) + plain.substr(name.size());
+}
+
+std::string results_template_heading(const AnswerSheet& sheet, std::string_view id_heading) {
+  std::string s = "name";
+  if (!id_heading.empty()) s += ',' + csv_cell(id_heading);
+  s += ",seed1,seed2";
+  for (const auto& r : sheet.results) s += ',' + csv_cell(r.unit.empty() ? r.key : r.key + " (" + r.unit + ")");
+  return s;
+}
+
+std::string results_template_row(const AnswerSheet& sheet, std::string_view id_heading, std::string_view id) {
+  std::string s = csv_cell(sheet.student);
+  if (!id_heading.empty()) s += ',' + csv_cell(id);
+  s += ',' + std::to_string(sheet.seed1) + ',' + std::to_string(sheet.seed2);
+  s += std::string(sheet.results.size(), ',');
+  return s;
 }
 
 Answers read_answers(std::string_view text, std::string_view file_name) {

@@ -78,9 +78,17 @@ std::vector<CsvRecord> read_csv(std::string_view text, std::string_view file_nam
 std::optional<double> parse_number(std::string_view cell);
 
 // answers.csv with an identifier column after the name: the heading and
-// the row of one student's sheet, in the layout of answers_csv_heading.
+// the row of one student's sheet, in the layout of answers_csv_heading
+// (which they are when id_heading is empty).
 std::string answers_csv_heading(const AnswerSheet& sheet, std::string_view id_heading);
-std::string answers_csv_row(const AnswerSheet& sheet, std::string_view id);
+std::string answers_csv_row(const AnswerSheet& sheet, std::string_view id_heading, std::string_view id);
+
+// results_template.csv, for the instructor (or a form of the course site)
+// to fill in: name, the identifier when the roster has one, the seeds and
+// one empty column per result headed "<key> (<unit>)". An empty id_heading
+// leaves the identifier column out.
+std::string results_template_heading(const AnswerSheet& sheet, std::string_view id_heading);
+std::string results_template_row(const AnswerSheet& sheet, std::string_view id_heading, std::string_view id);
 
 struct ResultColumn {
   std::string key;

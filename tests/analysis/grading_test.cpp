@@ -164,6 +164,36 @@ TEST(GradingOutput, FeedbackFileNamesUniqueWithoutIdentifiers) {
             (std::vector<std::string>{"sam_lee.txt", "sam_lee_2.txt", "sam_lee_3.txt", "Éva_Öst.txt", "student.txt"}));
 }
 
+TEST(GradingOutput, TemplateAndAnswersRowsWithAndWithoutIdentifier) {
+  AnswerSheet s;
+  s.student = "Doe, Jane";
+  s.seed1 = 12345;
+  s.seed2 = -7;
+  s.add(Result{.key = "dH", .unit = "J/mol", .true_value = 1000.0, .value = 1010.5, .uncertainty = 2.5, .tolerance = 20.21});
+  s.add(Result{.key = "n", .value = 0.1, .tolerance = 0.002});
+  EXPECT_EQ(results_template_heading(s, "E-mail"), "name,E-mail,seed1,seed2,dH (J/mol),n");
+  EXPECT_EQ(results_template_row(s, "E-mail", "jd@uni.example"), "\"Doe, Jane\",jd@uni.example,12345,-7,,");
+  EXPECT_EQ(results_template_heading(s, ""), "name,seed1,seed2,dH (J/mol),n");
+  EXPECT_EQ(results_template_row(s, "", ""), "\"Doe, Jane\",12345,-7,,");
+  EXPECT_EQ(answers_csv_heading(s, "E-mail"),
+            "name,E-mail,seed1,seed2,dH (J/mol),dH tolerance (J/mol),n,n tolerance,dH true,dH u,n true,n u");
+  EXPECT_EQ(answers_csv_row(s, "E-mail", "jd@uni.example"), "\"Doe, Jane\",jd@uni.example,12345,-7,1010.5,20.21,0.1,0.002,1000,2.5,,");
+  EXPECT_EQ(answers_csv_row(s, "", ""), analysis::answers_csv_row(s));
+
+  // The template as written reads back as results: every cell empty.
+  const Answers a = read_answers(answers_csv_heading(s, "E-mail") + "\n" + answers_csv_row(s, "E-mail", "jd@uni.example") + "\n",
+                                 "answers.csv");
+  const auto rows = read_results(results_template_heading(s, "E-mail") + "\n" +
+                                     results_template_row(s, "E-mail", "jd@uni.example") + "\n",
+                                 "results_template.csv", a);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].cells, (std::vector<std::string>{"", ""}));
+  EXPECT_TRUE(rows[0].seeds_given);
+  const auto g = grade(a, rows, default_weights(a));
+  EXPECT_EQ(g[0].total, 0);
+  EXPECT_FALSE(g[0].flagged());
+}
+
 // ---------------------------------------------------------------------------
 // A class of simulated students: every one's report is made from the
 // answer sheet of the student's own data set; by the student's number
@@ -214,12 +244,10 @@ SimulatedClass simulate(const labcore::Program& program, int size) {
   const std::size_t nr = k.sheets[0].results.size();
   k.answers_csv = answers_csv_heading(k.sheets[0], "Student Number") + "\n";
   for (int i = 0; i < size; ++i)
-    k.answers_csv += answers_csv_row(k.sheets[static_cast<std::size_t>(i)], k.ids[static_cast<std::size_t>(i)]) + "\n";
+    k.answers_csv += answers_csv_row(k.sheets[static_cast<std::size_t>(i)], "Student Number", k.ids[static_cast<std::size_t>(i)]) + "\n";
 
   // The template's layout, as a spreadsheet saves it.
-  std::string results = "\xEF\xBB\xBFname,Student Number,seed1,seed2";
-  for (const auto& r : k.sheets[0].results) results += ',' + csv_cell(r.unit.empty() ? r.key : r.key + " (" + r.unit + ")");
-  results += "\r\n";
+  std::string results = "\xEF\xBB\xBF" + results_template_heading(k.sheets[0], "Student Number") + "\r\n";
   std::size_t joule = nr, kelvin = nr;
   for (std::size_t r = 0; r < nr; ++r) {
     if (joule == nr && k.sheets[0].results[r].unit == "J/mol") joule = r;
