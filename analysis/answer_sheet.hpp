@@ -84,10 +84,14 @@ class Case {
   std::span<const labcore::HiddenValue> hidden_;
 };
 
-// A program's analysis: fills the results and workings of the sheet.
+class SolutionSheet;
+
+// A program's analysis: fills the results and workings of the sheet, and
+// describes the same analysis as spreadsheet formulas for its workbook.
 struct Analysis {
   std::string_view program;  // "vapor_pressure_gen"
   void (*analyse)(const Case&, AnswerSheet&) = nullptr;
+  void (*workbook)(const Case&, const AnswerSheet&, SolutionSheet&) = nullptr;
 };
 
 // The analysis of a program, or nullptr. Defined by the registry of

@@ -18,7 +18,8 @@ std::string_view trim(std::string_view s) {
 
 // Cells at the commas outside double quotes. Quotes open and close a
 // quoted stretch anywhere in the cell and are dropped; a doubled quote
-// inside a quoted stretch stands for one quote character.
+// inside a quoted stretch stands for one quote character. Blanks before the
+// opening quote of a cell go with it, as a spreadsheet reads " \"seed1: \",".
 std::vector<std::string> split_cells(std::string_view line) {
   std::vector<std::string> cells;
   std::string cell;
@@ -30,6 +31,7 @@ std::vector<std::string> split_cells(std::string_view line) {
         cell.push_back('"');
         ++i;
       } else {
+        if (!quoted && trim(cell).empty()) cell.clear();
         quoted = !quoted;
       }
     } else if (ch == ',' && !quoted) {

@@ -127,6 +127,16 @@ double PolyFit::slope_at(double x) const {
   return s;
 }
 
+double PolyFit::integral(double a, double b) const {
+  // The antiderivative Σ c_k x^(k+1)/(k+1), by Horner's scheme.
+  const auto antiderivative = [this](double x) {
+    double s = 0;
+    for (std::size_t k = c.size(); k-- > 0;) s = s * x + c[k] / static_cast<double>(k + 1);
+    return s * x;
+  };
+  return antiderivative(b) - antiderivative(a);
+}
+
 double PolyFit::se_at(double x) const {
   // Var(Σ c_k x^k) = Σ_i Σ_j x^i x^j cov(i, j).
   std::vector<double> pw(c.size(), 1.0);

@@ -49,6 +49,8 @@ struct PolyFit {
   double at(double x) const;
   double slope_at(double x) const;  // dy/dx
   double se_at(double x) const;     // standard uncertainty of the fitted value
+  // The integral of the fitted polynomial from a to b, term by term.
+  double integral(double a, double b) const;
 };
 PolyFit fit_poly(std::span<const double> x, std::span<const double> y, std::size_t degree);
 

@@ -4,9 +4,9 @@
 // The worksheet: columns 1/T and ln P; the straight line ln P = A + S/T by
 // least squares (Clausius-Clapeyron), whose slope gives the enthalpy of
 // vaporization, ΔHvap = −R·S, and whose value at ln 101325 gives the normal
-// boiling point; then the Antoine law ln P = a − b/(T + c) fitted to the
-// same points by nonlinear least squares in ln P, which gives the
-// constants of the vapor-pressure law.
+// boiling point; then the Antoine law ln P = a − b/(T + c), multiplied out
+// into a plane T·ln P = a·T − c·ln P + (a·c − b) that a spreadsheet's
+// LINEST fits, which gives the constants of the vapor-pressure law.
 //
 // True values. The liquid follows the Antoine law with the hidden a, b, c
 // (ln P in Pa, T in K), so the enthalpy of vaporization it implies varies
@@ -22,6 +22,7 @@
 
 #include "analysis/answer_sheet.hpp"
 #include "analysis/fit.hpp"
+#include "analysis/workbook.hpp"
 
 namespace {
 
@@ -81,31 +82,33 @@ void analyse(const Case& cs, AnswerSheet& sheet) {
       .bias = "read from the straight line, which departs slightly from the Antoine curve",
   });
 
-  // Antoine law by nonlinear least squares in ln P, started from the line
-  // (c = 0).
-  const Model antoine = [](double tk, std::span<const double> q) { return q[0] - q[1] / (tk + q[2]); };
-  const std::vector<double> start{line.intercept, -line.slope, 0.0};
-  const CurveFit fit = fit_curve(antoine, t, ln_p, start);
+  // Antoine law, made linear for a spreadsheet's LINEST: multiplied out,
+  // (T + c)·ln P = a·(T + c) − b reads T·ln P = a·T − c·ln P + (a·c − b),
+  // a plane in T and ln P.
+  std::vector<double> t_ln_p(t.size()), ones(t.size(), 1.0);
+  for (std::size_t i = 0; i < t.size(); ++i) t_ln_p[i] = t[i] * ln_p[i];
+  const PolyFit plane = fit_linear({t, ln_p, ones}, t_ln_p);
+  const Estimate b_fit = propagate([](std::span<const double> q) { return -q[0] * q[1] - q[2]; }, plane.c, plane.cov);
   sheet.add(Result{.key = "a",
                    .name = "Antoine constant a (ln P in Pa)",
                    .true_value = a,
-                   .value = fit.p[0],
-                   .uncertainty = fit.se(0),
-                   .method = "ln P = a − b/(T + c), nonlinear least squares in ln P"});
+                   .value = plane.c[0],
+                   .uncertainty = plane.se(0),
+                   .method = "T·ln P = a·T − c·ln P + (a·c − b), least squares (LINEST) over " + npts + " points"});
   sheet.add(Result{.key = "b",
                    .name = "Antoine constant b",
                    .unit = "K",
                    .true_value = b,
-                   .value = fit.p[1],
-                   .uncertainty = fit.se(1),
-                   .method = "the same fit"});
+                   .value = b_fit.value,
+                   .uncertainty = b_fit.u,
+                   .method = "a·c minus the constant of the same fit"});
   sheet.add(Result{.key = "c",
                    .name = "Antoine constant c",
                    .unit = "K",
                    .true_value = c,
-                   .value = fit.p[2],
-                   .uncertainty = fit.se(2),
-                   .method = "the same fit"});
+                   .value = -plane.c[1],
+                   .uncertainty = plane.se(1),
+                   .method = "minus the ln P coefficient of the same fit"});
 
   sheet.notes.push_back("R = 8.314462618 J/(mol K); ln is the natural logarithm of P in Pa; T* = 1/mean(1/T) = " +
                         std::to_string(t_star) + " K.");
@@ -117,9 +120,52 @@ void analyse(const Case& cs, AnswerSheet& sheet) {
                      .columns = {{"T", "K", t}, {"P", "Pa", p}, {"1/T", "1/K", inv_t}, {"ln P", "", ln_p}}});
 }
 
+// The same worksheet as spreadsheet formulas over the Data sheet.
+void workbook(const Case& cs, const AnswerSheet&, SolutionSheet& ws) {
+  const DataSet& data = cs.data();
+  const std::vector<std::size_t> rows = data.numeric_rows(data.find("T(K),P(Pa)") + 1);
+  const std::vector<double> t = data.column(rows, 0), p = data.column(rows, 1);
+  std::vector<std::string> f_inv_t, f_t, f_ln_p, f_t_ln_p;
+  std::vector<double> inv_t, ln_p, t_ln_p;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    f_inv_t.push_back("1/" + data_cell(rows[i], 0));
+    f_t.push_back(data_cell(rows[i], 0));
+    f_ln_p.push_back("LN(" + data_cell(rows[i], 1) + ")");
+    inv_t.push_back(1.0 / t[i]);
+    ln_p.push_back(std::log(p[i]));
+    t_ln_p.push_back(t[i] * ln_p.back());
+  }
+  const ColumnRef c_inv_t = ws.column("1/T", "1/K", rows, f_inv_t, inv_t);
+  // T and ln P side by side: the two x columns of the Antoine plane.
+  const ColumnRef c_t = ws.column("T", "K", rows, f_t, t);
+  const ColumnRef c_ln_p = ws.column("ln P", "P in Pa", rows, f_ln_p, ln_p);
+  std::vector<std::string> f_prod;
+  for (std::size_t i = 0; i < rows.size(); ++i) f_prod.push_back(c_t.cells[i] + "*" + c_ln_p.cells[i]);
+  const ColumnRef c_prod = ws.column("T·ln P", "K", rows, f_prod, t_ln_p);
+
+  const LineFit line = fit_line(inv_t, ln_p);
+  const std::string slope =
+      ws.value("slope of ln P against 1/T", "K", "SLOPE(" + c_ln_p.range + "," + c_inv_t.range + ")", line.slope);
+  const std::string icpt = ws.value("intercept of ln P against 1/T", "",
+                                    "INTERCEPT(" + c_ln_p.range + "," + c_inv_t.range + ")", line.intercept);
+  ws.result("dHvap", "-8.314462618*" + slope);
+  ws.result("Tb", slope + "/(LN(101325)-" + icpt + ")");
+
+  const std::string plane = "LINEST(" + c_prod.range + "," + c_t.cells.front() + ":" + c_ln_p.cells.back() + ")";
+  const std::string a = ws.result("a", "INDEX(" + plane + ",1,2)");
+  const std::string c = ws.result("c", "-INDEX(" + plane + ",1,1)");
+  ws.result("b", a + "*" + c + "-INDEX(" + plane + ",1,3)");
+  ws.note("LINEST lists its coefficients from the last x column to the first, then the constant.");
+
+  ws.chart("Clausius-Clapeyron: ln P against 1/T", "1/T (1/K)", "ln P (P in Pa)",
+           {{.name = "measured", .x_range = on_solution(c_inv_t.range), .y_range = on_solution(c_ln_p.range),
+             .trendline = true}});
+}
+
 }  // namespace
 
 extern const analysis::Analysis vapor_pressure_gen_answers{
     .program = "vapor_pressure_gen",
     .analyse = analyse,
+    .workbook = workbook,
 };

@@ -16,6 +16,7 @@ command -v dpkg-deb >/dev/null 2>&1 || missing="$missing dpkg"
 [ -f /usr/include/xlsxwriter.h ] || missing="$missing libxlsxwriter-dev"
 [ -f /usr/include/CLI/CLI.hpp ] || missing="$missing libcli11-dev"
 command -v soffice >/dev/null 2>&1 || missing="$missing libreoffice-calc-nogui"
+command -v pdftoppm >/dev/null 2>&1 || missing="$missing poppler-utils"
 [ -z "$missing" ] && exit 0
 echo "installing:$missing"
 if [ "$(id -u)" = 0 ]; then sudo=""; else sudo="sudo"; fi

@@ -88,6 +88,17 @@ TEST(FitPoly, QuadraticMatchesLinest) {
   EXPECT_NEAR(line.covariance(0, 1), -0.0064, 1e-14);
 }
 
+TEST(FitPoly, IntegralOfTheFittedPolynomial) {
+  // y = 1 - 2x + 3x^2 exactly: the integral from 0 to 2 is 2 - 4 + 8 = 6,
+  // from 3 to 1 it is -(3 - 9 + 27 - (1 - 1 + 1)) = -20.
+  const std::vector<double> x{0, 1, 2, 3};
+  const std::vector<double> y{1, 2, 9, 22};
+  const PolyFit f = fit_poly(x, y, 2);
+  EXPECT_NEAR(f.integral(0.0, 2.0), 6.0, 1e-12);
+  EXPECT_NEAR(f.integral(3.0, 1.0), -20.0, 1e-12);
+  EXPECT_EQ(f.integral(1.5, 1.5), 0.0);
+}
+
 TEST(FitPoly, DependentColumnsAndTooFewPoints) {
   const std::vector<double> x{1, 2, 3, 4};
   const std::vector<double> y{1, 2, 2, 5};

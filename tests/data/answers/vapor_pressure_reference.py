@@ -55,7 +55,8 @@ tstar = 1 / mx
 print("dHvap true", repr(R * b * tstar ** 2 / (tstar + c) ** 2), "T*", repr(tstar))
 print("Tb true", repr(b / (a - L) - c))
 
-# Antoine fit: ln P = A - B/(T + C), Gauss-Newton from the line (C = 0).
+# Antoine law multiplied out: T ln P = a T - c ln P + (a c - b), least
+# squares by the normal equations.
 def solve(M, v):
     M = [row[:] + [vv] for row, vv in zip(M, v)]
     k = len(v)
@@ -71,20 +72,18 @@ def solve(M, v):
         out[i] = (M[i][k] - sum(M[i][j] * out[j] for j in range(i + 1, k))) / M[i][i]
     return out
 
-p = [icpt, -slope, 0.0]
-for it in range(200):
-    J = [[1.0, -1 / (t + p[2]), p[1] / (t + p[2]) ** 2] for t in T]
-    r = [yy - (p[0] - p[1] / (t + p[2])) for t, yy in zip(T, y)]
-    JtJ = [[sum(J[i][u] * J[i][v] for i in range(n)) for v in range(3)] for u in range(3)]
-    Jtr = [sum(J[i][u] * r[i] for i in range(n)) for u in range(3)]
-    d = solve(JtJ, Jtr)
-    p = [pp + dd for pp, dd in zip(p, d)]
-    if max(abs(dd) for dd in d) < 1e-13 * max(1, max(abs(pp) for pp in p)):
-        break
-r = [yy - (p[0] - p[1] / (t + p[2])) for t, yy in zip(T, y)]
+X = [[t, yy, 1.0] for t, yy in zip(T, y)]
+z = [t * yy for t, yy in zip(T, y)]
+XtX = [[sum(X[i][u] * X[i][v] for i in range(n)) for v in range(3)] for u in range(3)]
+Xtz = [sum(X[i][u] * z[i] for i in range(n)) for u in range(3)]
+q = solve(XtX, Xtz)
+r = [zz - sum(X[i][k] * q[k] for k in range(3)) for i, zz in enumerate(z)]
 s2 = sum(rr * rr for rr in r) / (n - 3)
-J = [[1.0, -1 / (t + p[2]), p[1] / (t + p[2]) ** 2] for t in T]
-JtJ = [[sum(J[i][u] * J[i][v] for i in range(n)) for v in range(3)] for u in range(3)]
-inv = [solve(JtJ, [1.0 if i == j else 0.0 for i in range(3)]) for j in range(3)]
-for k, name in enumerate("abc"):
-    print(name, repr(p[k]), "u", repr(math.sqrt(s2 * inv[k][k])))
+inv = [solve(XtX, [1.0 if i == j else 0.0 for i in range(3)]) for j in range(3)]
+C = [[s2 * inv[i][j] for j in range(3)] for i in range(3)]
+# a = q0, c = -q1, b = a c - q2 = -q0 q1 - q2; gradient of b: (-q1, -q0, -1)
+g = [-q[1], -q[0], -1.0]
+u_b = math.sqrt(sum(g[i] * C[i][j] * g[j] for i in range(3) for j in range(3)))
+print("a", repr(q[0]), "u", repr(math.sqrt(C[0][0])))
+print("b", repr(-q[0] * q[1] - q[2]), "u", repr(u_b))
+print("c", repr(-q[1]), "u", repr(math.sqrt(C[1][1])))

@@ -1,0 +1,227 @@
+// Answer sheet of weak_acid_gen: the limiting conductances of HX, MX and MY
+// by extrapolation of the conductance law to zero concentration, that of HY
+// by Kohlrausch's law of independent ions, and the dissociation constant of
+// HY from its degree of dissociation with activity corrections.
+#include <cmath>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "analysis/answer_sheet.hpp"
+#include "analysis/fit.hpp"
+
+namespace {
+
+using analysis::Column;
+using analysis::DataSet;
+using analysis::Result;
+using analysis::Workings;
+
+// The conductance law of the handout:
+//   Λ = Λ0 − (α·Λ0 + β)·√c + B·c·(1 − α·√c),
+// relaxation coefficient α and electrophoretic coefficient β
+// (ohm^-1 cm2 eq^-1 (L/mol)^½).
+constexpr double alpha = 0.229;
+constexpr double beta = 60.2;
+// Debye-Hueckel coefficient of log10 γ± for a 1:1 electrolyte in water,
+// (L/mol)^½, and the linear coefficient of the Davies equation.
+constexpr double a_dh = 0.511;
+constexpr double davies_linear = 0.3;
+
+constexpr const char* lambda_unit = "ohm^-1 cm2 eq^-1";
+
+// A strong electrolyte's table: the law rearranged to
+//   Λ + β·√c = Λ0·(1 − α·√c) + B·c·(1 − α·√c),
+// linear in Λ0 and B, fitted by least squares over the fourteen rows.
+struct StrongFit {
+  double l0 = 0, u_l0 = 0;  // limiting conductance
+  double b = 0, u_b = 0;    // coefficient of the linear term
+  Workings table;
+};
+
+StrongFit fit_strong(const DataSet& data, std::size_t heading, const std::string& compound) {
+  const auto rows = data.numeric_rows(heading + 1);
+  const std::vector<double> c = data.column(rows, 0);
+  const std::vector<double> lambda = data.column(rows, 1);
+  const std::size_t n = c.size();
+  std::vector<double> root(n), relax(n), linear(n), lhs(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    root[i] = std::sqrt(c[i]);
+    relax[i] = 1.0 - alpha * root[i];
+    linear[i] = c[i] * relax[i];
+    lhs[i] = lambda[i] + beta * root[i];
+  }
+  const analysis::PolyFit fit = analysis::fit_linear({relax, linear}, lhs);
+  StrongFit out;
+  out.l0 = fit.c[0];
+  out.u_l0 = fit.se(0);
+  out.b = fit.c[1];
+  out.u_b = fit.se(1);
+  std::vector<double> fitted(n);
+  for (std::size_t i = 0; i < n; ++i) fitted[i] = out.l0 * relax[i] + out.b * linear[i] - beta * root[i];
+  out.table = Workings{"conductances of " + compound,
+                       {Column{"conc", "mol/L", c},
+                        Column{"Lambda_c", lambda_unit, lambda},
+                        Column{"root_c", "(mol/L)^0.5", root},
+                        Column{"(1-alpha*root_c)", "", relax},
+                        Column{"c(1-alpha*root_c)", "mol/L", linear},
+                        Column{"Lambda_c+beta*root_c", lambda_unit, lhs},
+                        Column{"Lambda fitted", lambda_unit, fitted}}};
+  return out;
+}
+
+// The weak acid at one concentration: the degree of dissociation δ = Λ/Λh,
+// with Λh the conductance of the ions at their own concentration c' = c·δ,
+// found by iterating from δ = Λ/Λ0 until it no longer changes.
+struct Dissociation {
+  double delta = 0, cp = 0, root_cp = 0, relax = 0, onsager = 0, linear = 0, lambda_h = 0;
+};
+
+Dissociation dissociate(double c, double lambda, double l0, double b) {
+  Dissociation d;
+  d.delta = lambda / l0;
+  for (int iteration = 0; iteration < 200; ++iteration) {
+    d.cp = c * d.delta;
+    d.root_cp = std::sqrt(d.cp);
+    d.relax = 1.0 - alpha * d.root_cp;
+    d.onsager = (alpha * l0 + beta) * d.root_cp;
+    d.linear = b * d.cp * d.relax;
+    d.lambda_h = l0 - d.onsager + d.linear;
+    const double next = lambda / d.lambda_h;
+    const bool settled = std::abs(next - d.delta) <= 1e-14 * d.delta;
+    d.delta = next;
+    if (settled) break;
+  }
+  d.cp = c * d.delta;
+  d.root_cp = std::sqrt(d.cp);
+  return d;
+}
+
+// log10 γ±² at ionic strength I = c' (a 1:1 electrolyte): the limiting law
+// and the Davies equation.
+double log_gamma2_debye_hueckel(double root_i) { return -2.0 * a_dh * root_i; }
+double log_gamma2_davies(double root_i) {
+  return -2.0 * a_dh * (root_i / (1.0 + root_i) - davies_linear * root_i * root_i);
+}
+
+void analyse(const analysis::Case& in, analysis::AnswerSheet& sheet) {
+  const DataSet& data = in.data();
+
+  const std::size_t hx_at = data.find("conc,Lambda_c,", data.find("conductances of HX"));
+  const std::size_t mx_at = data.find("conc,Lambda_c,", data.find("conductances of MX,", hx_at));
+  const std::size_t my_at = data.find("conc,Lambda_c,", data.find("conductances of MY,", mx_at));
+  const std::size_t hy_at = data.find("conc,Lambda_c,delta,", my_at);
+
+  StrongFit hx = fit_strong(data, hx_at, "HX");
+  StrongFit mx = fit_strong(data, mx_at, "MX");
+  StrongFit my = fit_strong(data, my_at, "MY");
+
+  // Kohlrausch: the ions of HX and MY less those of MX are those of HY; the
+  // three fits are independent, so their variances add.
+  const double l0_hy = hx.l0 + my.l0 - mx.l0;
+  const double u_l0_hy = std::sqrt(hx.u_l0 * hx.u_l0 + my.u_l0 * my.u_l0 + mx.u_l0 * mx.u_l0);
+  const double b_hy = hx.b + my.b - mx.b;
+
+  const std::string law_method =
+      "least squares of Lambda + beta*root(c) = Lambda0(1 - alpha*root(c)) + B c(1 - alpha*root(c)) over 14 rows, "
+      "extrapolated to c = 0";
+  sheet.add(Result{.key = "L0(HX)", .name = "limiting conductance of HX", .unit = lambda_unit,
+                   .true_value = in.hidden("l0comphx"), .value = hx.l0, .uncertainty = hx.u_l0,
+                   .method = law_method});
+  sheet.add(Result{.key = "L0(MX)", .name = "limiting conductance of MX", .unit = lambda_unit,
+                   .true_value = in.hidden("l0compmx"), .value = mx.l0, .uncertainty = mx.u_l0,
+                   .method = law_method});
+  sheet.add(Result{.key = "L0(MY)", .name = "limiting conductance of MY", .unit = lambda_unit,
+                   .true_value = in.hidden("l0compmy"), .value = my.l0, .uncertainty = my.u_l0,
+                   .method = law_method});
+  sheet.add(Result{.key = "L0(HY)", .name = "limiting conductance of HY", .unit = lambda_unit,
+                   .true_value = in.hidden("l0comphy"), .value = l0_hy, .uncertainty = u_l0_hy,
+                   .method = "Kohlrausch: Lambda0(HX) + Lambda0(MY) - Lambda0(MX)"});
+
+  // The weak acid, row by row.
+  const auto rows = data.numeric_rows(hy_at + 1);
+  const std::vector<double> c = data.column(rows, 0);
+  const std::vector<double> lambda = data.column(rows, 1);
+  const std::size_t n = c.size();
+  std::vector<double> delta(n), cp(n), root_cp(n), relax(n), onsager(n), linear(n), lambda_h(n);
+  std::vector<double> kprime(n), lg2_dh(n), g2_dh(n), k_dh(n), lg2_dv(n), g2_dv(n), k_dv(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    const Dissociation d = dissociate(c[i], lambda[i], l0_hy, b_hy);
+    delta[i] = d.delta;
+    cp[i] = d.cp;
+    root_cp[i] = d.root_cp;
+    relax[i] = d.relax;
+    onsager[i] = d.onsager;
+    linear[i] = d.linear;
+    lambda_h[i] = d.lambda_h;
+    // The apparent constant from concentrations, then the activities.
+    kprime[i] = c[i] * d.delta * d.delta / (1.0 - d.delta);
+    lg2_dh[i] = log_gamma2_debye_hueckel(d.root_cp);
+    g2_dh[i] = std::pow(10.0, lg2_dh[i]);
+    k_dh[i] = kprime[i] * g2_dh[i];
+    lg2_dv[i] = log_gamma2_davies(d.root_cp);
+    g2_dv[i] = std::pow(10.0, lg2_dv[i]);
+    k_dv[i] = kprime[i] * g2_dv[i];
+  }
+
+  // The thermodynamic constant: the mean of the Debye-Hueckel-corrected
+  // values, with the standard error of that mean.
+  double sum = 0;
+  for (const double k : k_dh) sum += k;
+  const double k_mean = sum / static_cast<double>(n);
+  double squares = 0;
+  for (const double k : k_dh) squares += (k - k_mean) * (k - k_mean);
+  const double u_k = std::sqrt(squares / static_cast<double>(n - 1) / static_cast<double>(n));
+  sheet.add(Result{.key = "Ka", .name = "dissociation constant of HY", .unit = "mol/L",
+                   .true_value = in.hidden("keq"), .value = k_mean, .uncertainty = u_k,
+                   .method = "mean of the Debye-Hueckel Keq over " + std::to_string(n) + " rows"});
+
+  sheet.add(std::move(hx.table));
+  sheet.add(std::move(mx.table));
+  sheet.add(std::move(my.table));
+  sheet.add(Workings{"weak acid HY",
+                     {Column{"conc", "mol/L", c},
+                      Column{"Lambda_c", lambda_unit, lambda},
+                      Column{"delta", "", delta},
+                      Column{"cp", "mol/L", cp},
+                      Column{"root_cp", "(mol/L)^0.5", root_cp},
+                      Column{"(1-alpha*root_cp)", "", relax},
+                      Column{"(alpha*Lambda0+beta)root_cp", lambda_unit, onsager},
+                      Column{"Bcp(1-alpha*root_cp", lambda_unit, linear},
+                      Column{"Lambda_h", lambda_unit, lambda_h}}});
+  sheet.add(Workings{"Debye-Hueckel",
+                     {Column{"conc", "mol/L", c},
+                      Column{"Lambda_c", lambda_unit, lambda},
+                      Column{"delta", "", delta},
+                      Column{"cp", "mol/L", cp},
+                      Column{"root_cp", "(mol/L)^0.5", root_cp},
+                      Column{"Kprime", "mol/L", kprime},
+                      Column{"log(gamma^2)", "", lg2_dh},
+                      Column{"gamma^2", "", g2_dh},
+                      Column{"Keq", "mol/L", k_dh}}});
+  sheet.add(Workings{"Davies -- 0.3",
+                     {Column{"conc", "mol/L", c},
+                      Column{"Lambda_c", lambda_unit, lambda},
+                      Column{"delta", "", delta},
+                      Column{"cp", "mol/L", cp},
+                      Column{"root_cp", "(mol/L)^0.5", root_cp},
+                      Column{"Kprime", "mol/L", kprime},
+                      Column{"log(gamma^2)", "", lg2_dv},
+                      Column{"gamma^2", "", g2_dv},
+                      Column{"Keq", "mol/L", k_dv}}});
+
+  sheet.notes.push_back(
+      "Each strong table is fitted with the conductance law (alpha = 0.229, beta = 60.2), linear in Lambda0 and B; "
+      "Lambda0 and B of HY follow by Kohlrausch's law (HX + MY - MX).");
+  sheet.notes.push_back(
+      "HY: delta = Lambda/Lambda_h, with Lambda_h the law at the ions' own concentration cp = c*delta, iterated to "
+      "convergence; Kprime = c*delta^2/(1 - delta); Keq = Kprime*gamma^2 with log gamma = -0.511 root(cp) "
+      "(Debye-Hueckel) or -0.511 (root(cp)/(1 + root(cp)) - 0.3 cp) (Davies).");
+  sheet.notes.push_back(
+      "Ka is the mean of the Debye-Hueckel values; the Davies values are shown for comparison and lie within a few "
+      "parts in a thousand of them at these ionic strengths.");
+}
+
+}  // namespace
+
+extern const analysis::Analysis weak_acid_gen_answers{.program = "weak_acid_gen", .analyse = analyse};
