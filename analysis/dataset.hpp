@@ -18,6 +18,14 @@ class AnalysisError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// A data set that holds no answer at all: the generator's draws left
+// nothing to analyse (every reading the same, say), as a student would
+// find too. The message says what is missing.
+class NoAnswer : public AnalysisError {
+ public:
+  using AnalysisError::AnalysisError;
+};
+
 class DataSet {
  public:
   // Splits the text into records (LF or CRLF line ends) and each record

@@ -183,6 +183,47 @@ PolyFit fit_linear(const std::vector<std::vector<double>>& design, std::span<con
   return f;
 }
 
+PolyFit fit_linear_weighted(const std::vector<std::vector<double>>& design, std::span<const double> y,
+                            std::span<const double> sigma) {
+  quiet_gsl();
+  const std::size_t p = design.size();
+  if (p == 0) throw AnalysisError("weighted linear fit: no coefficients");
+  const std::size_t n = y.size();
+  for (const auto& col : design) check_sizes(col.size(), n, p, "weighted linear fit");
+  if (sigma.size() != n) throw AnalysisError("weighted linear fit: as many uncertainties as values needed");
+
+  std::unique_ptr<gsl_matrix, MatrixFree> X(gsl_matrix_alloc(n, p));
+  std::unique_ptr<gsl_matrix, MatrixFree> cov(gsl_matrix_alloc(p, p));
+  std::unique_ptr<gsl_vector, VectorFree> yv(gsl_vector_alloc(n));
+  std::unique_ptr<gsl_vector, VectorFree> wv(gsl_vector_alloc(n));
+  std::unique_ptr<gsl_vector, VectorFree> cv(gsl_vector_alloc(p));
+  std::unique_ptr<gsl_multifit_linear_workspace, WorkFree> work(gsl_multifit_linear_alloc(n, p));
+  for (std::size_t i = 0; i < n; ++i) {
+    if (!(sigma[i] > 0.0) || !std::isfinite(sigma[i]))
+      throw AnalysisError("weighted linear fit: uncertainty " + std::to_string(i + 1) + " is not positive");
+    gsl_vector_set(yv.get(), i, y[i]);
+    gsl_vector_set(wv.get(), i, 1.0 / (sigma[i] * sigma[i]));
+    for (std::size_t k = 0; k < p; ++k) gsl_matrix_set(X.get(), i, k, design[k][i]);
+  }
+  double chisq = 0;
+  // gsl_multifit_wlinear returns cov = (XᵀWX)⁻¹, unscaled.
+  const int status = gsl_multifit_wlinear(X.get(), wv.get(), yv.get(), cv.get(), cov.get(), &chisq, work.get());
+  if (status != GSL_SUCCESS) throw AnalysisError(std::string("weighted linear fit: ") + gsl_strerror(status));
+  if (gsl_multifit_linear_rank(1e-12, work.get()) < p)
+    throw AnalysisError("weighted linear fit: the columns of the design are not independent");
+
+  PolyFit f;
+  f.n = n;
+  f.c.resize(p);
+  f.cov.resize(p * p);
+  for (std::size_t i = 0; i < p; ++i) {
+    f.c[i] = gsl_vector_get(cv.get(), i);
+    for (std::size_t j = 0; j < p; ++j) f.cov[i * p + j] = gsl_matrix_get(cov.get(), i, j);
+  }
+  f.residual_sd = n > p ? std::sqrt(chisq / static_cast<double>(n - p)) : nan;
+  return f;
+}
+
 PolyFit fit_poly(std::span<const double> x, std::span<const double> y, std::size_t degree) {
   check_sizes(x.size(), y.size(), degree + 1, "polynomial fit");
   std::vector<std::vector<double>> design(degree + 1, std::vector<double>(x.size(), 1.0));
@@ -299,6 +340,52 @@ Estimate propagate(const std::function<double(std::span<const double>)>& f, std:
     for (std::size_t j = 0; j < n; ++j)
       if (g[i] != 0.0 && g[j] != 0.0) var += g[i] * cov[i * n + j] * g[j];
   e.u = var < 0.0 ? 0.0 : std::sqrt(var);  // NaN stays NaN: no uncertainty to give
+  return e;
+}
+
+double Estimates::u(std::size_t i) const {
+  const double var = cov.at(i * value.size() + i);
+  return var < 0.0 ? 0.0 : std::sqrt(var);
+}
+
+Estimates propagate_all(const std::function<std::vector<double>(std::span<const double>)>& f,
+                        std::span<const double> p, std::span<const double> cov) {
+  const std::size_t n = p.size();
+  if (cov.size() != n * n)
+    throw AnalysisError("propagation: covariance of " + std::to_string(cov.size()) + " elements for " +
+                        std::to_string(n) + " parameters");
+  Estimates e;
+  e.value = f(p);
+  const std::size_t m = e.value.size();
+  constexpr double delta = 6e-6;  // as in propagate()
+  std::vector<double> q(p.begin(), p.end());
+  std::vector<double> jac(m * n, 0.0);  // row-major, m × n
+  for (std::size_t i = 0; i < n; ++i) {
+    if (cov[i * n + i] == 0.0) continue;
+    double h = delta * std::fabs(p[i]);
+    if (h == 0.0) h = delta * std::sqrt(std::fabs(cov[i * n + i]));
+    if (h == 0.0) h = delta;
+    q[i] = p[i] + h;
+    const std::vector<double> up = f(q);
+    q[i] = p[i] - h;
+    const std::vector<double> down = f(q);
+    q[i] = p[i];
+    if (up.size() != m || down.size() != m)
+      throw AnalysisError("propagation: the function gave " + std::to_string(up.size()) + " and " +
+                          std::to_string(down.size()) + " results instead of " + std::to_string(m));
+    for (std::size_t k = 0; k < m; ++k) jac[k * n + i] = (up[k] - down[k]) / (2.0 * h);
+  }
+  e.cov.assign(m * m, 0.0);
+  for (std::size_t a = 0; a < m; ++a)
+    for (std::size_t b = 0; b < m; ++b) {
+      double s = 0;
+      for (std::size_t i = 0; i < n; ++i) {
+        if (jac[a * n + i] == 0.0) continue;
+        for (std::size_t j = 0; j < n; ++j)
+          if (jac[b * n + j] != 0.0) s += jac[a * n + i] * cov[i * n + j] * jac[b * n + j];
+      }
+      e.cov[a * m + b] = s;
+    }
   return e;
 }
 

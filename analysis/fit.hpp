@@ -58,6 +58,14 @@ PolyFit fit_poly(std::span<const double> x, std::span<const double> y, std::size
 // matrix given directly (one vector per coefficient, each of n rows).
 PolyFit fit_linear(const std::vector<std::vector<double>>& design, std::span<const double> y);
 
+// Weighted least squares y = Σ c_k·f_k(x) when each y_i has a known
+// standard uncertainty sigma_i (all positive): weights 1/sigma_i². The
+// covariance is (XᵀWX)⁻¹ from those uncertainties alone, not scaled by
+// the residuals; residual_sd is sqrt(χ²/(n − p)), near 1 when the sigmas
+// are right.
+PolyFit fit_linear_weighted(const std::vector<std::vector<double>>& design, std::span<const double> y,
+                            std::span<const double> sigma);
+
 // Nonlinear least squares y ≈ model(x, p) from the starting values p0, by
 // GSL's trust-region Levenberg-Marquardt (gsl_multifit_nlinear, Jacobian
 // by GSL's forward differences). The covariance is (JᵀJ)⁻¹ at the
@@ -91,6 +99,18 @@ struct Estimate {
 // is not varied. NaN in the covariance gives a NaN uncertainty.
 Estimate propagate(const std::function<double(std::span<const double>)>& f, std::span<const double> p,
                    std::span<const double> cov);
+
+// Several results of the same parameters at once: their values and their
+// covariance J·C·Jᵀ, the Jacobian J taken by the central differences of
+// propagate() (same steps). Two evaluations of f per varied parameter, however
+// many results f gives; f must give the same number of results every time.
+struct Estimates {
+  std::vector<double> value;
+  std::vector<double> cov;  // value.size()², row-major
+  double u(std::size_t i) const;
+};
+Estimates propagate_all(const std::function<std::vector<double>(std::span<const double>)>& f,
+                        std::span<const double> p, std::span<const double> cov);
 
 // Trapezoid rule over tabulated points: the integral from x.front() to
 // x.back(), negative when x falls and y is positive.

@@ -5,11 +5,13 @@
 #include <array>
 #include <cmath>
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "analysis/answer_sheet.hpp"
 #include "analysis/fit.hpp"
+#include "analysis/workbook.hpp"
 
 namespace {
 
@@ -166,7 +168,134 @@ void analyse(const analysis::Case& in, analysis::AnswerSheet& sheet) {
       "by about 0.1 % (at most 0.16 % over the seed sweep).");
 }
 
+
+// The same worksheet as spreadsheet formulas over the Data sheet. The lines
+// of Λ' and λ' are drawn from c = 0 (on the record of the compound's name,
+// above its rows) so that the extrapolation shows.
+void workbook(const analysis::Case& in, const analysis::AnswerSheet& sheet, analysis::SolutionSheet& ws) {
+  using analysis::ColumnRef;
+  using analysis::data_cell;
+  using analysis::data_range;
+  using analysis::on_solution;
+  using Series = analysis::SolutionSheet::Series;
+  const DataSet& data = in.data();
+  const std::string a = "0.229", b = "60.2";
+  const auto column = [&](const std::vector<std::size_t>& rows, const std::string& title, const std::string& unit,
+                          const std::vector<double>& values, const std::function<std::string(std::size_t)>& formula) {
+    std::vector<std::string> fs;
+    for (std::size_t i = 0; i < rows.size(); ++i) fs.push_back(formula(i));
+    return ws.column(title, unit, rows, fs, values);
+  };
+
+  // Moving boundary: t+ = SUMPRODUCT(x, x)/SUMPRODUCT(x, time), the inverse
+  // of the slope through the origin.
+  std::vector<Series> boundary;
+  std::size_t at = data.find("Transference Number Determination,");
+  const std::array<std::string, 2> moving{"AX", "BX"};
+  for (std::size_t j = 0; j < moving.size(); ++j) {
+    at = data.find("compound " + moving[j] + ",", at);
+    const std::size_t heading = data.find("dist(cm),time(sec),VCF/1000I,", at);
+    const auto rows = data.numeric_rows(heading + 1);
+    const std::string x = data_range(rows.front(), rows.back(), 2), y = data_range(rows.front(), rows.back(), 1);
+    const std::vector<double> time = data.column(rows, 1), vcf = data.column(rows, 2);
+    const std::string t_plus = ws.result("t+(" + moving[j] + ")", "SUMPRODUCT(" + x + "," + x + ")/SUMPRODUCT(" +
+                                                                     x + "," + y + ")");
+    column(rows, "t+ = (VCF/1000I)/time, " + moving[j], "", sheet.workings.at(j).columns.at(3).values,
+           [&](std::size_t i) {
+             return "IF(" + data_cell(rows[i], 1) + ">0," + data_cell(rows[i], 2) + "/" + data_cell(rows[i], 1) +
+                    ",\"\")";
+           });
+    const double slope = analysis::fit_line_through_origin(vcf, time).slope;
+    std::vector<double> line(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) line[i] = vcf[i] * slope;
+    const ColumnRef fitted = column(rows, "time on the line, " + moving[j], "s", line, [&](std::size_t i) {
+      return data_cell(rows[i], 2) + "/" + t_plus;
+    });
+    boundary.push_back({.name = moving[j], .x_range = x, .y_range = y});
+    boundary.push_back({.name = moving[j] + ", slope 1/t+", .x_range = x, .y_range = on_solution(fitted.range),
+                        .markers = false, .line = true});
+    at = heading + 1;
+  }
+
+  // Conductances, each compound's Λ' and λ' against c, and their intercepts.
+  std::vector<Series> compounds_chart, anion_chart;
+  const std::array<std::string, 3> compounds{"AX", "BX", "CX"};
+  std::array<std::string, 3> l0_cells, anion_cells;
+  std::size_t from = data.find("Equivalent Conductance Experiments,", at);
+  for (std::size_t k = 0; k < compounds.size(); ++k) {
+    const std::string& name = compounds[k];
+    const std::size_t label = data.find(name + ",", from);
+    const auto rows = data.numeric_rows(label + 1);
+    const auto& col = sheet.workings.at(2 + k).columns;
+    const ColumnRef kappa = column(rows, "κ = 1/ρ, " + name, "ohm^-1 cm^-1", col.at(2).values,
+                                   [&](std::size_t i) { return "1/" + data_cell(rows[i], 1); });
+    const ColumnRef lambda = column(rows, "Λ = 1000κ/c, " + name, lambda_unit, col.at(3).values, [&](std::size_t i) {
+      return "1000*" + kappa.cells[i] + "/" + data_cell(rows[i], 0);
+    });
+    const ColumnRef lambda_x = column(rows, "λc = tc·Λ, " + name, lambda_unit, col.at(5).values,
+                                      [&](std::size_t i) { return data_cell(rows[i], 4) + "*" + lambda.cells[i]; });
+    const ColumnRef root = column(rows, "√c, " + name, "(eq/L)^0.5", col.at(6).values,
+                                  [&](std::size_t i) { return "SQRT(" + data_cell(rows[i], 0) + ")"; });
+    const ColumnRef plus = column(rows, "λc + 0.5β√c, " + name, lambda_unit, col.at(7).values, [&](std::size_t i) {
+      return lambda_x.cells[i] + "+0.5*" + b + "*" + root.cells[i];
+    });
+    const ColumnRef relax = column(rows, "1 − α√c, " + name, "", col.at(8).values,
+                                   [&](std::size_t i) { return "1-" + a + "*" + root.cells[i]; });
+    const ColumnRef ion = column(rows, "λ', " + name, lambda_unit, col.at(9).values,
+                                 [&](std::size_t i) { return plus.cells[i] + "/" + relax.cells[i]; });
+    const ColumnRef prime = column(rows, "Λ' = (Λ + β√c)/(1 − α√c), " + name, lambda_unit, col.at(10).values,
+                                   [&](std::size_t i) {
+                                     return "(" + lambda.cells[i] + "+" + b + "*" + root.cells[i] + ")/" +
+                                            relax.cells[i];
+                                   });
+    const std::string c_range = data_range(rows.front(), rows.back(), 0);
+    const analysis::LineFit fit_compound = analysis::fit_line(col.at(0).values, col.at(10).values);
+    const analysis::LineFit fit_anion = analysis::fit_line(col.at(0).values, col.at(9).values);
+    l0_cells[k] = ws.result("L0(" + name + ")", "INTERCEPT(" + prime.range + "," + c_range + ")");
+    const std::string slope = ws.value("slope of Λ' against c, " + name, "ohm^-1 cm2 eq^-1 L/eq",
+                                       "SLOPE(" + prime.range + "," + c_range + ")", fit_compound.slope);
+    anion_cells[k] = ws.value("intercept of λ' against c, " + name, lambda_unit,
+                              "INTERCEPT(" + ion.range + "," + c_range + ")", fit_anion.intercept);
+    const std::string anion_slope = ws.value("slope of λ' against c, " + name, "ohm^-1 cm2 eq^-1 L/eq",
+                                             "SLOPE(" + ion.range + "," + c_range + ")", fit_anion.slope);
+
+    // The lines from c = 0, on the record of the compound's name and its rows.
+    std::vector<std::size_t> line_rows{label};
+    line_rows.insert(line_rows.end(), rows.begin(), rows.end());
+    std::vector<double> c{0.0};
+    for (double v : col.at(0).values) c.push_back(v);
+    const ColumnRef c_line = column(line_rows, "c for the lines, " + name, "eq/L", c, [&](std::size_t i) {
+      return i == 0 ? std::string("0") : data_cell(line_rows[i], 0);
+    });
+    std::vector<double> y_compound, y_anion;
+    for (double v : c) {
+      y_compound.push_back(fit_compound.at(v));
+      y_anion.push_back(fit_anion.at(v));
+    }
+    const ColumnRef line_compound = column(line_rows, "Λ' on the line, " + name, lambda_unit, y_compound,
+                                           [&](std::size_t i) { return l0_cells[k] + "+" + slope + "*" + c_line.cells[i]; });
+    const ColumnRef line_anion = column(line_rows, "λ' on the line, " + name, lambda_unit, y_anion, [&](std::size_t i) {
+      return anion_cells[k] + "+" + anion_slope + "*" + c_line.cells[i];
+    });
+    compounds_chart.push_back({.name = name, .x_range = c_range, .y_range = on_solution(prime.range)});
+    compounds_chart.push_back({.name = name + " to c = 0", .x_range = on_solution(c_line.range),
+                               .y_range = on_solution(line_compound.range), .markers = false, .line = true});
+    anion_chart.push_back({.name = "from " + name, .x_range = c_range, .y_range = on_solution(ion.range)});
+    anion_chart.push_back({.name = "from " + name + " to c = 0", .x_range = on_solution(c_line.range),
+                           .y_range = on_solution(line_anion.range), .markers = false, .line = true});
+    from = label + 1;
+  }
+  const std::string l0_x =
+      ws.result("l0(X-)", "AVERAGE(" + anion_cells[0] + "," + anion_cells[1] + "," + anion_cells[2] + ")");
+  const std::array<std::string, 3> cations{"A+", "B+", "C+"};
+  for (std::size_t k = 0; k < cations.size(); ++k) ws.result("l0(" + cations[k] + ")", l0_cells[k] + "-" + l0_x);
+
+  ws.chart("Moving boundary: time against VCF/1000I", "VCF/1000I (s)", "time (s)", boundary);
+  ws.chart("Compounds: Λ' against c, extrapolated to c = 0", "c (eq/L)", "Λ' (ohm^-1 cm2 eq^-1)", compounds_chart);
+  ws.chart("Anion X-: λ' against c, extrapolated to c = 0", "c (eq/L)", "λ' (ohm^-1 cm2 eq^-1)", anion_chart);
+}
+
 }  // namespace
 
-extern const analysis::Analysis strong_electrolyte_gen_answers{.program = "strong_electrolyte_gen",
-                                                               .analyse = analyse};
+extern const analysis::Analysis strong_electrolyte_gen_answers{
+    .program = "strong_electrolyte_gen", .analyse = analyse, .workbook = workbook};

@@ -6,11 +6,13 @@
 #include <cmath>
 #include <cstdio>
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "analysis/answer_sheet.hpp"
 #include "analysis/fit.hpp"
+#include "analysis/workbook.hpp"
 
 namespace {
 
@@ -119,7 +121,96 @@ void analyse(const analysis::Case& in, analysis::AnswerSheet& sheet) {
       "and its constant term is -(RT/F) ln Kw.");
 }
 
+
+// The same worksheet as spreadsheet formulas over the Data sheet: the terms
+// row by row, the powers of I side by side for LINEST, and the fitted
+// polynomial drawn from I = 0 (on the record above the first row) through
+// every row.
+void workbook(const analysis::Case& in, const analysis::AnswerSheet& sheet, analysis::SolutionSheet& ws) {
+  using analysis::ColumnRef;
+  using analysis::data_cell;
+  using analysis::on_solution;
+  const DataSet& data = in.data();
+  const std::size_t f_at = data.find("F ="), t_at = data.find("T ="), r_at = data.find("R =");
+  const double rtf = data.value(r_at, 1) * data.value(t_at, 1) / data.value(f_at, 1);
+  const std::string c_rtf = ws.value("RT/F", "V", data_cell(r_at, 1) + "*" + data_cell(t_at, 1) + "/" + data_cell(f_at, 1), rtf);
+
+  const std::size_t heading = data.find("m2=m4,m1=m3,m3+m4,E_A,E_B,E_A-E_B,I,");
+  const auto rows = data.numeric_rows(first_numeric(data, heading + 1));
+  const std::size_t n = rows.size();
+  const auto& terms = sheet.workings.at(0).columns;
+  const auto& left_table = sheet.workings.at(1).columns;
+  const std::vector<double>& ionic = terms.at(6).values;
+  const auto per_row = [&](const std::string& title, const std::string& unit, const std::vector<double>& values,
+                           const std::function<std::string(std::size_t)>& formula) {
+    std::vector<std::string> fs;
+    for (std::size_t i = 0; i < n; ++i) fs.push_back(formula(i));
+    return ws.column(title, unit, rows, fs, values);
+  };
+  // m3 + m4, all ions singly charged, is the ionic strength.
+  const ColumnRef c_i = per_row("I = m3 + m4", "mol/kg", ionic,
+                                [&](std::size_t i) { return data_cell(rows[i], 1) + "+" + data_cell(rows[i], 0); });
+  std::vector<ColumnRef> powers{c_i};
+  for (int k = 2; k <= static_cast<int>(extrapolation_degree); ++k) {
+    std::vector<double> v(n);
+    for (std::size_t i = 0; i < n; ++i) v[i] = std::pow(ionic[i], k);
+    powers.push_back(per_row("I^" + std::to_string(k), "", v, [&](std::size_t i) {
+      return c_i.cells[i] + "^" + std::to_string(k);
+    }));
+  }
+  const ColumnRef c_diff = per_row("E_A − E_B", "V", terms.at(5).values, [&](std::size_t i) {
+    return data_cell(rows[i], 3) + "-" + data_cell(rows[i], 4);
+  });
+  const ColumnRef c_root =
+      per_row("√I", "(mol/kg)^0.5", terms.at(7).values, [&](std::size_t i) { return "SQRT(" + c_i.cells[i] + ")"; });
+  const ColumnRef c_ln_gamma = per_row("ln γ", "", terms.at(8).values,
+                                       [&](std::size_t i) { return "-0.511*LN(10)*" + c_root.cells[i]; });
+  const ColumnRef c_ms = per_row("m's = m1·m3·(m3 + m4)/m4", "mol2/kg2", terms.at(9).values, [&](std::size_t i) {
+    return data_cell(rows[i], 1) + "*" + data_cell(rows[i], 1) + "*" + c_i.cells[i] + "/" + data_cell(rows[i], 0);
+  });
+  const ColumnRef c_rtf_ms = per_row("RT/F ln(m's)", "V", terms.at(11).values,
+                                     [&](std::size_t i) { return c_rtf + "*LN(" + c_ms.cells[i] + ")"; });
+  const ColumnRef c_rtf_gs = per_row("RT/F ln(g's) = RT/F·2 ln γ", "V", terms.at(13).values,
+                                     [&](std::size_t i) { return c_rtf + "*(2*" + c_ln_gamma.cells[i] + ")"; });
+  const ColumnRef c_left = per_row("left side", "V", left_table.at(8).values, [&](std::size_t i) {
+    return c_diff.cells[i] + "-" + c_rtf_ms.cells[i] + "-" + c_rtf_gs.cells[i];
+  });
+
+  const analysis::PolyFit fit = analysis::fit_poly(ionic, left_table.at(8).values, extrapolation_degree);
+  const std::string law =
+      "LINEST(" + c_left.range + "," + powers.front().cells.front() + ":" + powers.back().cells.back() + ",TRUE,TRUE)";
+  std::vector<std::string> coef;
+  for (std::size_t k = 0; k <= extrapolation_degree; ++k)
+    coef.push_back(ws.value("coefficient of I^" + std::to_string(k), "V",
+                            "INDEX(" + law + ",1," + std::to_string(extrapolation_degree + 1 - k) + ")", fit.c[k]));
+  ws.result("Kw", "EXP(-" + coef[0] + "/" + c_rtf + ")");
+
+  // The polynomial from I = 0 through the rows.
+  std::vector<std::size_t> curve_rows{rows.front() - 1};
+  curve_rows.insert(curve_rows.end(), rows.begin(), rows.end());
+  std::vector<std::string> f_x{"0"}, f_y;
+  std::vector<double> x{0.0}, y;
+  for (std::size_t i = 0; i < n; ++i) {
+    f_x.push_back(c_i.cells[i]);
+    x.push_back(ionic[i]);
+  }
+  const ColumnRef c_x = ws.column("I for the curve", "mol/kg", curve_rows, f_x, x);
+  for (std::size_t i = 0; i < curve_rows.size(); ++i) {
+    std::string p = coef[0];
+    for (std::size_t k = 1; k <= extrapolation_degree; ++k)
+      p += "+" + coef[k] + "*" + c_x.cells[i] + (k > 1 ? "^" + std::to_string(k) : "");
+    f_y.push_back(p);
+    y.push_back(fit.at(x[i]));
+  }
+  const ColumnRef c_y = ws.column("fitted left side", "V", curve_rows, f_y, y);
+  ws.note("LINEST lists its coefficients from the last x column (I^4) to the first (I), then the constant.");
+  ws.chart("Left side against I, extrapolated to I = 0", "I (mol/kg)", "E_A − E_B − RT/F ln(m's) − RT/F ln(g's) (V)",
+           {{.name = "left side", .x_range = on_solution(c_i.range), .y_range = on_solution(c_left.range)},
+            {.name = "polynomial of degree 4", .x_range = on_solution(c_x.range), .y_range = on_solution(c_y.range),
+             .markers = false, .line = true}});
+}
+
 }  // namespace
 
-extern const analysis::Analysis water_ionization_gen_answers{.program = "water_ionization_gen",
-                                                             .analyse = analyse};
+extern const analysis::Analysis water_ionization_gen_answers{
+    .program = "water_ionization_gen", .analyse = analyse, .workbook = workbook};

@@ -62,6 +62,12 @@ std::string csv_cell(std::string_view text) {
   return out;
 }
 
+std::string spreadsheet_safe_cell(std::string_view text) {
+  if (!text.empty() && (text.front() == '=' || text.front() == '+' || text.front() == '-' || text.front() == '@'))
+    return "'" + std::string(text);
+  return std::string(text);
+}
+
 void derive_seeds(std::string_view course, std::string_view name, std::int32_t& seed1, std::int32_t& seed2) {
   const std::uint64_t h1 = fnv1a(name, fnv1a("\n", fnv1a(course)));
   const std::uint64_t h2 = fnv1a(name, fnv1a("\n", fnv1a(course, fnv1a("second seed"))));

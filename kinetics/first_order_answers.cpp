@@ -13,7 +13,8 @@
 // and the N2O5 remaining is p0 − x.
 //
 // The worksheet: for each temperature, ln(p/p0) against t, a line through
-// the origin whose slope is −k. Rows whose N2O5 remaining has fallen below
+// the origin whose slope is −k (a row at the final pressure has no N2O5
+// left, and no logarithm). Rows whose N2O5 remaining has fallen below
 // 2 % of p0 are left out: there the pressures' rounding to 0.1 is a large
 // part of what remains (a careful student stops where the points scatter).
 // Then ln k against 1/T (T = t/°C + 273.15) by least squares: the
@@ -35,6 +36,7 @@
 
 #include "analysis/answer_sheet.hpp"
 #include "analysis/fit.hpp"
+#include "analysis/workbook.hpp"
 
 namespace {
 
@@ -51,22 +53,64 @@ double positive_root(double a, double b, double c) { return 2.0 * -c / (b + std:
 struct Run {
   double celsius = 0, kp = 0, pf = 0;
   std::vector<double> t, ptot;
+  // Records of the data set: the temperature, Kp and final pressure lines
+  // (their number in cell 1) and the rows of the table.
+  std::size_t head = 0, kp_record = 0, pf_record = 0;
+  std::vector<std::size_t> rows;
 };
+
+// The N2O5 remaining at each time of a run, and the rows kept in its fit.
+struct Remaining {
+  double beta_f = 0, p0 = 0;
+  std::vector<double> beta, p, ln_ratio, used;
+  std::vector<double> fit_t, fit_y;
+};
+
+Remaining remaining(const Run& run) {
+  if (run.kp <= 0.0 || run.pf <= 0.0)
+    throw AnalysisError("first_order_gen: Kp and the final pressure must be positive");
+  Remaining w;
+  w.beta_f = positive_root(4.0 * run.pf + run.kp, run.kp / 2.0, -1.5 * run.kp);
+  w.p0 = run.pf / (1.5 + w.beta_f);
+  const std::size_t n = run.t.size();
+  w.beta.resize(n);
+  w.p.resize(n);
+  w.ln_ratio.resize(n);
+  w.used.resize(n);
+  for (std::size_t r = 0; r < n; ++r) {
+    const double d = run.ptot[r] - w.p0;
+    w.beta[r] = d > 0.0 ? positive_root(4.0 * d + run.kp, -run.kp / 2.0, -run.kp / 2.0) : 1.0;
+    // At the final pressure the N2O5 is gone: p0 − D/(½ + β) would leave
+    // only the rounding of two equal numbers' difference.
+    w.p[r] = run.ptot[r] >= run.pf ? 0.0 : d > 0.0 ? w.p0 - d / (0.5 + w.beta[r]) : w.p0;
+    w.ln_ratio[r] = w.p[r] > 0.0 ? std::log(w.p[r] / w.p0) : not_a_number;
+    w.used[r] = w.p[r] >= cutoff * w.p0 ? 1.0 : 0.0;
+    if (w.used[r] == 1.0) {
+      w.fit_t.push_back(run.t[r]);
+      w.fit_y.push_back(w.ln_ratio[r]);
+    }
+  }
+  if (w.fit_t.size() < 2)
+    throw AnalysisError("first_order_gen: fewer than 2 rows above 2 % of the N2O5 at " +
+                        std::to_string(run.celsius) + " °C");
+  return w;
+}
 
 std::vector<Run> read_runs(const DataSet& data) {
   std::vector<Run> runs;
   std::size_t from = 0;
   while (const auto head = data.find_optional("\"temp = \"", from)) {
     Run run;
+    run.head = *head;
     run.celsius = data.value(*head, 1);
-    const std::size_t kp = data.find("\" Kp = \"", *head);
-    run.kp = data.value(kp, 1);
-    const std::size_t pf = data.find("\"final pressure = \"", kp);
-    run.pf = data.value(pf, 1);
-    const std::size_t heading = data.find("time(min)", pf);
-    const std::vector<std::size_t> rows = data.numeric_rows(heading + 1);
-    run.t = data.column(rows, 0);
-    run.ptot = data.column(rows, 1);
+    run.kp_record = data.find("\" Kp = \"", *head);
+    run.kp = data.value(run.kp_record, 1);
+    run.pf_record = data.find("\"final pressure = \"", run.kp_record);
+    run.pf = data.value(run.pf_record, 1);
+    const std::size_t heading = data.find("time(min)", run.pf_record);
+    run.rows = data.numeric_rows(heading + 1);
+    run.t = data.column(run.rows, 0);
+    run.ptot = data.column(run.rows, 1);
     runs.push_back(std::move(run));
     from = heading + 1;
   }
@@ -83,29 +127,9 @@ void analyse(const Case& cs, AnswerSheet& sheet) {
   for (std::size_t i = 0; i < runs.size(); ++i) {
     const Run& run = runs[i];
     const int index = static_cast<int>(i) + 1;
-    if (run.kp <= 0.0 || run.pf <= 0.0)
-      throw AnalysisError("first_order_gen: Kp and the final pressure must be positive");
-    const double beta_f = positive_root(4.0 * run.pf + run.kp, run.kp / 2.0, -1.5 * run.kp);
-    const double p0 = run.pf / (1.5 + beta_f);
-
+    const Remaining w = remaining(run);
     const std::size_t n = run.t.size();
-    std::vector<double> beta(n), p(n), ln_ratio(n), used(n);
-    std::vector<double> fit_t, fit_y;
-    for (std::size_t r = 0; r < n; ++r) {
-      const double d = run.ptot[r] - p0;
-      beta[r] = d > 0.0 ? positive_root(4.0 * d + run.kp, -run.kp / 2.0, -run.kp / 2.0) : 1.0;
-      p[r] = d > 0.0 ? p0 - d / (0.5 + beta[r]) : p0;
-      ln_ratio[r] = p[r] > 0.0 ? std::log(p[r] / p0) : not_a_number;
-      used[r] = p[r] >= cutoff * p0 ? 1.0 : 0.0;
-      if (used[r] == 1.0) {
-        fit_t.push_back(run.t[r]);
-        fit_y.push_back(ln_ratio[r]);
-      }
-    }
-    if (fit_t.size() < 2)
-      throw AnalysisError("first_order_gen: fewer than 2 rows above 2 % of the N2O5 at " +
-                          std::to_string(run.celsius) + " °C");
-    const LineFit line = fit_line_through_origin(fit_t, fit_y);
+    const LineFit line = fit_line_through_origin(w.fit_t, w.fit_y);
     const double k = -line.slope;
     sheet.add(Result{
         .key = "k(" + std::to_string(index) + ")",
@@ -114,7 +138,7 @@ void analyse(const Case& cs, AnswerSheet& sheet) {
         .true_value = cs.hidden("krate", index),
         .value = k,
         .uncertainty = line.se_slope,
-        .method = "−slope of ln(p/p0) against t through the origin, " + std::to_string(fit_t.size()) + " of " +
+        .method = "−slope of ln(p/p0) against t through the origin, " + std::to_string(w.fit_t.size()) + " of " +
                   std::to_string(n) + " rows (N2O5 above 2 % of p0)",
     });
     inv_t.push_back(1.0 / (run.celsius + kelvin_offset));
@@ -122,13 +146,13 @@ void analyse(const Case& cs, AnswerSheet& sheet) {
     k_values.push_back(k);
     tables.push_back(Workings{
         .title = "N2O5 remaining at " + std::to_string(static_cast<int>(std::lround(run.celsius))) +
-                 " °C (p0 = " + std::to_string(p0) + ", beta at the end = " + std::to_string(beta_f) + ")",
+                 " °C (p0 = " + std::to_string(w.p0) + ", beta at the end = " + std::to_string(w.beta_f) + ")",
         .columns = {{"time", "min", run.t},
                     {"Ptot", "", run.ptot},
-                    {"beta", "", beta},
-                    {"p(N2O5)", "", p},
-                    {"ln(p/p0)", "", ln_ratio},
-                    {"in fit", "", used}}});
+                    {"beta", "", w.beta},
+                    {"p(N2O5)", "", w.p},
+                    {"ln(p/p0)", "", w.ln_ratio},
+                    {"in fit", "", w.used}}});
   }
 
   const LineFit arrhenius = fit_line(inv_t, ln_k);
@@ -168,9 +192,124 @@ void analyse(const Case& cs, AnswerSheet& sheet) {
                                  {"ln k", "", ln_k}}});
 }
 
+
+// The same worksheet as spreadsheet formulas over the Data sheet: per
+// temperature βf and p0, then on each row of its table β, the N2O5
+// remaining and ln(p/p0); the rows kept in the fit repeated in two columns
+// (blank where a row is left out), so that the slope through the origin is
+// SUMPRODUCT(t, y)/SUMPRODUCT(t, t) over them.
+void workbook(const Case& cs, const AnswerSheet&, SolutionSheet& ws) {
+  const std::vector<Run> runs = read_runs(cs.data());
+  std::vector<std::size_t> heads;
+  std::vector<std::string> f_kelvin, f_inv_t, f_ln_k, k_cells;
+  std::vector<double> kelvin, inv_t, ln_k;
+  std::vector<SolutionSheet::Series> decay, lines;
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    const Run& run = runs[i];
+    const Remaining w = remaining(run);
+    const std::string celsius = std::to_string(static_cast<int>(std::lround(run.celsius))) + " °C";
+    const std::string kp = data_cell(run.kp_record, 1), pf = data_cell(run.pf_record, 1);
+    const std::string beta_f =
+        ws.value("βf at " + celsius, "",
+                 "3*" + kp + "/(" + kp + "/2+SQRT(" + kp + "^2/4+6*" + kp + "*(4*" + pf + "+" + kp + ")))",
+                 w.beta_f);
+    const std::string p0 = ws.value("p0 at " + celsius, "", pf + "/(1.5+" + beta_f + ")", w.p0);
+
+    const std::size_t n = run.rows.size();
+    std::vector<std::string> f_beta(n), f_p(n), f_ln(n), f_fit_t(n), f_fit_y(n);
+    for (std::size_t r = 0; r < n; ++r) {
+      const std::string d = "(" + data_cell(run.rows[r], 1) + "-" + p0 + ")";
+      f_beta[r] = "IF(" + d + ">0," + kp + "/(-" + kp + "/2+SQRT(" + kp + "^2/4+2*" + kp + "*(4*" + d + "+" + kp +
+                  "))),1)";
+    }
+    const ColumnRef c_beta = ws.column("β at " + celsius, "", run.rows, f_beta, w.beta);
+    for (std::size_t r = 0; r < n; ++r) {
+      const std::string d = "(" + data_cell(run.rows[r], 1) + "-" + p0 + ")";
+      f_p[r] = "IF(" + data_cell(run.rows[r], 1) + ">=" + pf + ",0,IF(" + d + ">0," + p0 + "-" + d + "/(0.5+" +
+               c_beta.cells[r] + ")," + p0 + "))";
+    }
+    const ColumnRef c_p = ws.column("p(N2O5) at " + celsius, "", run.rows, f_p, w.p);
+    std::vector<double> fit_t(n, not_a_number), fit_y(n, not_a_number);
+    const double k = -fit_line_through_origin(w.fit_t, w.fit_y).slope;
+    for (std::size_t r = 0; r < n; ++r) {
+      f_ln[r] = "IF(" + c_p.cells[r] + ">0,LN(" + c_p.cells[r] + "/" + p0 + "),NA())";
+      if (w.used[r] == 1.0) {
+        fit_t[r] = run.t[r];
+        fit_y[r] = w.ln_ratio[r];
+      }
+    }
+    const ColumnRef c_ln = ws.column("ln(p/p0) at " + celsius, "", run.rows, f_ln, w.ln_ratio);
+    for (std::size_t r = 0; r < n; ++r) {
+      const std::string keep = "IF(" + c_p.cells[r] + ">=0.02*" + p0 + ",";
+      f_fit_t[r] = keep + data_cell(run.rows[r], 0) + ",\"\")";
+      f_fit_y[r] = keep + c_ln.cells[r] + ",\"\")";
+    }
+    const ColumnRef c_fit_t = ws.column("t in fit at " + celsius, "min", run.rows, f_fit_t, fit_t);
+    const ColumnRef c_fit_y = ws.column("ln(p/p0) in fit at " + celsius, "", run.rows, f_fit_y, fit_y);
+    const std::string k_cell = ws.result("k(" + std::to_string(i + 1) + ")", "-SUMPRODUCT(" + c_fit_t.range + "," + c_fit_y.range +
+                                                                  ")/SUMPRODUCT(" + c_fit_t.range + "," +
+                                                                  c_fit_t.range + ")");
+    // The fitted line from the origin (on the record of the table's heading)
+    // through the rows of the fit, which come first: p falls as Ptot rises.
+    std::vector<std::size_t> line_rows{run.rows.front() - 1};
+    std::vector<std::string> f_line_t{"0"}, f_line_y;
+    std::vector<double> line_t{0.0}, line_y;
+    for (std::size_t r = 0; r < n && w.used[r] == 1.0; ++r) {
+      line_rows.push_back(run.rows[r]);
+      f_line_t.push_back(data_cell(run.rows[r], 0));
+      line_t.push_back(run.t[r]);
+    }
+    const ColumnRef c_line_t = ws.column("t for the line at " + celsius, "min", line_rows, f_line_t, line_t);
+    for (std::size_t r = 0; r < line_rows.size(); ++r) {
+      f_line_y.push_back("-" + k_cell + "*" + c_line_t.cells[r]);
+      line_y.push_back(-k * line_t[r]);
+    }
+    const ColumnRef c_line_y = ws.column("fitted line at " + celsius, "", line_rows, f_line_y, line_y);
+
+    // The points up to the last that has a logarithm (none is left at the
+    // final pressure).
+    std::size_t last = n;
+    while (last > 0 && !std::isfinite(w.ln_ratio[last - 1])) --last;
+    decay.push_back({.name = celsius, .x_range = data_range(run.rows.front(), run.rows[last - 1], 0),
+                     .y_range = on_solution(c_ln.cells.front() + ":" + c_ln.cells[last - 1])});
+    lines.push_back({.name = "fit at " + celsius, .x_range = on_solution(c_line_t.range),
+                     .y_range = on_solution(c_line_y.range), .markers = false, .line = true});
+
+    heads.push_back(run.head);
+    f_kelvin.push_back(data_cell(run.head, 1) + "+273.15");
+    kelvin.push_back(run.celsius + kelvin_offset);
+    inv_t.push_back(1.0 / kelvin.back());
+    ln_k.push_back(std::log(k));
+    k_cells.push_back(k_cell);
+  }
+
+  // The Arrhenius plot, one row per temperature on the row of its "temp = " line.
+  const ColumnRef c_kelvin = ws.column("T", "K", heads, f_kelvin, kelvin);
+  for (const std::string& c : c_kelvin.cells) f_inv_t.push_back("1/" + c);
+  for (const std::string& c : k_cells) f_ln_k.push_back("LN(" + c + ")");
+  const ColumnRef c_inv_t = ws.column("1/T", "1/K", heads, f_inv_t, inv_t);
+  const ColumnRef c_ln_k = ws.column("ln k", "k in 1/min", heads, f_ln_k, ln_k);
+  const LineFit arrhenius = fit_line(inv_t, ln_k);
+  const std::string slope = ws.value("slope of ln k against 1/T", "K",
+                                     "SLOPE(" + c_ln_k.range + "," + c_inv_t.range + ")", arrhenius.slope);
+  const std::string icpt = ws.value("intercept of ln k against 1/T", "",
+                                    "INTERCEPT(" + c_ln_k.range + "," + c_inv_t.range + ")", arrhenius.intercept);
+  ws.result("Ea", "-8.314462618*" + slope);
+  ws.result("A", "EXP(" + icpt + ")");
+  ws.note("β solves (4D + Kp)β² − (Kp/2)β − Kp/2 = 0 with D = Ptot − p0, written in the form whose digits do not "
+          "cancel; rows whose N2O5 has fallen below 2 % of p0 are blank in the fit columns.");
+
+  decay.insert(decay.end(), lines.begin(), lines.end());
+  ws.chart("First order: ln(p/p0) of N2O5 against time", "t (min)", "ln(p/p0)", decay);
+  ws.chart("Arrhenius plot: ln k against 1/T", "1/T (1/K)", "ln k (k in 1/min)",
+           {{.name = "rate constants", .x_range = on_solution(c_inv_t.range), .y_range = on_solution(c_ln_k.range),
+             .trendline = true}});
+}
+
 }  // namespace
 
 extern const analysis::Analysis first_order_gen_answers{
     .program = "first_order_gen",
     .analyse = analyse,
+    .workbook = workbook,
 };

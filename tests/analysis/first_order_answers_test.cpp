@@ -86,4 +86,31 @@ TEST(FirstOrderAnswers, AnEditedPressureMovesOnlyItsRateConstant) {
   EXPECT_NE(after.find("Ea")->value, before.find("Ea")->value);
 }
 
+// At 45 °C the last two rows (90 and 100 min) read the final pressure,
+// 417.6: no N2O5 is left, so p is 0 and ln(p/p0) has no value, where the
+// difference p0 − D/(1/2 + β) would leave only rounding (about 1e-14). The
+// row before (80 min, 417.5) keeps a small, well-defined remainder; Python,
+// by the textbook quadratic formula: p0 = 212.10127648412077,
+// p = 0.12402854073408776, ln(p/p0) = −7.444307452516337.
+TEST(FirstOrderAnswers, RowsAtTheFinalPressureHaveNoN2O5Left) {
+  const labcore::Program& program = *labcore::find_program("first_order_gen");
+  const auto ds = labtest::data_set(program, 12345, 67890);
+  const AnswerSheet sheet = answer_sheet(program, ds.text, ds.key, "Jane Doe", 12345, 67890);
+  const Workings& at45 = sheet.workings.at(2);
+  const std::vector<double>& t = at45.columns.at(0).values;
+  const std::vector<double>& p = at45.columns.at(3).values;
+  const std::vector<double>& ln_ratio = at45.columns.at(4).values;
+  const std::vector<double>& used = at45.columns.at(5).values;
+  const std::size_t n = t.size();
+  ASSERT_GE(n, 3u);
+  ASSERT_EQ(t[n - 1], 100.0);
+  for (std::size_t r = n - 2; r < n; ++r) {
+    EXPECT_EQ(p[r], 0.0) << t[r];
+    EXPECT_TRUE(std::isnan(ln_ratio[r])) << t[r];
+    EXPECT_EQ(used[r], 0.0) << t[r];
+  }
+  EXPECT_NEAR(p[n - 3], 0.12402854073408776, 1e-9);
+  EXPECT_NEAR(ln_ratio[n - 3], -7.444307452516337, 1e-9);
+}
+
 }  // namespace

@@ -55,6 +55,9 @@ ProgramStudy study(const labcore::Program& program, const analysis::Analysis& an
     analysis::AnswerSheet sheet;
     try {
       sheet = analysis::answer_sheet(an, sink.text, key, "Jane Doe", seed1, seed2);
+    } catch (const analysis::NoAnswer& e) {
+      if (s.no_answer++ == 0) s.first_no_answer = "seeds " + std::to_string(seed1) + " " + std::to_string(seed2) + ": " + e.what();
+      continue;
     } catch (const std::exception& e) {
       if (s.analysis_failed++ == 0)
         s.first_failure = "seeds " + std::to_string(seed1) + " " + std::to_string(seed2) + ": " + e.what();
@@ -67,6 +70,7 @@ ProgramStudy study(const labcore::Program& program, const analysis::Analysis& an
         it = s.results.end() - 1;
       }
       if (std::isnan(r.true_value)) continue;
+      ++it->sheets;
       it->deviations.push_back(std::fabs(r.value - r.true_value) / std::fabs(r.true_value));
       if (std::fabs(r.value - r.true_value) <= r.tolerance) ++it->within;
     }
@@ -96,20 +100,24 @@ void print_markdown(std::ostream& out, const std::vector<ProgramStudy>& studies,
       << "- *within tolerance*: the share of data sets whose analysed value lies within the grading\n"
       << "  tolerance (the larger of 2 % of the value and three standard uncertainties) of the true\n"
       << "  value; a data set the analysis cannot read counts as outside;\n"
-      << "- *data sets*: the pairs whose generator completed (a model that fails for some seeds\n"
-      << "  writes no data set to grade).\n";
+      << "- *data sets*: the data sets whose sheet holds the result: a model that fails for some seeds\n"
+      << "  writes no data set to grade, degenerate draws can leave a data set with no answer at all\n"
+      << "  (say, every reading the same), and a tie line that only some data sets show is graded on those.\n";
   for (const auto& s : studies) {
     out << "\n## " << s.program << "\n\n";
     out << "| result | key | unit | median | 99th percentile | within tolerance | data sets |\n"
         << "|---|---|---|---:|---:|---:|---:|\n";
     for (const auto& r : s.results) {
-      const int n = s.data_sets();
+      const int n = s.base(r);
       out << "| " << r.name << " | `" << r.key << "` | " << r.unit << " | " << sci(r.median()) << " | "
           << sci(r.p99()) << " | " << (n > 0 ? percent(static_cast<double>(r.within) / n) : "–") << " | " << n
           << " |\n";
     }
     if (s.model_failed > 0)
       out << "\nThe generator stopped for " << s.model_failed << " of " << s.pairs << " pairs.\n";
+    if (s.no_answer > 0)
+      out << "\n" << s.no_answer << " data sets hold no answer and are left out; the first: " << s.first_no_answer
+          << "\n";
     if (s.analysis_failed > 0)
       out << "\nThe analysis failed for " << s.analysis_failed << " data sets; the first: " << s.first_failure
           << "\n";

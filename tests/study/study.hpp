@@ -17,6 +17,7 @@ struct ResultStudy {
   std::string key, name, unit;
   std::vector<double> deviations;  // |value − true|/|true| of every pair analysed
   int within = 0;                  // pairs whose value lies within tolerance of the true value
+  int sheets = 0;                  // answer sheets that hold this result (some hold it only for some seeds)
   std::string bias;                // the analysis's own words on a bias
   double median() const;
   double p99() const;  // nearest rank: the ⌈0.99·n⌉-th smallest
@@ -27,10 +28,15 @@ struct ProgramStudy {
   int pairs = 0;           // seed pairs tried
   int model_failed = 0;    // the generator stopped (no data set to grade)
   int analysis_failed = 0; // a data set the analysis could not read or fit
+  int no_answer = 0;       // a data set that holds no answer (analysis::NoAnswer)
   std::string first_failure;
+  std::string first_no_answer;
   std::vector<ResultStudy> results;
-  // Data sets made: the base of the shares.
-  int data_sets() const { return pairs - model_failed; }
+  // Data sets made that hold an answer.
+  int data_sets() const { return pairs - model_failed - no_answer; }
+  // The base of a result's share: the sheets that hold it, and every data
+  // set the analysis could not read (which counts as outside).
+  int base(const ResultStudy& r) const { return r.sheets + analysis_failed; }
 };
 
 // Runs the analysis over every pair's data set.

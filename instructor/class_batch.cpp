@@ -1,0 +1,240 @@
+#include "instructor/class_batch.hpp"
+
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <set>
+
+#include "instructor/text_io.hpp"
+#include "labcore/datafile.hpp"
+
+namespace instructor {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The data set of each student, exactly as the interactive program writes it.
+class DataSetOutput final : public BatchOutput {
+ public:
+  std::string student_file_ending() const override { return ".csv"; }
+  bool add(StagedFolder& folder, const BatchStudent& s, std::string& error) override {
+    if (s.failed()) return true;
+    const std::string name = s.stem + ".csv";
+    labcore::DataFile file;
+    if (!folder.create(name, file, error)) return false;
+    const std::string& text = s.generated.text;
+    file.record(std::string_view(text).substr(0, text.size() - 1));
+    if (!file.close()) {
+      error = "writing " + (folder.target() / name).string() + " failed: " + std::strerror(errno);
+      return false;
+    }
+    return true;
+  }
+};
+
+// The key: one row per student with the seeds and every hidden value. The
+// columns are the hidden values' names in the order they first appear, so
+// the heading is known only at the end: the rows go to a scratch file as
+// the students are generated, each led by the number of value cells it
+// has, and are copied under the heading, padded to the full width, at the
+// end.
+class KeyOutput final : public BatchOutput {
+ public:
+  explicit KeyOutput(const labcore::Program& program) : name_(key_file_name(program)) {}
+  std::vector<std::string> class_files() const override { return {name_}; }
+
+  bool begin(StagedFolder& folder, std::string& error) override {
+    return folder.create(scratch_name(), rows_, error, false);
+  }
+
+  bool add(StagedFolder&, const BatchStudent& s, std::string& error) override {
+    (void)error;
+    std::vector<std::string> values(columns_.size());
+    for (const labcore::HiddenValue& h : s.generated.key) {
+      auto [at, added] = column_of_.try_emplace(h.name, columns_.size());
+      if (added) {
+        columns_.push_back(h.name);
+        values.emplace_back();
+      }
+      values[at->second] = format_value(h);
+    }
+    std::string row = std::to_string(values.size()) + ' ';
+    row += csv_cell(spreadsheet_safe_cell(s.student.name));
+    row += ',';
+    row += s.failed() ? std::string("(model failed)") : csv_cell(s.stem + ".csv");
+    row += ',' + std::to_string(s.student.seed1) + ',' + std::to_string(s.student.seed2) + ',';
+    row += s.student.derived ? "derived" : "roster";
+    for (const std::string& v : values) row += ',' + v;
+    rows_.record(row);
+    return true;
+  }
+
+  bool finish(StagedFolder& folder, std::string& error) override {
+    const std::string where = (folder.target() / name_).string();
+    if (!rows_.close()) {
+      error = "writing " + where + " failed: " + std::strerror(errno);
+      return false;
+    }
+    labcore::DataFile key;
+    if (!folder.create(name_, key, error)) return false;
+    std::string heading = "student,file,seed1,seed2,seeds";
+    for (const std::string& c : columns_) heading += ',' + csv_cell(c);
+    key.record(heading);
+    std::ifstream rows(folder.working(scratch_name()), std::ios::binary);
+    std::string line;
+    while (std::getline(rows, line)) {
+      const std::size_t space = line.find(' ');
+      std::size_t cells = 0;
+      std::from_chars(line.data(), line.data() + space, cells);
+      line.erase(0, space + 1);
+      line.append(columns_.size() - cells, ',');
+      key.record(line);
+    }
+    if (rows.bad() || !rows.eof()) {
+      error = "reading back the rows of " + where + " failed";
+      return false;
+    }
+    if (!key.close()) {
+      error = "writing " + where + " failed: " + std::strerror(errno);
+      return false;
+    }
+    return true;
+  }
+
+ private:
+  std::string scratch_name() const { return "." + name_ + ".rows"; }
+
+  std::string name_;
+  labcore::DataFile rows_;
+  std::vector<std::string> columns_;
+  std::map<std::string, std::size_t> column_of_;
+};
+
+// `stem` cut to at most `limit` bytes, never inside a UTF-8 character, and
+// without a trailing underscore.
+std::string cut_stem(std::string stem, std::size_t limit) {
+  if (stem.size() <= limit) return stem;
+  std::size_t end = limit;
+  while (end > 0 && (static_cast<unsigned char>(stem[end]) & 0xC0) == 0x80) --end;
+  stem.resize(end);
+  while (!stem.empty() && stem.back() == '_') stem.pop_back();
+  return stem;
+}
+
+}  // namespace
+
+std::string key_file_name(const labcore::Program& program) { return std::string(program.name) + "_key.csv"; }
+
+BatchOutputs standard_batch_outputs(const labcore::Program& program) {
+  BatchOutputs outputs;
+  outputs.push_back(std::make_unique<DataSetOutput>());
+  outputs.push_back(std::make_unique<KeyOutput>(program));
+  return outputs;
+}
+
+std::vector<std::string> plan_stems(const std::vector<Student>& students, const std::vector<std::string>& endings,
+                                    const std::vector<std::string>& class_files) {
+  std::vector<std::string> base;
+  for (const Student& s : students) {
+    std::string stem = cut_stem(file_stem(s.name), kMaxStemBytes);
+    if (stem.empty()) stem = "student_line" + std::to_string(s.line);
+    base.push_back(std::move(stem));
+  }
+  std::set<std::string> taken(class_files.begin(), class_files.end());
+  auto free_stem = [&](const std::string& stem) {
+    for (const std::string& e : endings)
+      if (taken.count(stem + e) != 0) return false;
+    return true;
+  };
+  auto take = [&](const std::string& stem) {
+    for (const std::string& e : endings) taken.insert(stem + e);
+  };
+  // The first holder of each stem keeps it, unless a class file has that
+  // name: claim all of them first, so that no number given to a duplicate
+  // can land on another student's own stem.
+  std::set<std::string> kept;
+  for (const std::string& stem : base)
+    if (kept.count(stem) == 0 && free_stem(stem)) {
+      kept.insert(stem);
+      take(stem);
+    }
+  std::vector<std::string> stems;
+  std::set<std::string> given;
+  for (const std::string& stem : base) {
+    if (kept.count(stem) != 0 && given.insert(stem).second) {
+      stems.push_back(stem);
+      continue;
+    }
+    for (int n = 2;; ++n) {
+      const std::string candidate = stem + "_" + std::to_string(n);
+      if (free_stem(candidate)) {
+        take(candidate);
+        stems.push_back(candidate);
+        break;
+      }
+    }
+  }
+  return stems;
+}
+
+int write_batch(const labcore::Program& program, const std::vector<Student>& students, const fs::path& outdir,
+                BatchOutputs& outputs, std::ostream& err, bool progress, BatchCounts& counts) {
+  std::vector<std::string> endings, class_files;
+  for (const auto& o : outputs) {
+    if (const std::string e = o->student_file_ending(); !e.empty()) endings.push_back(e);
+    for (const std::string& f : o->class_files()) class_files.push_back(f);
+  }
+  const std::vector<std::string> stems = plan_stems(students, endings, class_files);
+
+  StagedFolder folder;
+  std::string error;
+  if (!folder.open(outdir, error)) {
+    err << error << '\n';
+    return labcore::exit_file_not_created;
+  }
+  // Every name first, all of them new, so that nothing is overwritten.
+  std::vector<std::string> names = class_files;
+  for (const std::string& stem : stems)
+    for (const std::string& e : endings) names.push_back(stem + e);
+  const std::vector<std::string> clashes = folder.existing(names);
+  for (const std::string& n : clashes) err << (outdir / n).string() << " exists already\n";
+  if (!clashes.empty()) {
+    err << "nothing written: choose an empty folder\n";
+    return labcore::exit_file_not_created;
+  }
+
+  auto failed = [&](int status) {
+    if (progress) err << '\n';
+    err << error << "\nnothing written to " << outdir.string() << '\n';
+    return status;
+  };
+  for (const auto& o : outputs)
+    if (!o->begin(folder, error)) return failed(labcore::exit_write_failed);
+  counts = {};
+  for (std::size_t k = 0; k < students.size(); ++k) {
+    const Student& s = students[k];
+    if (progress) err << "\r  " << k + 1 << '/' << students.size() << "  " << shown(s.name, 60) << "\x1b[K" << std::flush;
+    const Generated g = generate(program, s.name, s.seed1, s.seed2);
+    const BatchStudent bs{s, stems[k], g};
+    if (bs.failed()) {
+      if (progress) err << '\n';
+      err << "roster line " << s.line << ", " << shown(s.name) << ": seeds " << s.seed1 << ' ' << s.seed2
+          << " make the model fail; no data set written, give this student other seeds\n";
+      ++counts.failed;
+    } else {
+      ++counts.written;
+    }
+    for (const auto& o : outputs)
+      if (!o->add(folder, bs, error)) return failed(labcore::exit_write_failed);
+  }
+  if (progress) err << '\n';
+  for (const auto& o : outputs)
+    if (!o->finish(folder, error)) return failed(labcore::exit_write_failed);
+  if (!folder.commit(error)) return failed(labcore::exit_file_not_created);
+  return 0;
+}
+
+}  // namespace instructor

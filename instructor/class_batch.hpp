@@ -1,0 +1,91 @@
+// A class batch: every student of a roster generated once, each result
+// handed to a list of outputs (the data set per student, the key, ...),
+// all written into a working folder and moved into the class folder
+// together, only when every file is complete.
+//
+// More class files join the batch as more outputs: a class derived from
+// BatchOutput, added to the list that write_batch() is given.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "instructor/generate.hpp"
+#include "instructor/roster.hpp"
+#include "instructor/staged_folder.hpp"
+
+namespace instructor {
+
+// One student as the outputs see it, in roster order.
+struct BatchStudent {
+  const Student& student;
+  const std::string& stem;       // the student's file stem, unique in the batch
+  const Generated& generated;    // data set, hidden values, or the model's failure
+  bool failed() const { return !generated.failure.empty(); }
+};
+
+class BatchOutput {
+ public:
+  virtual ~BatchOutput() = default;
+  // The class files it writes (one for the class, not per student); their
+  // names are planned before anything is written.
+  virtual std::vector<std::string> class_files() const { return {}; }
+  // The ending of its file per student, e.g. ".csv": the file is
+  // stem + ending. Empty when it writes none.
+  virtual std::string student_file_ending() const { return {}; }
+  // Called before the first student: open the class files in `folder`.
+  virtual bool begin(StagedFolder& folder, std::string& error) {
+    (void)folder, (void)error;
+    return true;
+  }
+  // Called for each student: write the student's file and/or append to
+  // the class files.
+  virtual bool add(StagedFolder& folder, const BatchStudent& student, std::string& error) = 0;
+  // Called after the last student: complete the class files.
+  virtual bool finish(StagedFolder& folder, std::string& error) {
+    (void)folder, (void)error;
+    return true;
+  }
+};
+
+using BatchOutputs = std::vector<std::unique_ptr<BatchOutput>>;
+
+// The file name of a program's key.
+std::string key_file_name(const labcore::Program& program);
+
+// The outputs of `lab_instructor batch`: a data set per student (ending
+// ".csv"; none for a student whose seeds make the model fail) and the key,
+// PROGRAM_key.csv, one row per student written as the student is
+// generated.
+BatchOutputs standard_batch_outputs(const labcore::Program& program);
+
+// The longest file stem made from a name, in bytes: room is left for a
+// number and the longest ending within the file system's 255 bytes.
+constexpr std::size_t kMaxStemBytes = 200;
+
+// A file stem per student, unique: file_stem() of the name cut to
+// kMaxStemBytes at a character boundary ("student_lineN" when nothing is
+// left). The first student with a stem keeps it; later ones take "_2",
+// "_3", ... choosing a number whose files collide with no other student's
+// stem and no class file, for every ending.
+std::vector<std::string> plan_stems(const std::vector<Student>& students, const std::vector<std::string>& endings,
+                                    const std::vector<std::string>& class_files);
+
+struct BatchCounts {
+  std::size_t written = 0;  // students whose seeds gave a data set
+  std::size_t failed = 0;   // students whose seeds make the model fail
+};
+
+// Writes the batch into `outdir`, all or nothing. Returns 0 when every file
+// is in place (students whose model failed are counted, not an error), or
+// the exit status with the reason on err: exit_file_not_created when a file
+// exists already or the folder cannot be used, exit_write_failed when a
+// file cannot be written. Nothing is left in outdir unless 0 is returned.
+int write_batch(const labcore::Program& program, const std::vector<Student>& students,
+                const std::filesystem::path& outdir, BatchOutputs& outputs, std::ostream& err, bool progress,
+                BatchCounts& counts);
+
+}  // namespace instructor

@@ -1,0 +1,117 @@
+#include "instructor/dataset_check.hpp"
+
+#include <algorithm>
+#include <charconv>
+#include <vector>
+
+#include "instructor/generate.hpp"
+#include "instructor/text_io.hpp"
+#include "labcore/registry.hpp"
+
+namespace instructor {
+
+namespace {
+
+std::vector<std::string> split_lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
+}
+
+// The seeds as the prologue of the program's dialog form records them.
+bool read_seeds(const std::vector<std::string>& lines, labcore::Form form, std::int32_t& s1, std::int32_t& s2) {
+  auto number_after = [](const std::string& line, std::string_view label, std::int32_t& v) {
+    const std::size_t at = line.find(label);
+    if (at == std::string::npos) return false;
+    std::size_t p = at + label.size();
+    while (p < line.size() && line[p] == ' ') ++p;
+    std::size_t e = p;
+    if (e < line.size() && line[e] == '-') ++e;
+    while (e < line.size() && line[e] >= '0' && line[e] <= '9') ++e;
+    auto [ptr, ec] = std::from_chars(line.data() + p, line.data() + e, v);
+    return ec == std::errc() && ptr == line.data() + e && e > p;
+  };
+  for (std::size_t i = 3; i < lines.size() && i < 12; ++i) {
+    const std::string& l = lines[i];
+    switch (form) {
+      case labcore::Form::A:
+        if (number_after(l, "\"seed1: \",", s1) && i + 1 < lines.size() && number_after(lines[i + 1], "\"seed2: \",", s2))
+          return true;
+        break;
+      case labcore::Form::B:
+        if (number_after(l, "seed1: ,", s1) && i + 1 < lines.size() && number_after(lines[i + 1], "seed2: ,", s2))
+          return true;
+        break;
+      case labcore::Form::C:
+        if (number_after(l, "first seed:, ", s1) && number_after(l, ",second seed:, ", s2)) return true;
+        break;
+      case labcore::Form::D:
+        if (number_after(l, "iseed1 = ", s1) && number_after(l, "iseed2 = ", s2)) return true;
+        break;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+DataSetCheck check_data_set(const std::string& path) {
+  DataSetCheck c;
+  std::string text;
+  if (!read_bounded(path, kMaxDataSetBytes, text, c.problem)) return c;
+  auto unusable = [&](const std::string& why) {
+    c.problem = path + ": " + why;
+    return c;
+  };
+  // A spreadsheet or editor that re-saves the file may add a byte-order
+  // mark and CR LF line ends; no program writes either (their records hold
+  // no CR), so both are set aside and reported.
+  if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+    c.bom = true;
+    text.erase(0, 3);
+  }
+  std::vector<std::string> lines = split_lines(text);
+  for (std::string& l : lines)
+    if (!l.empty() && l.back() == '\r') {
+      c.crlf = true;
+      l.pop_back();
+    }
+  if (lines.size() < 3) return unusable("not a data set of this suite (too short)");
+  for (const labcore::Program* p : labcore::all_programs()) {
+    labcore::StringSink header;
+    labcore::Records(header).write(p->header_format);
+    if (header.text == lines[0] + "\n") c.program = p;
+  }
+  if (c.program == nullptr) return unusable("the first record names no program of this suite");
+  const std::string& name_record = lines[2];
+  if (name_record.size() != 33 || name_record.front() != '"' || name_record.substr(31) != "\",")
+    return unusable("record 3 is not a student name record");
+  const std::string name = name_record.substr(1, 30);
+  if (!read_seeds(lines, c.program->form, c.seed1, c.seed2)) return unusable("the seed records cannot be read");
+
+  const Generated g = generate(*c.program, name, c.seed1, c.seed2);
+  c.model_failed = !g.failure.empty();
+  const std::vector<std::string> want = split_lines(g.text);
+  c.verdict = DataSetCheck::Verdict::differs;
+  for (std::size_t i = 0; i < std::max(lines.size(), want.size()); ++i) {
+    c.in_file_present = i < lines.size();
+    c.written_present = i < want.size();
+    if (c.in_file_present && c.written_present && lines[i] == want[i]) continue;
+    c.record = i + 1;
+    if (c.in_file_present) c.in_file = lines[i];
+    if (c.written_present) c.written = want[i];
+    return c;
+  }
+  c.in_file_present = c.written_present = false;
+  if (text.empty() || text.back() != '\n') return c;  // record 0: the last line end is missing
+  c.verdict = DataSetCheck::Verdict::identical;
+  return c;
+}
+
+}  // namespace instructor

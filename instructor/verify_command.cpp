@@ -1,0 +1,103 @@
+// lab_instructor verify DATASET.csv...: whether handed-in data sets are
+// exactly what their programs write for their seeds.
+#include <CLI/CLI.hpp>
+
+#include <memory>
+
+#include "instructor/commands.hpp"
+#include "instructor/dataset_check.hpp"
+#include "instructor/text_io.hpp"
+
+namespace instructor {
+
+namespace {
+
+using Verdict = DataSetCheck::Verdict;
+
+// Messages hold file names, which the students chose.
+constexpr std::size_t kLongestShownName = 4096;
+
+struct VerifyWords {
+  std::vector<std::string> files;
+};
+
+std::string set_aside(const DataSetCheck& c) {
+  if (c.crlf && c.bom) return "the line ends (CR LF instead of LF) and the byte-order mark";
+  if (c.crlf) return "the line ends (CR LF instead of LF)";
+  return "the byte-order mark";
+}
+
+std::string side(bool present, const std::string& record) {
+  return present ? "\"" + shown(record) + "\"" : std::string("(no record)");
+}
+
+// One file, in full: the first record that differs, both versions.
+int verify_one(const std::string& path, Io& io) {
+  const DataSetCheck c = check_data_set(path);
+  if (c.verdict == Verdict::unusable) {
+    io.err << shown(c.problem, kLongestShownName) << '\n';
+    return labcore::exit_input_error;
+  }
+  io.out << shown(path, kLongestShownName) << ": " << c.program->name << ", seeds " << c.seed1 << ' ' << c.seed2
+         << '\n';
+  if (c.verdict == Verdict::differs) {
+    if (c.crlf || c.bom) io.out << "(compared without " << set_aside(c) << ")\n";
+    if (c.record == 0) {
+      io.out << "the last record has no line end\n";
+    } else {
+      io.out << "record " << c.record << " differs:\n";
+      io.out << "  in the file:      " << side(c.in_file_present, c.in_file) << '\n';
+      io.out << "  program writes:   " << side(c.written_present, c.written) << '\n';
+    }
+    return 1;
+  }
+  if (c.crlf || c.bom)
+    io.out << "identical apart from " << set_aside(c) << ": the records are exactly what " << c.program->name
+           << " writes for these seeds";
+  else
+    io.out << "identical: the file is exactly what " << c.program->name << " writes for these seeds";
+  if (c.model_failed) io.out << " (a run that ends with the model's failure message)";
+  io.out << '\n';
+  return 0;
+}
+
+// Many files: one line each, then a count of each verdict.
+int verify_many(const std::vector<std::string>& files, Io& io) {
+  std::size_t identical = 0, differ = 0, unusable = 0;
+  for (const std::string& path : files) {
+    const DataSetCheck c = check_data_set(path);
+    if (c.verdict == Verdict::unusable) {
+      ++unusable;
+      io.out << shown(c.problem, kLongestShownName) << '\n';
+      continue;
+    }
+    io.out << shown(path, kLongestShownName) << ": ";
+    if (c.verdict == Verdict::identical) {
+      ++identical;
+      io.out << "identical";
+      if (c.crlf || c.bom) io.out << " apart from " << set_aside(c);
+    } else {
+      ++differ;
+      if (c.record == 0)
+        io.out << "the last record has no line end";
+      else
+        io.out << "record " << c.record << " differs";
+    }
+    io.out << " (" << c.program->name << ", seeds " << c.seed1 << ' ' << c.seed2 << ")\n";
+  }
+  io.out << files.size() << " files: " << identical << " identical, " << differ << " differ, " << unusable
+         << " not readable as data sets\n";
+  if (unusable > 0) return labcore::exit_input_error;
+  return differ > 0 ? 1 : 0;
+}
+
+}  // namespace
+
+Action setup_verify(CLI::App& cmd) {
+  auto w = std::make_shared<VerifyWords>();
+  cmd.add_option("DATASET", w->files, "data sets handed in; with several, one line each and a summary")
+      ->required();
+  return [w](Io& io) { return w->files.size() == 1 ? verify_one(w->files[0], io) : verify_many(w->files, io); };
+}
+
+}  // namespace instructor

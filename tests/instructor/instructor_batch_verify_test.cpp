@@ -1,0 +1,271 @@
+// The instructor's tool on awkward classes and handed-in files: names that
+// collide, overflow the file system or start a spreadsheet formula; files
+// re-saved with other line ends, crafted to repaint the terminal, or
+// handed in by the hundred.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <sstream>
+
+#include "instructor/class_batch.hpp"
+#include "instructor/dataset_check.hpp"
+#include "instructor/instructor.hpp"
+#include "instructor/roster.hpp"
+#include "labcore/registry.hpp"
+#include "support/test_support.hpp"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+  int status;
+  std::string out, err;
+};
+
+Result run(std::vector<std::string> args) {
+  std::ostringstream out, err;
+  const int status = instructor::run(args, out, err);
+  return {status, out.str(), err.str()};
+}
+
+const labcore::Program& vapor() { return *labcore::find_program("vapor_pressure_gen"); }
+
+std::vector<instructor::Student> named(const std::vector<std::string>& names) {
+  std::vector<instructor::Student> s;
+  for (std::size_t i = 0; i < names.size(); ++i) s.push_back({static_cast<int>(i + 1), names[i], 1, 2, false});
+  return s;
+}
+
+TEST(InstructorBatch, FileNamesArePlannedSoThatNoneCollides) {
+  const std::vector<std::string> endings = {".csv"}, key = {"vapor_pressure_gen_key.csv"};
+  const struct {
+    std::vector<std::string> names;
+    std::vector<std::string> stems;
+  } cases[] = {
+      // The second Jane Doe cannot take jane_doe_2: another student has it.
+      {{"Jane Doe", "Jane Doe", "Jane Doe 2"}, {"jane_doe", "jane_doe_3", "jane_doe_2"}},
+      {{"Jane Doe 2", "Jane Doe", "Jane Doe"}, {"jane_doe_2", "jane_doe", "jane_doe_3"}},
+      {{"A", "a", "A 2", "a_2", "A"}, {"a", "a_3", "a_2", "a_2_2", "a_4"}},
+      // A student whose name is the key's file name steps aside for it.
+      {{"vapor_pressure_gen key", "Ann"}, {"vapor_pressure_gen_key_2", "ann"}},
+      // Nothing left of the name: the roster line names the file.
+      {{"!!!", "Student line1"}, {"student_line1", "student_line1_2"}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(instructor::plan_stems(named(c.names), endings, key), c.stems) << c.names[0];
+  }
+  // With a second ending a stem is free only when it is free for both:
+  // "ann 2 x" would write ann_2_x.csv, which is Ann's second file.
+  EXPECT_EQ(instructor::plan_stems(named({"Ann", "Ann", "ann 2 x"}), {".csv", "_2_x.csv"}, {}),
+            (std::vector<std::string>{"ann", "ann_2", "ann_2_x_2"}));
+}
+
+TEST(InstructorBatch, DuplicateNamesAllGetTheirDataSetsAndTheKeyTellsWhich) {
+  labtest::TempDir dir;
+  labtest::write_file(dir.path() / "r.csv", "Jane Doe,1,2\nJane Doe,3,4\nJane Doe 2,5,6\n");
+  const fs::path out = dir.path() / "out";
+  const auto r = run({"batch", "vapor_pressure_gen", (dir.path() / "r.csv").string(), out.string()});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(labtest::read_file(out / "jane_doe.csv"), labtest::data_set(vapor(), 1, 2, "Jane Doe").text);
+  EXPECT_EQ(labtest::read_file(out / "jane_doe_3.csv"), labtest::data_set(vapor(), 3, 4, "Jane Doe").text);
+  EXPECT_EQ(labtest::read_file(out / "jane_doe_2.csv"), labtest::data_set(vapor(), 5, 6, "Jane Doe 2").text);
+  const auto key = labtest::lines(labtest::read_file(out / "vapor_pressure_gen_key.csv"));
+  ASSERT_EQ(key.size(), 4u);
+  EXPECT_EQ(key[2].substr(0, 33), "Jane Doe,jane_doe_3.csv,3,4,roste");
+  EXPECT_EQ(key[3].substr(0, 35), "Jane Doe 2,jane_doe_2.csv,5,6,roste");
+}
+
+TEST(InstructorBatch, LongNamesAreCutAtACharacterBoundaryAndStayUnique) {
+  labtest::TempDir dir;
+  const std::string a300(300, 'a'), e150 = [] {
+    std::string s;
+    for (int i = 0; i < 151; ++i) s += "\xC3\xA9";  // é, two bytes: 302 bytes
+    return s;
+  }();
+  labtest::write_file(dir.path() / "r.csv", a300 + ",1,2\n" + a300 + "b,3,4\nx" + e150 + ",5,6\n");
+  const fs::path out = dir.path() / "out";
+  const auto r = run({"batch", "vapor_pressure_gen", (dir.path() / "r.csv").string(), out.string()});
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::set<std::string> files;
+  for (const auto& e : fs::directory_iterator(out)) files.insert(e.path().filename().string());
+  // 200 bytes of the name: "aaa..."; the second shares them and is numbered;
+  // "x" and 99 é are 199 bytes, as half an é may not end the name.
+  const std::string e99 = e150.substr(0, 198);
+  EXPECT_EQ(files, (std::set<std::string>{std::string(200, 'a') + ".csv", std::string(200, 'a') + "_2.csv",
+                                          "x" + e99 + ".csv", "vapor_pressure_gen_key.csv"}));
+  EXPECT_EQ(labtest::read_file(out / (std::string(200, 'a') + "_2.csv")),
+            labtest::data_set(vapor(), 3, 4, a300 + "b").text);
+}
+
+TEST(InstructorBatch, NamesThatStartAFormulaAreTextInTheKey) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"=HYPERLINK(1)", "'=HYPERLINK(1)"}, {"+1", "'+1"}, {"-2", "'-2"}, {"@SUM(A1)", "'@SUM(A1)"},
+      {"\"=a,b\"", "\"'=a,b\""},  // quoted for its comma, apostrophe inside the quotes
+      {"Ann-Marie", "Ann-Marie"}, {"O'Brien", "O'Brien"},
+  };
+  labtest::TempDir dir;
+  std::string roster;
+  for (const auto& [name, cell] : cases) roster += std::string(name) + ",1,2\n";
+  labtest::write_file(dir.path() / "r.csv", roster);
+  const auto r = run({"batch", "vapor_pressure_gen", (dir.path() / "r.csv").string(), (dir.path() / "o").string()});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto key = labtest::lines(labtest::read_file(dir.path() / "o" / "vapor_pressure_gen_key.csv"));
+  ASSERT_EQ(key.size(), std::size(cases) + 1);
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    const std::string cell = cases[i].second;
+    EXPECT_EQ(key[i + 1].substr(0, cell.size() + 1), cell + ",") << key[i + 1];
+  }
+}
+
+TEST(InstructorBatch, EveryKeyRowHoldsWhatTheKeyCommandShows) {
+  // lle_ternary_gen names a different number of hidden values for
+  // different seeds: rows written before a column first appears are
+  // padded to the full width.
+  labtest::TempDir dir;
+  std::string roster;
+  for (int i = 1; i <= 12; ++i) roster += "S" + std::to_string(i) + "," + std::to_string(1000 * i) + ",77\n";
+  labtest::write_file(dir.path() / "r.csv", roster);
+  const auto r = run({"batch", "lle_ternary_gen", (dir.path() / "r.csv").string(), (dir.path() / "o").string()});
+  ASSERT_TRUE(r.status == 0 || r.status == 3) << r.err;
+  const auto key = labtest::lines(labtest::read_file(dir.path() / "o" / "lle_ternary_gen_key.csv"));
+  ASSERT_EQ(key.size(), 13u);
+  const auto heading = *instructor::split_csv(key[0]);
+  for (int i = 1; i <= 12; ++i) {
+    const auto row = *instructor::split_csv(key[i]);
+    ASSERT_EQ(row.size(), heading.size()) << key[i];
+    const auto shown = run({"key", "lle_ternary_gen", std::to_string(1000 * i), "77", "--csv"});
+    std::size_t filled = 0;
+    for (const std::string& line : labtest::lines(shown.out)) {
+      if (line == "name,value") continue;
+      const auto nv = *instructor::split_csv(line);
+      const auto col = std::find(heading.begin(), heading.end(), nv[0]) - heading.begin();
+      ASSERT_LT(static_cast<std::size_t>(col), heading.size()) << nv[0];
+      EXPECT_EQ(row[static_cast<std::size_t>(col)], nv[1]) << nv[0];
+      ++filled;
+    }
+    std::size_t nonempty = 0;
+    for (std::size_t c = 5; c < row.size(); ++c) nonempty += !row[c].empty();
+    EXPECT_EQ(nonempty, filled) << key[i];
+  }
+}
+
+TEST(InstructorBatch, AFileThatAppearsBeforeTheMoveIsNeitherReplacedNorMixedIn) {
+  labtest::TempDir dir;
+  const fs::path out = dir.path() / "class";
+  std::string error;
+  {
+    instructor::StagedFolder folder;
+    ASSERT_TRUE(folder.open(out, error)) << error;
+    for (const char* name : {"a.csv", "b.csv", "c.csv"}) {
+      labcore::DataFile f;
+      ASSERT_TRUE(folder.create(name, f, error)) << error;
+      f.record(name);
+      ASSERT_TRUE(f.close());
+    }
+    EXPECT_TRUE(folder.existing({"a.csv", "b.csv", "c.csv"}).empty());
+    // Someone else writes b.csv after the check and before the move.
+    labtest::write_file(out / "b.csv", "theirs\n");
+    EXPECT_FALSE(folder.commit(error));
+    EXPECT_NE(error.find("b.csv"), std::string::npos) << error;
+  }
+  std::vector<std::string> left;
+  for (const auto& e : fs::directory_iterator(out)) left.push_back(e.path().filename().string());
+  EXPECT_EQ(left, std::vector<std::string>{"b.csv"});
+  EXPECT_EQ(labtest::read_file(out / "b.csv"), "theirs\n");
+}
+
+// A data set of vapor_pressure_gen written to `path` after `edit`.
+std::string handed_in(const fs::path& path, int seed, const std::function<void(std::vector<std::string>&)>& edit,
+                      const char* line_end = "\n", const char* start = "") {
+  auto lines = labtest::lines(labtest::data_set(vapor(), seed, 4, "Ann").text);
+  edit(lines);
+  std::string text = start;
+  for (const auto& l : lines) text += l + line_end;
+  labtest::write_file(path, text);
+  return path.string();
+}
+
+TEST(InstructorVerify, ReSavedLineEndsAndByteOrderMarkAreNamed) {
+  labtest::TempDir dir;
+  const auto same = [](std::vector<std::string>&) {};
+  const auto changed = [](std::vector<std::string>& l) { l[14][l[14].find_last_of("0123456789")] ^= 1; };
+  const struct {
+    const char* line_end;
+    const char* start;
+    const char* note;
+  } cases[] = {
+      {"\r\n", "", "identical apart from the line ends (CR LF instead of LF)"},
+      {"\n", "\xEF\xBB\xBF", "identical apart from the byte-order mark"},
+      {"\r\n", "\xEF\xBB\xBF", "identical apart from the line ends (CR LF instead of LF) and the byte-order mark"},
+  };
+  for (const auto& c : cases) {
+    const auto ok = run({"verify", handed_in(dir.path() / "a.csv", 3, same, c.line_end, c.start)});
+    EXPECT_EQ(ok.status, 0) << ok.out << ok.err;
+    EXPECT_NE(ok.out.find(c.note), std::string::npos) << ok.out;
+    const auto bad = run({"verify", handed_in(dir.path() / "b.csv", 3, changed, c.line_end, c.start)});
+    EXPECT_EQ(bad.status, 1) << bad.out << bad.err;
+    EXPECT_NE(bad.out.find("record 15 differs"), std::string::npos) << bad.out;
+  }
+}
+
+TEST(InstructorVerify, ControlBytesAreShownEscapedAndLongRecordsCut) {
+  labtest::TempDir dir;
+  // A record that would return to the start of the line, clear it and
+  // write a verdict of its own.
+  const std::string forged = "1.5\r\x1b[2Kidentical: the file is exactly what it should be\x07\x7f";
+  const auto r = run({"verify", handed_in(dir.path() / "a.csv", 3, [&](auto& l) { l[14] = forged; })});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("\"1.5\\r\\x1b[2Kidentical: the file is exactly what it should be\\x07\\x7f\""),
+            std::string::npos)
+      << r.out;
+  for (char c : r.out) EXPECT_TRUE(c == '\n' || (c >= 0x20 && c < 0x7f)) << static_cast<int>(c);
+
+  const auto longer = run({"verify", handed_in(dir.path() / "b.csv", 3, [&](auto& l) { l[14] = std::string(5000, '7'); })});
+  EXPECT_EQ(longer.status, 1);
+  EXPECT_NE(longer.out.find("\"" + std::string(200, '7') + "... (4800 more bytes)\""), std::string::npos) << longer.out;
+}
+
+TEST(InstructorVerify, ManyFilesGiveALineEachAndASummary) {
+  labtest::TempDir dir;
+  const auto same = [](std::vector<std::string>&) {};
+  const std::string good1 = handed_in(dir.path() / "g1.csv", 3, same), good2 = handed_in(dir.path() / "g2.csv", 5, same);
+  const std::string crlf = handed_in(dir.path() / "g3.csv", 6, same, "\r\n");
+  const std::string bad = handed_in(dir.path() / "b.csv", 7, [](auto& l) { l.pop_back(); });
+  labtest::write_file(dir.path() / "n.csv", "not\na\ndata set\n");
+  const std::string none = (dir.path() / "n.csv").string(), missing = (dir.path() / "m.csv").string();
+
+  const auto all = run({"verify", good1, good2, crlf});
+  EXPECT_EQ(all.status, 0);
+  EXPECT_EQ(labtest::lines(all.out),
+            (std::vector<std::string>{good1 + ": identical (vapor_pressure_gen, seeds 3 4)",
+                                      good2 + ": identical (vapor_pressure_gen, seeds 5 4)",
+                                      crlf + ": identical apart from the line ends (CR LF instead of LF) "
+                                             "(vapor_pressure_gen, seeds 6 4)",
+                                      "3 files: 3 identical, 0 differ, 0 not readable as data sets"}));
+  const auto one_bad = run({"verify", good1, bad, good2});
+  EXPECT_EQ(one_bad.status, 1);
+  const auto n = labtest::data_set(vapor(), 7, 4, "Ann").text;
+  const std::size_t records = labtest::lines(n).size();
+  EXPECT_EQ(labtest::lines(one_bad.out)[1],
+            bad + ": record " + std::to_string(records) + " differs (vapor_pressure_gen, seeds 7 4)");
+  EXPECT_EQ(labtest::lines(one_bad.out)[3], "3 files: 2 identical, 1 differ, 0 not readable as data sets");
+  const auto unusable = run({"verify", good1, bad, none, missing});
+  EXPECT_EQ(unusable.status, 2);
+  const auto lines = labtest::lines(unusable.out);
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(lines[2], none + ": the first record names no program of this suite");
+  EXPECT_EQ(lines[3], "cannot read " + missing + ": No such file or directory");
+  EXPECT_EQ(lines[4], "4 files: 1 identical, 1 differ, 2 not readable as data sets");
+}
+
+TEST(InstructorVerify, TheSizeBoundIsFarAboveEveryDataSet) {
+  // The largest data sets of the suite are a few kilobytes; a bound two
+  // hundred times larger refuses nothing a program writes.
+  for (const labcore::Program* p : labcore::all_programs())
+    for (const auto& [s1, s2] : labtest::seed_pairs(8, 99))
+      EXPECT_LT(labtest::data_set(*p, s1, s2).text.size() * 100, instructor::kMaxDataSetBytes) << p->name;
+}
+
+}  // namespace
