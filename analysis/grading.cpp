@@ -113,6 +113,13 @@ std::string identity(const StudentAnswers& s) {
   return s.id.empty() ? s.name : s.name + " (" + s.id + ")";
 }
 
+// A classmate named in a flag: by name and identifier, or by name and
+// seeds when there is no identifier (namesakes).
+std::string classmate(const StudentAnswers& s) {
+  return s.id.empty() ? s.name + " (seeds " + std::to_string(s.seed1) + " " + std::to_string(s.seed2) + ")"
+                      : identity(s);
+}
+
 std::string format_credit(double c) {
   if (std::isnan(c)) return {};
   if (c == 1) return "1";
@@ -628,7 +635,7 @@ std::vector<Grade> grade(const Answers& answers, std::span<const Submission> res
       std::string d = "seeds " + std::to_string(sub->seed1) + " " + std::to_string(sub->seed2) + " reported, " +
                       std::to_string(st.seed1) + " " + std::to_string(st.seed2) + " handed out";
       const auto it = by_seeds.find({sub->seed1, sub->seed2});
-      if (it != by_seeds.end()) d += "; they are the seeds of " + identity(answers.students[it->second]);
+      if (it != by_seeds.end()) d += "; they are the seeds of " + classmate(answers.students[it->second]);
       g.flags.push_back({FlagKind::seeds, d});
     } else if (!sub->seeds_cell.empty()) {
       g.flags.push_back({FlagKind::seeds, "seeds \"" + sub->seeds_cell + "\" do not read as two whole numbers"});
@@ -676,7 +683,7 @@ std::vector<Grade> grade(const Answers& answers, std::span<const Submission> res
         for (; it != cv.sorted.end() && it->first <= *v + window; ++it) {
           const StudentAnswers& other = answers.students[it->second];
           if (it->second != i && std::fabs(*v - it->first) <= std::min(other.results[r].tolerance / 10, window)) {
-            m.flags.push_back({FlagKind::shared, "matches the expected value of " + identity(other) + ", " +
+            m.flags.push_back({FlagKind::shared, "matches the expected value of " + classmate(other) + ", " +
                                                      display(it->first)});
             break;
           }

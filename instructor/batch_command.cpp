@@ -17,6 +17,7 @@ constexpr std::size_t kMaxRosterBytes = 64u << 20;
 
 struct BatchWords {
   std::string program, roster, outdir, course;
+  double relative = 2.0;
 };
 
 int batch(const BatchWords& w, Io& io) {
@@ -27,20 +28,33 @@ int batch(const BatchWords& w, Io& io) {
     io.err << error << '\n';
     return labcore::exit_input_error;
   }
-  std::vector<Student> students;
-  if (!read_roster(text, w.course, students, error)) {
+  if (!(w.relative > 0 && w.relative < 100)) {
+    io.err << "--relative is a percentage above 0 and below 100\n";
+    return labcore::exit_input_error;
+  }
+  Roster roster;
+  if (!read_roster(text, w.course, roster, error)) {
     io.err << w.roster << ": " << shown(error, 4096) << '\n';
     return labcore::exit_input_error;
   }
   text = std::string();
+  for (const std::string& warning : roster.warnings) io.err << shown(w.roster, 4096) << ": " << shown(warning, 4096) << '\n';
 
-  BatchOutputs outputs = standard_batch_outputs(*program);
+  std::vector<std::string> notes;
+  BatchOutputs outputs = standard_batch_outputs(*program, roster.id_heading, {.relative = w.relative / 100}, notes);
   BatchCounts counts;
   const std::filesystem::path outdir = w.outdir;
-  if (const int status = write_batch(*program, students, outdir, outputs, io.err, io.progress, counts))
+  if (const int status = write_batch(*program, roster.students, outdir, outputs, io.err, io.progress, counts))
     return status;
+  for (const std::string& note : notes) io.err << shown(note, 4096) << '\n';
   io.out << counts.written << " data sets of " << program->name << " written to " << outdir.string()
          << ", key in " << (outdir / key_file_name(*program)).string() << '\n';
+  if (analysis::find_analysis(program->name))
+    io.out << "answers in " << (outdir / kAnswersFile).string() << ", the form of the results in "
+           << (outdir / kTemplateFile).string() << '\n';
+  else
+    io.out << "no answer sheet for " << program->name << " yet: no " << kAnswersFile << " nor " << kTemplateFile
+           << '\n';
   return counts.failed > 0 ? labcore::exit_computation_failed : 0;
 }
 
@@ -52,6 +66,7 @@ Action setup_batch(CLI::App& cmd) {
   cmd.add_option("ROSTER", w->roster, "CSV rows: name, or name,seed1,seed2")->required();
   cmd.add_option("OUTDIR", w->outdir, "the folder for the data sets and the key (made when missing)")->required();
   cmd.add_option("--course", w->course, "word from which seeds are derived for rows without seeds");
+  cmd.add_option("--relative", w->relative, "the relative part of the answers' tolerance in percent (default 2)");
   return [w](Io& io) { return batch(*w, io); };
 }
 

@@ -7,8 +7,10 @@
 #include <map>
 #include <set>
 
+#include "analysis/grading.hpp"
 #include "instructor/text_io.hpp"
 #include "labcore/datafile.hpp"
+#include "analysis/answer_sheet.hpp"
 
 namespace instructor {
 
@@ -43,7 +45,8 @@ class DataSetOutput final : public BatchOutput {
 // end.
 class KeyOutput final : public BatchOutput {
  public:
-  explicit KeyOutput(const labcore::Program& program) : name_(key_file_name(program)) {}
+  KeyOutput(const labcore::Program& program, std::string id_heading)
+      : name_(key_file_name(program)), id_heading_(std::move(id_heading)) {}
   std::vector<std::string> class_files() const override { return {name_}; }
 
   bool begin(StagedFolder& folder, std::string& error) override {
@@ -64,6 +67,7 @@ class KeyOutput final : public BatchOutput {
     std::string row = std::to_string(values.size()) + ' ';
     row += csv_cell(spreadsheet_safe_cell(s.student.name));
     row += ',';
+    if (!id_heading_.empty()) row += csv_cell(spreadsheet_safe_cell(s.student.id)) + ',';
     row += s.failed() ? std::string("(model failed)") : csv_cell(s.stem + ".csv");
     row += ',' + std::to_string(s.student.seed1) + ',' + std::to_string(s.student.seed2) + ',';
     row += s.student.derived ? "derived" : "roster";
@@ -80,7 +84,9 @@ class KeyOutput final : public BatchOutput {
     }
     labcore::DataFile key;
     if (!folder.create(name_, key, error)) return false;
-    std::string heading = "student,file,seed1,seed2,seeds";
+    std::string heading = "student,";
+    if (!id_heading_.empty()) heading += csv_cell(id_heading_) + ',';
+    heading += "file,seed1,seed2,seeds";
     for (const std::string& c : columns_) heading += ',' + csv_cell(c);
     key.record(heading);
     std::ifstream rows(folder.working(scratch_name()), std::ios::binary);
@@ -107,10 +113,95 @@ class KeyOutput final : public BatchOutput {
  private:
   std::string scratch_name() const { return "." + name_ + ".rows"; }
 
-  std::string name_;
+  std::string name_, id_heading_;
   labcore::DataFile rows_;
   std::vector<std::string> columns_;
   std::map<std::string, std::size_t> column_of_;
+};
+
+// answers.csv and results_template.csv: a row each per student, written as
+// the student is generated, from the answer sheet of the student's data
+// set. The headings come from the first sheet; the students before it
+// whose data set the analysis cannot read are held until then (their rows
+// have empty cells).
+class AnswersOutput final : public BatchOutput {
+ public:
+  AnswersOutput(const analysis::Analysis& analysis, std::string id_heading, analysis::TolerancePolicy policy,
+                std::vector<std::string>& notes)
+      : analysis_(analysis), id_heading_(std::move(id_heading)), policy_(policy), notes_(notes) {}
+  std::vector<std::string> class_files() const override { return {kAnswersFile, kTemplateFile}; }
+
+  bool begin(StagedFolder& folder, std::string& error) override {
+    return folder.create(kAnswersFile, answers_, error) && folder.create(kTemplateFile, template_, error);
+  }
+
+  bool add(StagedFolder&, const BatchStudent& s, std::string& error) override {
+    if (s.failed()) return true;  // no data set, nothing to answer
+    analysis::AnswerSheet sheet;
+    try {
+      sheet = analysis::answer_sheet(analysis_, s.generated.text, s.generated.key, s.student.name, s.student.seed1,
+                                     s.student.seed2, policy_);
+    } catch (const analysis::AnalysisError& e) {
+      notes_.push_back("roster line " + std::to_string(s.student.line) + ", " + s.student.name +
+                       ": the analysis cannot read this data set (" + e.what() + "); the answers row is empty");
+      if (!started_) {
+        pending_.push_back(s.student);
+        return true;
+      }
+      sheet = blank(s.student);
+    }
+    if (!started_) {
+      started_ = true;
+      prototype_ = sheet;
+      answers_.record(analysis::grading::answers_csv_heading(sheet, id_heading_));
+      template_.record(analysis::grading::results_template_heading(sheet, id_heading_));
+      for (const Student& p : pending_) write(blank(p), p.id);
+      pending_.clear();
+    } else if (sheet.results.size() != prototype_.results.size() ||
+               analysis::grading::answers_csv_heading(sheet, id_heading_) !=
+                   analysis::grading::answers_csv_heading(prototype_, id_heading_)) {
+      error = "the answer sheet of " + s.student.name + " has other results than the first student's";
+      return false;
+    }
+    write(sheet, s.student.id);
+    return true;
+  }
+
+  bool finish(StagedFolder& folder, std::string& error) override {
+    if (!started_) {  // no sheet at all: headings of the name and seeds only
+      answers_.record(id_heading_.empty() ? "name,seed1,seed2" : "name," + csv_cell(id_heading_) + ",seed1,seed2");
+      template_.record(id_heading_.empty() ? "name,seed1,seed2" : "name," + csv_cell(id_heading_) + ",seed1,seed2");
+    }
+    for (auto [file, name] : {std::pair{&answers_, kAnswersFile}, std::pair{&template_, kTemplateFile}})
+      if (!file->close()) {
+        error = "writing " + (folder.target() / name).string() + " failed: " + std::strerror(errno);
+        return false;
+      }
+    return true;
+  }
+
+ private:
+  analysis::AnswerSheet blank(const Student& s) const {
+    analysis::AnswerSheet b = prototype_;
+    b.student = s.name;
+    b.seed1 = s.seed1;
+    b.seed2 = s.seed2;
+    for (auto& r : b.results) r.value = r.true_value = r.uncertainty = r.tolerance = analysis::not_a_number;
+    return b;
+  }
+  void write(const analysis::AnswerSheet& sheet, const std::string& id) {
+    answers_.record(analysis::grading::answers_csv_row(sheet, id_heading_, id));
+    template_.record(analysis::grading::results_template_row(sheet, id_heading_, id));
+  }
+
+  const analysis::Analysis& analysis_;
+  std::string id_heading_;
+  analysis::TolerancePolicy policy_;
+  std::vector<std::string>& notes_;
+  labcore::DataFile answers_, template_;
+  bool started_ = false;
+  analysis::AnswerSheet prototype_;
+  std::vector<Student> pending_;
 };
 
 // `stem` cut to at most `limit` bytes, never inside a UTF-8 character, and
@@ -128,10 +219,13 @@ std::string cut_stem(std::string stem, std::size_t limit) {
 
 std::string key_file_name(const labcore::Program& program) { return std::string(program.name) + "_key.csv"; }
 
-BatchOutputs standard_batch_outputs(const labcore::Program& program) {
+BatchOutputs standard_batch_outputs(const labcore::Program& program, const std::string& id_heading,
+                                    const analysis::TolerancePolicy& policy, std::vector<std::string>& notes) {
   BatchOutputs outputs;
   outputs.push_back(std::make_unique<DataSetOutput>());
-  outputs.push_back(std::make_unique<KeyOutput>(program));
+  outputs.push_back(std::make_unique<KeyOutput>(program, id_heading));
+  if (const analysis::Analysis* a = analysis::find_analysis(program.name))
+    outputs.push_back(std::make_unique<AnswersOutput>(*a, id_heading, policy, notes));
   return outputs;
 }
 

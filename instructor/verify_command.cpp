@@ -31,9 +31,10 @@ std::string side(bool present, const std::string& record) {
   return present ? "\"" + shown(record) + "\"" : std::string("(no record)");
 }
 
+}  // namespace
+
 // One file, in full: the first record that differs, both versions.
-int verify_one(const std::string& path, Io& io) {
-  const DataSetCheck c = check_data_set(path);
+int report_data_set(const std::string& path, const DataSetCheck& c, Io& io) {
   if (c.verdict == Verdict::unusable) {
     io.err << shown(c.problem, kLongestShownName) << '\n';
     return labcore::exit_input_error;
@@ -60,6 +61,10 @@ int verify_one(const std::string& path, Io& io) {
   io.out << '\n';
   return 0;
 }
+
+namespace {
+
+int verify_one(const std::string& path, Io& io) { return report_data_set(path, check_data_set(path), io); }
 
 // Many files: one line each, then a count of each verdict.
 int verify_many(const std::vector<std::string>& files, Io& io) {
