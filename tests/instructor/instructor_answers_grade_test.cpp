@@ -170,6 +170,46 @@ TEST(InstructorBatch, AnswersAndTemplateRowsAreTheSheets) {
   EXPECT_NE(again.err.find("answers.csv exists already"), std::string::npos);
 }
 
+TEST(InstructorVerifyClass, AClassmatesFileWithTheNameEditedIsAMismatch) {
+  labtest::TempDir dir;
+  labtest::write_file(dir.path() / "roster.csv", class_roster);
+  const fs::path cls = dir.path() / "class";
+  ASSERT_EQ(run({"batch", "vapor_pressure_gen", (dir.path() / "roster.csv").string(), cls.string(), "--course",
+                 "chem301"}).status,
+            0);
+  // John Doe's data set with Jane Doe's name record: still exactly what the
+  // program writes for those seeds and that name.
+  auto john = labtest::lines(labtest::read_file(cls / "doe_john.csv"));
+  john[2] = labtest::lines(labtest::read_file(cls / "jane_doe.csv"))[2];
+  std::string forged;
+  for (const auto& l : john) forged += l + "\n";
+  labtest::write_file(dir.path() / "forged.csv", forged);
+  const std::string f = (dir.path() / "forged.csv").string();
+  EXPECT_EQ(run({"verify", f}).status, 0);  // without the class: identical
+
+  const Outcome one = run({"verify", "--class", cls.string(), f});
+  EXPECT_EQ(one.status, 1);
+  EXPECT_NE(one.out.find("name mismatch: the file names \"Jane Doe\", but its seeds 1452901603 1420302622 were "
+                         "handed to Doe, John (s2)"),
+            std::string::npos)
+      << one.out;
+  const Outcome own = run({"verify", "--class", cls.string(), (cls / "jane_doe.csv").string()});
+  EXPECT_EQ(own.status, 0);
+  EXPECT_NE(own.out.find("the name is that of the roster student"), std::string::npos);
+
+  // Seeds of no one in the class, and many files at once.
+  labtest::write_file(dir.path() / "stranger.csv", labtest::data_set(vapor(), 7, 8, "Jane Doe").text);
+  const Outcome many = run({"verify", "--class", cls.string(), (cls / "sam_lee_2.csv").string(), f,
+                            (dir.path() / "stranger.csv").string()});
+  EXPECT_EQ(many.status, 1);
+  EXPECT_NE(many.out.find("its seeds 7 8 are no student's of the class"), std::string::npos);
+  EXPECT_NE(many.out.find("3 files: 3 identical, 0 differ, 0 not readable as data sets, 2 not the roster "
+                          "student's name"),
+            std::string::npos)
+      << many.out;
+  EXPECT_EQ(run({"verify", "--class", (dir.path() / "nowhere").string(), f}).status, 2);
+}
+
 TEST(InstructorGrade, ClassCycleFromRosterToGrades) {
   labtest::TempDir dir;
   labtest::write_file(dir.path() / "roster.csv", class_roster);
