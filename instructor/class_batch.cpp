@@ -1,6 +1,13 @@
 #include "instructor/class_batch.hpp"
 
+#include <fcntl.h>
+#include <stdio.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
+#include <iterator>
 #include <charconv>
 #include <cstring>
 #include <fstream>
@@ -275,13 +282,16 @@ std::vector<std::string> plan_stems(const std::vector<Student>& students, const 
 }
 
 int write_batch(const labcore::Program& program, const std::vector<Student>& students, const fs::path& outdir,
-                BatchOutputs& outputs, std::ostream& err, bool progress, BatchCounts& counts) {
+                BatchOutputs& outputs, std::ostream& err, bool progress, BatchCounts& counts,
+                const std::vector<std::string>& taken) {
   std::vector<std::string> endings, class_files;
   for (const auto& o : outputs) {
     if (const std::string e = o->student_file_ending(); !e.empty()) endings.push_back(e);
     for (const std::string& f : o->class_files()) class_files.push_back(f);
   }
-  const std::vector<std::string> stems = plan_stems(students, endings, class_files);
+  std::vector<std::string> avoid = class_files;
+  avoid.insert(avoid.end(), taken.begin(), taken.end());
+  const std::vector<std::string> stems = plan_stems(students, endings, avoid);
 
   StagedFolder folder;
   std::string error;
@@ -328,6 +338,118 @@ int write_batch(const labcore::Program& program, const std::vector<Student>& stu
   for (const auto& o : outputs)
     if (!o->finish(folder, error)) return failed(labcore::exit_write_failed);
   if (!folder.commit(error)) return failed(labcore::exit_file_not_created);
+  return 0;
+}
+
+namespace {
+
+bool read_whole(const fs::path& path, std::string& text) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return !in.bad();
+}
+
+// A working folder inside outdir, removed with all it holds.
+struct WorkFolder {
+  fs::path path;
+  ~WorkFolder() {
+    std::error_code ec;
+    if (!path.empty()) fs::remove_all(path, ec);
+  }
+};
+
+}  // namespace
+
+int add_to_class(const labcore::Program& program, const std::vector<Student>& students, const fs::path& outdir,
+                 const std::string& id_heading, const analysis::TolerancePolicy& policy, std::ostream& err,
+                 bool progress, BatchCounts& counts, std::vector<std::string>& notes) {
+  std::vector<std::string> taken;
+  std::error_code ec;
+  for (const auto& e : fs::directory_iterator(outdir, ec)) taken.push_back(e.path().filename().string());
+  if (ec) {
+    err << "cannot read the folder " << outdir.string() << ": " << ec.message() << '\n';
+    return labcore::exit_file_not_created;
+  }
+  WorkFolder work;
+  std::string templ = (outdir / ".lab_instructor_add.XXXXXX").string();
+  if (::mkdtemp(templ.data()) == nullptr) {
+    err << "cannot write in the folder " << outdir.string() << ": " << std::strerror(errno) << '\n';
+    return labcore::exit_file_not_created;
+  }
+  work.path = templ;
+  const fs::path fresh = work.path / "new";
+  BatchOutputs outputs = standard_batch_outputs(program, id_heading, policy, notes);
+  if (const int status = write_batch(program, students, fresh, outputs, err, progress, counts, taken)) return status;
+
+  // The class files extended: the old text, then the new rows under the
+  // same heading.
+  std::vector<std::string> class_files;
+  for (const auto& o : outputs)
+    for (const std::string& f : o->class_files()) class_files.push_back(f);
+  std::vector<std::string> replace;
+  for (const std::string& name : class_files) {
+    std::string old_text, new_text;
+    if (!fs::exists(outdir / name)) {
+      notes.push_back(outdir.string() + " has no " + name + " (a class of an earlier version): left without one");
+      continue;
+    }
+    if (!read_whole(outdir / name, old_text) || !read_whole(fresh / name, new_text)) {
+      err << "cannot read " << (outdir / name).string() << "\nnothing added to " << outdir.string() << '\n';
+      return labcore::exit_input_error;
+    }
+    const std::size_t old_end = old_text.find('\n'), new_end = new_text.find('\n');
+    if (old_end == std::string::npos || new_end == std::string::npos ||
+        old_text.compare(0, old_end, new_text, 0, new_end) != 0) {
+      err << (outdir / name).string() << ": its heading is not that of the new students' rows ("
+          << shown(new_text.substr(0, new_end), 300) << ")\nnothing added to " << outdir.string() << '\n';
+      return labcore::exit_input_error;
+    }
+    if (old_text.back() != '\n') old_text += '\n';
+    labcore::DataFile merged;
+    if (!merged.create(work.path / name)) {
+      err << "cannot create a file in " << work.path.string() << ": " << std::strerror(errno) << '\n';
+      return labcore::exit_file_not_created;
+    }
+    const std::string text = old_text + new_text.substr(new_end + 1);
+    merged.record(std::string_view(text).substr(0, text.size() - 1));
+    if (!merged.close()) {
+      err << "writing " << (outdir / name).string() << " failed: " << std::strerror(errno) << "\nnothing added to "
+          << outdir.string() << '\n';
+      return labcore::exit_write_failed;
+    }
+    replace.push_back(name);
+  }
+
+  // The new data sets move in, never over a file; then each class file is
+  // replaced, its old version kept aside until all are done.
+  std::vector<std::string> moved, replaced;
+  auto undo = [&] {
+    for (const std::string& n : moved) ::unlink((outdir / n).c_str());
+    for (const std::string& n : replaced)
+      ::rename((work.path / (n + ".old")).c_str(), (outdir / n).c_str());
+  };
+  for (const auto& e : fs::directory_iterator(fresh, ec)) {
+    const std::string n = e.path().filename().string();
+    if (std::find(class_files.begin(), class_files.end(), n) != class_files.end()) continue;
+    if (::renameat2(AT_FDCWD, e.path().c_str(), AT_FDCWD, (outdir / n).c_str(), RENAME_NOREPLACE) != 0) {
+      err << "cannot move " << n << " into " << outdir.string() << ": " << std::strerror(errno)
+          << "\nnothing added to " << outdir.string() << '\n';
+      undo();
+      return labcore::exit_file_not_created;
+    }
+    moved.push_back(n);
+  }
+  for (const std::string& n : replace) {
+    if (::link((outdir / n).c_str(), (work.path / (n + ".old")).c_str()) != 0 ||
+        ::rename((work.path / n).c_str(), (outdir / n).c_str()) != 0) {
+      err << "cannot replace " << (outdir / n).string() << ": " << std::strerror(errno) << "\nnothing added to "
+          << outdir.string() << '\n';
+      undo();
+      return labcore::exit_file_not_created;
+    }
+    replaced.push_back(n);
+  }
   return 0;
 }
 

@@ -97,6 +97,20 @@ struct BatchCounts {
 // file cannot be written. Nothing is left in outdir unless 0 is returned.
 int write_batch(const labcore::Program& program, const std::vector<Student>& students,
                 const std::filesystem::path& outdir, BatchOutputs& outputs, std::ostream& err, bool progress,
-                BatchCounts& counts);
+                BatchCounts& counts, const std::vector<std::string>& taken = {});
+
+// Adds students to an existing class folder (batch --add): the new
+// students' data sets are written beside the others (file names clear of
+// every file there, given in `taken`), and the key, answers.csv and
+// results_template.csv are extended by their rows. All or nothing: the new
+// files are made in a working folder inside outdir; the data sets are moved
+// in (never replacing a file) and each class file replaced by its extended
+// copy, everything taken back when a step fails. Returns 0 or the exit
+// status with the reason on err; notes (class files the folder lacks) go
+// to `notes`.
+int add_to_class(const labcore::Program& program, const std::vector<Student>& students,
+                 const std::filesystem::path& outdir, const std::string& id_heading,
+                 const analysis::TolerancePolicy& policy, std::ostream& err, bool progress, BatchCounts& counts,
+                 std::vector<std::string>& notes);
 
 }  // namespace instructor

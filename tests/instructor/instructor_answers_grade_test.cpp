@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <sstream>
 
 #include "analysis/grading.hpp"
@@ -168,6 +169,50 @@ TEST(InstructorBatch, AnswersAndTemplateRowsAreTheSheets) {
                          "--course", "chem301"});
   EXPECT_NE(again.status, 0);
   EXPECT_NE(again.err.find("answers.csv exists already"), std::string::npos);
+}
+
+TEST(InstructorBatchAdd, LateStudentsJoinWithoutTouchingTheClass) {
+  labtest::TempDir dir;
+  labtest::write_file(dir.path() / "roster.csv", class_roster);
+  const fs::path cls = dir.path() / "class";
+  ASSERT_EQ(run({"batch", "vapor_pressure_gen", (dir.path() / "roster.csv").string(), cls.string(), "--course",
+                 "chem301"}).status,
+            0);
+  std::map<std::string, std::string> before;
+  for (const auto& e : fs::directory_iterator(cls)) before[e.path().filename().string()] = labtest::read_file(e.path());
+  // Jane Doe again (skipped), a second Jane Doe with her own number, and
+  // Bo Brown.
+  labtest::write_file(dir.path() / "late.csv", "Name,Student Number,Seed1,Seed2\nJane Doe,s1,12345,67890\n"
+                                                "Jane Doe,s9,,\nBo Brown,s7,5,6\n");
+  const Outcome r = run({"batch", "--add", "vapor_pressure_gen", (dir.path() / "late.csv").string(), cls.string(),
+                         "--course", "chem301"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("roster line 2, Jane Doe: in the class already (jane_doe.csv), skipped"), std::string::npos);
+  // Every data set there was is untouched; the class files grew by two rows.
+  for (const auto& [name, text] : before) {
+    const std::string now = labtest::read_file(cls / name);
+    if (name.ends_with("_key.csv") || name == "answers.csv" || name == "results_template.csv") {
+      EXPECT_EQ(now.substr(0, text.size()), text) << name;
+      EXPECT_EQ(labtest::lines(now).size(), labtest::lines(text).size() + 2) << name;
+    } else {
+      EXPECT_EQ(now, text) << name;
+    }
+  }
+  EXPECT_EQ(labtest::read_file(cls / "jane_doe_2.csv"), labtest::data_set(vapor(), 1453390740, 1419813485, "Jane Doe").text);
+  EXPECT_EQ(labtest::read_file(cls / "bo_brown.csv"), labtest::data_set(vapor(), 5, 6, "Bo Brown").text);
+  const auto ds = labtest::data_set(vapor(), 5, 6, "Bo Brown");
+  EXPECT_EQ(labtest::lines(labtest::read_file(cls / "answers.csv")).back(),
+            analysis::grading::answers_csv_row(analysis::answer_sheet(vapor(), ds.text, ds.key, "Bo Brown", 5, 6),
+                                               "Student Number", "s7"));
+  // A student of the class with other seeds: refused, nothing changed.
+  labtest::write_file(dir.path() / "clash.csv", "name,student number,seed1,seed2\nNew One,s8,1,2\nJane Doe,s1,1,2\n");
+  const Outcome clash = run({"batch", "--add", "vapor_pressure_gen", (dir.path() / "clash.csv").string(),
+                             cls.string()});
+  EXPECT_EQ(clash.status, 2);
+  EXPECT_FALSE(fs::exists(cls / "new_one.csv"));
+  EXPECT_EQ(run({"batch", "--add", "vapor_pressure_gen", (dir.path() / "late.csv").string(),
+                 (dir.path() / "none").string(), "--course", "chem301"}).status,
+            2);
 }
 
 TEST(InstructorVerifyClass, AClassmatesFileWithTheNameEditedIsAMismatch) {
