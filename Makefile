@@ -1,41 +1,51 @@
-# make run PROGRAM=vapor_pressure_gen   builds and runs one program here
+# make run PROGRAM=vapor_pressure_gen   builds that one program and runs it here
 # make test                             builds everything and runs every test
 # make sanitize                         the same tests under ASan and UBSan
 # make fuzz                             the dialog under libFuzzer (clang), FUZZ_SECONDS=30
 # make package                          the Debian package, checked in a scratch root
 # make bench                            builds and runs the speed benchmarks
+# make bench-instructor                 answer sheets and workbooks for classes of 200
+# make chart-images                     docs/images/<program>.png: each program's first chart, from its workbook
 # make answers-study                    how well the answer sheets recover the hidden values: docs/answers.md
+# Each target first installs only what it needs (scripts/setup.sh).
 
 PRESET ?= default
-BIN := build/$(PRESET)/bin
 
 FUZZ_SECONDS ?= 30
 BENCH_ARGS ?= --benchmark_min_time=0.3
 
-.PHONY: all setup build test run sanitize fuzz package bench answers-study clean
+.PHONY: all setup build test run sanitize fuzz package bench bench-instructor chart-images answers-study clean
 
 all: build
 
 setup:
-	@sh scripts/setup.sh
+	@sh scripts/setup.sh all
 
-build: setup
+build:
+	@sh scripts/setup.sh test
 	@cmake --preset $(PRESET) >/dev/null
 	@cmake --build --preset $(PRESET)
 
 test: build
 	@ctest --preset $(PRESET)
 
-run: build
+# Only the program and the libraries it links, in the programs-only build
+# (no tests, no instructor's tool), which needs nothing but the compiler.
+run:
 	@if [ -z "$(PROGRAM)" ]; then echo "usage: make run PROGRAM=<name>, e.g. PROGRAM=vapor_pressure_gen"; exit 2; fi
-	@if [ ! -x "$(BIN)/$(PROGRAM)" ]; then echo "no program named $(PROGRAM); see README.md"; exit 2; fi
-	@$(BIN)/$(PROGRAM)
+	@case "$(PROGRAM)" in *_gen) ls */$(PROGRAM).cpp >/dev/null 2>&1 && exit 0;; esac; \
+	  echo "no program named $(PROGRAM); see README.md"; exit 2
+	@sh scripts/setup.sh run
+	@cmake --preset programs >/dev/null
+	@cmake --build --preset programs --target $(PROGRAM)
+	@build/programs/bin/$(PROGRAM)
 
 sanitize:
 	@$(MAKE) --no-print-directory test PRESET=sanitize
 
 # The dialog of every program fed arbitrary bytes for FUZZ_SECONDS seconds.
-fuzz: setup
+fuzz:
+	@sh scripts/setup.sh fuzz
 	@cmake --preset fuzz >/dev/null
 	@cmake --build --preset fuzz
 	@mkdir -p build/fuzz/corpus && cp fuzz/corpus/* build/fuzz/corpus/
@@ -44,16 +54,33 @@ fuzz: setup
 
 # The Debian package, unpacked into a scratch root, runs a program.
 package: build
+	@sh scripts/setup.sh package
 	@bash scripts/package_check.sh
 
-# Data sets per second in-process, whole-process times, allocations.
-bench: setup
+# Data sets per second in-process, whole-process times, allocations; in
+# the programs-only build, which is all the benchmarks use.
+bench:
+	@sh scripts/setup.sh bench
+	@cmake --preset programs >/dev/null
+	@cmake --build --preset programs --target lab_bench
+	@build/programs/bench/lab_bench $(BENCH_ARGS)
+
+# Answer sheets and workbooks for a class of 200, per program.
+bench-instructor:
+	@sh scripts/setup.sh test
+	@sh scripts/setup.sh bench
 	@cmake --preset $(PRESET) >/dev/null
-	@cmake --build --preset $(PRESET) --target lab_bench
-	@build/$(PRESET)/bench/lab_bench $(BENCH_ARGS)
+	@cmake --build --preset $(PRESET) --target instructor_bench
+	@build/$(PRESET)/bench/instructor_bench $(BENCH_ARGS)
+
+# The first chart of each program's solution workbook (seeds 12345 67890),
+# drawn by a real spreadsheet, for the README and the programs' pages.
+chart-images: build
+	@bash scripts/chart_images.sh build/$(PRESET)/bin
 
 # Every analysis over the seed sweep's pairs, written to docs/answers.md.
-answers-study: setup
+answers-study:
+	@sh scripts/setup.sh test
 	@cmake --preset $(PRESET) >/dev/null
 	@cmake --build --preset $(PRESET) --target answer_study
 	@build/$(PRESET)/tests/answer_study > docs/answers.md.tmp && mv docs/answers.md.tmp docs/answers.md

@@ -117,22 +117,45 @@ class XlsxSolution final : public SolutionSheet {
 
   void chart(std::string_view title, std::string_view x_title, std::string_view y_title,
              const std::vector<Series>& series) override {
+    // Colours that stay apart in print: a series and its fitted line can
+    // share one by naming the same index.
+    static constexpr lxw_color_t palette[] = {0x1F77B4, 0xD62728, 0x2CA02C, 0xFF7F0E,
+                                              0x9467BD, 0x8C564B, 0x17BECF, 0xE377C2};
+    constexpr std::size_t colours = sizeof palette / sizeof palette[0];
     lxw_chart* chart = workbook_add_chart(wb_, LXW_CHART_SCATTER);
-    for (const Series& s : series) {
+    for (std::size_t i = 0; i < series.size(); ++i) {
+      const Series& s = series[i];
+      const lxw_color_t colour = palette[(s.colour >= 0 ? static_cast<std::size_t>(s.colour) : i) % colours];
       lxw_chart_series* cs = chart_add_series(chart, s.x_range.c_str(), s.y_range.c_str());
       chart_series_set_name(cs, s.name.c_str());
-      if (!s.markers) chart_series_set_marker_type(cs, LXW_CHART_MARKER_NONE);
+      if (!s.markers) {
+        chart_series_set_marker_type(cs, LXW_CHART_MARKER_NONE);
+      } else {
+        chart_series_set_marker_type(cs, LXW_CHART_MARKER_CIRCLE);
+        chart_series_set_marker_size(cs, 5);
+        lxw_chart_fill fill{};
+        fill.color = colour;
+        chart_series_set_marker_fill(cs, &fill);
+        lxw_chart_line border{};
+        border.color = colour;
+        chart_series_set_marker_line(cs, &border);
+      }
       if (s.line) {
         lxw_chart_line line{};
         line.width = 1.5;
-        line.color = LXW_COLOR_BLACK;
+        line.color = colour;
         chart_series_set_line(cs, &line);
       } else {
         lxw_chart_line none{};
         none.none = LXW_TRUE;
         chart_series_set_line(cs, &none);
       }
-      if (s.trendline) chart_series_set_trendline(cs, LXW_CHART_TRENDLINE_TYPE_LINEAR, 0);
+      if (s.trendline) {
+        chart_series_set_trendline(cs, LXW_CHART_TRENDLINE_TYPE_LINEAR, 0);
+        lxw_chart_line trend{};
+        trend.color = colour;
+        chart_series_set_trendline_line(cs, &trend);
+      }
     }
     chart_title_set_name(chart, std::string(title).c_str());
     chart_axis_set_name(chart->x_axis, std::string(x_title).c_str());

@@ -73,6 +73,7 @@ class SolutionSheet {
     bool markers = true;   // points
     bool line = false;     // joined by straight lines
     bool trendline = false;  // the spreadsheet's own least-squares line
+    int colour = -1;  // index into the chart palette; -1: the series' own place in the list
   };
   virtual void chart(std::string_view title, std::string_view x_title, std::string_view y_title,
                      const std::vector<Series>& series) = 0;

@@ -7,6 +7,14 @@
 //                       generator does: prologue and run setup)
 //                       and how many of the generator's records were
 //                       preceded by an allocation.
+//   batch/<program>     a class of 200 students: 200 data sets, each with
+//                       its key of hidden values, written in-process into a
+//                       string, as an instructor's batch makes them; time
+//                       per class, items_per_second data sets per second.
+//   sweep/<program>     the program over a fixed sweep of 580 seed pairs
+//                       (the degenerate seeds crossed with each other and a
+//                       spread over the whole range); counter: the share
+//                       of pairs whose computation failed.
 //   record/<kind>       one formatted or list-directed record; counter:
 //                       heap allocations per record.
 //   process/<program>   the real binary started with a scripted dialog on a
@@ -32,8 +40,10 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <limits>
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "labcore/registry.hpp"
@@ -176,6 +186,92 @@ void bm_generate(benchmark::State& state, const labcore::Program* program) {
       benchmark::Counter(static_cast<double>(failed), benchmark::Counter::kAvgIterations);
 }
 
+// A class of 200 students with names and seeds of their own.
+struct Student {
+  std::string name;
+  std::int32_t s1, s2;
+};
+const std::vector<Student>& class_of_200() {
+  static const std::vector<Student> students = [] {
+    std::vector<Student> out;
+    Seeds seeds{271828, 314159};
+    for (int k = 1; k <= 200; ++k) {
+      out.push_back({"Student " + std::to_string(k), seeds.s1, seeds.s2});
+      seeds.next();
+    }
+    return out;
+  }();
+  return students;
+}
+
+void bm_batch(benchmark::State& state, const labcore::Program* program) {
+  const auto& students = class_of_200();
+  labcore::StringSink sink;
+  sink.text.reserve(1 << 16);
+  std::vector<labcore::HiddenValue> key;
+  std::size_t bytes = 0;
+  for (auto _ : state) {
+    for (const Student& st : students) {
+      sink.text.clear();
+      key.clear();
+      try {
+        labcore::write_data_set(*program, st.name, st.s1, st.s2, sink, &key);
+      } catch (const labcore::Failure&) {
+      }
+      bytes += sink.text.size();
+      benchmark::DoNotOptimize(sink.text.data());
+      benchmark::DoNotOptimize(key.data());
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(students.size()));
+  state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
+}
+
+// The sweep's seed pairs: the seeds that are degenerate for the generator
+// (0, the moduli and their negatives, the extremes of the range) crossed
+// with each other, equal pairs on the diagonal, and a spread of ordinary
+// pairs.
+const std::vector<std::pair<std::int32_t, std::int32_t>>& sweep_pairs() {
+  static const std::vector<std::pair<std::int32_t, std::int32_t>> pairs = [] {
+    constexpr std::int32_t lowest = std::numeric_limits<std::int32_t>::min();
+    constexpr std::int32_t highest = std::numeric_limits<std::int32_t>::max();
+    const std::int32_t special[] = {0,          1,           -1,         2,          12345,      67890,
+                                    lowest,     lowest + 1,  highest,    2147483562, 2147483563, -2147483563,
+                                    2147483399, -2147483399, 2147483398, 53668,      52774,      40014};
+    std::vector<std::pair<std::int32_t, std::int32_t>> out;
+    for (std::int32_t a : special)
+      for (std::int32_t b : special) out.emplace_back(a, b);
+    Seeds seeds;
+    while (out.size() < 580) {
+      out.emplace_back(seeds.s1, seeds.s2);
+      seeds.next();
+    }
+    return out;
+  }();
+  return pairs;
+}
+
+void bm_sweep(benchmark::State& state, const labcore::Program* program) {
+  const auto& pairs = sweep_pairs();
+  labcore::StringSink sink;
+  sink.text.reserve(1 << 16);
+  std::int64_t failed = 0;
+  for (auto _ : state) {
+    for (const auto& [s1, s2] : pairs) {
+      sink.text.clear();
+      try {
+        labcore::write_data_set(*program, "Jane Doe", s1, s2, sink, nullptr);
+      } catch (const labcore::Failure&) {
+        ++failed;
+      }
+      benchmark::DoNotOptimize(sink.text.data());
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(pairs.size()));
+  state.counters["failed"] = benchmark::Counter(static_cast<double>(failed) /
+                                                static_cast<double>(state.iterations() * pairs.size()));
+}
+
 // A sink that keeps nothing: the cost of rendering alone.
 class NullSink final : public labcore::RecordSink {
  public:
@@ -292,6 +388,12 @@ void register_programs() {
   for (const labcore::Program* program : labcore::all_programs())
     benchmark::RegisterBenchmark(("generate/" + std::string(program->name)).c_str(), bm_generate, program)
         ->Unit(benchmark::kMicrosecond);
+  for (const labcore::Program* program : labcore::all_programs())
+    benchmark::RegisterBenchmark(("batch/" + std::string(program->name)).c_str(), bm_batch, program)
+        ->Unit(benchmark::kMillisecond);
+  for (const labcore::Program* program : labcore::all_programs())
+    benchmark::RegisterBenchmark(("sweep/" + std::string(program->name)).c_str(), bm_sweep, program)
+        ->Unit(benchmark::kMillisecond);
 
   std::vector<std::string> binaries;
   std::error_code ec;

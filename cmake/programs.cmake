@@ -41,10 +41,10 @@ function(lab_add_subsystem dir)
                      "${CMAKE_BINARY_DIR}/mains/${name}_main.cpp" @ONLY)
       add_executable(${name} "${CMAKE_BINARY_DIR}/mains/${name}_main.cpp")
       target_link_libraries(${name} PRIVATE ${lib})
-      # Half of a whole run is the dynamic loader resolving the C++ runtime;
-      # linked in, a run takes about 0.7 ms instead of 1.2 ms.
+      # Linked statically: without the dynamic loader's relocations a whole
+      # run takes about a third of the instructions (docs/performance.md).
       if(NOT LAB_SANITIZE AND NOT LAB_FUZZ)
-        target_link_options(${name} PRIVATE -static-libstdc++ -static-libgcc)
+        target_link_options(${name} PRIVATE -static)
       endif()
       set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/bin")
       install(TARGETS ${name} RUNTIME DESTINATION bin)

@@ -9,6 +9,7 @@
 #include "instructor/class_batch.hpp"
 #include "instructor/class_key.hpp"
 #include "instructor/commands.hpp"
+#include "instructor/solution_files.hpp"
 #include "instructor/text_io.hpp"
 
 namespace instructor {
@@ -22,6 +23,7 @@ struct BatchWords {
   std::string program, roster, outdir, course;
   double relative = 2.0;
   bool add = false;
+  bool workbooks = false;
 };
 
 // batch --add: the roster's students not yet in the class are added to it.
@@ -84,6 +86,10 @@ int add(const BatchWords& w, const labcore::Program& program, const Roster& rost
 int batch(const BatchWords& w, Io& io) {
   const labcore::Program* program = program_named(w.program, io.err);
   if (program == nullptr) return labcore::exit_input_error;
+  if (w.workbooks && analysis::find_analysis(program->name) == nullptr) {
+    io.err << program->name << " has no answer sheet yet, so no solution workbooks\n";
+    return labcore::exit_input_error;
+  }
   std::string text, error;
   if (!read_bounded(w.roster, kMaxRosterBytes, text, error)) {
     io.err << error << '\n';
@@ -105,6 +111,7 @@ int batch(const BatchWords& w, Io& io) {
 
   std::vector<std::string> notes;
   BatchOutputs outputs = standard_batch_outputs(*program, roster.id_heading, {.relative = w.relative / 100}, notes);
+  if (w.workbooks) outputs.push_back(workbook_output(*program, {}));
   BatchCounts counts;
   const std::filesystem::path outdir = w.outdir;
   if (const int status = write_batch(*program, roster.students, outdir, outputs, io.err, io.progress, counts))
@@ -133,6 +140,7 @@ Action setup_batch(CLI::App& cmd) {
                "add the roster's students not yet in the class folder OUTDIR: their data sets written, the key, "
                "answers and results template extended");
   cmd.add_option("--relative", w->relative, "the relative part of the answers' tolerance in percent (default 2)");
+  cmd.add_flag("--workbooks", w->workbooks, "also a solution workbook per student, STEM.xlsx");
   return [w](Io& io) { return batch(*w, io); };
 }
 

@@ -44,5 +44,6 @@ Action setup_batch(CLI::App& cmd);
 Action setup_verify(CLI::App& cmd);
 Action setup_answers(CLI::App& cmd);
 Action setup_grade(CLI::App& cmd);
+Action setup_workbook(CLI::App& cmd);
 
 }  // namespace instructor

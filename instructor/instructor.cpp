@@ -28,6 +28,8 @@ const Command kCommands[] = {
      setup_answers},
     {"grade", "scores what the students reported against their own answers: grade ANSWERS.csv RESULTS.csv OUTDIR",
      setup_grade},
+    {"workbook", "the solution workbook of one data set: workbook PROGRAM SEED1 SEED2 OUT.xlsx | DATASET.csv OUT.xlsx",
+     setup_workbook},
 };
 
 int dispatch(std::vector<std::string> args, std::ostream& out, std::ostream& err, bool progress) {

@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 namespace labcore {
 
 DataFile::~DataFile() { close(); }
@@ -14,24 +16,40 @@ bool DataFile::create(const std::filesystem::path& path) {
   if (fd < 0) return false;
   file_ = ::fdopen(fd, "w");
   if (file_ == nullptr) {
+    const int err = errno;
     ::close(fd);
+    errno = err;
     return false;
   }
-  failed_ = false;
+  error_ = 0;
   return true;
+}
+
+void DataFile::failed() {
+  // The first failure is the one to report (a full disk, the file-size
+  // limit); later ones follow from it.
+  if (error_ == 0) error_ = errno != 0 ? errno : EIO;
 }
 
 void DataFile::record(std::string_view line) {
   if (file_ == nullptr) return;
-  if (std::fwrite(line.data(), 1, line.size(), file_) != line.size() || std::fputc('\n', file_) == EOF)
-    failed_ = true;
+  errno = 0;
+  if (std::fwrite(line.data(), 1, line.size(), file_) != line.size() || std::fputc('\n', file_) == EOF) failed();
+}
+
+bool DataFile::flush() {
+  if (file_ == nullptr) return error_ == 0;
+  errno = 0;
+  if (std::fflush(file_) != 0) failed();
+  return error_ == 0;
 }
 
 bool DataFile::close() {
-  if (file_ == nullptr) return !failed_;
-  if (std::fclose(file_) != 0) failed_ = true;
+  if (file_ == nullptr) return error_ == 0;
+  errno = 0;
+  if (std::fclose(file_) != 0) failed();
   file_ = nullptr;
-  return !failed_;
+  return error_ == 0;
 }
 
 }  // namespace labcore

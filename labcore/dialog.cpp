@@ -1,4 +1,7 @@
 // The terminal dialog and the prologue and epilogue of the data-set file.
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <exception>
 #include <iostream>
 
@@ -52,14 +55,15 @@ FormTexts texts(Form form) {
   return t;
 }
 
-// Steps 11 to 14: the "Student Name:" record, the 33-character name record
-// and the records that follow it. A double quote typed in the name would
-// end the CSV cell early, so it is written as an apostrophe; a control
-// character would corrupt the record and is written as a blank.
+// The "Student Name:" record, the 33-character name record and the
+// records that follow it. A double quote typed in the name would end the
+// CSV cell early, so it is written as an apostrophe; a control character
+// would corrupt the record and is written as a blank; a name that a
+// spreadsheet would run as a formula is kept as text (name_cell_field).
 void write_name_records(Records& file, const Program& program, std::string_view name30) {
   file.write(texts(program.form).student_name_format);
   std::string cell = "\"";
-  for (char c : name30) {
+  for (char c : name_cell_field(name30, kStudentNameWidth)) {
     const auto u = static_cast<unsigned char>(c);
     cell.push_back(c == '"' ? '\'' : (u < 0x20 || u == 0x7f) ? ' ' : c);
   }
@@ -110,6 +114,18 @@ bool has_control_character(std::string_view text) {
   throw Failure({list_record("Input error: ", what)}, exit_input_error);
 }
 
+// " (the system says: No such file or directory)": the reason of a failed
+// create or write, as the C library words it.
+std::string system_says(int err) { return list_record("(the system says: ", std::strerror(err), ")"); }
+
+std::vector<std::string> write_failure_records(int err, std::string_view file_name) {
+  return {list_record("Writing the data-set file failed; the file is incomplete: ", file_name), system_says(err)};
+}
+
+[[noreturn]] void write_failed(int err, std::string_view file_name) {
+  throw Failure(write_failure_records(err, file_name), exit_write_failed);
+}
+
 std::int32_t read_seed(Replies& replies, std::string_view which) {
   std::int32_t seed = 0;
   switch (replies.integer(seed)) {
@@ -132,8 +148,19 @@ int run_program(const Program& program, std::istream& in, std::ostream& terminal
   Records screen(screen_sink);
   const FormTexts t = texts(program.form);
   Replies replies(in);
+  DataFile data;
+  std::string output_file;
   auto prompt = [&](std::string_view text) { screen.list(text); };
-  auto wait = [&] { terminal.flush(); };
+  // Before every wait for a reply, every record written so far is handed
+  // to the system, so that a run stopped while it waits loses nothing; a
+  // write that failed ends the run here. A terminal that can no longer be
+  // written (a closed pipe, a full device) ends the run as the end of the
+  // input does: no prompt can be shown.
+  auto wait = [&] {
+    if (!data.flush()) write_failed(data.error(), output_file);
+    terminal.flush();
+    if (!terminal) input_error("the terminal output was closed; the run stops at this prompt.");
+  };
 
   try {
     for (std::string_view title : program.titles) screen.list(title);
@@ -141,7 +168,6 @@ int run_program(const Program& program, std::istream& in, std::ostream& terminal
     prompt("What is the name of the output file? (20 chars max)");
     prompt(t.extension_hint);
     wait();
-    std::string output_file;
     if (!replies.field(kFileNameWidth, output_file))
       input_error("the input ended before the name of the output file was given.");
     const std::string_view file_name = trim_right(output_file);
@@ -150,12 +176,16 @@ int run_program(const Program& program, std::istream& in, std::ostream& terminal
     if (has_control_character(file_name))
       input_error("the name of the output file holds a control character; type a plain name such as data.csv.");
 
-    DataFile data;
     if (!data.create(folder / std::filesystem::path(std::string(file_name)))) {
+      // The form's own message, then why: a missing folder, an existing
+      // name, a folder of that name, no permission.
+      const int err = errno;
       screen.list(t.open_failed);
+      screen_sink.record(system_says(err));
       terminal.flush();
       return exit_file_not_created;
     }
+    output_file = std::string(file_name);
     Records file(data);
     file.write(program.header_format);
 
@@ -179,28 +209,47 @@ int run_program(const Program& program, std::istream& in, std::ostream& terminal
     Run run(data, seeds);
     program.generate(run);
 
-    screen.list(t.completed, output_file);
+    // The data set is on disk and checked before the screen says so.
+    if (!data.close()) write_failed(data.error(), output_file);
+    screen.list(t.completed, fit_field(output_file, kFileNameWidth));
     prompt("done? Enter any character ");
     wait();
     if (!replies.any_character())
       input_error("the input ended before a character was typed to finish.");
-    if (!data.close()) {
-      screen.list("Writing the data-set file failed; the file is incomplete: ", file_name);
-      terminal.flush();
-      return exit_write_failed;
-    }
     terminal.flush();
     return exit_ok;
   } catch (const Failure& failure) {
+    // The records written before the stop stay in the file, which is
+    // closed before the message is shown; a write that failed meanwhile is
+    // reported too.
+    const bool written = data.close();
     for (const std::string& record : failure.records()) screen_sink.record(record);
+    if (!written && failure.status() != exit_write_failed) {
+      for (const std::string& record : write_failure_records(data.error(), output_file))
+        screen_sink.record(record);
+      terminal.flush();
+      return exit_write_failed;
+    }
     terminal.flush();
     return failure.status();
   }
 }
 
 int program_main(const Program& program) {
+  // A closed terminal pipe must not end the run before the data set is
+  // flushed: writes to it fail instead (EPIPE), and the dialog ends at its
+  // next wait. Beyond the file-size limit a write fails with EFBIG and is
+  // reported as a write failure, instead of ending the process. Every other
+  // signal keeps its default action; the file is flushed at every wait.
+  std::signal(SIGPIPE, SIG_IGN);
+  std::signal(SIGXFSZ, SIG_IGN);
   try {
-    return run_program(program, std::cin, std::cout, std::filesystem::path());
+    const int status = run_program(program, std::cin, std::cout, std::filesystem::path());
+    if (!std::cout) {
+      std::cerr << program.name << ": the terminal output could not be written; the run stopped with status "
+                << status << '\n';
+    }
+    return status;
   } catch (const std::exception& e) {
     std::cout.flush();
     std::cerr << program.name << ": internal error: " << e.what() << '\n';

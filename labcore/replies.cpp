@@ -7,19 +7,46 @@ namespace labcore {
 namespace {
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
 bool is_continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0u) == 0x80u; }
+
+// The length of the UTF-8 sequence a lead byte announces; 0 for a byte that
+// starts no sequence (ASCII is 1).
+std::size_t sequence_length(unsigned char lead) {
+  if (lead < 0x80u) return 1;
+  if (lead >= 0xC2u && lead <= 0xDFu) return 2;
+  if (lead >= 0xE0u && lead <= 0xEFu) return 3;
+  if (lead >= 0xF0u && lead <= 0xF4u) return 4;
+  return 0;
+}
+
 }  // namespace
 
 std::string fit_field(std::string_view text, std::size_t width) {
   if (text.size() > width) {
     std::size_t cut = width;
-    // text[cut] is the first byte left out; if it continues a character
-    // that began inside the field, leave out the whole character.
-    for (int k = 0; k < 3 && cut > 0 && is_continuation(text[cut]); ++k) --cut;
+    // text[cut] is the first byte left out. When it continues a character
+    // whose lead byte lies inside the field, the whole character is left
+    // out; a stray continuation byte (one with no lead byte just before it,
+    // such as a Latin-1 sign typed into a UTF-8 line) costs nothing.
+    std::size_t lead = cut;
+    while (lead > 0 && cut - lead < 3 && is_continuation(text[lead])) --lead;
+    if (lead < cut && !is_continuation(text[lead])) {
+      const std::size_t len = sequence_length(static_cast<unsigned char>(text[lead]));
+      if (len > 1 && lead + len > cut) cut = lead;
+    }
     text = text.substr(0, cut);
   }
   std::string field(text);
   field.resize(width, ' ');
   return field;
+}
+
+bool starts_formula(std::string_view text) {
+  return !text.empty() && (text[0] == '=' || text[0] == '+' || text[0] == '-' || text[0] == '@');
+}
+
+std::string name_cell_field(std::string_view name, std::size_t width) {
+  if (width == 0 || !starts_formula(name)) return fit_field(name, width);
+  return "'" + fit_field(name, width - 1);
 }
 
 std::string_view trim_right(std::string_view text) {

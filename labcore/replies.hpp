@@ -9,9 +9,22 @@
 
 namespace labcore {
 
-// The text of a fixed-length field: cut to `width` bytes, never inside a
-// UTF-8 character (the cut moves before it), then padded with blanks.
+// The text of a fixed-length field: cut to `width` bytes, then padded with
+// blanks. A UTF-8 character that starts inside the field and would be cut
+// is left out whole; the cut never moves for any other reason (a stray
+// continuation byte after the field is simply not taken).
 std::string fit_field(std::string_view text, std::size_t width);
+
+// True when a spreadsheet would take a cell with this text as a formula:
+// it begins with =, +, - or @ (quoted in the CSV file or not).
+bool starts_formula(std::string_view text);
+
+// A person's name as the text of a CSV cell of `width` bytes: fit_field,
+// except that a name that starts_formula() gets a leading apostrophe, so
+// that spreadsheets show it as text; the name is then cut one byte
+// earlier, still never inside a UTF-8 character. Use it for every cell
+// that holds a name a user typed.
+std::string name_cell_field(std::string_view name, std::size_t width);
 
 // A whole number in the 32-bit range, with an optional sign: the whole of
 // `text` must be the number.

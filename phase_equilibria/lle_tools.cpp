@@ -61,78 +61,79 @@ void root(arc_function f, double x1, double x2, double dx, double& aroot, int& e
   // A value of exactly zero counts as not positive.
   const auto positive = [](double v) { return v > 0.0; };
 
+  // The trial points of the step grid, i = 1 to n: the first is x1 itself,
+  // the last is capped at x2. The step count goes through single
+  // precision, which holds it exactly.
   const int n = labcore::nint((x2 - x1) / dx + 1.0);
-  double xa = x1;
-  double val_a = value(xa);
-  bool l_val_a = positive(val_a);
-  double xb = xa;
-  double val_b = val_a;
-  bool l_val_b = l_val_a;
-  bool bracketed = false;
-  for (int i = 1; i <= n; ++i) {
-    // The step count goes through single precision, which holds it exactly.
-    xb = std::min(x1 + dx * static_cast<double>(static_cast<float>(i - 1)), x2);
-    val_b = value(xb);
-    l_val_b = positive(val_b);
-    if (l_val_b != l_val_a) {
-      bracketed = true;
-      break;
+  const auto trial = [&](int i) {
+    return std::min(x1 + dx * static_cast<double>(static_cast<float>(i - 1)), x2);
+  };
+
+  // f does not decrease with x, so along the grid its values run from not
+  // positive to positive and change sign at most once. Stepping from x1
+  // would bracket the root between the last trial point that is not
+  // positive and the first that is; the same two points are found by
+  // probing grid points only: the chord between the two known values
+  // points at the step, and halving the index range takes over if the
+  // chord's guesses do not close in.
+  const double val_first = value(x1);
+  if (positive(val_first) || n < 2) return;
+  int lo = 1;  // known not positive
+  double val_lo = val_first;
+  int hi = n;  // known positive, once tested
+  double val_hi = value(trial(hi));
+  if (!positive(val_hi)) return;
+  for (int guesses = 0; hi - lo > 1; ++guesses) {
+    int i = lo + (hi - lo) / 2;
+    const double t = (-val_lo / (val_hi - val_lo)) * (hi - lo);
+    if (guesses < 4 && t >= 0.0 && t < hi - lo) i = std::clamp(lo + 1 + static_cast<int>(t), lo + 1, hi - 1);
+    const double v = value(trial(i));
+    if (positive(v)) {
+      hi = i;
+      val_hi = v;
+    } else {
+      lo = i;
+      val_lo = v;
     }
-    xa = xb;
-    val_a = val_b;
-    l_val_a = l_val_b;
   }
-  if (!bracketed) return;
+  double xa = trial(lo);
+  double xb = trial(hi);
 
   // Bisection: the width tested is the bracket's before this halving, and
-  // the root returned is the midpoint.
+  // the root returned is the midpoint, so the width is tested before the
+  // midpoint is evaluated. xa stays on the side that is not positive.
   for (;;) {
     const double xm = (xa + xb) / 2.0;
-    const double val_m = value(xm);
-    const bool l_val_m = positive(val_m);
     const double den = std::max(xm, 1.0);
     if (std::fabs((xb - xa) / den) <= epsilon) {
       aroot = xm;
       error = 0;
       return;
     }
-    if (l_val_m == l_val_a) {
-      xa = xm;
-      val_a = val_m;
-      l_val_a = l_val_m;
-    } else {
+    if (positive(value(xm))) {
       xb = xm;
-      val_b = val_m;
-      l_val_b = l_val_m;
+    } else {
+      xa = xm;
     }
   }
 }
 
 Point point_at_arc(double xref, double targetarclen, double xstart, double xend, double a, double b,
                    double c) {
+  // The arc length from xref grows with x, so there is at most one root:
+  // a search resumed just past it (at aroot + max(1, |aroot|) epsilon,
+  // beyond the bracket's positive end) would find every value positive and
+  // no further change of sign.
   constexpr double dx = 1.0;
-  double x1 = xstart;
-  const double x2 = xend;
-  bool found = false;
-  Point point{};
-  while (!(x1 > x2)) {
-    double aroot = 0.0;
-    int error = 0;
-    root(fracarc, x1, x2, dx, aroot, error, xref, targetarclen, a, b);
-    if (error == 0) {
-      point = {aroot, ycalc(aroot, a, b, c)};
-      found = true;
-      x1 = aroot + std::max(1.0, std::fabs(aroot)) * epsilon;
-    } else {
-      x1 = epsilon + x2;
-    }
-  }
-  if (!found) {
+  double aroot = 0.0;
+  int error = 0;
+  root(fracarc, xstart, xend, dx, aroot, error, xref, targetarclen, a, b);
+  if (error != 0) {
     throw labcore::Failure({labcore::list_record("No point of the envelope lies at arc length ",
                                                  targetarclen, " from x = ", xref, " between x = ",
                                                  xstart, " and ", xend)});
   }
-  return point;
+  return {aroot, ycalc(aroot, a, b, c)};
 }
 
 }  // namespace lle_tools

@@ -28,8 +28,12 @@ double fracarc(double xref, double xtrial, double targetarclen, double acoeff, d
 // A function searched by root: f(xref, x, targetarclen, acoeff, bcoeff).
 using arc_function = double (*)(double, double, double, double, double);
 
-// Zero of f in x between x1 and x2: steps of dx from x1 until the sign
-// changes, then bisection down to a relative bracket width of epsilon.
+// Zero of f in x between x1 and x2, for an f that does not decrease with
+// x: the first change of sign on the grid of steps dx from x1 (x1, x1 + dx,
+// ..., the last capped at x2) brackets it, and bisection narrows the
+// bracket to a relative width of epsilon; the root is the last midpoint.
+// Only grid points are probed to find the bracket, so it is the one that
+// stepping along the grid would find, in far fewer evaluations of f.
 // error: 0 found (aroot is the root), 1 x1 > x2, 2 no change of sign
 // (aroot is 0 in both failing cases).
 void root(arc_function f, double x1, double x2, double dx, double& aroot, int& error, double xref,
@@ -42,9 +46,8 @@ struct Point {
 
 // The point of the curve y = a x^2 + b x + c that lies targetarclen along
 // the arc from xref, searched for in x from xstart to xend with steps of
-// 1. The search goes on just past each root found until no further change
-// of sign; the arc length grows with x, so the one root is the point. When
-// there is no root at all the run fails with a message.
+// 1. The arc length grows with x, so the one root is the point. When there
+// is no root the run fails with a message.
 Point point_at_arc(double xref, double targetarclen, double xstart, double xend, double a, double b,
                    double c);
 

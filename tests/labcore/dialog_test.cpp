@@ -151,7 +151,10 @@ TEST(DialogForms, TheOpeningFailureMessageOfEachForm) {
     const auto r = run_dialog(test_program(form), replies(1, 2), dir.path());
     EXPECT_EQ(r.status, labcore::exit_file_not_created);
     ASSERT_GE(r.terminal.size(), std::string_view(message).size());
-    EXPECT_EQ(r.terminal.substr(r.terminal.size() - std::string_view(message).size()), message);
+    // The form's message exactly, then the system's reason on a line of its own.
+    const std::string want = std::string(message) + " (the system says: File exists)\n";
+    ASSERT_GE(r.terminal.size(), want.size());
+    EXPECT_EQ(r.terminal.substr(r.terminal.size() - want.size()), want);
     EXPECT_EQ(r.terminal.find("student"), std::string::npos) << "the dialog must stop";
     EXPECT_EQ(labtest::read_file(dir.path() / "out.csv"), "keep me\n");
   }
@@ -192,6 +195,47 @@ TEST(DialogNames, CuttingNeverSplitsAUtf8Character) {
   TempDir dir;
   const auto r = run_dialog(test_program(Form::A), replies(1, 2, "n.csv", name), dir.path(), "n.csv");
   EXPECT_EQ(labtest::lines(r.file)[2], "\"" + std::string(29, 'a') + " \",");
+}
+
+TEST(DialogNames, TheCutMovesOnlyForACharacterThatStartsInTheField) {
+  const std::string a29(29, 'A'), a30(30, 'A');
+  const std::pair<std::string, std::string> cases[] = {
+      {a30 + "\xB0", a30},                                     // a stray Latin-1 sign after the field
+      {a30 + "\x80\x80\x80", a30},                             // several stray bytes
+      {a29 + "\xC3\xA9", a29 + " "},                            // e acute across the cut
+      {std::string(28, 'A') + "\xE2\x82\xAC", std::string(28, 'A') + "  "},  // euro sign, 2 bytes inside
+      {std::string(27, 'A') + "\xF0\x9F\x98\x80", std::string(27, 'A') + "   "},  // 4 bytes, 3 inside
+      {a29 + "\xF0\x9F\x98\x80", a29 + " "},                    // 4 bytes, 1 inside
+      {std::string(26, 'A') + "\xF0\x9F\x98\x80" + "B", std::string(26, 'A') + "\xF0\x9F\x98\x80"},
+      {std::string(28, 'A') + "\xC3\xA9\xA9", std::string(28, 'A') + "\xC3\xA9"},  // whole, then stray
+      {std::string(27, 'A') + "\x80\x80\x80\x80", std::string(27, 'A') + "\x80\x80\x80"},  // no lead byte
+  };
+  for (const auto& [typed, field] : cases) EXPECT_EQ(labcore::fit_field(typed, 30), field) << typed;
+}
+
+TEST(DialogNames, NamesThatSpreadsheetsWouldRunKeepALeadingApostrophe) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"=1+1", "'=1+1" + std::string(25, ' ')},
+      {"+1", "'+1" + std::string(27, ' ')},
+      {"-Doe", "'-Doe" + std::string(25, ' ')},
+      {"@SUM(A1)", "'@SUM(A1)" + std::string(21, ' ')},
+      {"=" + std::string(29, 'A'), "'=" + std::string(28, 'A')},                  // cut one byte earlier
+      {"-" + std::string(27, 'A') + "\xC3\xA9", "'-" + std::string(27, 'A') + " "},  // never half a character
+      {"Jane =Doe", "Jane =Doe" + std::string(21, ' ')},
+      {" =1", " =1" + std::string(27, ' ')},
+      {"'=1", "'=1" + std::string(27, ' ')},  // already text: as typed
+      {"", std::string(30, ' ')},
+  };
+  for (const auto& [typed, field] : cases) {
+    EXPECT_EQ(labcore::name_cell_field(typed, 30), field) << typed;
+    // Written once more from its own record, a name is unchanged.
+    EXPECT_EQ(labcore::name_cell_field(field, 30), field) << typed;
+  }
+  // In the data set: the name record of a program.
+  TempDir dir;
+  const auto r = run_dialog(test_program(Form::A), replies(1, 2, "out.csv", "=HYPERLINK(\"x\")"), dir.path());
+  ASSERT_EQ(r.status, labcore::exit_ok);
+  EXPECT_EQ(labtest::lines(r.file).at(2), "\"'=HYPERLINK('x')" + std::string(14, ' ') + "\",");
 }
 
 TEST(DialogNames, EmptyOrControlFileNamesCreateNothing) {

@@ -98,10 +98,25 @@ TEST(Uniform, AnySeedsGiveAStreamInsideTheModuli) {
 }
 
 TEST(Uniform, SinglePrecisionIsOneForTheLargestValuesOfZOnly) {
-  // z converts to float before the float division: the 106 largest z give 1.
-  EXPECT_EQ(static_cast<float>(2147483457) / 2147483520.0f, 1.0f);
-  EXPECT_LT(static_cast<float>(2147483456) / 2147483520.0f, 1.0f);
-  EXPECT_EQ(static_cast<float>(2147483456) / 2147483520.0f, 0.99999994f);
+  // z converts to float before the float division: the 106 largest z give
+  // 1. The seeds are the generator stepped back by hand from the states
+  // (z + 1, 1), so that the first draw has the z of each row.
+  struct Case {
+    std::int32_t seed1, seed2, z;
+    float single;
+  };
+  const Case cases[] = {
+      {426824031, 1481316021, 2147483457, 1.0f},         // float(z) = 2147483520
+      {492245695, 1481316021, 2147483456, 0.99999994f},  // float(z) = 2147483392
+  };
+  for (const Case& c : cases) {
+    SeedPair a{c.seed1, c.seed2}, b{c.seed1, c.seed2}, d{c.seed1, c.seed2};
+    EXPECT_EQ(a.next_z(), c.z);
+    EXPECT_EQ(random_mod(b).r4_uni(), c.single) << c.z;
+    const double u = random_mod_d(d).r4_uni();
+    EXPECT_LT(u, 1.0) << "the double draw stays below 1";
+    EXPECT_EQ(u, static_cast<double>(c.z) / 2147483563.0);
+  }
 }
 
 TEST(Randbetween, StaysInRangeWhenTheSingleDrawIsExactlyOne) {
