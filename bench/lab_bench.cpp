@@ -22,6 +22,8 @@
 //                       counters: the fastest, median and 90th-percentile
 //                       runs. process/true, the system's do-nothing
 //                       program, is the floor of starting a process.
+//   grade/class/<n>     a class of n students graded from its answers.csv
+//                       and results.csv to its outputs (grading_bench.cpp).
 //
 // The binaries are taken from the build's bin folder (LAB_BENCH_BIN
 // overrides it); every *_gen found there is timed.

@@ -1,14 +1,23 @@
 #include "instructor/class_batch.hpp"
 
+#include <fcntl.h>
+#include <stdio.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
+#include <iterator>
 #include <charconv>
 #include <cstring>
 #include <fstream>
 #include <map>
 #include <set>
 
+#include "analysis/grading.hpp"
 #include "instructor/text_io.hpp"
 #include "labcore/datafile.hpp"
+#include "analysis/answer_sheet.hpp"
 
 namespace instructor {
 
@@ -43,7 +52,8 @@ class DataSetOutput final : public BatchOutput {
 // end.
 class KeyOutput final : public BatchOutput {
  public:
-  explicit KeyOutput(const labcore::Program& program) : name_(key_file_name(program)) {}
+  KeyOutput(const labcore::Program& program, std::string id_heading)
+      : name_(key_file_name(program)), id_heading_(std::move(id_heading)) {}
   std::vector<std::string> class_files() const override { return {name_}; }
 
   bool begin(StagedFolder& folder, std::string& error) override {
@@ -64,6 +74,7 @@ class KeyOutput final : public BatchOutput {
     std::string row = std::to_string(values.size()) + ' ';
     row += csv_cell(spreadsheet_safe_cell(s.student.name));
     row += ',';
+    if (!id_heading_.empty()) row += csv_cell(spreadsheet_safe_cell(s.student.id)) + ',';
     row += s.failed() ? std::string("(model failed)") : csv_cell(s.stem + ".csv");
     row += ',' + std::to_string(s.student.seed1) + ',' + std::to_string(s.student.seed2) + ',';
     row += s.student.derived ? "derived" : "roster";
@@ -80,7 +91,9 @@ class KeyOutput final : public BatchOutput {
     }
     labcore::DataFile key;
     if (!folder.create(name_, key, error)) return false;
-    std::string heading = "student,file,seed1,seed2,seeds";
+    std::string heading = "student,";
+    if (!id_heading_.empty()) heading += csv_cell(id_heading_) + ',';
+    heading += "file,seed1,seed2,seeds";
     for (const std::string& c : columns_) heading += ',' + csv_cell(c);
     key.record(heading);
     std::ifstream rows(folder.working(scratch_name()), std::ios::binary);
@@ -107,10 +120,95 @@ class KeyOutput final : public BatchOutput {
  private:
   std::string scratch_name() const { return "." + name_ + ".rows"; }
 
-  std::string name_;
+  std::string name_, id_heading_;
   labcore::DataFile rows_;
   std::vector<std::string> columns_;
   std::map<std::string, std::size_t> column_of_;
+};
+
+// answers.csv and results_template.csv: a row each per student, written as
+// the student is generated, from the answer sheet of the student's data
+// set. The headings come from the first sheet; the students before it
+// whose data set the analysis cannot read are held until then (their rows
+// have empty cells).
+class AnswersOutput final : public BatchOutput {
+ public:
+  AnswersOutput(const analysis::Analysis& analysis, std::string id_heading, analysis::TolerancePolicy policy,
+                std::vector<std::string>& notes)
+      : analysis_(analysis), id_heading_(std::move(id_heading)), policy_(policy), notes_(notes) {}
+  std::vector<std::string> class_files() const override { return {kAnswersFile, kTemplateFile}; }
+
+  bool begin(StagedFolder& folder, std::string& error) override {
+    return folder.create(kAnswersFile, answers_, error) && folder.create(kTemplateFile, template_, error);
+  }
+
+  bool add(StagedFolder&, const BatchStudent& s, std::string& error) override {
+    if (s.failed()) return true;  // no data set, nothing to answer
+    analysis::AnswerSheet sheet;
+    try {
+      sheet = analysis::answer_sheet(analysis_, s.generated.text, s.generated.key, s.student.name, s.student.seed1,
+                                     s.student.seed2, policy_);
+    } catch (const analysis::AnalysisError& e) {
+      notes_.push_back("roster line " + std::to_string(s.student.line) + ", " + s.student.name +
+                       ": the analysis cannot read this data set (" + e.what() + "); the answers row is empty");
+      if (!started_) {
+        pending_.push_back(s.student);
+        return true;
+      }
+      sheet = blank(s.student);
+    }
+    if (!started_) {
+      started_ = true;
+      prototype_ = sheet;
+      answers_.record(analysis::grading::answers_csv_heading(sheet, id_heading_));
+      template_.record(analysis::grading::results_template_heading(sheet, id_heading_));
+      for (const Student& p : pending_) write(blank(p), p.id);
+      pending_.clear();
+    } else if (sheet.results.size() != prototype_.results.size() ||
+               analysis::grading::answers_csv_heading(sheet, id_heading_) !=
+                   analysis::grading::answers_csv_heading(prototype_, id_heading_)) {
+      error = "the answer sheet of " + s.student.name + " has other results than the first student's";
+      return false;
+    }
+    write(sheet, s.student.id);
+    return true;
+  }
+
+  bool finish(StagedFolder& folder, std::string& error) override {
+    if (!started_) {  // no sheet at all: headings of the name and seeds only
+      answers_.record(id_heading_.empty() ? "name,seed1,seed2" : "name," + csv_cell(id_heading_) + ",seed1,seed2");
+      template_.record(id_heading_.empty() ? "name,seed1,seed2" : "name," + csv_cell(id_heading_) + ",seed1,seed2");
+    }
+    for (auto [file, name] : {std::pair{&answers_, kAnswersFile}, std::pair{&template_, kTemplateFile}})
+      if (!file->close()) {
+        error = "writing " + (folder.target() / name).string() + " failed: " + std::strerror(errno);
+        return false;
+      }
+    return true;
+  }
+
+ private:
+  analysis::AnswerSheet blank(const Student& s) const {
+    analysis::AnswerSheet b = prototype_;
+    b.student = s.name;
+    b.seed1 = s.seed1;
+    b.seed2 = s.seed2;
+    for (auto& r : b.results) r.value = r.true_value = r.uncertainty = r.tolerance = analysis::not_a_number;
+    return b;
+  }
+  void write(const analysis::AnswerSheet& sheet, const std::string& id) {
+    answers_.record(analysis::grading::answers_csv_row(sheet, id_heading_, id));
+    template_.record(analysis::grading::results_template_row(sheet, id_heading_, id));
+  }
+
+  const analysis::Analysis& analysis_;
+  std::string id_heading_;
+  analysis::TolerancePolicy policy_;
+  std::vector<std::string>& notes_;
+  labcore::DataFile answers_, template_;
+  bool started_ = false;
+  analysis::AnswerSheet prototype_;
+  std::vector<Student> pending_;
 };
 
 // `stem` cut to at most `limit` bytes, never inside a UTF-8 character, and
@@ -128,10 +226,13 @@ std::string cut_stem(std::string stem, std::size_t limit) {
 
 std::string key_file_name(const labcore::Program& program) { return std::string(program.name) + "_key.csv"; }
 
-BatchOutputs standard_batch_outputs(const labcore::Program& program) {
+BatchOutputs standard_batch_outputs(const labcore::Program& program, const std::string& id_heading,
+                                    const analysis::TolerancePolicy& policy, std::vector<std::string>& notes) {
   BatchOutputs outputs;
   outputs.push_back(std::make_unique<DataSetOutput>());
-  outputs.push_back(std::make_unique<KeyOutput>(program));
+  outputs.push_back(std::make_unique<KeyOutput>(program, id_heading));
+  if (const analysis::Analysis* a = analysis::find_analysis(program.name))
+    outputs.push_back(std::make_unique<AnswersOutput>(*a, id_heading, policy, notes));
   return outputs;
 }
 
@@ -181,13 +282,16 @@ std::vector<std::string> plan_stems(const std::vector<Student>& students, const 
 }
 
 int write_batch(const labcore::Program& program, const std::vector<Student>& students, const fs::path& outdir,
-                BatchOutputs& outputs, std::ostream& err, bool progress, BatchCounts& counts) {
+                BatchOutputs& outputs, std::ostream& err, bool progress, BatchCounts& counts,
+                const std::vector<std::string>& taken) {
   std::vector<std::string> endings, class_files;
   for (const auto& o : outputs) {
     if (const std::string e = o->student_file_ending(); !e.empty()) endings.push_back(e);
     for (const std::string& f : o->class_files()) class_files.push_back(f);
   }
-  const std::vector<std::string> stems = plan_stems(students, endings, class_files);
+  std::vector<std::string> avoid = class_files;
+  avoid.insert(avoid.end(), taken.begin(), taken.end());
+  const std::vector<std::string> stems = plan_stems(students, endings, avoid);
 
   StagedFolder folder;
   std::string error;
@@ -234,6 +338,118 @@ int write_batch(const labcore::Program& program, const std::vector<Student>& stu
   for (const auto& o : outputs)
     if (!o->finish(folder, error)) return failed(labcore::exit_write_failed);
   if (!folder.commit(error)) return failed(labcore::exit_file_not_created);
+  return 0;
+}
+
+namespace {
+
+bool read_whole(const fs::path& path, std::string& text) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return !in.bad();
+}
+
+// A working folder inside outdir, removed with all it holds.
+struct WorkFolder {
+  fs::path path;
+  ~WorkFolder() {
+    std::error_code ec;
+    if (!path.empty()) fs::remove_all(path, ec);
+  }
+};
+
+}  // namespace
+
+int add_to_class(const labcore::Program& program, const std::vector<Student>& students, const fs::path& outdir,
+                 const std::string& id_heading, const analysis::TolerancePolicy& policy, std::ostream& err,
+                 bool progress, BatchCounts& counts, std::vector<std::string>& notes) {
+  std::vector<std::string> taken;
+  std::error_code ec;
+  for (const auto& e : fs::directory_iterator(outdir, ec)) taken.push_back(e.path().filename().string());
+  if (ec) {
+    err << "cannot read the folder " << outdir.string() << ": " << ec.message() << '\n';
+    return labcore::exit_file_not_created;
+  }
+  WorkFolder work;
+  std::string templ = (outdir / ".lab_instructor_add.XXXXXX").string();
+  if (::mkdtemp(templ.data()) == nullptr) {
+    err << "cannot write in the folder " << outdir.string() << ": " << std::strerror(errno) << '\n';
+    return labcore::exit_file_not_created;
+  }
+  work.path = templ;
+  const fs::path fresh = work.path / "new";
+  BatchOutputs outputs = standard_batch_outputs(program, id_heading, policy, notes);
+  if (const int status = write_batch(program, students, fresh, outputs, err, progress, counts, taken)) return status;
+
+  // The class files extended: the old text, then the new rows under the
+  // same heading.
+  std::vector<std::string> class_files;
+  for (const auto& o : outputs)
+    for (const std::string& f : o->class_files()) class_files.push_back(f);
+  std::vector<std::string> replace;
+  for (const std::string& name : class_files) {
+    std::string old_text, new_text;
+    if (!fs::exists(outdir / name)) {
+      notes.push_back(outdir.string() + " has no " + name + " (a class of an earlier version): left without one");
+      continue;
+    }
+    if (!read_whole(outdir / name, old_text) || !read_whole(fresh / name, new_text)) {
+      err << "cannot read " << (outdir / name).string() << "\nnothing added to " << outdir.string() << '\n';
+      return labcore::exit_input_error;
+    }
+    const std::size_t old_end = old_text.find('\n'), new_end = new_text.find('\n');
+    if (old_end == std::string::npos || new_end == std::string::npos ||
+        old_text.compare(0, old_end, new_text, 0, new_end) != 0) {
+      err << (outdir / name).string() << ": its heading is not that of the new students' rows ("
+          << shown(new_text.substr(0, new_end), 300) << ")\nnothing added to " << outdir.string() << '\n';
+      return labcore::exit_input_error;
+    }
+    if (old_text.back() != '\n') old_text += '\n';
+    labcore::DataFile merged;
+    if (!merged.create(work.path / name)) {
+      err << "cannot create a file in " << work.path.string() << ": " << std::strerror(errno) << '\n';
+      return labcore::exit_file_not_created;
+    }
+    const std::string text = old_text + new_text.substr(new_end + 1);
+    merged.record(std::string_view(text).substr(0, text.size() - 1));
+    if (!merged.close()) {
+      err << "writing " << (outdir / name).string() << " failed: " << std::strerror(errno) << "\nnothing added to "
+          << outdir.string() << '\n';
+      return labcore::exit_write_failed;
+    }
+    replace.push_back(name);
+  }
+
+  // The new data sets move in, never over a file; then each class file is
+  // replaced, its old version kept aside until all are done.
+  std::vector<std::string> moved, replaced;
+  auto undo = [&] {
+    for (const std::string& n : moved) ::unlink((outdir / n).c_str());
+    for (const std::string& n : replaced)
+      ::rename((work.path / (n + ".old")).c_str(), (outdir / n).c_str());
+  };
+  for (const auto& e : fs::directory_iterator(fresh, ec)) {
+    const std::string n = e.path().filename().string();
+    if (std::find(class_files.begin(), class_files.end(), n) != class_files.end()) continue;
+    if (::renameat2(AT_FDCWD, e.path().c_str(), AT_FDCWD, (outdir / n).c_str(), RENAME_NOREPLACE) != 0) {
+      err << "cannot move " << n << " into " << outdir.string() << ": " << std::strerror(errno)
+          << "\nnothing added to " << outdir.string() << '\n';
+      undo();
+      return labcore::exit_file_not_created;
+    }
+    moved.push_back(n);
+  }
+  for (const std::string& n : replace) {
+    if (::link((outdir / n).c_str(), (work.path / (n + ".old")).c_str()) != 0 ||
+        ::rename((work.path / n).c_str(), (outdir / n).c_str()) != 0) {
+      err << "cannot replace " << (outdir / n).string() << ": " << std::strerror(errno) << "\nnothing added to "
+          << outdir.string() << '\n';
+      undo();
+      return labcore::exit_file_not_created;
+    }
+    replaced.push_back(n);
+  }
   return 0;
 }
 

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/answer_sheet.hpp"
 #include "instructor/generate.hpp"
 #include "instructor/roster.hpp"
 #include "instructor/staged_folder.hpp"
@@ -56,11 +57,21 @@ using BatchOutputs = std::vector<std::unique_ptr<BatchOutput>>;
 // The file name of a program's key.
 std::string key_file_name(const labcore::Program& program);
 
+// The class files of the answers: the answer sheet's numbers per student,
+// and the form of what each student reported, to be filled in.
+inline constexpr const char* kAnswersFile = "answers.csv";
+inline constexpr const char* kTemplateFile = "results_template.csv";
+
 // The outputs of `lab_instructor batch`: a data set per student (ending
-// ".csv"; none for a student whose seeds make the model fail) and the key,
-// PROGRAM_key.csv, one row per student written as the student is
-// generated.
-BatchOutputs standard_batch_outputs(const labcore::Program& program);
+// ".csv"; none for a student whose seeds make the model fail), the key,
+// PROGRAM_key.csv ("student,[<id_heading>,]file,seed1,seed2,seeds,<hidden
+// values>"), and, when the program has an analysis, answers.csv and
+// results_template.csv (analysis::grading's layouts, with the identifier
+// column when id_heading is not empty); every file written row by row as
+// the students are generated. Students whose data set the analysis cannot
+// read get a note in `notes` (which must outlive the outputs).
+BatchOutputs standard_batch_outputs(const labcore::Program& program, const std::string& id_heading,
+                                    const analysis::TolerancePolicy& policy, std::vector<std::string>& notes);
 
 // The longest file stem made from a name, in bytes: room is left for a
 // number and the longest ending within the file system's 255 bytes.
@@ -86,6 +97,20 @@ struct BatchCounts {
 // file cannot be written. Nothing is left in outdir unless 0 is returned.
 int write_batch(const labcore::Program& program, const std::vector<Student>& students,
                 const std::filesystem::path& outdir, BatchOutputs& outputs, std::ostream& err, bool progress,
-                BatchCounts& counts);
+                BatchCounts& counts, const std::vector<std::string>& taken = {});
+
+// Adds students to an existing class folder (batch --add): the new
+// students' data sets are written beside the others (file names clear of
+// every file there, given in `taken`), and the key, answers.csv and
+// results_template.csv are extended by their rows. All or nothing: the new
+// files are made in a working folder inside outdir; the data sets are moved
+// in (never replacing a file) and each class file replaced by its extended
+// copy, everything taken back when a step fails. Returns 0 or the exit
+// status with the reason on err; notes (class files the folder lacks) go
+// to `notes`.
+int add_to_class(const labcore::Program& program, const std::vector<Student>& students,
+                 const std::filesystem::path& outdir, const std::string& id_heading,
+                 const analysis::TolerancePolicy& policy, std::ostream& err, bool progress, BatchCounts& counts,
+                 std::vector<std::string>& notes);
 
 }  // namespace instructor

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <ostream>
+#include <string>
 
 namespace CLI {
 class App;
@@ -33,9 +34,16 @@ struct Command {
   Setup setup;
 };
 
+struct DataSetCheck;
+// verify's report of one handed-in file (the first record that differs,
+// both versions); returns verify's exit status.
+int report_data_set(const std::string& path, const DataSetCheck& check, Io& io);
+
 Action setup_key(CLI::App& cmd);
 Action setup_batch(CLI::App& cmd);
 Action setup_verify(CLI::App& cmd);
+Action setup_answers(CLI::App& cmd);
+Action setup_grade(CLI::App& cmd);
 Action setup_workbook(CLI::App& cmd);
 
 }  // namespace instructor

@@ -93,6 +93,9 @@ DataSetCheck check_data_set(const std::string& path) {
   if (name_record.size() != 33 || name_record.front() != '"' || name_record.substr(31) != "\",")
     return unusable("record 3 is not a student name record");
   const std::string name = name_record.substr(1, 30);
+  c.name_field = name;
+  c.student = name.substr(0, name.find_last_not_of(' ') + 1);
+  c.name_record = name_record;
   if (!read_seeds(lines, c.program->form, c.seed1, c.seed2)) return unusable("the seed records cannot be read");
 
   const Generated g = generate(*c.program, name, c.seed1, c.seed2);

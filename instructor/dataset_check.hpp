@@ -26,6 +26,9 @@ struct DataSetCheck {
 
   const labcore::Program* program = nullptr;
   std::int32_t seed1 = 0, seed2 = 0;
+  // The student's name field as the file holds it (30 characters, padded
+  // with blanks), the name without that padding, and its whole record.
+  std::string name_field, student, name_record;
   bool model_failed = false;  // the program's run ends with the model's failure message
 
   // A re-saved file: line ends CR LF instead of LF, or a UTF-8 byte-order

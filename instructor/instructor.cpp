@@ -24,6 +24,10 @@ const Command kCommands[] = {
      setup_batch},
     {"verify", "whether handed-in data sets are exactly what their programs write: verify DATASET.csv...",
      setup_verify},
+    {"answers", "the answer sheet of one data set: answers PROGRAM SEED1 SEED2, or answers DATASET.csv",
+     setup_answers},
+    {"grade", "scores what the students reported against their own answers: grade ANSWERS.csv RESULTS.csv OUTDIR",
+     setup_grade},
     {"workbook", "the solution workbook of one data set: workbook PROGRAM SEED1 SEED2 OUT.xlsx | DATASET.csv OUT.xlsx",
      setup_workbook},
 };

@@ -15,7 +15,14 @@ struct Student {
   std::string name;
   std::int32_t seed1 = 0;
   std::int32_t seed2 = 0;
-  bool derived = false;  // seeds made from the name and the course word
+  bool derived = false;  // seeds made from the name (or identifier) and the course word
+  std::string id;        // student number or e-mail, when the roster has an identifier column
+};
+
+struct Roster {
+  std::string id_heading;  // the identifier column's heading as written; empty when none
+  std::vector<Student> students;
+  std::vector<std::string> warnings;  // namesakes, students sharing seeds
 };
 
 // The fields of one CSV line; a field in double quotes may hold commas and
@@ -40,11 +47,17 @@ void derive_seeds(std::string_view course, std::string_view name, std::int32_t& 
 // characters one underscore.
 std::string file_stem(std::string_view name);
 
-// Reads a roster: rows "name" or "name,seed1,seed2"; blank lines, lines
-// starting with '#' and a first row "name,seed1,seed2" (a heading) are
-// skipped. Rows without seeds take derived seeds, which need a course word.
+// Reads a roster. Rows are "name" or "name,seed1,seed2"; blank lines and
+// lines starting with '#' are skipped. The first row may be a heading (a
+// byte-order mark before it, any case): one naming a column "name" gives
+// the columns by their headings, in any order: name, seed1 and seed2, and
+// an identifier (id, student number, e-mail, ...; see
+// analysis::grading::is_identifier_heading).
+// Rows without seeds take derived seeds, which need a course word: from the
+// name, or from the identifier when the row has one. A second (third, ...)
+// student of the same name without an identifier derives from the name and
+// that number, with a warning; students sharing seeds are warned of too.
 // On a malformed row, returns false with a message naming its line.
-bool read_roster(std::string_view text, std::string_view course, std::vector<Student>& students,
-                 std::string& error);
+bool read_roster(std::string_view text, std::string_view course, Roster& roster, std::string& error);
 
 }  // namespace instructor

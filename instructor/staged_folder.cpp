@@ -82,6 +82,15 @@ bool StagedFolder::create(const std::string& name, labcore::DataFile& file, std:
   return true;
 }
 
+bool StagedFolder::create_folder(const std::string& name, std::string& error) {
+  if (::mkdir((work_ / name).c_str(), 0777) != 0) {
+    error = "cannot make the folder " + (target_ / name).string() + ": " + std::strerror(errno);
+    return false;
+  }
+  kept_.push_back(name);
+  return true;
+}
+
 std::vector<std::string> StagedFolder::existing(const std::vector<std::string>& names) const {
   std::vector<std::string> found;
   for (const std::string& n : names)

@@ -29,6 +29,10 @@ class StagedFolder {
   // Creates `name` in the working folder for writing; it is moved into the
   // target by commit(). A scratch file (keep = false) is not moved.
   bool create(const std::string& name, labcore::DataFile& file, std::string& error, bool keep = true);
+  // Makes the folder `name` in the working folder; it is moved into the
+  // target whole by commit(). Files made in it with create("name/file",
+  // ..., false) go with it.
+  bool create_folder(const std::string& name, std::string& error);
   // The path of `name` in the working folder.
   std::filesystem::path working(const std::string& name) const { return work_ / name; }
 

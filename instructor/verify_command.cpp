@@ -4,6 +4,9 @@
 
 #include <memory>
 
+#include <map>
+
+#include "instructor/class_key.hpp"
 #include "instructor/commands.hpp"
 #include "instructor/dataset_check.hpp"
 #include "instructor/text_io.hpp"
@@ -19,6 +22,7 @@ constexpr std::size_t kLongestShownName = 4096;
 
 struct VerifyWords {
   std::vector<std::string> files;
+  std::string class_folder;
 };
 
 std::string set_aside(const DataSetCheck& c) {
@@ -31,9 +35,10 @@ std::string side(bool present, const std::string& record) {
   return present ? "\"" + shown(record) + "\"" : std::string("(no record)");
 }
 
+}  // namespace
+
 // One file, in full: the first record that differs, both versions.
-int verify_one(const std::string& path, Io& io) {
-  const DataSetCheck c = check_data_set(path);
+int report_data_set(const std::string& path, const DataSetCheck& c, Io& io) {
   if (c.verdict == Verdict::unusable) {
     io.err << shown(c.problem, kLongestShownName) << '\n';
     return labcore::exit_input_error;
@@ -61,9 +66,47 @@ int verify_one(const std::string& path, Io& io) {
   return 0;
 }
 
+namespace {
+
+// The class folder of --class: its keys, read once per program.
+struct ClassFolder {
+  std::string outdir;
+  std::map<const labcore::Program*, ClassKey> keys;
+
+  // The mismatch sentence (empty when the file is the roster student's);
+  // false with a message when the key cannot be read.
+  bool check(const DataSetCheck& c, std::string& mismatch, std::string& error) {
+    auto it = keys.find(c.program);
+    if (it == keys.end()) {
+      ClassKey key;
+      if (!read_class_key(outdir, *c.program, key, error)) return false;
+      it = keys.emplace(c.program, std::move(key)).first;
+    }
+    mismatch = class_mismatch(it->second, c);
+    return true;
+  }
+};
+
+int verify_one(const std::string& path, Io& io, ClassFolder* cls) {
+  const DataSetCheck c = check_data_set(path);
+  int status = report_data_set(path, c, io);
+  if (cls == nullptr || c.verdict == Verdict::unusable) return status;
+  std::string mismatch, error;
+  if (!cls->check(c, mismatch, error)) {
+    io.err << shown(error, kLongestShownName) << '\n';
+    return labcore::exit_input_error;
+  }
+  if (mismatch.empty()) {
+    io.out << "the name is that of the roster student given these seeds\n";
+    return status;
+  }
+  io.out << "name mismatch: " << shown(mismatch, kLongestShownName) << '\n';
+  return status == 0 ? 1 : status;
+}
+
 // Many files: one line each, then a count of each verdict.
-int verify_many(const std::vector<std::string>& files, Io& io) {
-  std::size_t identical = 0, differ = 0, unusable = 0;
+int verify_many(const std::vector<std::string>& files, Io& io, ClassFolder* cls) {
+  std::size_t identical = 0, differ = 0, unusable = 0, mismatched = 0;
   for (const std::string& path : files) {
     const DataSetCheck c = check_data_set(path);
     if (c.verdict == Verdict::unusable) {
@@ -83,12 +126,27 @@ int verify_many(const std::vector<std::string>& files, Io& io) {
       else
         io.out << "record " << c.record << " differs";
     }
-    io.out << " (" << c.program->name << ", seeds " << c.seed1 << ' ' << c.seed2 << ")\n";
+    io.out << " (" << c.program->name << ", seeds " << c.seed1 << ' ' << c.seed2 << ")";
+    if (cls != nullptr) {
+      std::string mismatch, error;
+      if (!cls->check(c, mismatch, error)) {
+        io.out << '\n';
+        io.err << shown(error, kLongestShownName) << '\n';
+        return labcore::exit_input_error;
+      }
+      if (!mismatch.empty()) {
+        ++mismatched;
+        io.out << "; name mismatch: " << shown(mismatch, kLongestShownName);
+      }
+    }
+    io.out << '\n';
   }
   io.out << files.size() << " files: " << identical << " identical, " << differ << " differ, " << unusable
-         << " not readable as data sets\n";
+         << " not readable as data sets";
+  if (cls != nullptr) io.out << ", " << mismatched << " not the roster student's name";
+  io.out << '\n';
   if (unusable > 0) return labcore::exit_input_error;
-  return differ > 0 ? 1 : 0;
+  return differ > 0 || mismatched > 0 ? 1 : 0;
 }
 
 }  // namespace
@@ -97,7 +155,14 @@ Action setup_verify(CLI::App& cmd) {
   auto w = std::make_shared<VerifyWords>();
   cmd.add_option("DATASET", w->files, "data sets handed in; with several, one line each and a summary")
       ->required();
-  return [w](Io& io) { return w->files.size() == 1 ? verify_one(w->files[0], io) : verify_many(w->files, io); };
+  cmd.add_option("--class", w->class_folder,
+                 "the class folder of a batch: also check that each file's name is the roster student's whose "
+                 "seeds it carries");
+  return [w](Io& io) {
+    ClassFolder cls{w->class_folder, {}};
+    ClassFolder* c = w->class_folder.empty() ? nullptr : &cls;
+    return w->files.size() == 1 ? verify_one(w->files[0], io, c) : verify_many(w->files, io, c);
+  };
 }
 
 }  // namespace instructor

@@ -1,0 +1,320 @@
+// The instructor tool's answers, the batch's answers.csv and results
+// template, rosters with identifiers, and grading a class end to end.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <sstream>
+
+#include "analysis/grading.hpp"
+#include "instructor/instructor.hpp"
+#include "instructor/roster.hpp"
+#include "labcore/registry.hpp"
+#include "support/test_support.hpp"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+  int status;
+  std::string out, err;
+};
+
+Outcome run(std::vector<std::string> args) {
+  std::ostringstream out, err;
+  const int status = instructor::run(args, out, err);
+  return {status, out.str(), err.str()};
+}
+
+const labcore::Program& vapor() { return *labcore::find_program("vapor_pressure_gen"); }
+
+fs::path worked_example() { return labtest::expected_dir() / "vapor_pressure_gen" / "12345_67890.csv"; }
+
+TEST(InstructorAnswers, FromSeedsAndFromTheFileTheSameSheet) {
+  const Outcome by_seeds = run({"answers", "vapor_pressure_gen", "12345", "67890", "--csv"});
+  ASSERT_EQ(by_seeds.status, 0) << by_seeds.err;
+  const Outcome by_file = run({"answers", worked_example().string(), "--csv"});
+  ASSERT_EQ(by_file.status, 0) << by_file.err;
+  // The sheet of the generator's own data set, through the library.
+  const auto ds = labtest::data_set(vapor(), 12345, 67890, "Jane Doe");
+  std::ostringstream want;
+  analysis::print_sheet_csv(want, analysis::answer_sheet(vapor(), ds.text, ds.key, "Jane Doe", 12345, 67890));
+  EXPECT_EQ(by_file.out, want.str());
+  // The seeds alone give the same numbers (the name is not in the model).
+  auto results = [](const std::string& csv) { return csv.substr(csv.find("key,result")); };
+  EXPECT_EQ(results(by_seeds.out), results(want.str()));
+  EXPECT_NE(by_seeds.out.find("student,any student"), std::string::npos);
+
+  // --relative 5: dHvap's tolerance is 5 % of 36081.53954350948 (three
+  // uncertainties, 254, are less).
+  const Outcome five = run({"answers", "vapor_pressure_gen", "12345", "67890", "--csv", "--relative", "5"});
+  ASSERT_EQ(five.status, 0);
+  EXPECT_NE(five.out.find("dHvap,enthalpy of vaporization,J/mol,36081.53954350948,84.59622219956478,1804.07697717"),
+            std::string::npos);
+  const Outcome table = run({"answers", "vapor_pressure_gen", "12345", "67890"});
+  EXPECT_NE(table.out.find("Answer sheet of vapor_pressure_gen for any student, seeds 12345 67890"), std::string::npos);
+}
+
+TEST(InstructorAnswers, ModifiedFileAndBadWordsRefused) {
+  labtest::TempDir dir;
+  std::string text = labtest::read_file(worked_example());
+  const std::size_t at = text.find(" 335.85,");
+  ASSERT_NE(at, std::string::npos);
+  text.replace(at, 8, " 335.95,");
+  labtest::write_file(dir.path() / "edited.csv", text);
+  const Outcome r = run({"answers", (dir.path() / "edited.csv").string()});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("differs:"), std::string::npos);  // verify's report
+  EXPECT_NE(r.out.find("335.95"), std::string::npos);
+  EXPECT_NE(r.err.find("no answers for a file its program does not write"), std::string::npos);
+  EXPECT_EQ(r.out.find("Answer sheet"), std::string::npos);
+
+  EXPECT_EQ(run({"answers", (dir.path() / "missing.csv").string()}).status, 2);
+  EXPECT_EQ(run({"answers", "vapor_pressure_gen", "1"}).status, 2);
+  EXPECT_EQ(run({"answers", "vapor_pressure_gen", "1", "2", "--relative", "0"}).status, 2);
+  EXPECT_EQ(run({"answers", "no_such_gen", "1", "2"}).status, 2);
+  // A program without an analysis, when there is one, says so.
+  for (const labcore::Program* p : labcore::all_programs())
+    if (analysis::find_analysis(p->name) == nullptr) {
+      const Outcome none = run({"answers", std::string(p->name), "1", "2"});
+      EXPECT_EQ(none.status, 2);
+      EXPECT_NE(none.err.find("no answer sheet for " + std::string(p->name)), std::string::npos);
+    }
+}
+
+TEST(InstructorRoster, IdentifiersNamesakesAndOldFormsUnchanged) {
+  // Seeds worked out by a separate FNV-1a calculation in Python: the old
+  // forms keep theirs; an identifier derives from "id\n" + identifier, the
+  // second namesake from name + "\n2".
+  struct Case {
+    const char* roster;
+    std::vector<std::tuple<std::string, std::string, std::int32_t, std::int32_t>> students;
+    std::string id_heading;
+    std::size_t warnings;
+  } cases[] = {
+      {"name,seed1,seed2\nJane Doe\n\"Doe, John\"\n", {{"Jane Doe", "", 852088493, 476446534},
+                                                        {"Doe, John", "", 1480938946, 2009426607}}, "", 0},
+      {"Jane Doe\n", {{"Jane Doe", "", 852088493, 476446534}}, "", 0},
+      {"\xEF\xBB\xBFName,Seed1,Seed2\r\nJane Doe,,\r\nAnn,5,6\r\n",
+       {{"Jane Doe", "", 852088493, 476446534}, {"Ann", "", 5, 6}}, "", 0},
+      {"Student Number,Name\ns2,\"Doe, John\"\n,Sam Lee\n,Sam Lee\n",
+       {{"Doe, John", "s2", 1452901603, 1420302622},
+        {"Sam Lee", "", 55357374, 2017491121},
+        {"Sam Lee", "", 574432920, 1099934317}},
+       "Student Number", 1},
+      {"name,E-Mail,seed1,seed2\nA,a@x,1,2\nB,b@x,1,2\n", {{"A", "a@x", 1, 2}, {"B", "b@x", 1, 2}}, "E-Mail", 1},
+  };
+  for (const auto& c : cases) {
+    instructor::Roster roster;
+    std::string error;
+    ASSERT_TRUE(instructor::read_roster(c.roster, "chem301", roster, error)) << c.roster << error;
+    EXPECT_EQ(roster.id_heading, c.id_heading) << c.roster;
+    EXPECT_EQ(roster.warnings.size(), c.warnings) << c.roster;
+    ASSERT_EQ(roster.students.size(), c.students.size()) << c.roster;
+    for (std::size_t i = 0; i < c.students.size(); ++i) {
+      const auto& [name, id, s1, s2] = c.students[i];
+      EXPECT_EQ(roster.students[i].name, name);
+      EXPECT_EQ(roster.students[i].id, id);
+      EXPECT_EQ(roster.students[i].seed1, s1) << name;
+      EXPECT_EQ(roster.students[i].seed2, s2) << name;
+    }
+  }
+  const char* refused[] = {"name,id\nA,x\nB,x\n", "name,comment\nA,x\n", "name,seed1\nA,1\n", "name,id\n,x\n"};
+  for (const char* r : refused) {
+    instructor::Roster roster;
+    std::string error;
+    EXPECT_FALSE(instructor::read_roster(r, "chem301", roster, error)) << r;
+    EXPECT_EQ(error.rfind("roster line ", 0), 0u) << error;
+  }
+}
+
+// A roster with identifiers, namesakes and a spreadsheet's bytes.
+const char* const class_roster =
+    "\xEF\xBB\xBFName,Student Number,Seed1,Seed2\r\nJane Doe,s1,12345,67890\r\n\"Doe, John\",s2,,\r\n"
+    "Sam Lee,s3,,\r\nSam Lee,s4,,\r\nAnn Ash,s5,111,222\r\n";
+
+TEST(InstructorBatch, AnswersAndTemplateRowsAreTheSheets) {
+  labtest::TempDir dir;
+  labtest::write_file(dir.path() / "roster.csv", class_roster);
+  const fs::path out = dir.path() / "class";
+  const Outcome r = run({"batch", "vapor_pressure_gen", (dir.path() / "roster.csv").string(), out.string(), "--course",
+                     "chem301"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  instructor::Roster roster;
+  std::string error;
+  ASSERT_TRUE(instructor::read_roster(class_roster, "chem301", roster, error));
+  const auto answers = labtest::lines(labtest::read_file(out / "answers.csv"));
+  const auto form = labtest::lines(labtest::read_file(out / "results_template.csv"));
+  ASSERT_EQ(answers.size(), 6u);
+  ASSERT_EQ(form.size(), 6u);
+  for (std::size_t i = 0; i < roster.students.size(); ++i) {
+    const instructor::Student& s = roster.students[i];
+    const auto ds = labtest::data_set(vapor(), s.seed1, s.seed2, s.name);
+    const analysis::AnswerSheet sheet = analysis::answer_sheet(vapor(), ds.text, ds.key, s.name, s.seed1, s.seed2);
+    if (i == 0) {
+      EXPECT_EQ(answers[0], analysis::grading::answers_csv_heading(sheet, "Student Number"));
+      EXPECT_EQ(form[0], "name,Student Number,seed1,seed2,dHvap (J/mol),Tb (K),a,b (K),c (K)");
+    }
+    EXPECT_EQ(answers[i + 1], analysis::grading::answers_csv_row(sheet, "Student Number", s.id));
+    EXPECT_EQ(form[i + 1], analysis::grading::results_template_row(sheet, "Student Number", s.id));
+  }
+  EXPECT_EQ(form[2], "\"Doe, John\",s2,1452901603,1420302622,,,,,");
+  // The identifier travels through the key too.
+  const auto key = labtest::lines(labtest::read_file(out / "vapor_pressure_gen_key.csv"));
+  EXPECT_EQ(key[0].rfind("student,Student Number,file,seed1,seed2,seeds,a,", 0), 0u);
+  EXPECT_EQ(key[4].rfind("Sam Lee,s4,sam_lee_2.csv,", 0), 0u);
+  // A second batch into the same folder writes nothing.
+  const Outcome again = run({"batch", "vapor_pressure_gen", (dir.path() / "roster.csv").string(), out.string(),
+                         "--course", "chem301"});
+  EXPECT_NE(again.status, 0);
+  EXPECT_NE(again.err.find("answers.csv exists already"), std::string::npos);
+}
+
+TEST(InstructorBatchAdd, LateStudentsJoinWithoutTouchingTheClass) {
+  labtest::TempDir dir;
+  labtest::write_file(dir.path() / "roster.csv", class_roster);
+  const fs::path cls = dir.path() / "class";
+  ASSERT_EQ(run({"batch", "vapor_pressure_gen", (dir.path() / "roster.csv").string(), cls.string(), "--course",
+                 "chem301"}).status,
+            0);
+  std::map<std::string, std::string> before;
+  for (const auto& e : fs::directory_iterator(cls)) before[e.path().filename().string()] = labtest::read_file(e.path());
+  // Jane Doe again (skipped), a second Jane Doe with her own number, and
+  // Bo Brown.
+  labtest::write_file(dir.path() / "late.csv", "Name,Student Number,Seed1,Seed2\nJane Doe,s1,12345,67890\n"
+                                                "Jane Doe,s9,,\nBo Brown,s7,5,6\n");
+  const Outcome r = run({"batch", "--add", "vapor_pressure_gen", (dir.path() / "late.csv").string(), cls.string(),
+                         "--course", "chem301"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("roster line 2, Jane Doe: in the class already (jane_doe.csv), skipped"), std::string::npos);
+  // Every data set there was is untouched; the class files grew by two rows.
+  for (const auto& [name, text] : before) {
+    const std::string now = labtest::read_file(cls / name);
+    if (name.ends_with("_key.csv") || name == "answers.csv" || name == "results_template.csv") {
+      EXPECT_EQ(now.substr(0, text.size()), text) << name;
+      EXPECT_EQ(labtest::lines(now).size(), labtest::lines(text).size() + 2) << name;
+    } else {
+      EXPECT_EQ(now, text) << name;
+    }
+  }
+  EXPECT_EQ(labtest::read_file(cls / "jane_doe_2.csv"), labtest::data_set(vapor(), 1453390740, 1419813485, "Jane Doe").text);
+  EXPECT_EQ(labtest::read_file(cls / "bo_brown.csv"), labtest::data_set(vapor(), 5, 6, "Bo Brown").text);
+  const auto ds = labtest::data_set(vapor(), 5, 6, "Bo Brown");
+  EXPECT_EQ(labtest::lines(labtest::read_file(cls / "answers.csv")).back(),
+            analysis::grading::answers_csv_row(analysis::answer_sheet(vapor(), ds.text, ds.key, "Bo Brown", 5, 6),
+                                               "Student Number", "s7"));
+  // A student of the class with other seeds: refused, nothing changed.
+  labtest::write_file(dir.path() / "clash.csv", "name,student number,seed1,seed2\nNew One,s8,1,2\nJane Doe,s1,1,2\n");
+  const Outcome clash = run({"batch", "--add", "vapor_pressure_gen", (dir.path() / "clash.csv").string(),
+                             cls.string()});
+  EXPECT_EQ(clash.status, 2);
+  EXPECT_FALSE(fs::exists(cls / "new_one.csv"));
+  EXPECT_EQ(run({"batch", "--add", "vapor_pressure_gen", (dir.path() / "late.csv").string(),
+                 (dir.path() / "none").string(), "--course", "chem301"}).status,
+            2);
+}
+
+TEST(InstructorVerifyClass, AClassmatesFileWithTheNameEditedIsAMismatch) {
+  labtest::TempDir dir;
+  labtest::write_file(dir.path() / "roster.csv", class_roster);
+  const fs::path cls = dir.path() / "class";
+  ASSERT_EQ(run({"batch", "vapor_pressure_gen", (dir.path() / "roster.csv").string(), cls.string(), "--course",
+                 "chem301"}).status,
+            0);
+  // John Doe's data set with Jane Doe's name record: still exactly what the
+  // program writes for those seeds and that name.
+  auto john = labtest::lines(labtest::read_file(cls / "doe_john.csv"));
+  john[2] = labtest::lines(labtest::read_file(cls / "jane_doe.csv"))[2];
+  std::string forged;
+  for (const auto& l : john) forged += l + "\n";
+  labtest::write_file(dir.path() / "forged.csv", forged);
+  const std::string f = (dir.path() / "forged.csv").string();
+  EXPECT_EQ(run({"verify", f}).status, 0);  // without the class: identical
+
+  const Outcome one = run({"verify", "--class", cls.string(), f});
+  EXPECT_EQ(one.status, 1);
+  EXPECT_NE(one.out.find("name mismatch: the file names \"Jane Doe\", but its seeds 1452901603 1420302622 were "
+                         "handed to Doe, John (s2)"),
+            std::string::npos)
+      << one.out;
+  const Outcome own = run({"verify", "--class", cls.string(), (cls / "jane_doe.csv").string()});
+  EXPECT_EQ(own.status, 0);
+  EXPECT_NE(own.out.find("the name is that of the roster student"), std::string::npos);
+
+  // Seeds of no one in the class, and many files at once.
+  labtest::write_file(dir.path() / "stranger.csv", labtest::data_set(vapor(), 7, 8, "Jane Doe").text);
+  const Outcome many = run({"verify", "--class", cls.string(), (cls / "sam_lee_2.csv").string(), f,
+                            (dir.path() / "stranger.csv").string()});
+  EXPECT_EQ(many.status, 1);
+  EXPECT_NE(many.out.find("its seeds 7 8 are no student's of the class"), std::string::npos);
+  EXPECT_NE(many.out.find("3 files: 3 identical, 0 differ, 0 not readable as data sets, 2 not the roster "
+                          "student's name"),
+            std::string::npos)
+      << many.out;
+  EXPECT_EQ(run({"verify", "--class", (dir.path() / "nowhere").string(), f}).status, 2);
+}
+
+TEST(InstructorGrade, ClassCycleFromRosterToGrades) {
+  labtest::TempDir dir;
+  labtest::write_file(dir.path() / "roster.csv", class_roster);
+  const fs::path cls = dir.path() / "class";
+  ASSERT_EQ(run({"batch", "vapor_pressure_gen", (dir.path() / "roster.csv").string(), cls.string(), "--course",
+                 "chem301"}).status,
+            0);
+  // Fill in the template as the instructor would: Jane Doe's worked
+  // example (her sheet: dHvap 36081.5 ± 721.6, Tb 399.126 ± 7.98, a 20.9697
+  // ± 0.419, b 3351.58 ± 67.0, c −44.4251 ± 0.889) with dHvap in kJ/mol and
+  // c 1.5 tolerances off; John Doe leaves Tb empty; the rest reported
+  // nothing at all but Ann Ash, who gave her seeds wrong.
+  auto form = labtest::lines(labtest::read_file(cls / "results_template.csv"));
+  form[1] = "Jane Doe,s1,12345,67890,36.08,399.1,20.97,3351.6,-45.76";
+  form[5] = "Ann Ash,s5,111,223,,,,,";
+  std::string results;
+  for (std::size_t i = 0; i < form.size(); ++i)
+    if (i != 3 && i != 4) results += form[i] + "\r\n";
+  labtest::write_file(dir.path() / "results.csv", results);
+  labtest::write_file(dir.path() / "weights.csv", "result,weight\nc,2\n");
+
+  const fs::path graded = dir.path() / "graded";
+  const Outcome r = run({"grade", (cls / "answers.csv").string(), (dir.path() / "results.csv").string(), graded.string(),
+                     "--weights", (dir.path() / "weights.csv").string()});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto grades = labtest::lines(labtest::read_file(graded / "grades.csv"));
+  ASSERT_EQ(grades.size(), 6u);
+  EXPECT_EQ(grades[0], "Student Number,name,total (%),dHvap,Tb,a,b,c");
+  // (1 + 1 + 1 + 1 + 2·2/3)/6 = 88.9 %
+  EXPECT_EQ(grades[1], "s1,Jane Doe,88.9,1,1,1,1,0.667");
+  EXPECT_EQ(grades[2], "s2,\"Doe, John\",0.0,0,0,0,0,0");
+  EXPECT_EQ(grades[3], "s3,Sam Lee,,,,,,");
+  EXPECT_EQ(grades[5], "s5,Ann Ash,0.0,0,0,0,0,0");
+  const std::string jane = labtest::read_file(graded / "feedback" / "s1.txt");
+  EXPECT_NE(jane.find("dHvap (J/mol): reported 36.08, expected 36081.5 ± 721.631, credit 1\n"
+                      "  flag (unit): given in kJ/mol where J/mol is expected"),
+            std::string::npos);
+  EXPECT_NE(jane.find("c (K): reported -45.76, expected -44.4251 ± 0.888502, credit 2/3 (weight 2)"),
+            std::string::npos);
+  EXPECT_NE(labtest::read_file(graded / "feedback" / "s5.txt").find("flag (seeds): seeds 111 223 reported, 111 222"),
+            std::string::npos);
+  const auto summary = labtest::lines(labtest::read_file(graded / "summary.csv"));
+  ASSERT_EQ(summary.size(), 6u);
+  EXPECT_EQ(summary[5].rfind("c,K,2,3,1,0.0,", 0), 0u);
+  EXPECT_NE(r.out.find("Graded 3 of 5 students"), std::string::npos);
+  EXPECT_NE(r.out.find("No row in the results:\n  Sam Lee (s3)\n  Sam Lee (s4)\n"), std::string::npos);
+
+  // Never over an earlier grading; nothing half-written on bad input.
+  const Outcome again = run({"grade", (cls / "answers.csv").string(), (dir.path() / "results.csv").string(),
+                         graded.string()});
+  EXPECT_EQ(again.status, 1);
+  EXPECT_NE(again.err.find("grades.csv exists already"), std::string::npos);
+  labtest::write_file(dir.path() / "bad.csv", results + "Jane Doe,s1,12345,67890,\"36,08\",,,,\r\n");
+  const fs::path none = dir.path() / "none";
+  const Outcome bad = run({"grade", (cls / "answers.csv").string(), (dir.path() / "bad.csv").string(), none.string()});
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_NE(bad.err.find("bad.csv, line 5, column 5 (dHvap (J/mol)): \"36,08\" has a decimal comma"),
+            std::string::npos)
+      << bad.err;
+  EXPECT_FALSE(fs::exists(none));
+}
+
+}  // namespace
