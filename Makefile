@@ -4,7 +4,7 @@
 # make fuzz                             the dialog under libFuzzer (clang), FUZZ_SECONDS=30
 # make package                          the Debian package, checked in a scratch root
 # make bench                            builds and runs the speed benchmarks
-# make bench-instructor                 answer sheets and workbooks for classes of 200
+# make bench-instructor                 answer sheets and workbooks for classes of 200, grading 1,000
 # make chart-images                     docs/images/<program>.png: each program's first chart, from its workbook
 # make answers-study                    how well the answer sheets recover the hidden values: docs/answers.md
 # Each target first installs only what it needs (scripts/setup.sh).
@@ -65,7 +65,8 @@ bench:
 	@cmake --build --preset programs --target lab_bench
 	@build/programs/bench/lab_bench $(BENCH_ARGS)
 
-# Answer sheets and workbooks for a class of 200, per program.
+# Answer sheets and workbooks for a class of 200, per program, and the
+# grading of 1,000 students.
 bench-instructor:
 	@sh scripts/setup.sh test
 	@sh scripts/setup.sh bench
