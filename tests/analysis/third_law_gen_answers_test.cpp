@@ -7,17 +7,14 @@
 #include <string_view>
 
 #include "analysis/answer_sheet.hpp"
+#include "support/answers_support.hpp"
 #include "support/test_support.hpp"
 
 extern const labcore::Program third_law_gen;
 
 namespace {
 
-const analysis::Result& result(const analysis::AnswerSheet& sheet, std::string_view key) {
-  for (const auto& r : sheet.results)
-    if (r.key == key) return r;
-  throw std::runtime_error("no result " + std::string(key));
-}
+using answers_test::result;
 
 analysis::AnswerSheet sheet_of(const labtest::DataSet& ds, const std::string& text) {
   return analysis::answer_sheet(third_law_gen, text, ds.key, "Jane Doe", 12345, 67890);

@@ -7,6 +7,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 #include "analysis/answer_sheet.hpp"
 #include "labcore/registry.hpp"
@@ -26,9 +27,9 @@ inline analysis::AnswerSheet sheet_of(const std::string& program, const std::str
   return analysis::answer_sheet(p, text, ds.key, "Jane Doe", 12345, 67890);
 }
 
-inline const analysis::Result& result(const analysis::AnswerSheet& sheet, const std::string& key) {
+inline const analysis::Result& result(const analysis::AnswerSheet& sheet, std::string_view key) {
   const analysis::Result* r = sheet.find(key);
-  if (r == nullptr) throw std::runtime_error("no result " + key);
+  if (r == nullptr) throw std::runtime_error("no result " + std::string(key));
   return *r;
 }
 
