@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <regex>
 #include <string>
 
 #include "analysis/answer_sheet.hpp"
@@ -40,12 +39,18 @@ struct Extent {
   bool straight = false;
 };
 Extent extent(const std::string& range) {
-  static const std::regex cell(R"(\$?([A-Z]+)\$?([0-9]+))");
+  // Each cell name after the sheet's "!": column letters then row digits,
+  // "$" signs skipped.
   std::vector<std::pair<long, long>> ends;
-  for (auto it = std::sregex_iterator(range.begin(), range.end(), cell); it != std::sregex_iterator(); ++it) {
-    long col = 0;
-    for (char ch : (*it)[1].str()) col = col * 26 + (ch - 'A' + 1);
-    ends.emplace_back(col, std::stol((*it)[2].str()));
+  const std::size_t bang = range.find('!');
+  for (std::size_t i = bang == std::string::npos ? 0 : bang + 1; i < range.size();) {
+    long col = 0, row = 0;
+    for (; i < range.size() && (range[i] == '$' || (range[i] >= 'A' && range[i] <= 'Z')); ++i)
+      if (range[i] != '$') col = col * 26 + (range[i] - 'A' + 1);
+    for (; i < range.size() && (range[i] == '$' || (range[i] >= '0' && range[i] <= '9')); ++i)
+      if (range[i] != '$') row = row * 10 + (range[i] - '0');
+    if (col > 0 && row > 0) ends.emplace_back(col, row);
+    if (i < range.size()) ++i;  // the ":" between the two ends
   }
   if (ends.size() == 1) return {1, true};
   if (ends.size() != 2) return {};
