@@ -3,7 +3,7 @@
 #
 #   sh scripts/setup.sh run       the compiler tools (cmake, ninja, g++)
 #   sh scripts/setup.sh test      also GoogleTest, pexpect, GSL, libxlsxwriter,
-#                                 CLI11, LibreOffice Calc and poppler-utils
+#                                 CLI11, LibreOffice Calc, poppler-utils and time
 #                                 (build, sanitize)
 #   sh scripts/setup.sh fuzz      the compiler tools, clang and its fuzzer runtime
 #   sh scripts/setup.sh bench     the compiler tools and Google Benchmark
@@ -31,6 +31,7 @@ tests() {
   [ -f /usr/include/CLI/CLI.hpp ] || want libcli11-dev
   command -v soffice >/dev/null 2>&1 || want libreoffice-calc-nogui
   command -v pdftoppm >/dev/null 2>&1 || want poppler-utils
+  [ -x /usr/bin/time ] || want time
 }
 fuzzer() {
   command -v clang++ >/dev/null 2>&1 || want clang
