@@ -67,9 +67,10 @@ double cell_of(const Column& c, std::size_t r) { return r < c.values.size() ? c.
 }  // namespace
 
 double TolerancePolicy::of(const Result& r) const {
-  if (std::isnan(r.value)) return not_a_number;
-  // fmax ignores a NaN uncertainty: the relative part stands alone then.
-  return std::fmax(std::fmax(relative, r.least_relative) * std::fabs(r.value), sigmas * r.uncertainty);
+  if (std::isnan(r.value) || !r.graded()) return not_a_number;
+  // fmax ignores a NaN uncertainty: the other parts stand alone then.
+  const double rel = r.relative ? std::fmax(relative, r.least_relative) * std::fabs(r.value) : 0.0;
+  return std::fmax(std::fmax(rel, sigmas * r.uncertainty), r.absolute);
 }
 
 const Result* AnswerSheet::find(std::string_view key) const {

@@ -18,6 +18,17 @@ namespace analysis {
 
 inline constexpr double not_a_number = std::numeric_limits<double>::quiet_NaN();
 
+// Another value a student may report for a result, computed from the same
+// data set: a valid route a careful student may take (another fit window,
+// the Masson line, the constant at the run's own temperature), or a null
+// answer, what a student reports who left out the point of the experiment
+// (no fugacity correction, as = 1, the pure component's value). The method
+// study checks that routes grade as right and null answers as wrong.
+struct Alternative {
+  std::string name;             // "Masson line, weighted"; the same name in every data set
+  double value = not_a_number;  // NaN when the route does not apply to this data set
+};
+
 struct Result {
   std::string key;     // short name for CSV headings: "dHvap", "Tb", "k(3)"
   std::string name;    // "enthalpy of vaporization"
@@ -32,6 +43,23 @@ struct Result {
   // convention of the model moves the careful analysis off the true value
   // by a known amount (say why in `bias`); 0 leaves the policy as it is.
   double least_relative = 0;
+  // A floor in the result's own unit (volts for an EMF, an order near
+  // zero): the tolerance is never smaller; 0 sets none.
+  double absolute = 0;
+  // False leaves the relative part out: a quantity graded on its own scale
+  // (an E0 in volts), where a percentage of its value means nothing.
+  bool relative = true;
+  // Values also given full credit within the tolerance, besides the
+  // expected one: the law's integer order where the data give 1.08.
+  std::vector<double> accepted;
+  // Why this result is not graded for this data set (an expected value the
+  // data lead to that is physically impossible, a result left to the
+  // workings); shown on the sheet and in the feedback. Empty: graded.
+  std::string not_graded;
+  // The valid routes and the null answers of this result, for the study.
+  std::vector<Alternative> routes;
+  std::vector<Alternative> nulls;
+  bool graded() const { return not_graded.empty(); }
 };
 
 // A table of workings: the student's columns, filled in row by row.
@@ -45,8 +73,9 @@ struct Workings {
   std::vector<Column> columns;
 };
 
-// Tolerance = max(max(relative, r.least_relative)·|value|, sigmas·uncertainty);
-// NaN when the value is; a NaN uncertainty leaves the relative part alone.
+// Tolerance = max(max(relative, r.least_relative)·|value|, sigmas·uncertainty,
+// r.absolute), the first term only when r.relative; NaN when the value is
+// or the result is not graded; a NaN uncertainty leaves the rest alone.
 struct TolerancePolicy {
   double relative = 0.02;
   double sigmas = 3.0;
@@ -86,12 +115,45 @@ class Case {
 
 class SolutionSheet;
 
+// What the student is given beside the data set, for `lab_instructor
+// handout` (Markdown): the assignment as the student needs it. Every
+// constant the analysis uses is either in the data set or here.
+struct HandoutConstant {
+  std::string name;   // "ε·l, molar absorptivity of bromine times the path length"
+  double value = not_a_number;
+  std::string unit;   // "L/mol"
+  std::string use;    // "turns an absorbance into a bromine concentration"
+};
+// One result of the catalogue: every result any data set of the program can
+// have, in the order of the results template and answers.csv.
+struct HandoutResult {
+  std::string key;   // as on the sheet: "rate(3)", "Pvap(2)"
+  std::string name;
+  std::string unit;
+  // The method the student is to follow, where the result depends on it;
+  // empty where any valid route will do.
+  std::string method;
+  // Empty: reported and graded. Otherwise the result is left to the
+  // workings, with this reason; it is not in the results template.
+  std::string not_graded;
+};
+struct Handout {
+  std::string task;  // the experiment and what is asked, a paragraph
+  std::string data;  // what the data set holds: its records, columns and units (Markdown)
+  std::vector<HandoutConstant> constants;
+  std::vector<std::string> conventions;  // "T(K) = t(°C) + 273.15", "pressures in atm"
+  std::vector<HandoutResult> results;
+};
+
 // A program's analysis: fills the results and workings of the sheet, and
 // describes the same analysis as spreadsheet formulas for its workbook.
 struct Analysis {
   std::string_view program;  // "vapor_pressure_gen"
   void (*analyse)(const Case&, AnswerSheet&) = nullptr;
   void (*workbook)(const Case&, const AnswerSheet&, SolutionSheet&) = nullptr;
+  // The student's handout with the catalogue of results; nullptr while the
+  // program has none.
+  const Handout& (*handout)() = nullptr;
 };
 
 // The analysis of a program, or nullptr. Defined by the registry of
