@@ -119,6 +119,27 @@ void print_sheet(std::ostream& out, const AnswerSheet& sheet) {
                     display(r.true_value), r.method});
   print_table(out, rows, {false, false, false, true, true, true, true, false});
 
+  for (const auto& r : sheet.results)
+    if (!r.graded()) out << "Not graded: " << r.key << ": " << r.not_graded << '\n';
+
+  bool any_other = false;
+  for (const auto& r : sheet.results) any_other = any_other || !r.routes.empty() || !r.nulls.empty();
+  if (any_other) {
+    out << "\nOther values of the results (valid routes, and null answers that must not pass)\n";
+    std::vector<std::vector<std::string>> other{{"key", "", "value", "within tolerance", "route"}};
+    const auto add_rows = [&](const Result& r, const std::vector<Alternative>& list, const char* what) {
+      for (const auto& a : list) {
+        const bool within = std::fabs(a.value - r.value) <= r.tolerance;
+        other.push_back({r.key, what, display(a.value), std::isnan(a.value) ? "" : within ? "yes" : "no", a.name});
+      }
+    };
+    for (const auto& r : sheet.results) {
+      add_rows(r, r.routes, "route");
+      add_rows(r, r.nulls, "null");
+    }
+    print_table(out, other, {false, false, true, false, false});
+  }
+
   bool any_bias = false;
   for (const auto& r : sheet.results) any_bias = any_bias || !r.bias.empty();
   if (!sheet.notes.empty() || any_bias) {
@@ -174,6 +195,18 @@ void print_sheet_csv(std::ostream& out, const AnswerSheet& sheet) {
     out << csv_cell(r.key) << ',' << csv_cell(r.name) << ',' << csv_cell(r.unit) << ',' << csv_number(r.value)
         << ',' << csv_number(r.uncertainty) << ',' << csv_number(r.tolerance) << ','
         << csv_number(r.true_value) << ',' << csv_cell(r.method) << ',' << csv_cell(r.bias) << '\n';
+  bool any_other = false;
+  for (const auto& r : sheet.results) any_other = any_other || !r.routes.empty() || !r.nulls.empty() || !r.graded();
+  if (any_other) {
+    out << "\nkey,kind,name,value\n";
+    for (const auto& r : sheet.results) {
+      if (!r.graded()) out << csv_cell(r.key) << ",not graded," << csv_cell(r.not_graded) << ",\n";
+      for (const auto& a : r.routes)
+        out << csv_cell(r.key) << ",route," << csv_cell(a.name) << ',' << csv_number(a.value) << '\n';
+      for (const auto& a : r.nulls)
+        out << csv_cell(r.key) << ",null," << csv_cell(a.name) << ',' << csv_number(a.value) << '\n';
+    }
+  }
   if (!sheet.notes.empty()) {
     out << '\n';
     for (const auto& n : sheet.notes) out << "note," << csv_cell(n) << '\n';
