@@ -47,6 +47,7 @@ TEST_P(GasesHandout, TheCatalogueHoldsEveryResultOfTheSweepInTheSheetsOrder) {
       EXPECT_GT(at - keys.begin(), last) << r.key << " out of the catalogue's order";
       last = at - keys.begin();
       EXPECT_EQ(r.graded(), h.results[static_cast<std::size_t>(last)].not_graded.empty()) << r.key;
+      EXPECT_EQ(r.unit, h.results[static_cast<std::size_t>(last)].unit) << r.key;
       seen.insert(r.key);
     }
   }
