@@ -8,13 +8,13 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
-#include <stdexcept>
 #include <string>
 #include <tuple>
 
 #include "analysis/answer_sheet.hpp"
 #include "analysis/workbook.hpp"
 #include "labcore/registry.hpp"
+#include "support/answers_support.hpp"
 #include "support/recording_sheet.hpp"
 #include "support/test_support.hpp"
 
@@ -178,12 +178,6 @@ TEST(GasIsothermAnswers, TheWorkbookAveragesTheFlatRunAndItsIterationsSettle) {
   }
 }
 
-const analysis::Alternative& alternative(const std::vector<analysis::Alternative>& list, std::string_view starts) {
-  for (const auto& a : list)
-    if (a.name.rfind(starts, 0) == 0) return a;
-  throw std::runtime_error("no alternative " + std::string(starts));
-}
-
 // The routes and null answers of seeds 12345 67890 against
 // gas_isotherm_gen.py's own (scipy's brentq on the equal areas for Maxwell's
 // pressure, np.polyfit for the lines). a and b follow from Tc and Pc, as the
@@ -193,13 +187,7 @@ const analysis::Alternative& alternative(const std::vector<analysis::Alternative
 TEST(GasIsothermAnswers, ValidRoutesPassAndTheVanDerWaalsZcDoesNot) {
   const auto ds = labtest::data_set(program(), 12345, 67890);
   const AnswerSheet sheet = sheet_of(ds.text, ds);
-  struct Check {
-    const char* key;
-    const char* route;  // the start of its name
-    double python;
-    bool passes;
-  };
-  const Check checks[] = {
+  const answers_test::AlternativeCheck checks[] = {
       {"Tc", "linearised", 376.4551862230259, true},
       {"Tc", "midway", 379.4635, true},
       {"Pc", "linearised", 83.51993561270841, true},
@@ -214,17 +202,10 @@ TEST(GasIsothermAnswers, ValidRoutesPassAndTheVanDerWaalsZcDoesNot) {
       {"a", "3Pc·Vc²", 2330180.0397783173, false},
       {"b", "Vc/3", 32.162760488863356, false},
   };
-  for (const Check& c : checks) {
-    SCOPED_TRACE(std::string(c.key) + ": " + c.route);
-    const Result* r = sheet.find(c.key);
-    ASSERT_NE(r, nullptr);
-    const analysis::Alternative& a = alternative(c.passes ? r->routes : r->nulls, c.route);
-    // Maxwell's pressure: two bisections to 1e-12, and quad's area.
-    EXPECT_NEAR(a.value, c.python, 1e-8 * std::fabs(c.python));
-    EXPECT_EQ(std::fabs(a.value - r->value) <= r->tolerance, c.passes) << a.value << " against " << r->value;
-  }
-  EXPECT_NEAR(1.0 - alternative(sheet.find("b")->nulls, "Vc/3").value / sheet.find("b")->value, 0.314, 0.001);
-  EXPECT_NEAR(1.0 - alternative(sheet.find("a")->nulls, "3Pc·Vc²").value / sheet.find("a")->value, 0.529, 0.001);
+  // Maxwell's pressure: two bisections to 1e-12, and quad's area.
+  answers_test::expect_alternatives(sheet, checks, 1e-8);
+  EXPECT_NEAR(1.0 - 32.162760488863356 / sheet.find("b")->value, 0.314, 0.001);
+  EXPECT_NEAR(1.0 - 2330180.0397783173 / sheet.find("a")->value, 0.529, 0.001);
 
   const analysis::Handout& h = find_analysis("gas_isotherm_gen")->handout();
   for (const auto& res : h.results)

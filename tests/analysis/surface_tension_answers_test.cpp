@@ -9,6 +9,7 @@
 
 #include "analysis/answer_sheet.hpp"
 #include "labcore/registry.hpp"
+#include "support/answers_support.hpp"
 #include "support/test_support.hpp"
 
 namespace {
@@ -86,26 +87,22 @@ TEST(SurfaceTensionAnswers, KatayamaIsNotGradedTwiceAndTheParachorAndEotvosConst
 TEST(SurfaceTensionAnswers, RoutesPassAndAnswersWithoutExtrapolationOrVaporDoNot) {
   const auto ds = labtest::data_set(program(), 12345, 67890);
   const AnswerSheet sheet = sheet_of(ds.text, ds);
-  struct {
-    const char* key;
-    std::size_t index;  // in routes, or in nulls
-    double python;
-    bool passes;
-  } const checks[] = {
-      {"Tc", 0, 534.1122150173121, true},         {"dc", 0, 0.48820099713001275, true},
-      {"Tc(E)", 0, 537.2543824725826, true},      {"K(M)", 0, 16.531182907173264, true},
-      {"K(M)", 1, 16.531182907162943, true},      {"parachor", 0, 113.2005119810896, true},
-      {"Tc", 0, 529.01, false},                   {"dc", 0, 0.4945685, false},
-      {"Tc(E)", 0, 529.01, false},                {"K(M)", 0, 12.902897654912083, false},
-      {"parachor", 0, 101.87466176193278, false}, {"kE", 0, 2.12, false},
+  const answers_test::AlternativeCheck checks[] = {
+      {"Tc", "T = t + 273", 534.1122150173121, true},
+      {"Tc", "zero of the Katayama", 534.2622569431402, true},
+      {"dc", "T = t + 273", 0.48820099713001275, true},
+      {"Tc(E)", "T = t + 273", 537.2543824725826, true},
+      {"K(M)", "the mean of the Macleod", 16.531182907173264, true},
+      {"K(M)", "exp of the mean", 16.531182907162943, true},
+      {"parachor", "the mean of M", 113.2005119810896, true},
+      {"Tc", "the hottest row", 529.01, false},
+      {"dc", "the hottest row", 0.4945685, false},
+      {"Tc(E)", "the hottest row", 529.01, false},
+      {"K(M)", "γ^(1/4) against dl alone", 12.902897654912083, false},
+      {"parachor", "M·γ^(1/4)/dl", 101.87466176193278, false},
+      {"kE", "2.12", 2.12, false},
   };
-  for (const auto& c : checks) {
-    SCOPED_TRACE(std::string(c.key) + (c.passes ? " route " : " null ") + std::to_string(c.index));
-    const Result& r = *sheet.find(c.key);
-    const Alternative& a = (c.passes ? r.routes : r.nulls).at(c.index);
-    EXPECT_NEAR(a.value, c.python, 1e-10 * c.python) << a.name;
-    EXPECT_EQ(std::fabs(a.value - r.value) <= r.tolerance, c.passes) << a.name;
-  }
+  answers_test::expect_alternatives(sheet, checks, 1e-10);
   EXPECT_EQ(sheet.find("Tc")->tolerance, 2.0);
   EXPECT_EQ(sheet.find("dc")->tolerance, 0.002);
 }
