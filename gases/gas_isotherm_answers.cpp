@@ -743,7 +743,9 @@ const analysis::Handout& handout() {
                        .use = "Zc = Pc·Vc/(R·Tc), a and b from Tc and Pc"}},
         .conventions = {"Temperatures in K, pressures in bar, molar volumes in cm3/mol.",
                         "Isotherms are numbered 1 to 9 in the order of the data set; the results of an isotherm "
-                        "without a tie line (or above Tc) are left empty.",
+                        "without a tie line (or above Tc) are left empty, and so are its volumes where the fitted "
+                        "isotherm reaches the tie line's pressure at one volume only (a loop just below Tc, "
+                        "shallower than the scatter).",
                         "A tie line is the run of neighbouring points whose pressures agree within the scatter "
                         "(0.025 bar); a single point is not a tie line."},
         .results = {}};
