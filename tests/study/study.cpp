@@ -69,7 +69,8 @@ ProgramStudy study(const labcore::Program& program, const analysis::Analysis& an
         s.results.push_back(ResultStudy{.key = r.key, .name = r.name, .unit = r.unit, .bias = r.bias});
         it = s.results.end() - 1;
       }
-      if (std::isnan(r.true_value)) continue;
+      // A result left to the workings for this data set has no tolerance.
+      if (std::isnan(r.true_value) || !r.graded()) continue;
       ++it->sheets;
       it->deviations.push_back(std::fabs(r.value - r.true_value) / std::fabs(r.true_value));
       if (std::fabs(r.value - r.true_value) <= r.tolerance) ++it->within;
