@@ -40,6 +40,12 @@ using analysis::Result;
 
 constexpr double root3 = 1.7320508075688772;
 const double u_written = 0.005 / std::sqrt(3.0);  // wt %
+// A pure solid's own component is graded on 3 u of its meeting point, at
+// least 0.04 wt % (four units of the last written digit), not on 2 % of
+// 100: the last branches' wet residues lie within 35 % of the way from the
+// corner, and within ±2 wt % the driest of them, taken for the solid
+// without extrapolating, would pass in four data sets out of ten.
+constexpr double pure_floor = 0.04;
 
 // The plane of the triangular diagram (side 100; A at the origin, B at
 // (100, 0), W at the top) from the weight percentages of A and B.
@@ -211,14 +217,14 @@ void analyse(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
         if (s == compound) nulls.push_back({"pure A taken for the solid (the compound not recognised)", 100.0});
         sheet.add(Result{.key = "c" + cn + " solid" + bn + " A", .name = what + ", A", .unit = "wt %",
                          .true_value = true_a, .value = est_a.value, .uncertainty = est_a.u, .method = method,
-                         .relative = s == compound,
+                         .absolute = s == compound ? 0.0 : pure_floor, .relative = s == compound,
                          .routes = routes([](std::pair<double, double> p) { return p.first; }),
                          .nulls = std::move(nulls)});
       }
       if (s == pure_b)
         sheet.add(Result{.key = "c" + cn + " solid" + bn + " B", .name = what + ", B", .unit = "wt %",
                          .true_value = true_b, .value = est_b.value, .uncertainty = est_b.u, .method = method,
-                         .relative = false,
+                         .absolute = pure_floor, .relative = false,
                          .routes = routes([](std::pair<double, double> p) { return p.second; }),
                          .nulls = {{residues, mean_b}, {"the wet residue richest in B taken for the solid", richest_b}}});
       if (s == compound) {

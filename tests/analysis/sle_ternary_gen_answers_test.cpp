@@ -63,8 +63,8 @@ TEST(SleTernaryAnswers, WorkedExampleMatchesIndependentCalculation) {
 // the extrapolation, against tests/data/answers/sle_ternary_gen.py (numpy
 // solving each pair of lines): the constructions within the tolerance, the
 // wet residues outside it. A pure solid is graded on 3 u of the meeting
-// point (0.036 wt % for case 2's pure A): with 2 % of 100 its nearly dry
-// residue, 99.81 % A, would pass.
+// point, at least 0.04 wt % (case 2's pure A, 3 u = 0.036): with 2 % of
+// 100 its nearly dry residue, 99.81 % A, would pass.
 TEST(SleTernaryAnswers, ConstructionsPassAndWetResiduesFail) {
   const auto ds = labtest::data_set(sle_ternary_gen, 12345, 67890);
   const auto sheet = sheet_of(ds, ds.text);
@@ -93,7 +93,8 @@ TEST(SleTernaryAnswers, ConstructionsPassAndWetResiduesFail) {
       EXPECT_GT(std::abs(r.nulls[k].value - r.value), r.tolerance) << e.key << " " << r.nulls[k].name;
     }
   }
-  EXPECT_NEAR(result(sheet, "c2 solid2 A").tolerance, 3 * 0.011885, 1e-5);
+  EXPECT_DOUBLE_EQ(result(sheet, "c2 solid2 A").tolerance, 0.04);
+  EXPECT_NEAR(result(sheet, "c1 solid1 A").tolerance, 3 * 0.0652363, 1e-6);
   EXPECT_NEAR(result(sheet, "c2 solid1 W").tolerance, 0.02 * 29.139127, 1e-5);
 }
 
