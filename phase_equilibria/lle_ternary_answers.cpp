@@ -653,6 +653,8 @@ const analysis::Handout& handout() {
         "the first nearest the side A-B, the last nearest the plait point.";
     out.conventions = {
         "Compositions in weight percent; %B = 100 − %A − %C",
+        "The triangular diagram of side 100 drawn on a plane: A at (0, 0), B at (100, 0), C at (50, 50·√3); a "
+        "composition lies at x = %B + %C/2, y = %C·√3/2",
         "An end of a tie line lies on the envelope: read its composition off a smooth curve of %A and of %C "
         "against R.I. through the envelope's rows, the left end on the A-rich part, the right end on the B-rich "
         "part",

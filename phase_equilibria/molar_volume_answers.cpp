@@ -156,7 +156,7 @@ Excess tangent(const std::vector<double>& x2, const std::vector<double>& ve, dou
 }
 // How far that tangent may land from the series' value (mL/mol): over the
 // seed sweep within 0.025 of the 4-term series at every composition graded.
-constexpr double tangent_spread = 0.03;
+constexpr double tangent_floor = 0.03;
 
 // Mole fraction of the solute from its weight percent.
 double solute_fraction(double w, double m1, double m2) {
@@ -510,12 +510,12 @@ void nonelectrolyte(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
     const std::string drawn = "tangent to a quadratic through the 5 mixtures nearest x2 (method of intercepts)";
     Result r1{.key = "V1(x=" + fmt(x, 2) + ")", .name = "partial molar volume of water" + at, .unit = "mL/mol",
               .true_value = v1o_true + v1_excess(a_true, x), .value = v1.value, .uncertainty = v1.u, .method = how,
-              .absolute = tangent_spread, .relative = false,
+              .absolute = tangent_floor, .relative = false,
               .routes = {{longer, v1o + v1_excess(rk_longer.c, x)}, {drawn, v1o + local.ve - x * local.slope}},
               .nulls = {{"the molar volume of pure water V1o", v1o}}};
     Result r2{.key = "V2(x=" + fmt(x, 2) + ")", .name = "partial molar volume of the nonelectrolyte" + at,
               .unit = "mL/mol", .true_value = v2o_true + v2_excess(a_true, x), .value = v2.value, .uncertainty = v2.u,
-              .method = how, .absolute = tangent_spread, .relative = false,
+              .method = how, .absolute = tangent_floor, .relative = false,
               .routes = {{longer, v2o + v2_excess(rk_longer.c, x)},
                          {drawn, v2o + local.ve + (1.0 - x) * local.slope}},
               .nulls = {{"the molar volume of the pure nonelectrolyte V2o", v2o}}};

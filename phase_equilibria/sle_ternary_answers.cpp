@@ -60,6 +60,15 @@ std::string fmt(double v) {
   return text;
 }
 
+// Why a written composition is impossible (a negative %A, %B or %W), or
+// empty. The construction of case 3 can put its second invariant point and
+// the last branch's solutions beyond the side B-W.
+std::string outside_triangle(double pa, double pb) {
+  if (pa >= 0.0 && pb >= 0.0 && pa + pb <= 100.0) return {};
+  return fmt(pa) + " % A, " + fmt(pb) + " % B, " + fmt(100.0 - pa - pb) +
+         " % W lies outside the triangle: no solution has a negative composition";
+}
+
 // The point nearest to the lines through (solution, residue) pairs; the
 // numbers are, per line, %A and %B of the solution then of the residue.
 // Returns the point as %A, %B. The distances are perpendicular in the
@@ -183,6 +192,11 @@ void analyse(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
       solid_a.push_back(est_a.value);
       solid_b.push_back(est_b.value);
 
+      // A branch through impossible compositions has no solid to find.
+      std::string impossible;
+      for (std::size_t i = 0; i < v.size() && impossible.empty(); i += 2) impossible = outside_triangle(v[i], v[i + 1]);
+      if (!impossible.empty()) impossible = "a point of this branch, " + impossible;
+
       const Solid s = expected[b];
       double true_a = 100.0, true_b = 0.0;
       if (s == pure_b) true_a = 0.0, true_b = 100.0;
@@ -224,7 +238,7 @@ void analyse(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
       if (s == pure_b)
         sheet.add(Result{.key = "c" + cn + " solid" + bn + " B", .name = what + ", B", .unit = "wt %",
                          .true_value = true_b, .value = est_b.value, .uncertainty = est_b.u, .method = method,
-                         .absolute = pure_floor, .relative = false,
+                         .absolute = pure_floor, .relative = false, .not_graded = impossible,
                          .routes = routes([](std::pair<double, double> p) { return p.second; }),
                          .nulls = {{residues, mean_b}, {"the wet residue richest in B taken for the solid", richest_b}}});
       if (s == compound) {
@@ -236,7 +250,7 @@ void analyse(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
             v, cov_diag);
         sheet.add(Result{.key = "c" + cn + " solid" + bn + " W", .name = what + ", W", .unit = "wt %",
                          .true_value = cs.hidden(prefix + "pcntwh"), .value = est_w.value, .uncertainty = est_w.u,
-                         .method = "100 − %A − %B of the same point",
+                         .method = "100 − %A − %B of the same point", .not_graded = impossible,
                          .routes = routes([](std::pair<double, double> p) { return 100.0 - p.first - p.second; }),
                          .nulls = {{residues, 100.0 - mean_a - mean_b},
                                    {"pure A taken for the solid (the compound not recognised)", 0.0}}});
@@ -250,14 +264,9 @@ void analyse(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
       const std::string n = invariant_names[j];
       const std::string what = "case " + cn + ", invariant point " + std::to_string(j + 1) + " (saturated with " +
                                solid_names[expected[j]] + " and " + solid_names[expected[j + 1]] + ")";
-      // The construction can put case 3's second invariant point beyond
-      // the side B-W, with a negative %A: no solution has that composition.
       const double pa = data.value(r, 0), pb = data.value(r, 1);
-      const std::string outside =
-          pa < 0.0 || pb < 0.0 || pa + pb > 100.0
-              ? "the row lies outside the triangle (" + fmt(pa) + " % A, " + fmt(pb) + " % B, " + fmt(100.0 - pa - pb) +
-                    " % W): no solution has a negative composition"
-              : "";
+      const std::string impossible = outside_triangle(pa, pb);
+      const std::string outside = impossible.empty() ? "" : "the row, " + impossible;
       sheet.add(Result{.key = "c" + cn + " inv" + std::to_string(j + 1) + " A", .name = what + ", A", .unit = "wt %",
                        .true_value = cs.hidden(prefix + "pcnta" + n), .value = pa, .uncertainty = u_written,
                        .method = "the row between the two branches", .not_graded = outside});
@@ -523,6 +532,8 @@ const analysis::Handout& handout() {
         "On the triangular diagram the line from a saturated solution through its wet residue, extended, passes "
         "through the solid in equilibrium with that solution; the lines of one branch meet there",
         "Compositions in weight percent; W = 100 − %A − %B",
+        "The triangular diagram of side 100 drawn on a plane: A at (0, 0), B at (100, 0), W at (50, 50·√3); a "
+        "composition lies at x = 50 − %A/2 + %B/2, y = %W·√3/2",
     };
     const std::string meet =
         "the point where the branch's lines solution → wet residue meet (by least squares, or where its tie lines "

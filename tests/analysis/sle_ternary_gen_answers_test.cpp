@@ -99,18 +99,23 @@ TEST(SleTernaryAnswers, ConstructionsPassAndWetResiduesFail) {
 }
 
 // Case 3's second invariant point can lie beyond the side B-W: for seeds
-// 8587778 649371 the row reads -5.21 % A, which no solution has; neither of
-// its numbers is graded.
-TEST(SleTernaryAnswers, AnInvariantPointOutsideTheTriangleIsNotGraded) {
+// 8587778 649371 the row reads -5.21 % A, which no solution has, and the
+// last branch runs through -4.28 % A; neither the point nor that branch's
+// solid is graded.
+TEST(SleTernaryAnswers, CompositionsOutsideTheTriangleAreNotGraded) {
   const auto ds = labtest::data_set(sle_ternary_gen, 8587778, 649371);
   const auto sheet = analysis::answer_sheet(sle_ternary_gen, ds.text, ds.key, "", 8587778, 649371);
-  for (const char* key : {"c3 inv2 A", "c3 inv2 B"}) {
-    const auto& r = result(sheet, key);
-    EXPECT_FALSE(r.graded()) << key;
-    EXPECT_NE(r.not_graded.find("-5.21 % A"), std::string::npos) << r.not_graded;
-    EXPECT_TRUE(std::isnan(r.tolerance)) << key;
+  const struct {
+    const char* key;
+    const char* shown;
+  } impossible[] = {{"c3 inv2 A", "-5.21 % A"}, {"c3 inv2 B", "-5.21 % A"}, {"c3 solid3 B", "-4.28 % A"}};
+  for (const auto& e : impossible) {
+    const auto& r = result(sheet, e.key);
+    EXPECT_FALSE(r.graded()) << e.key;
+    EXPECT_NE(r.not_graded.find(e.shown), std::string::npos) << r.not_graded;
+    EXPECT_TRUE(std::isnan(r.tolerance)) << e.key;
   }
-  EXPECT_TRUE(result(sheet, "c3 inv1 A").graded());
+  for (const char* key : {"c3 inv1 A", "c3 solid2 A", "c3 solid1 W"}) EXPECT_TRUE(result(sheet, key).graded()) << key;
 }
 
 TEST(SleTernaryAnswers, AnEditedResidueMovesItsBranchOnly) {
