@@ -284,7 +284,6 @@ void analyse(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
   // Other extrapolations a student may draw: fewer tie lines and a lower
   // degree of the same plot, or the line of the tie lines' midpoints
   // carried on to the envelope.
-  std::vector<analysis::Alternative> plait_routes;
   const auto by_fit = [&](std::size_t lines, std::size_t degree, const std::string& name) {
     const std::vector<double> d(diff.end() - static_cast<std::ptrdiff_t>(lines), diff.end());
     const std::vector<double> m(mean.end() - static_cast<std::ptrdiff_t>(lines), mean.end());
