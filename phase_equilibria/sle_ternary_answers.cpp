@@ -240,7 +240,8 @@ void analyse(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
                          .true_value = true_b, .value = est_b.value, .uncertainty = est_b.u, .method = method,
                          .absolute = pure_floor, .relative = false, .not_graded = impossible,
                          .routes = routes([](std::pair<double, double> p) { return p.second; }),
-                         .nulls = {{residues, mean_b}, {"the wet residue richest in B taken for the solid", richest_b}}});
+                         .nulls = {{residues, mean_b},
+                                   {"the wet residue richest in B taken for the solid", richest_b}}});
       if (s == compound) {
         const auto est_w = analysis::propagate(
             [](std::span<const double> q) {

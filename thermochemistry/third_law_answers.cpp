@@ -205,8 +205,9 @@ void analyse(const analysis::Case& c, analysis::AnswerSheet& sheet) {
   const double liquid_by_line = liquid_line.intercept * std::log(t_liquid.back() / t_fus) +
                                 liquid_line.slope * (t_liquid.back() - t_fus);
   const double corr_atm = gas_constant * std::log(p_vap / p_atm);
-  const std::string by_simpson = "Simpson's rule on pairs of equal steps, the trapezoid for a step left over", by_ln_t = "trapezoid rule of Cp against ln T",
-                    by_spline = "natural cubic spline through Cp/T", at_atm = "p° = 1 atm = 101325 Pa";
+  const std::string by_simpson = "Simpson's rule on pairs of equal steps, the trapezoid for a step left over",
+                    by_ln_t = "trapezoid rule of Cp against ln T", by_spline = "natural cubic spline through Cp/T",
+                    at_atm = "p° = 1 atm = 101325 Pa";
   const double liquid_base = debye.value + fusion_s;
   const auto both = [&](double solid_part, double liquid_part) { return liquid_base + solid_part + liquid_part; };
   const std::vector<analysis::Alternative> s_routes{

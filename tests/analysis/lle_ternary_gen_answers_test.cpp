@@ -100,7 +100,8 @@ TEST(LleTernaryAnswers, ExtrapolationsPassAndTheTopOfTheEnvelopeFails) {
       ASSERT_EQ(r.routes.size(), 4u);
       EXPECT_NEAR(r.routes[0].value, expect[k][0], 1e-5) << key << " " << r.routes[0].name;
       EXPECT_NEAR(r.routes[3].value, expect[k][1], 1e-5) << key << " " << r.routes[3].name;
-      for (const auto& route : r.routes) EXPECT_LE(std::abs(route.value - r.value), r.tolerance) << key << " " << route.name;
+      for (const auto& route : r.routes)
+        EXPECT_LE(std::abs(route.value - r.value), r.tolerance) << key << " " << route.name;
       ASSERT_EQ(r.nulls.size(), 1u);
       EXPECT_NEAR(r.nulls[0].value, expect[k][2], 1e-9) << key;
       EXPECT_GT(std::abs(r.nulls[0].value - r.value), r.tolerance) << key;
