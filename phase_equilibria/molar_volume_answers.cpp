@@ -890,10 +890,10 @@ const analysis::Handout& handout() {
         "the heading are yours to fill in. The electrolyte table holds 12 to 28 solutions (up to 20 % by weight), "
         "the nonelectrolyte table 19 mixtures, x2 = 0.05 to 0.95.";
     out.constants = {
-        {"u(w), standard uncertainty of a written weight percent", u_percent, "%",
-         "half a unit of its last digit spread evenly (0.05/√3): with u(rho) the uncertainty u of each phiv, "
-         "and the weights 1/u² of Masson's line"},
-        {"u(rho), standard uncertainty of a written density", u_density, "g/mL", "the same, 0.00005/√3"},
+        {"half a unit of the last written digit of w", 0.05, "%",
+         "the rounding of w, spread evenly: u(w) = 0.05/√3; with u(rho) the uncertainty u of each phiv and the "
+         "weights 1/u² of Masson's line"},
+        {"half a unit of the last written digit of rho", 0.00005, "g/mL", "the same: u(rho) = 0.00005/√3"},
     };
     out.conventions = {
         "m in mol per kg of water: m = 1000 w/((100 − w) M2); c in mol per litre of solution: c = 10 w rho/M2",
