@@ -162,10 +162,48 @@ void workbook(const Case& cs, const AnswerSheet&, SolutionSheet& ws) {
              .trendline = true}});
 }
 
+const Handout& handout() {
+  static const Handout h{
+      .task = "The boiling temperature of a liquid was measured at a series of pressures between about 13 kPa "
+              "and 104 kPa. From these find the enthalpy of vaporization (Clausius-Clapeyron), the normal "
+              "boiling point and the constants of the Antoine law ln P = a − b/(T + c).",
+      .data = "After the prologue (project, your name, your seeds) come two separator records, the heading "
+              "`T(K),P(Pa)` and one row per pressure, 9 to 12 rows:\n\n"
+              "| column | quantity | unit |\n|---|---|---|\n"
+              "| `T(K)` | boiling temperature, two decimals | K |\n"
+              "| `P(Pa)` | pressure, a whole number followed by a decimal point | Pa |\n",
+      .constants = {{.name = "R, the gas constant",
+                     .value = gas_constant,
+                     .unit = "J/(mol·K)",
+                     .use = "turns the slope of ln P against 1/T into the enthalpy of vaporization"},
+                    {.name = "the standard atmosphere",
+                     .value = standard_pressure,
+                     .unit = "Pa",
+                     .use = "the normal boiling point is the temperature at which the vapor pressure is 101325 Pa"}},
+      .conventions = {"ln is the natural logarithm; ln P is taken of P in Pa (the Antoine constant a depends on "
+                      "it, the slopes do not).",
+                      "T in K throughout: the Antoine constants b and c are in K; c is negative, report it "
+                      "with its sign."},
+      .results = {{.key = "dHvap",
+                   .name = "enthalpy of vaporization",
+                   .unit = "J/mol",
+                   .method = "the mean over the range measured: −R times the slope of the least-squares line of "
+                             "ln P against 1/T through every row"},
+                  {.key = "Tb", .name = "normal boiling point", .unit = "K"},
+                  {.key = "a",
+                   .name = "Antoine constant a (ln P in Pa)",
+                   .method = "a least-squares fit of the Antoine law to every row (the three constants together)"},
+                  {.key = "b", .name = "Antoine constant b", .unit = "K", .method = "the same fit"},
+                  {.key = "c", .name = "Antoine constant c", .unit = "K", .method = "the same fit"}},
+  };
+  return h;
+}
+
 }  // namespace
 
 extern const analysis::Analysis vapor_pressure_gen_answers{
     .program = "vapor_pressure_gen",
     .analyse = analyse,
     .workbook = workbook,
+    .handout = handout,
 };
