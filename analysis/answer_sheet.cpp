@@ -144,7 +144,7 @@ void print_sheet(std::ostream& out, const AnswerSheet& sheet) {
   for (const auto& r : sheet.results) any_other = any_other || !r.routes.empty() || !r.nulls.empty();
   if (any_other) {
     out << "\nOther values of the results (valid routes, and null answers that must not pass)\n";
-    std::vector<std::vector<std::string>> other{{"key", "", "value", "within tolerance", "route"}};
+    std::vector<std::vector<std::string>> other{{"key", "", "value", "within tolerance", "route or null answer"}};
     const auto add_rows = [&](const Result& r, const std::vector<Alternative>& list, const char* what) {
       for (const auto& a : list) {
         other.push_back({r.key, what, display(a.value),
