@@ -179,11 +179,11 @@ class AnswersOutput final : public BatchOutput {
       return false;
     }
     for (const analysis::Result& r : sheet.results)
-      if (std::none_of(columns_.begin(), columns_.end(), [&](const auto& c) { return c.key == r.key; }) &&
-          r.graded())
+      if (r.graded() && std::none_of(columns_.begin(), columns_.end(), [&](const auto& c) { return c.key == r.key; }) &&
+          uncatalogued_.insert(r.key).second)
         notes_.push_back("roster line " + std::to_string(s.student.line) + ", " + s.student.name + ": the result " +
                          r.key + " of the answer sheet is not in the handout's list of results; left out of " +
-                         kAnswersFile);
+                         kAnswersFile + " for every student");
     write(sheet, s.student.id);
     return true;
   }
@@ -222,6 +222,7 @@ class AnswersOutput final : public BatchOutput {
   labcore::DataFile answers_, template_;
   bool started_ = false;
   std::vector<analysis::grading::ResultColumn> columns_;
+  std::set<std::string> uncatalogued_;  // results of sheets that are no column, noted once each
   std::vector<Student> pending_;
 };
 

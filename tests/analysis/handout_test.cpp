@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -122,13 +123,15 @@ std::vector<double> literals(std::string_view text) {
 
 // Numbers anyone may write without being told: small whole numbers (a
 // power, a count, an INDEX position), powers of ten (units, percent), a
-// half, and the constants of mathematics (√3 of the ternary diagram).
+// half and a quarter, 50 (the middle of a percentage scale), minutes and
+// hours in seconds, and the constants of mathematics (√3 of the ternary
+// diagram).
 bool elementary(double v) {
   v = std::fabs(v);
   if (v == std::floor(v) && v <= 20) return true;
   for (int k = -15; k <= 15; ++k)
     if (v == std::pow(10.0, k) || std::fabs(v - std::pow(10.0, k)) <= 1e-15 * std::pow(10.0, k)) return true;
-  const double known[] = {0.5, 0.25, 60, 3600, 1.7320508075688772, 0.8660254037844386, 3.141592653589793,
+  const double known[] = {0.5, 0.25, 50, 60, 3600, 1.7320508075688772, 0.8660254037844386, 3.141592653589793,
                           2.302585092994046, 2.718281828459045};
   return std::any_of(std::begin(known), std::end(known), [&](double k) { return std::fabs(v - k) <= 1e-15 * k; });
 }
@@ -162,9 +165,10 @@ std::vector<double> handout_numbers(const analysis::Handout& h) {
 
 // The constants of an analysis's source: the initialisers of its
 // `constexpr double` and `constexpr float` declarations (arrays and
-// std::array of them too), comments left out. A declaration whose name
-// ends in _tolerance or _floor sets how a result is graded, not what the
-// student computes with, and is left out.
+// std::array of them too), comments left out. A constant that sets how a
+// result is graded, not what the student computes with, is left out: one
+// whose name ends in _tolerance, _floor or _least_relative, or that a
+// result takes as its floor (`.absolute = name`, `.least_relative = name`).
 struct SourceConstant {
   std::string declaration;
   std::vector<double> values;
@@ -190,7 +194,16 @@ std::vector<SourceConstant> source_constants(const std::string& source) {
     std::string name = decl.substr(0, init);
     while (!name.empty() && (name.back() == ' ' || name.back() == '[' || name.back() == ']')) name.pop_back();
     name = name.substr(name.rfind(' ') + 1);
-    if (name.ends_with("_tolerance") || name.ends_with("_floor")) continue;
+    if (name.ends_with("_tolerance") || name.ends_with("_floor") || name.ends_with("_least_relative")) continue;
+    const auto floor_of_a_result = [&](const std::string& field) {
+      const std::string use = "." + field + " = " + name;
+      for (std::size_t u = code.find(use); u != std::string::npos; u = code.find(use, u + 1)) {
+        const char after = u + use.size() < code.size() ? code[u + use.size()] : ' ';
+        if (!std::isalnum(static_cast<unsigned char>(after)) && after != '_') return true;
+      }
+      return false;
+    };
+    if (floor_of_a_result("absolute") || floor_of_a_result("least_relative")) continue;
     out.push_back({decl, literals(decl.substr(init))});
   }
   return out;
@@ -222,7 +235,7 @@ TEST_P(HandoutOf, EveryNumberTheSheetUsesIsGivenOrElementary) {
 
   if (an.workbook == nullptr) return;
   const labcore::Program& program = *labcore::find_program(an.program);
-  std::set<std::string> reported;
+  std::set<double> reported;  // each number once per program, with the first formula that uses it
   for (const auto& [seed1, seed2] : labtest::spread(labtest::sweep_seeds(), 8)) {
     labtest::DataSet ds;
     try {
@@ -250,7 +263,7 @@ TEST_P(HandoutOf, EveryNumberTheSheetUsesIsGivenOrElementary) {
     for (const auto& [key, f] : ws.results) formulas.push_back(f);
     for (const std::string& f : formulas)
       for (double v : literals(f))
-        if (!elementary(v) && !among(v, stated) && !among(v, in_data) && reported.insert(f).second)
+        if (!elementary(v) && !among(v, stated) && !among(v, in_data) && reported.insert(v).second)
           ADD_FAILURE() << "seeds " << seed1 << " " << seed2 << ": " << v << " in the formula =" << f
                         << " is neither in the data set nor in the handout nor elementary";
   }
@@ -268,12 +281,15 @@ TEST(HandoutNumbers, LiteralsOfFormulasAndSourcesAndWhatIsElementary) {
       "constexpr double gas_constant = 8.314;  // J/(mol K), not 1.5\n"
       "constexpr int steps = 7;\nconstexpr std::array<double, 2> at{30.0,\n 75.0};\n"
       "constexpr double rounding(double unit) { return 0.5 * unit; }\nconstexpr double u = rounding(1e-3);\n"
-      "constexpr double boiling_point_floor = 0.4;\nconstexpr double cut[] = {0.02};\n");
-  ASSERT_EQ(found.size(), 4u);
+      "constexpr double boiling_point_floor = 0.4;\nconstexpr double cut[] = {0.02};\n"
+      "  constexpr double plait_least_relative = 0.035;\nconstexpr double spread = 0.03;\n"
+      "constexpr double spreads = 0.05;\nResult r{.absolute = spread, .relative = false};\n");
+  ASSERT_EQ(found.size(), 5u);  // the last: spreads, which no result takes as its floor
   EXPECT_EQ(found[0].values, std::vector<double>{8.314});
   EXPECT_EQ(found[1].values, (std::vector<double>{30, 75}));
   EXPECT_EQ(found[2].values, std::vector<double>{1e-3});
   EXPECT_EQ(found[3].values, std::vector<double>{0.02});
+  EXPECT_EQ(found[4].values, std::vector<double>{0.05});
   for (double v : {0.0, 2.0, 20.0, 1e-3, 100.0, 0.5, 1.7320508075688772}) EXPECT_TRUE(elementary(v)) << v;
   for (double v : {21.0, 8.314, 273.15, 0.02, 160.0, 0.511}) EXPECT_FALSE(elementary(v)) << v;
 }
