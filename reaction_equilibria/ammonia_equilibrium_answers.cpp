@@ -460,14 +460,14 @@ const analysis::Handout& handout() {
               "reaction enthalpy by van 't Hoff.",
       .data = "After the prologue (project, your name, the reaction, your seeds) the records `lower "
               "temperature:` and `upper temperature:` give the two temperatures in °C. Then one block per "
-              "temperature, lower first, headed `Temperature , t, C`:\n\n"
-              "- for each gas A, B, C: the record `Component A,` (B, C), the heading "
-              "`P(atm),V(cm^3/mol),RT/P,alpha,integalpha,ln(f/p),gamma,` and twenty rows of two numbers:\n\n"
+              "temperature, lower first, headed `Temperature , t, C`. In each block, for each gas A, B and C, "
+              "the record `Component A,` (B, C), the heading "
+              "`P(atm),V(cm^3/mol),RT/P,alpha,integalpha,ln(f/p),gamma,` and twenty rows with the first two "
+              "columns filled (the others are yours to fill):\n\n"
               "| column | quantity | unit |\n|---|---|---|\n"
               "| `P(atm)` | pressure, one decimal | atm |\n"
               "| `V(cm^3/mol)` | molar volume of the pure gas, one decimal | cm³/mol |\n\n"
-              "  the other columns of the heading are yours to fill;\n"
-              "- the record `Determine Keq from Kp and activity coefficients,`, the heading `P(atm),Kp,` and "
+              "Then the record `Determine Keq from Kp and activity coefficients,`, the heading `P(atm),Kp,` and "
               "twenty rows: the pressure (atm) and Kp = pC²/(pA·pB²) with the partial pressures in atm, five "
               "decimals.\n",
       .constants = {{.name = "R, the gas constant for volumes",
