@@ -129,6 +129,11 @@ Dissociation dissociate(double c, double lambda, double l0, double b, int steps 
 // log10 γ±² at ionic strength I = c' (a 1:1 electrolyte): the limiting law
 // and the Davies equation.
 double log_gamma2_debye_hueckel(double root_i) { return -2.0 * a_dh * root_i; }
+
+// Keq = c·δ²/(1 − δ)·γ±² with the limiting law at c' = c·δ.
+double keq_debye_hueckel(double c, double delta) {
+  return c * delta * delta / (1.0 - delta) * std::pow(10.0, log_gamma2_debye_hueckel(std::sqrt(c * delta)));
+}
 double log_gamma2_davies(double root_i) {
   return -2.0 * a_dh * (root_i / (1.0 + root_i) - davies_linear * root_i * root_i);
 }
@@ -228,8 +233,10 @@ void analyse(const analysis::Case& in, analysis::AnswerSheet& sheet) {
   Result ka{.key = "Ka", .name = "dissociation constant of HY", .unit = "mol/L", .true_value = in.hidden("keq"),
             .value = k_mean, .uncertainty = u_k,
             .method = "mean of the Debye-Hueckel Keq over " + std::to_string(n) + " rows"};
-  // Graded within 0.5 %: the routes land within 0.42 % of the sheet (the
-  // Davies table 0.04 % to 0.38 %), the null answers 0.7 % to 7 % away.
+  // Graded within 0.5 %: over the seed sweep the routes land within
+  // 0.42 % of the sheet in 99 % of the data sets (the Davies table 0.04 %
+  // to 0.38 %; the unweighted Shedlovsky line, which leans on the noisiest
+  // rows, once 0.56 %), the null answers 0.7 % to 7 % away.
   ka.relative = false;
   ka.absolute = ka_tolerance * k_mean;
 
@@ -239,14 +246,12 @@ void analyse(const analysis::Case& in, analysis::AnswerSheet& sheet) {
   std::vector<double> one_step(n), log_kprime(n), inv_delta(n), x_shedlovsky(n);
   std::vector<double> no_gamma(n), arrhenius(n);
   for (std::size_t i = 0; i < n; ++i) {
-    const double d1 = dissociate(c[i], lambda[i], l0_hy, b_hy, 1).delta;
-    one_step[i] = c[i] * d1 * d1 / (1.0 - d1) * std::pow(10.0, log_gamma2_debye_hueckel(std::sqrt(c[i] * d1)));
+    one_step[i] = keq_debye_hueckel(c[i], dissociate(c[i], lambda[i], l0_hy, b_hy, 1).delta);
     log_kprime[i] = std::log10(kprime[i]);
     inv_delta[i] = 1.0 / delta[i];
     x_shedlovsky[i] = c[i] * delta[i] * g2_dh[i];
     no_gamma[i] = kprime[i];
-    const double d0 = lambda[i] / l0_hy;
-    arrhenius[i] = c[i] * d0 * d0 / (1.0 - d0) * std::pow(10.0, log_gamma2_debye_hueckel(std::sqrt(c[i] * d0)));
+    arrhenius[i] = keq_debye_hueckel(c[i], lambda[i] / l0_hy);
   }
   const std::size_t dilute = n > 3 ? n - 3 : n;
   ka.routes = {{"Davies activity coefficients: the mean of the Davies table", mean(k_dv)},
