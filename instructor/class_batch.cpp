@@ -162,17 +162,21 @@ class AnswersOutput final : public BatchOutput {
     } catch (const analysis::AnalysisError& e) {
       notes_.push_back("roster line " + std::to_string(s.student.line) + ", " + s.student.name +
                        ": the analysis cannot read this data set (" + e.what() + "); the answers row is empty");
+      // The reason every result of the row is not graded, for the feedback.
+      const std::string why = dynamic_cast<const analysis::NoAnswer*>(&e) != nullptr
+                                  ? std::string("it holds no answer (") + e.what() + ")"
+                                  : std::string("the analysis cannot read it (") + e.what() + ")";
       if (!started_) {
-        pending_.push_back(s.student);
+        pending_.emplace_back(s.student, why);
         return true;
       }
-      sheet = blank(s.student);
+      sheet = blank(s.student, why);
     }
     if (!started_) {
       started_ = true;
       columns_ = analysis::grading::result_columns(sheet);
       write_headings();
-      for (const Student& p : pending_) write(blank(p), p.id);
+      for (const auto& [p, why] : pending_) write(blank(p, why), p.id);
       pending_.clear();
     } else if (analysis_.handout == nullptr && analysis::grading::result_columns(sheet) != columns_) {
       error = "the answer sheet of " + s.student.name + " has other results than the first student's";
@@ -199,11 +203,14 @@ class AnswersOutput final : public BatchOutput {
   }
 
  private:
-  analysis::AnswerSheet blank(const Student& s) const {
+  // The row of a student whose data set the analysis cannot read: every
+  // result not graded, for that reason.
+  analysis::AnswerSheet blank(const Student& s, const std::string& why) const {
     analysis::AnswerSheet b;
     b.student = s.name;
     b.seed1 = s.seed1;
     b.seed2 = s.seed2;
+    for (const auto& c : columns_) b.add(analysis::Result{.key = c.key, .unit = c.unit, .not_graded = why});
     return b;
   }
   void write_headings() {
@@ -223,7 +230,7 @@ class AnswersOutput final : public BatchOutput {
   bool started_ = false;
   std::vector<analysis::grading::ResultColumn> columns_;
   std::set<std::string> uncatalogued_;  // results of sheets that are no column, noted once each
-  std::vector<Student> pending_;
+  std::vector<std::pair<Student, std::string>> pending_;  // with the reason their rows are empty
 };
 
 // handout.md: the student's handout of the program, once for the class.

@@ -105,6 +105,36 @@ TEST(InstructorHandout, MarkdownOfTheProgramAndRefusals) {
     }
 }
 
+// A data set that holds no answer (enthalpy_gen's seeds 0 0 put every row
+// at the same temperature): its row of answers.csv is empty, every result
+// not graded for that student with the reason, named in the feedback.
+TEST(InstructorBatch, ADataSetWithoutAnAnswerIsNotGradedWithTheReason) {
+  labtest::TempDir dir;
+  labtest::write_file(dir.path() / "roster.csv", "name,seed1,seed2\nZed Zero,0,0\nJane Doe,12345,67890\n");
+  const fs::path cls = dir.path() / "class";
+  const Outcome b = run({"batch", "enthalpy_gen", (dir.path() / "roster.csv").string(), cls.string()});
+  ASSERT_EQ(b.status, 0) << b.err;
+  EXPECT_NE(b.err.find("roster line 2, Zed Zero: the analysis cannot read this data set"), std::string::npos) << b.err;
+  const std::string answers = labtest::read_file(cls / "answers.csv");
+  const auto a = analysis::grading::read_answers(answers, "answers.csv");
+  ASSERT_EQ(a.students.size(), 2u);
+  for (const auto& e : a.students[0].results) {
+    EXPECT_FALSE(e.gradable());
+    EXPECT_EQ(e.not_graded, "it holds no answer (enthalpy_gen: every row is at the same temperature; the Shomate "
+                            "line needs two)");
+  }
+  EXPECT_TRUE(a.students[1].results[0].gradable());
+  const auto form = labtest::lines(labtest::read_file(cls / "results_template.csv"));
+  labtest::write_file(dir.path() / "results.csv", form[0] + "\n" + form[1] + "\n");
+  const Outcome g = run({"grade", (cls / "answers.csv").string(), (dir.path() / "results.csv").string(),
+                         (dir.path() / "graded").string()});
+  ASSERT_EQ(g.status, 0) << g.err;
+  const std::string fb = labtest::read_file(dir.path() / "graded" / "feedback" / "zed_zero.txt");
+  EXPECT_NE(fb.find("Total: -\n"), std::string::npos) << fb;
+  EXPECT_NE(fb.find(": not graded for your data set: it holds no answer (enthalpy_gen: every row"), std::string::npos)
+      << fb;
+}
+
 TEST(InstructorRoster, IdentifiersNamesakesAndOldFormsUnchanged) {
   // Seeds worked out by a separate FNV-1a calculation in Python: the old
   // forms keep theirs; an identifier derives from "id\n" + identifier, the
