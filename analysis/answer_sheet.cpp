@@ -166,16 +166,6 @@ void print_sheet(std::ostream& out, const AnswerSheet& sheet) {
   }
 }
 
-std::string csv_cell(std::string_view text) {
-  if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
-  std::string s = "\"";
-  for (char ch : text) {
-    if (ch == '"') s += '"';
-    s += ch;
-  }
-  return s + '"';
-}
-
 std::string csv_number(double v) {
   if (std::isnan(v)) return {};
   char buf[32];
@@ -185,7 +175,7 @@ std::string csv_number(double v) {
 
 void print_sheet_csv(std::ostream& out, const AnswerSheet& sheet) {
   out << "program," << csv_cell(sheet.program) << '\n';
-  out << "student," << csv_cell(sheet.student) << '\n';
+  out << "student," << text_cell(sheet.student) << '\n';
   out << "seeds," << sheet.seed1 << ',' << sheet.seed2 << '\n';
   out << "relative tolerance," << csv_number(sheet.policy.relative) << '\n';
   out << "sigmas," << csv_number(sheet.policy.sigmas) << '\n';
@@ -238,7 +228,7 @@ std::string answers_csv_heading(const AnswerSheet& sheet) {
 }
 
 std::string answers_csv_row(const AnswerSheet& sheet) {
-  std::string s = csv_cell(sheet.student) + ',' + std::to_string(sheet.seed1) + ',' + std::to_string(sheet.seed2);
+  std::string s = text_cell(sheet.student) + ',' + std::to_string(sheet.seed1) + ',' + std::to_string(sheet.seed2);
   for (const auto& r : sheet.results) s += ',' + csv_number(r.value) + ',' + csv_number(r.tolerance);
   for (const auto& r : sheet.results) s += ',' + csv_number(r.true_value) + ',' + csv_number(r.uncertainty);
   return s;

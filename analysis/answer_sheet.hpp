@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "analysis/dataset.hpp"
+#include "analysis/safe_text.hpp"
 #include "labcore/program.hpp"
 
 namespace analysis {
@@ -189,14 +190,13 @@ void print_sheet_csv(std::ostream& out, const AnswerSheet& sheet);
 // sheet's order, then the true value and the standard uncertainty of
 // every result in the same order ("(<unit>)" is left out for a pure
 // number). A row holds the student's name, the two seeds and those
-// numbers in shortest round-trip form; a NaN leaves its cell empty. Cells
-// holding a comma, a quote or a line end are quoted, quotes doubled. Both
-// strings come without a line end.
+// numbers in shortest round-trip form; a NaN leaves its cell empty. The
+// name is a text_cell (a formula start kept as text); cells holding a
+// comma, a quote or a line end are quoted, quotes doubled. Both strings
+// come without a line end.
 std::string answers_csv_heading(const AnswerSheet& sheet);
 std::string answers_csv_row(const AnswerSheet& sheet);
 
-// A cell of CSV: quoted when it holds a comma, a quote or a line end.
-std::string csv_cell(std::string_view text);
 // A number in its shortest round-trip form; empty for NaN.
 std::string csv_number(double v);
 

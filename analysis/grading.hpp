@@ -17,7 +17,8 @@
 //                 every result of the answers must have its column.
 //   weights.csv   rows "result,weight" by result key (a heading row
 //                 "result,weight" is skipped); results not listed weigh 1,
-//                 a weight 0 leaves a result out of the total.
+//                 a weight 0 leaves a result out of the total; none above
+//                 1000000.
 //
 // Credit of one result, d = reported − expected, t = the tolerance:
 //   |d| ≤ t: 1;  |d| ≤ 2t: 2/3;  |d| ≤ 3t: 1/3;  beyond: 0;

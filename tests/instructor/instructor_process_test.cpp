@@ -151,7 +151,7 @@ TEST(InstructorProcess, ADiskThatFillsPartWayLeavesTheFolderAsItWas) {
   // And the same batch runs whole once there is room.
   const Exit again = run_tool(args, dir.path());
   ASSERT_EQ(again.status, 0) << again.err;
-  EXPECT_EQ(listing(out).size(), 44u);  // notes, 40 data sets, key, answers, results template
+  EXPECT_EQ(listing(out).size(), 45u);  // notes, 40 data sets, key, answers, results template, settings
   EXPECT_EQ(labtest::lines(labtest::read_file(out / "vapor_pressure_gen_key.csv")).size(), 41u);
 }
 
@@ -181,11 +181,40 @@ TEST(InstructorProcess, AFolderWithoutSearchPermissionIsAMessage) {
 TEST(InstructorProcess, DevicesAndHugeFilesAreRefusedAsDataSets) {
   labtest::TempDir dir;
   std::ofstream(dir.path() / "huge.csv") << std::string(2u << 20, 'x');
-  for (const std::string& file : {std::string("/dev/zero"), (dir.path() / "huge.csv").string()}) {
-    const Exit r = run_tool({"verify", file}, dir.path());
-    EXPECT_EQ(r.status, 2) << file << r.err;
-    EXPECT_NE(r.err.find("larger than 1048576 bytes"), std::string::npos) << r.err;
+  const Exit huge = run_tool({"verify", (dir.path() / "huge.csv").string()}, dir.path());
+  EXPECT_EQ(huge.status, 2) << huge.err;
+  EXPECT_NE(huge.err.find("larger than 1048576 bytes"), std::string::npos) << huge.err;
+  // A device, or a FIFO that no one writes (opening it for reading would
+  // wait for a writer), is refused unread, wherever the tool reads a file.
+  ASSERT_EQ(::mkfifo((dir.path() / "fifo.csv").c_str(), 0600), 0);
+  const std::string fifo = (dir.path() / "fifo.csv").string();
+  labtest::write_file(dir.path() / "r.csv", "Ann,1,2\n");
+  const std::vector<std::vector<std::string>> commands = {
+      {"verify", "/dev/zero"},
+      {"verify", fifo},
+      {"answers", fifo},
+      {"workbook", fifo, (dir.path() / "w.xlsx").string()},
+      {"batch", "vapor_pressure_gen", fifo, (dir.path() / "c1").string()},
+      {"grade", fifo, (dir.path() / "r.csv").string(), (dir.path() / "g").string()},
+  };
+  for (const auto& args : commands) {
+    const Exit r = run_tool(args, dir.path());
+    EXPECT_EQ(r.status, 2) << args[0] << r.err;
+    EXPECT_NE(r.err.find("it is not a regular file"), std::string::npos) << args[0] << r.err;
   }
+  // answers.csv of a class replaced by a FIFO: --add refuses, leaving
+  // nothing behind.
+  const fs::path cls = dir.path() / "c2";
+  ASSERT_EQ(run_tool({"batch", "vapor_pressure_gen", (dir.path() / "r.csv").string(), cls.string()}, dir.path()).status, 0);
+  fs::remove(cls / "answers.csv");
+  ASSERT_EQ(::mkfifo((cls / "answers.csv").c_str(), 0600), 0);
+  labtest::write_file(dir.path() / "late.csv", "Bo,3,4\n");
+  const Exit add = run_tool({"batch", "--add", "vapor_pressure_gen", (dir.path() / "late.csv").string(), cls.string()},
+                            dir.path());
+  EXPECT_EQ(add.status, 2) << add.err;
+  EXPECT_NE(add.err.find("it is not a regular file"), std::string::npos) << add.err;
+  EXPECT_EQ(listing(cls), (std::vector<std::string>{"ann.csv", "answers.csv", "class_settings.txt",
+                                                    "results_template.csv", "vapor_pressure_gen_key.csv"}));
   const Exit folder = run_tool({"verify", dir.path().string()}, dir.path());
   EXPECT_EQ(folder.status, 2);
   EXPECT_NE(folder.err.find("it is a folder"), std::string::npos) << folder.err;
