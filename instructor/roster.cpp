@@ -152,6 +152,13 @@ bool read_roster(std::string_view text, std::string_view course, Roster& roster,
                                   "an identifier column tells namesakes apart for good");
       }
       s.derived = true;
+    } else if (seed1.empty() != seed2.empty()) {
+      // Derived seeds for the empty one would hand out a data set no one
+      // asked for: the row is refused.
+      const bool first = seed1.empty();
+      return where("column " + std::to_string((first ? seed1_col : seed2_col) + 1) + ": no " +
+                   (first ? "first" : "second") + " seed for " + s.name + ", though the " + (first ? "second" : "first") +
+                   " is given; give both seeds or neither");
     } else if (!parse_seed(seed1, s.seed1) || !parse_seed(seed2, s.seed2)) {
       return where("the seeds of " + s.name + " must be whole numbers from -2147483648 to 2147483647");
     }

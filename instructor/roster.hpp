@@ -42,8 +42,10 @@ void derive_seeds(std::string_view course, std::string_view name, std::int32_t& 
 // Rows without seeds take derived seeds, which need a course word: from the
 // name, or from the identifier when the row has one. A second (third, ...)
 // student of the same name without an identifier derives from the name and
-// that number, with a warning; students sharing seeds are warned of too.
-// On a malformed row, returns false with a message naming its line.
+// that number, with a warning; students sharing both seeds are warned of
+// too. A row that gives one seed and leaves the other empty is refused. On
+// a malformed row, returns false with a message naming its line (and the
+// column, for a missing seed).
 bool read_roster(std::string_view text, std::string_view course, Roster& roster, std::string& error);
 
 }  // namespace instructor
