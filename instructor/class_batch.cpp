@@ -511,7 +511,10 @@ int add_to_class(const labcore::Program& program, std::string_view roster_text, 
       fresh.push_back(s);
       continue;
     }
-    if (known->seed1 != s.seed1 || known->seed2 != s.seed2)
+    // Seeds the roster gives must be the class's; a row that asks for
+    // derived seeds is the class's student with the seeds she has (derived
+    // from her identifier, say, where this roster has only her name).
+    if (!s.derived && (known->seed1 != s.seed1 || known->seed2 != s.seed2))
       return refuse(roster_where + ": roster line " + std::to_string(s.line) + ", " + shown(s.name) +
                     ": in the class with seeds " + std::to_string(known->seed1) + " " + std::to_string(known->seed2) +
                     " (key line " + std::to_string(known->line) + "), the roster gives " + std::to_string(s.seed1) +

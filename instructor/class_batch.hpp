@@ -120,7 +120,8 @@ struct AddRequest {
 // roster (its text; `roster_name` for messages) is read with the class's
 // course word; a student is the class's by identifier, or, for a row
 // without one, by name and occurrence (the second Sam Lee of the roster is
-// the class's second Sam Lee); one with other seeds is refused. The new
+// the class's second Sam Lee); one the roster gives other seeds is refused
+// (a row without seeds keeps the class's). The new
 // students' data sets go beside the others (names clear of every file
 // there) and the key, answers.csv and results_template.csv are replaced by
 // their old text with the new rows added, all or nothing. Returns 0 (with
