@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include "labcore/registry.hpp"
 #include "support/test_support.hpp"
@@ -35,6 +36,7 @@ struct Options {
   Stdout out = Stdout::file;
   rlim_t max_file_bytes = RLIM_INFINITY;
   bool as_nobody = false;
+  bool stderr_full = false;  // the messages go to /dev/full
 };
 
 struct Exit {
@@ -52,7 +54,8 @@ Exit run_tool(const std::vector<std::string>& args, const fs::path& dir, const O
   }
   const pid_t pid = ::fork();
   if (pid == 0) {
-    const int e = ::open(err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int e = o.stderr_full ? ::open("/dev/full", O_WRONLY)
+                                : ::open(err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     ::dup2(e, 2);
     switch (o.out) {
       case Stdout::file: ::dup2(::open(out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1); break;
@@ -81,7 +84,7 @@ Exit run_tool(const std::vector<std::string>& args, const fs::path& dir, const O
   Exit r;
   r.status = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
   if (fs::exists(out_file)) r.out = labtest::read_file(out_file);
-  r.err = labtest::read_file(err_file);
+  if (fs::exists(err_file)) r.err = labtest::read_file(err_file);
   fs::remove(out_file);
   fs::remove(err_file);
   return r;
@@ -123,6 +126,20 @@ TEST(InstructorProcess, OutputThatCannotBeWrittenIsExitStatus4) {
   EXPECT_EQ(run_tool({"verify", data}, dir.path()).status, 0);
 }
 
+TEST(InstructorProcess, MessagesThatCannotBeWrittenAreExitStatus4) {
+  // The warnings of a roster (two students, the same seeds) are lost on a
+  // full device: the run cannot say so, but its status does.
+  labtest::TempDir dir;
+  labtest::write_file(dir.path() / "r.csv", "Ann,1,2\nBo,1,2\n");
+  Options full;
+  full.stderr_full = true;
+  const Exit r = run_tool({"batch", "vapor_pressure_gen", (dir.path() / "r.csv").string(), (dir.path() / "o").string()},
+                          dir.path(), full);
+  EXPECT_EQ(r.status, 4);
+  EXPECT_TRUE(fs::exists(dir.path() / "o" / "bo.csv"));  // the batch itself was done
+  EXPECT_EQ(run_tool({"key", "vapor_pressure_gen", "1", "2"}, dir.path(), full).status, 0);  // nothing to say
+}
+
 TEST(InstructorProcess, ADiskThatFillsPartWayLeavesTheFolderAsItWas) {
   labtest::TempDir dir;
   std::string roster;
@@ -153,6 +170,20 @@ TEST(InstructorProcess, ADiskThatFillsPartWayLeavesTheFolderAsItWas) {
   ASSERT_EQ(again.status, 0) << again.err;
   EXPECT_EQ(listing(out).size(), 45u);  // notes, 40 data sets, key, answers, results template, settings
   EXPECT_EQ(labtest::lines(labtest::read_file(out / "vapor_pressure_gen_key.csv")).size(), 41u);
+
+  // --add: the late student's data set fits, the class's key with her row
+  // does not; the reason is the write's own, not the errno of what came
+  // after it ("Success").
+  std::map<std::string, std::string> before;
+  for (const auto& e : fs::directory_iterator(out)) before[e.path().filename().string()] = labtest::read_file(e.path());
+  labtest::write_file(dir.path() / "late.csv", "Late One,99,7\n");
+  const Exit add = run_tool({"batch", "--add", "vapor_pressure_gen", (dir.path() / "late.csv").string(), out.string()},
+                            dir.path(), limited);
+  EXPECT_EQ(add.status, 4) << add.err;
+  EXPECT_NE(add.err.find("_key.csv failed: File too large\nnothing added to"), std::string::npos) << add.err;
+  std::map<std::string, std::string> after;
+  for (const auto& e : fs::directory_iterator(out)) after[e.path().filename().string()] = labtest::read_file(e.path());
+  EXPECT_EQ(after, before);
 }
 
 TEST(InstructorProcess, AFolderWithoutSearchPermissionIsAMessage) {
