@@ -160,6 +160,22 @@ TEST(InstructorRoster, HalfASeedIsRefusedAndOneSharedSeedIsNoWarning) {
   EXPECT_EQ(roster.warnings[0], "roster lines 1 and 4 have the same seeds 1 2: A and D get the same data set");
 }
 
+TEST(InstructorBatchAdd, TheWorkingFolderOfAnEarlierVersionsKilledRunIsCleared) {
+  labtest::TempDir dir;
+  const fs::path cls = dir.path() / "class";
+  labtest::write_file(dir.path() / "r.csv", "Ann,1,2\n");
+  ASSERT_EQ(run({"batch", "vapor_pressure_gen", (dir.path() / "r.csv").string(), cls.string()}).status, 0);
+  fs::create_directories(cls / ".lab_instructor_add.Ab12Cd" / "new");
+  labtest::write_file(cls / ".lab_instructor_add.Ab12Cd" / "new" / "late.csv", "half\n");
+  labtest::write_file(dir.path() / "late.csv", "Bo,3,4\n");
+  const Outcome r = run({"batch", "--add", "vapor_pressure_gen", (dir.path() / "late.csv").string(), cls.string()});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("the working folder .lab_instructor_add.Ab12Cd of a run that was stopped removed"),
+            std::string::npos)
+      << r.err;
+  for (const auto& e : fs::directory_iterator(cls)) EXPECT_NE(e.path().filename().string()[0], '.') << e.path();
+}
+
 TEST(InstructorBatchAdd, AKeyResavedWithCrLfIsExtendedInItsOwnLineEnds) {
   labtest::TempDir dir;
   const fs::path cls = dir.path() / "class";
