@@ -312,7 +312,8 @@ void ClassFolder::recover(std::ostream& err) {
       err << "a run into " << shown(target_.string(), 4096) << " was stopped while it moved its files in; "
           << n << " of its moves taken back, the folder is as it was before that run\n";
     } else {
-      err << "the working folder " << shown(w.filename().string()) << " of a run that was stopped removed\n";
+      err << "removed " << shown(w.filename().string()) << ", the working folder a stopped run left in "
+          << shown(target_.string(), 4096) << '\n';
     }
     fs::remove_all(w, ec);
   }
