@@ -88,10 +88,12 @@ int batch(const BatchWords& w, Io& io) {
   const std::filesystem::path dir = w.outdir;
   io.out << counts.written << " data sets of " << program->name << " written to " << outdir << ", key in "
          << shown((dir / key_file_name(*program)).string(), 4096) << '\n';
-  if (analysis::find_analysis(program->name))
+  if (const analysis::Analysis* a = analysis::find_analysis(program->name)) {
     io.out << "answers in " << shown((dir / kAnswersFile).string(), 4096) << ", the form of the results in "
            << shown((dir / kTemplateFile).string(), 4096) << '\n';
-  else
+    if (a->handout != nullptr)
+      io.out << "the students' handout in " << shown((dir / kHandoutFile).string(), 4096) << '\n';
+  } else
     io.out << "no answer sheet for " << program->name << " yet: no " << kAnswersFile << " nor " << kTemplateFile
            << '\n';
   return counts.failed > 0 ? labcore::exit_computation_failed : 0;

@@ -6,6 +6,8 @@
 #include <charconv>
 #include <fstream>
 #include <map>
+#include <set>
+#include <sstream>
 
 #include "analysis/grading.hpp"
 #include "analysis/safe_text.hpp"
@@ -112,19 +114,30 @@ class KeyOutput final : public BatchOutput {
 
 // answers.csv and results_template.csv: a row each per student, written as
 // the student is generated, from the answer sheet of the student's data
-// set. The headings come from the first sheet; the students before it
-// whose data set the analysis cannot read are held until then (their rows
-// have empty cells).
+// set. The columns are the graded results of the program's catalogue (its
+// handout), so every sheet fits them: a result a student's data set does
+// not give is an empty cell in that row. A program without a handout yet
+// takes its columns from the first sheet, and refuses a later sheet with
+// other results; the students before that first sheet whose data set the
+// analysis cannot read are held until then (their rows have empty cells).
 class AnswersOutput final : public BatchOutput {
  public:
   AnswersOutput(const analysis::Analysis& analysis, std::string id_heading, analysis::TolerancePolicy policy,
                 std::vector<std::string>& notes)
-      : analysis_(analysis), id_heading_(std::move(id_heading)), policy_(policy), notes_(notes) {}
+      : analysis_(analysis), id_heading_(std::move(id_heading)), policy_(policy), notes_(notes) {
+    if (analysis_.handout != nullptr) {
+      columns_ = analysis::grading::result_columns(analysis_.handout());
+      started_ = true;
+    }
+  }
   std::vector<std::string> class_files() const override { return {kAnswersFile, kTemplateFile}; }
 
   bool begin(ClassFolder& folder, std::string& error) override {
-    return folder.create(kAnswersFile, answers_, error, Access::instructor) &&
-           folder.create(kTemplateFile, template_, error);
+    if (!folder.create(kAnswersFile, answers_, error, Access::instructor) ||
+        !folder.create(kTemplateFile, template_, error))
+      return false;
+    if (started_) write_headings();
+    return true;
   }
 
   bool add(ClassFolder&, const BatchStudent& s, std::string& error) override {
@@ -144,43 +157,44 @@ class AnswersOutput final : public BatchOutput {
     }
     if (!started_) {
       started_ = true;
-      prototype_ = sheet;
-      answers_.record(analysis::grading::answers_csv_heading(sheet, id_heading_));
-      template_.record(analysis::grading::results_template_heading(sheet, id_heading_));
+      columns_ = analysis::grading::result_columns(sheet);
+      write_headings();
       for (const Student& p : pending_) write(blank(p), p.id);
       pending_.clear();
-    } else if (sheet.results.size() != prototype_.results.size() ||
-               analysis::grading::answers_csv_heading(sheet, id_heading_) !=
-                   analysis::grading::answers_csv_heading(prototype_, id_heading_)) {
+    } else if (analysis_.handout == nullptr && analysis::grading::result_columns(sheet) != columns_) {
       error = "the answer sheet of " + s.student.name + " has other results than the first student's";
       return false;
     }
+    for (const analysis::Result& r : sheet.results)
+      if (r.graded() && std::none_of(columns_.begin(), columns_.end(), [&](const auto& c) { return c.key == r.key; }) &&
+          uncatalogued_.insert(r.key).second)
+        notes_.push_back("roster line " + std::to_string(s.student.line) + ", " + s.student.name + ": the result " +
+                         r.key + " of the answer sheet is not in the handout's list of results; left out of " +
+                         kAnswersFile + " for every student");
     write(sheet, s.student.id);
     return true;
   }
 
   bool finish(ClassFolder& folder, std::string& error) override {
-    if (!started_) {  // no sheet at all: headings of the name and seeds only
-      const std::string heading =
-          id_heading_.empty() ? "name,seed1,seed2" : "name," + analysis::text_cell(id_heading_) + ",seed1,seed2";
-      answers_.record(heading);
-      template_.record(heading);
-    }
+    if (!started_) write_headings();  // no sheet at all: headings of the name and seeds only
     return folder.close(answers_, kAnswersFile, error) && folder.close(template_, kTemplateFile, error);
   }
 
  private:
   analysis::AnswerSheet blank(const Student& s) const {
-    analysis::AnswerSheet b = prototype_;
+    analysis::AnswerSheet b;
     b.student = s.name;
     b.seed1 = s.seed1;
     b.seed2 = s.seed2;
-    for (auto& r : b.results) r.value = r.true_value = r.uncertainty = r.tolerance = analysis::not_a_number;
     return b;
   }
+  void write_headings() {
+    answers_.record(analysis::grading::answers_csv_heading(columns_, id_heading_));
+    template_.record(analysis::grading::results_template_heading(columns_, id_heading_));
+  }
   void write(const analysis::AnswerSheet& sheet, const std::string& id) {
-    answers_.record(analysis::grading::answers_csv_row(sheet, id_heading_, id));
-    template_.record(analysis::grading::results_template_row(sheet, id_heading_, id));
+    answers_.record(analysis::grading::answers_csv_row(columns_, sheet, id_heading_, id));
+    template_.record(analysis::grading::results_template_row(columns_, sheet, id_heading_, id));
   }
 
   const analysis::Analysis& analysis_;
@@ -189,8 +203,28 @@ class AnswersOutput final : public BatchOutput {
   std::vector<std::string>& notes_;
   labcore::DataFile answers_, template_;
   bool started_ = false;
-  analysis::AnswerSheet prototype_;
+  std::vector<analysis::grading::ResultColumn> columns_;
+  std::set<std::string> uncatalogued_;  // results of sheets that are no column, noted once each
   std::vector<Student> pending_;
+};
+
+// handout.md: the student's handout of the program, once for the class.
+class HandoutOutput final : public BatchOutput {
+ public:
+  HandoutOutput(const labcore::Program& program, const analysis::Handout& handout)
+      : program_(program), handout_(handout) {}
+  std::vector<std::string> class_files() const override { return {kHandoutFile}; }
+  bool appends_rows() const override { return false; }
+  bool begin(ClassFolder& folder, std::string& error) override {
+    std::ostringstream text;
+    analysis::print_handout(text, program_, handout_);
+    return folder.write(kHandoutFile, text.str(), error);
+  }
+  bool add(ClassFolder&, const BatchStudent&, std::string&) override { return true; }
+
+ private:
+  const labcore::Program& program_;
+  const analysis::Handout& handout_;
 };
 
 // The names every output will write, and the endings of its student files.
@@ -204,7 +238,7 @@ Plan plan_of(const BatchOutputs& outputs) {
     if (const std::string e = o->student_file_ending(); !e.empty()) p.endings.push_back(e);
     for (const std::string& f : o->class_files()) {
       p.class_files.push_back(f);
-      (o->class_files_grow() ? p.growing : p.fixed).push_back(f);
+      (o->appends_rows() ? p.growing : p.fixed).push_back(f);
     }
   }
   return p;
@@ -366,6 +400,7 @@ BatchOutputs class_outputs(const labcore::Program& program, const ClassSettings&
   outputs.push_back(std::make_unique<KeyOutput>(program, settings.id_heading, key_columns));
   if (const analysis::Analysis* a = analysis::find_analysis(program.name)) {
     outputs.push_back(std::make_unique<AnswersOutput>(*a, settings.id_heading, policy, notes));
+    if (a->handout != nullptr) outputs.push_back(std::make_unique<HandoutOutput>(program, a->handout()));
     if (settings.workbooks) outputs.push_back(workbook_output(program, policy));
   }
   return outputs;
@@ -534,7 +569,11 @@ int add_to_class(const labcore::Program& program, std::string_view roster_text, 
   }
   BatchOutputs outputs = class_outputs(program, settings, notes, key.columns);
   const Plan plan = plan_of(outputs);
-  folder.set_aside(plan.class_files);
+  // The tables are made aside and extended below; a file written once for
+  // the class (the handout) stays as the class has it, and moves in only
+  // where the class lacks it.
+  folder.set_aside(plan.growing);
+  folder.set_aside(folder.existing(plan.fixed));
   taken.insert(taken.end(), plan.class_files.begin(), plan.class_files.end());
   taken.push_back(kSettingsFile);
   const std::vector<std::string> stems = plan_stems(fresh, plan.endings, taken);

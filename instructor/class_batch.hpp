@@ -34,10 +34,6 @@ class BatchOutput {
   // The class files it writes (one for the class, not per student); their
   // names are planned before anything is written.
   virtual std::vector<std::string> class_files() const { return {}; }
-  // Whether its class files hold a heading and a row per student, so that
-  // batch --add extends them by the new students' rows; when not, --add
-  // leaves the class's as they are.
-  virtual bool class_files_grow() const { return true; }
   // The ending of its file per student, e.g. ".csv": the file is
   // stem + ending. Empty when it writes none.
   virtual std::string student_file_ending() const { return {}; }
@@ -49,6 +45,11 @@ class BatchOutput {
   // Called for each student: write the student's file and/or append to
   // the class files.
   virtual bool add(ClassFolder& folder, const BatchStudent& student, std::string& error) = 0;
+  // Whether its class files are tables of a row per student, which batch
+  // --add extends by the new students' rows; false for a file written once
+  // for the class (the handout), which --add leaves as the class has it
+  // (and writes where the class lacks it).
+  virtual bool appends_rows() const { return true; }
   // Called after the last student: complete the class files.
   virtual bool finish(ClassFolder& folder, std::string& error) {
     (void)folder, (void)error;
@@ -65,6 +66,8 @@ std::string key_file_name(const labcore::Program& program);
 // and the form of what each student reported, to be filled in.
 inline constexpr const char* kAnswersFile = "answers.csv";
 inline constexpr const char* kTemplateFile = "results_template.csv";
+// The student's handout (analysis::print_handout), for programs with one.
+inline constexpr const char* kHandoutFile = "handout.md";
 
 // The outputs of a class: a data set per student (ending ".csv"; none for
 // a student whose seeds make the model fail), the key, PROGRAM_key.csv
@@ -72,12 +75,13 @@ inline constexpr const char* kTemplateFile = "results_template.csv";
 // hidden values' columns start with `key_columns`, those of the class a
 // late student joins), and, when the program has an analysis, answers.csv
 // and results_template.csv (analysis::grading's layouts, with the
-// identifier column when the settings name one) and, with the settings'
-// workbooks, a solution workbook per student; every file written row by
-// row as the students are generated. The key, answers.csv and the
-// workbooks are the instructor's alone (Access::instructor). Students whose
-// data set the analysis cannot read get a note in `notes` (which must
-// outlive the outputs).
+// identifier column when the settings name one; the results of the
+// program's catalogue when it has a handout), handout.md when it has a
+// handout and, with the settings' workbooks, a solution workbook per
+// student; every file written row by row as the students are generated.
+// The key, answers.csv and the workbooks are the instructor's alone
+// (Access::instructor). Students whose data set the analysis cannot read
+// get a note in `notes` (which must outlive the outputs).
 BatchOutputs class_outputs(const labcore::Program& program, const ClassSettings& settings,
                            std::vector<std::string>& notes, const std::vector<std::string>& key_columns = {});
 

@@ -174,9 +174,10 @@ void kill_at_every_step(const Class& c, const fs::path& prepared, bool is_add) {
     if (!hit) break;
     ++steps;
   }
-  // Every move and the journal's two ends were stopped at: 6 files of a
-  // batch, 1 data set and 3 class files of --add.
-  EXPECT_EQ(steps, is_add ? 7 : 9);
+  // Every move and the journal's two ends were stopped at: 7 files of a
+  // batch (2 data sets, key, answers, template, handout, settings), 1 data
+  // set and 3 replaced class files of --add.
+  EXPECT_EQ(steps, is_add ? 7 : 10);
 }
 
 TEST(ClassFolder, ABatchKilledAtAnyStepOfItsCommitIsBeforeOrAfterAndRunsAgain) {
@@ -245,7 +246,8 @@ TEST(ClassFolder, OneRunAtATimeTheSecondWaitsOrRefuses) {
     for (int i = 0; i < 1000 && second.err().find("waiting for") == std::string::npos; ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_NE(second.err().find("waiting for another lab_instructor run (process " + std::to_string(first.pid())),
-              std::string::npos);
+              std::string::npos)
+        << second.err();
     first.signal(SIGCONT);
     EXPECT_EQ(first.wait(), 0) << first.err();
     EXPECT_EQ(second.wait(), 0) << second.err();

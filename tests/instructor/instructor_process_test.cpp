@@ -168,7 +168,8 @@ TEST(InstructorProcess, ADiskThatFillsPartWayLeavesTheFolderAsItWas) {
   // And the same batch runs whole once there is room.
   const Exit again = run_tool(args, dir.path());
   ASSERT_EQ(again.status, 0) << again.err;
-  EXPECT_EQ(listing(out).size(), 45u);  // notes, 40 data sets, key, answers, results template, settings
+  // notes, 40 data sets, key, answers, results template, handout, settings
+  EXPECT_EQ(listing(out).size(), 46u);
   EXPECT_EQ(labtest::lines(labtest::read_file(out / "vapor_pressure_gen_key.csv")).size(), 41u);
 
   // --add: the late student's data set fits, the class's key with her row
@@ -244,7 +245,7 @@ TEST(InstructorProcess, DevicesAndHugeFilesAreRefusedAsDataSets) {
                             dir.path());
   EXPECT_EQ(add.status, 2) << add.err;
   EXPECT_NE(add.err.find("it is not a regular file"), std::string::npos) << add.err;
-  EXPECT_EQ(listing(cls), (std::vector<std::string>{"ann.csv", "answers.csv", "class_settings.txt",
+  EXPECT_EQ(listing(cls), (std::vector<std::string>{"ann.csv", "answers.csv", "class_settings.txt", "handout.md",
                                                     "results_template.csv", "vapor_pressure_gen_key.csv"}));
   const Exit folder = run_tool({"verify", dir.path().string()}, dir.path());
   EXPECT_EQ(folder.status, 2);
