@@ -586,6 +586,8 @@ int add_to_class(const labcore::Program& program, std::string_view roster_text, 
       notes.push_back(where + " has no " + name + " (a class of an earlier version): left without one");
       continue;
     }
+    // A symbolic link is not followed: its target is not the class's file.
+    if (S_ISLNK(st.st_mode)) return refuse(where + "/" + name + " is a symbolic link, not a file of the class");
     if (!read_bounded((outdir / name).string(), 1u << 30, old_text, error) ||
         !read_bounded(folder.aside(name).string(), 1u << 30, new_text, error))
       return refuse(shown(error, 4096));

@@ -172,7 +172,7 @@ TEST(InstructorRoster, HalfASeedIsRefusedAndOneSharedSeedIsNoWarning) {
   EXPECT_EQ(roster.warnings[0], "roster lines 1 and 4 have the same seeds 1 2: A and D get the same data set");
 }
 
-TEST(InstructorBatchAdd, TheWorkingFolderOfAnEarlierVersionsKilledRunIsCleared) {
+TEST(InstructorBatchAdd, LeftoversOfAnEarlierVersionClearedAndSymbolicLinksRefused) {
   labtest::TempDir dir;
   const fs::path cls = dir.path() / "class";
   labtest::write_file(dir.path() / "r.csv", "Ann,1,2\n");
@@ -186,6 +186,16 @@ TEST(InstructorBatchAdd, TheWorkingFolderOfAnEarlierVersionsKilledRunIsCleared) 
             std::string::npos)
       << r.err;
   for (const auto& e : fs::directory_iterator(cls)) EXPECT_NE(e.path().filename().string()[0], '.') << e.path();
+  // A class file that is a symbolic link is neither followed nor replaced.
+  labtest::write_file(dir.path() / "elsewhere.csv", labtest::read_file(cls / "results_template.csv"));
+  fs::remove(cls / "results_template.csv");
+  fs::create_symlink(dir.path() / "elsewhere.csv", cls / "results_template.csv");
+  labtest::write_file(dir.path() / "late.csv", "Cy,5,6\n");
+  const Outcome link = run({"batch", "--add", "vapor_pressure_gen", (dir.path() / "late.csv").string(), cls.string()});
+  EXPECT_EQ(link.status, 2);
+  EXPECT_NE(link.err.find("results_template.csv is a symbolic link"), std::string::npos) << link.err;
+  EXPECT_TRUE(fs::is_symlink(cls / "results_template.csv"));
+  EXPECT_FALSE(fs::exists(cls / "cy.csv"));
 }
 
 TEST(InstructorBatchAdd, AKeyResavedWithCrLfIsExtendedInItsOwnLineEnds) {
