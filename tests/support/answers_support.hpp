@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -37,6 +36,18 @@ inline const analysis::Result& result(const analysis::AnswerSheet& sheet, std::s
   if (r == nullptr) throw std::runtime_error("no result " + std::string(key));
   return *r;
 }
+
+// The value of the route or null answer of `r` whose name begins with
+// `name`.
+inline double alternative(const analysis::Result& r, std::string_view name) {
+  for (const auto* list : {&r.routes, &r.nulls})
+    for (const analysis::Alternative& a : *list)
+      if (std::string_view(a.name).starts_with(name)) return a.value;
+  throw std::runtime_error("no route or null answer " + std::string(name) + " of " + r.key);
+}
+
+// Whether `v` lies within the tolerance of the result's expected value.
+inline bool within(const analysis::Result& r, double v) { return std::fabs(v - r.value) <= r.tolerance; }
 
 // Column `heading` of the table `title` of the workings.
 inline const std::vector<double>& column(const analysis::AnswerSheet& sheet, const std::string& title,
@@ -92,15 +103,10 @@ inline void expect_alternatives(const analysis::AnswerSheet& sheet, std::span<co
                                 double relative) {
   for (const AlternativeCheck& c : checks) {
     SCOPED_TRACE(std::string(c.key) + (c.route ? ", route " : ", null answer ") + c.name);
-    const analysis::Result* r = sheet.find(c.key);
-    ASSERT_NE(r, nullptr);
-    const auto& list = c.route ? r->routes : r->nulls;
-    const auto a = std::find_if(list.begin(), list.end(),
-                                [&](const analysis::Alternative& x) { return x.name.rfind(c.name, 0) == 0; });
-    ASSERT_NE(a, list.end());
-    EXPECT_NEAR(a->value, c.expected, relative * std::fabs(c.expected));
-    EXPECT_EQ(std::fabs(a->value - r->value) <= r->tolerance, c.route)
-        << a->value << " against " << r->value << " ± " << r->tolerance;
+    const analysis::Result& r = result(sheet, c.key);
+    const double v = alternative(r, c.name);
+    EXPECT_NEAR(v, c.expected, relative * std::fabs(c.expected));
+    EXPECT_EQ(within(r, v), c.route) << v << " against " << r.value << " ± " << r.tolerance;
   }
 }
 
