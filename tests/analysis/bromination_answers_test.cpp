@@ -10,11 +10,13 @@
 
 #include "analysis/answer_sheet.hpp"
 #include "labcore/registry.hpp"
+#include "support/answers_support.hpp"
 #include "support/test_support.hpp"
 
 namespace {
 
 using namespace analysis;
+using answers_test::alternative;
 
 const labcore::Program& program() { return *labcore::find_program("bromination_gen"); }
 
@@ -29,13 +31,6 @@ bool credited(const Result& r, double reported) {
   for (double a : r.accepted)
     if (std::fabs(reported - a) <= r.tolerance) return true;
   return false;
-}
-
-double alternative(const std::vector<Alternative>& list, const std::string& name) {
-  for (const auto& a : list)
-    if (a.name == name) return a.value;
-  ADD_FAILURE() << "no route or null answer named " << name;
-  return not_a_number;
 }
 
 TEST(BrominationAnswers, Seeds12345And67890AgainstAnIndependentCalculation) {

@@ -8,11 +8,13 @@
 
 #include "analysis/answer_sheet.hpp"
 #include "labcore/registry.hpp"
+#include "support/answers_support.hpp"
 #include "support/test_support.hpp"
 
 namespace {
 
 using namespace analysis;
+using answers_test::alternative;
 
 const labcore::Program& program() { return *labcore::find_program("emf_activity_gen"); }
 
@@ -105,13 +107,6 @@ TEST(EmfActivityAnswers, EditedDataSetsMoveTheResultsAsTheCellDemands) {
   const AnswerSheet ksp = sheet_of(edited(ds.text, "Ksp = , 0.350E-07", "Ksp = , 0.700E-07"), ds);
   EXPECT_NEAR(value_of(ksp, "g0,1(0.00025)"), 0.8175893756, 1e-9);
   EXPECT_LT(value_of(ksp, "g0,2(0.00025)"), value_of(base, "g0,2(0.00025)"));
-}
-
-double alternative(const std::vector<Alternative>& list, const std::string& name) {
-  for (const auto& a : list)
-    if (a.name == name) return a.value;
-  ADD_FAILURE() << "no route or null answer named " << name;
-  return not_a_number;
 }
 
 // The routes and null answers, from the same Python script: E0 from other

@@ -9,11 +9,13 @@
 
 #include "analysis/answer_sheet.hpp"
 #include "labcore/registry.hpp"
+#include "support/answers_support.hpp"
 #include "support/test_support.hpp"
 
 namespace {
 
 using namespace analysis;
+using answers_test::alternative;
 
 TEST(FirstOrderAnswers, Seeds12345And67890AgainstAnIndependentCalculation) {
   const labcore::Program& program = *labcore::find_program("first_order_gen");
@@ -114,13 +116,6 @@ TEST(FirstOrderAnswers, RowsAtTheFinalPressureHaveNoN2O5Left) {
   }
   EXPECT_NEAR(p[n - 3], 0.12402854073408776, 1e-9);
   EXPECT_NEAR(ln_ratio[n - 3], -7.444307452516337, 1e-9);
-}
-
-double alternative(const std::vector<Alternative>& list, const std::string& name) {
-  for (const auto& a : list)
-    if (a.name == name) return a.value;
-  ADD_FAILURE() << "no route or null answer named " << name;
-  return not_a_number;
 }
 
 // The routes and the null answer of each rate constant, and those of Ea

@@ -8,11 +8,13 @@
 
 #include "analysis/answer_sheet.hpp"
 #include "labcore/registry.hpp"
+#include "support/answers_support.hpp"
 #include "support/test_support.hpp"
 
 namespace {
 
 using namespace analysis;
+using answers_test::alternative;
 
 const labcore::Program& program() { return *labcore::find_program("vapor_activity_gen"); }
 
@@ -79,13 +81,6 @@ TEST(VaporActivityAnswers, AGreaterLoweringRaisesPhiAndG) {
   EXPECT_GT(value_of(sheet, "g(1)"), value_of(base, "g(1)"));
   // The fit's true values do not depend on the written numbers.
   EXPECT_EQ(sheet.find("g(1)")->true_value, base.find("g(1)")->true_value);
-}
-
-double alternative(const std::vector<Alternative>& list, const std::string& name) {
-  for (const auto& a : list)
-    if (a.name == name) return a.value;
-  ADD_FAILURE() << "no route or null answer named " << name;
-  return not_a_number;
 }
 
 // The routes and null answers from their textbook definitions in numpy

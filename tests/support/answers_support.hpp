@@ -1,5 +1,6 @@
 // Helpers of the answer-sheet tests: the sheet of a committed data set,
-// its results and workings by name, and data sets with edited cells.
+// its results, routes, null answers and workings by name, and data sets
+// with edited cells.
 #pragma once
 
 #include <cctype>
@@ -31,6 +32,13 @@ inline const analysis::Result& result(const analysis::AnswerSheet& sheet, std::s
   const analysis::Result* r = sheet.find(key);
   if (r == nullptr) throw std::runtime_error("no result " + std::string(key));
   return *r;
+}
+
+// The value of the route or null answer named `name` in `list`.
+inline double alternative(const std::vector<analysis::Alternative>& list, std::string_view name) {
+  for (const analysis::Alternative& a : list)
+    if (a.name == name) return a.value;
+  throw std::runtime_error("no route or null answer named " + std::string(name));
 }
 
 // Column `heading` of the table `title` of the workings.
