@@ -134,7 +134,7 @@ void analyse(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
         .value = ratio[i],
         .uncertainty = analysis::not_a_number,
         .method = "as = p/po = 1 - mR",
-        .absolute = sheet.policy.relative * mr[i],
+        .absolute = sheet.policy.relative * std::fabs(mr[i]),
         .relative = false,
         .nulls = {{"the solute left out: as = 1", 1.0}},
     });

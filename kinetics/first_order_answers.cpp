@@ -140,7 +140,10 @@ Arrhenius arrhenius_of(const std::vector<double>& celsius, const std::vector<dou
                        bool ends_only) {
   std::vector<double> x, y;
   for (std::size_t i = 0; i < k.size(); ++i)
-    if (!ends_only || i == 0 || i + 1 == k.size()) x.push_back(1.0 / (celsius[i] + offset)), y.push_back(std::log(k[i]));
+    if (!ends_only || i == 0 || i + 1 == k.size()) {
+      x.push_back(1.0 / (celsius[i] + offset));
+      y.push_back(std::log(k[i]));
+    }
   const LineFit line = fit_line(x, y);
   return {-gas_constant * line.slope, std::exp(line.intercept)};
 }
@@ -194,11 +197,14 @@ void analyse(const Case& cs, AnswerSheet& sheet) {
         .uncertainty = line.se_slope,
         .method = "−slope of ln(p/p0) against t through the origin, " + std::to_string(w.fit_t.size()) + " of " +
                   std::to_string(n) + " rows (N2O5 above 2 % of p0)",
-        .absolute = k_tolerance * k,
+        .absolute = k_tolerance * std::fabs(k),
         .relative = false,
-        .routes = {{"through the origin, rows above 5 % of p0", minus_slope(rows_above(run, w, 0.05, w.ln_ratio), true)},
-                   {"through the origin, rows above 10 % of p0", minus_slope(rows_above(run, w, 0.10, w.ln_ratio), true)},
-                   {"with an intercept, rows above 2 % of p0", minus_slope(rows_above(run, w, cutoff, w.ln_ratio), false)}},
+        .routes = {{"through the origin, rows above 5 % of p0",
+                    minus_slope(rows_above(run, w, 0.05, w.ln_ratio), true)},
+                   {"through the origin, rows above 10 % of p0",
+                    minus_slope(rows_above(run, w, 0.10, w.ln_ratio), true)},
+                   {"with an intercept, rows above 2 % of p0",
+                    minus_slope(rows_above(run, w, cutoff, w.ln_ratio), false)}},
         .nulls = {{"the equilibrium left out: ln(Pf − Ptot) against t, the same rows",
                    minus_slope(rows_above(run, w, cutoff, ln_left), false)}},
     });
