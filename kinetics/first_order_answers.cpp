@@ -404,7 +404,8 @@ const Handout& handout() {
                        .unit = "J/(mol·K)",
                        .use = "turns the slope of ln k against 1/T into the activation energy"}},
         .conventions = {"Pressures, the final pressure and Kp are in mmHg (Torr).",
-                        "T(K) = t(°C) + 273.15; time in minutes, so k and A are per minute.",
+                        "T(K) = t(°C) + 273.15 (adding 273.0 earns the same grades); time in minutes, so k and "
+                        "A are per minute.",
                         "k(1) to k(5) are graded to 1 %; A to 5 %."},
     };
     for (int i = 1; i <= 5; ++i)
@@ -414,7 +415,7 @@ const Handout& handout() {
            .unit = "1/min",
            .method = "the initial N2O5 pressure p0 and the N2O5 remaining at each time from Ptot, the final "
                      "pressure and Kp; k = −slope of ln(p/p0) against t, fitted over the rows whose N2O5 is still "
-                     "at least 2 % of p0 (the later rows are mostly the rounding of the pressures)"});
+                     "at least 2 % of p0, p ≥ 0.02·p0 (the later rows are mostly the rounding of the pressures)"});
     h.results.push_back({.key = "Ea", .name = "activation energy", .unit = "J/mol"});
     h.results.push_back({.key = "A", .name = "pre-exponential factor", .unit = "1/min"});
     return h;
