@@ -291,7 +291,7 @@ void workbook(const Case& cs, const AnswerSheet&, SolutionSheet& ws) {
         ws.value("βf at " + celsius, "",
                  "3*" + kp + "/(" + kp + "/2+SQRT(" + kp + "^2/4+6*" + kp + "*(4*" + pf + "+" + kp + ")))",
                  w.beta_f);
-    const std::string p0 = ws.value("p0 at " + celsius, "", pf + "/(1.5+" + beta_f + ")", w.p0);
+    const std::string p0 = ws.value("p0 at " + celsius, "", pf + "/(3/2+" + beta_f + ")", w.p0);
 
     const std::size_t n = run.rows.size();
     std::vector<std::string> f_beta(n), f_p(n), f_ln(n), f_fit_t(n), f_fit_y(n);
