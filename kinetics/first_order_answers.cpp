@@ -413,9 +413,8 @@ const Handout& handout() {
           {.key = "k(" + std::to_string(i) + ")",
            .name = "rate constant at " + std::to_string(15 + 10 * i) + " °C",
            .unit = "1/min",
-           .method = "the initial N2O5 pressure p0 and the N2O5 remaining at each time from Ptot, the final "
-                     "pressure and Kp; k = −slope of ln(p/p0) against t, fitted over the rows whose N2O5 is still "
-                     "at least 2 % of p0, p ≥ 0.02·p0 (the later rows are mostly the rounding of the pressures)"});
+           .method = "−slope of ln(p/p0) against t, p the N2O5 left (from Ptot, the final pressure and Kp), over "
+                     "the rows with p ≥ 0.02·p0: later rows are mostly the pressures' rounding"});
     h.results.push_back({.key = "Ea", .name = "activation energy", .unit = "J/mol"});
     h.results.push_back({.key = "A", .name = "pre-exponential factor", .unit = "1/min"});
     return h;

@@ -183,7 +183,7 @@ TEST(FirstOrderAnswers, TheHandoutStatesThePressureUnitAndTheCutOff) {
     EXPECT_EQ(h.results[i].key, sheet.results[i].key);
     EXPECT_EQ(h.results[i].name, sheet.results[i].name);
     if (i < 5) {
-      EXPECT_NE(h.results[i].method.find("at least 2 % of p0"), std::string::npos);
+      EXPECT_NE(h.results[i].method.find("p ≥ 0.02·p0"), std::string::npos);
     }
   }
 }
