@@ -117,21 +117,21 @@ TEST(EmfActivityAnswers, RoutesAndNullAnswersAgainstPython) {
   const auto ds = labtest::data_set(program(), 12345, 67890);
   const AnswerSheet sheet = sheet_of(ds.text, ds);
   const Result& e0p = *sheet.find("E0'");
-  EXPECT_NEAR(alternative(e0p.routes, "the four most dilute points"), 0.429638318398, 1e-11);
+  EXPECT_NEAR(alternative(e0p, "the four most dilute points"), 0.429638318398, 1e-11);
   const Result& e0 = *sheet.find("E0");
-  EXPECT_NEAR(alternative(e0.routes, "against m"), 0.434786544830, 1e-11);
-  EXPECT_NEAR(alternative(e0.routes, "the four most dilute points"), 0.432857302218, 1e-11);
-  EXPECT_NEAR(alternative(e0.routes, "the six most dilute points"), 0.435710746174, 1e-11);
-  EXPECT_NEAR(alternative(e0.routes, "m(Pb) of the first approximation"), 0.433766198986, 1e-11);
+  EXPECT_NEAR(alternative(e0, "against m"), 0.434786544830, 1e-11);
+  EXPECT_NEAR(alternative(e0, "the four most dilute points"), 0.432857302218, 1e-11);
+  EXPECT_NEAR(alternative(e0, "the six most dilute points"), 0.435710746174, 1e-11);
+  EXPECT_NEAR(alternative(e0, "m(Pb) of the first approximation"), 0.433766198986, 1e-11);
   for (const Result* r : {&e0p, &e0}) {
-    EXPECT_NEAR(alternative(r->nulls, "no extrapolation, g = 1: E0' of the most dilute solution"), 0.440008574841,
+    EXPECT_NEAR(alternative(*r, "no extrapolation, g = 1: E0' of the most dilute solution"), 0.440008574841,
                 1e-11);
-    EXPECT_NEAR(alternative(r->nulls, "no extrapolation, g = 1 throughout: the mean of E0'"), 0.459428489850, 1e-11);
+    EXPECT_NEAR(alternative(*r, "no extrapolation, g = 1 throughout: the mean of E0'"), 0.459428489850, 1e-11);
   }
   const Result& g = *sheet.find("g(0.001)");
-  EXPECT_NEAR(alternative(g.routes, "E0 from the four most dilute points"), 0.6034562543, 1e-9);
-  EXPECT_NEAR(alternative(g.routes, "E0 from the six most dilute points"), 0.6690226656, 1e-9);
-  EXPECT_NEAR(alternative(g.routes, "m(Pb) of the first approximation"), 0.6322284091, 1e-9);
+  EXPECT_NEAR(alternative(g, "E0 from the four most dilute points"), 0.6034562543, 1e-9);
+  EXPECT_NEAR(alternative(g, "E0 from the six most dilute points"), 0.6690226656, 1e-9);
+  EXPECT_NEAR(alternative(g, "m(Pb) of the first approximation"), 0.6322284091, 1e-9);
   for (const Result& r : sheet.results) {
     for (const Alternative& a : r.routes) EXPECT_LE(std::fabs(a.value - r.value), r.tolerance) << r.key << ": " << a.name;
     for (const Alternative& a : r.nulls) EXPECT_GT(std::fabs(a.value - r.value), r.tolerance) << r.key << ": " << a.name;
@@ -155,11 +155,11 @@ TEST(EmfActivityAnswers, DiluteExtrapolationGivesPossibleActivityCoefficients) {
     EXPECT_GT(g1.value, sheet.find("g0,2(0.00025)")->value - g1.tolerance);
     const Result& e0 = *sheet.find("E0");
     EXPECT_LT(e0.tolerance, 0.005);  // volts, not 2 % of 0.4 V
-    const double six = alternative(e0.routes, "the six most dilute points");
+    const double six = alternative(e0, "the six most dilute points");
     EXPECT_LE(std::fabs(six - e0.value), e0.tolerance);
     for (const Result& r : sheet.results)
       if (r.key.rfind("g(", 0) == 0) {
-        EXPECT_LE(std::fabs(alternative(r.routes, "E0 from the six most dilute points") - r.value), r.tolerance)
+        EXPECT_LE(std::fabs(alternative(r, "E0 from the six most dilute points") - r.value), r.tolerance)
             << r.key;
       }
   }

@@ -141,23 +141,23 @@ TEST(FirstOrderAnswers, RoutesAndNullAnswersAgainstPython) {
   };
   for (const auto& e : k) {
     const Result& r = *sheet.find(e.key);
-    EXPECT_NEAR(alternative(r.routes, "through the origin, rows above 5 % of p0"), e.above5, 1e-10 * e.above5);
-    EXPECT_NEAR(alternative(r.routes, "through the origin, rows above 10 % of p0"), e.above10, 1e-10 * e.above10);
-    EXPECT_NEAR(alternative(r.routes, "with an intercept, rows above 2 % of p0"), e.intercept, 1e-10 * e.intercept);
-    EXPECT_NEAR(alternative(r.nulls, "the equilibrium left out: ln(Pf − Ptot) against t, the same rows"),
+    EXPECT_NEAR(alternative(r, "through the origin, rows above 5 % of p0"), e.above5, 1e-10 * e.above5);
+    EXPECT_NEAR(alternative(r, "through the origin, rows above 10 % of p0"), e.above10, 1e-10 * e.above10);
+    EXPECT_NEAR(alternative(r, "with an intercept, rows above 2 % of p0"), e.intercept, 1e-10 * e.intercept);
+    EXPECT_NEAR(alternative(r, "the equilibrium left out: ln(Pf − Ptot) against t, the same rows"),
                 e.no_equilibrium, 1e-10 * e.no_equilibrium);
   }
   const Result& k5 = *sheet.find("k(5)");
   EXPECT_LT(std::fabs(k[4].no_equilibrium - k5.value), 0.02 * k5.value);
 
   const Result& ea = *sheet.find("Ea");
-  EXPECT_NEAR(alternative(ea.routes, "T = t + 273.0"), 100379.11346277664, 1e-6);
-  EXPECT_NEAR(alternative(ea.routes, "the lowest and highest temperature alone"), 100471.67419391511, 1e-6);
-  EXPECT_NEAR(alternative(ea.nulls, "temperatures in °C"), 1561.1153942601682, 1e-8);
+  EXPECT_NEAR(alternative(ea, "T = t + 273.0"), 100379.11346277664, 1e-6);
+  EXPECT_NEAR(alternative(ea, "the lowest and highest temperature alone"), 100471.67419391511, 1e-6);
+  EXPECT_NEAR(alternative(ea, "temperatures in °C"), 1561.1153942601682, 1e-8);
   const Result& a = *sheet.find("A");
-  EXPECT_NEAR(alternative(a.routes, "T = t + 273.0"), 2870971318169925.5, 1e-9 * 2.87e15);
-  EXPECT_NEAR(alternative(a.routes, "the lowest and highest temperature alone"), 2920080542719509.0, 1e-9 * 2.92e15);
-  EXPECT_NEAR(alternative(a.nulls, "temperatures in °C"), 9.236394035325963, 1e-9);
+  EXPECT_NEAR(alternative(a, "T = t + 273.0"), 2870971318169925.5, 1e-9 * 2.87e15);
+  EXPECT_NEAR(alternative(a, "the lowest and highest temperature alone"), 2920080542719509.0, 1e-9 * 2.92e15);
+  EXPECT_NEAR(alternative(a, "temperatures in °C"), 9.236394035325963, 1e-9);
 
   for (const Result& r : sheet.results) {
     for (const Alternative& x : r.routes) EXPECT_LE(std::fabs(x.value - r.value), r.tolerance) << r.key << ": " << x.name;
@@ -166,25 +166,17 @@ TEST(FirstOrderAnswers, RoutesAndNullAnswersAgainstPython) {
 }
 
 // The handout states what the sheet leaves unsaid: the pressure unit, the
-// row cut-off of the rate constants' fits, and R; and lists every result of
-// the sheet in its order.
+// row cut-off of the rate constants' fits, and R.
 TEST(FirstOrderAnswers, TheHandoutStatesThePressureUnitAndTheCutOff) {
-  const labcore::Program& program = *labcore::find_program("first_order_gen");
-  const auto ds = labtest::data_set(program, 12345, 67890);
-  const AnswerSheet sheet = answer_sheet(program, ds.text, ds.key, "Jane Doe", 12345, 67890);
   const Handout& h = find_analysis("first_order_gen")->handout();
   bool unit = false;
   for (const std::string& c : h.conventions) unit = unit || c.find("Kp are in mmHg") != std::string::npos;
   EXPECT_TRUE(unit);
   ASSERT_EQ(h.constants.size(), 1u);
   EXPECT_EQ(h.constants[0].value, 8.314462618);
-  ASSERT_EQ(h.results.size(), sheet.results.size());
-  for (std::size_t i = 0; i < h.results.size(); ++i) {
-    EXPECT_EQ(h.results[i].key, sheet.results[i].key);
-    EXPECT_EQ(h.results[i].name, sheet.results[i].name);
-    if (i < 5) {
-      EXPECT_NE(h.results[i].method.find("p ≥ 0.02·p0"), std::string::npos);
-    }
+  for (int i = 1; i <= 5; ++i) {
+    const HandoutResult& k = *h.find("k(" + std::to_string(i) + ")");
+    EXPECT_NE(k.method.find("p ≥ 0.02·p0"), std::string::npos) << k.key;
   }
 }
 

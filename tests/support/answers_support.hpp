@@ -1,9 +1,9 @@
 // Helpers of the answer-sheet tests: the sheet of a committed data set,
-// its results, routes, null answers and workings by name, and data sets
-// with edited cells.
+// its results and workings by name, and data sets with edited cells.
 #pragma once
 
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <stdexcept>
@@ -34,12 +34,17 @@ inline const analysis::Result& result(const analysis::AnswerSheet& sheet, std::s
   return *r;
 }
 
-// The value of the route or null answer named `name` in `list`.
-inline double alternative(const std::vector<analysis::Alternative>& list, std::string_view name) {
-  for (const analysis::Alternative& a : list)
-    if (a.name == name) return a.value;
-  throw std::runtime_error("no route or null answer named " + std::string(name));
+// The value of the route or null answer of `r` whose name begins with
+// `name`.
+inline double alternative(const analysis::Result& r, std::string_view name) {
+  for (const auto* list : {&r.routes, &r.nulls})
+    for (const analysis::Alternative& a : *list)
+      if (std::string_view(a.name).starts_with(name)) return a.value;
+  throw std::runtime_error("no route or null answer " + std::string(name) + " of " + r.key);
 }
+
+// Whether `v` lies within the tolerance of the result's expected value.
+inline bool within(const analysis::Result& r, double v) { return std::fabs(v - r.value) <= r.tolerance; }
 
 // Column `heading` of the table `title` of the workings.
 inline const std::vector<double>& column(const analysis::AnswerSheet& sheet, const std::string& title,
