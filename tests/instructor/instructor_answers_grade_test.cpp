@@ -216,11 +216,31 @@ TEST(InstructorBatch, AnswersAndTemplateRowsAreTheSheets) {
   const auto key = labtest::lines(labtest::read_file(out / "vapor_pressure_gen_key.csv"));
   EXPECT_EQ(key[0].rfind("student,Student Number,file,seed1,seed2,seeds,a,", 0), 0u);
   EXPECT_EQ(key[4].rfind("Sam Lee,s4,sam_lee_2.csv,", 0), 0u);
-  // A second batch into the same folder writes nothing.
+  // The same batch again finds its class there (a run stopped after its
+  // commit is re-run): nothing written, status 0.
+  std::map<std::string, std::string> before;
+  for (const auto& e : fs::directory_iterator(out)) before[e.path().filename().string()] = labtest::read_file(e.path());
   const Outcome again = run({"batch", "vapor_pressure_gen", (dir.path() / "roster.csv").string(), out.string(),
-                         "--course", "chem301"});
-  EXPECT_NE(again.status, 0);
-  EXPECT_NE(again.err.find("answers.csv exists already"), std::string::npos);
+                             "--course", "chem301"});
+  EXPECT_EQ(again.status, 0) << again.err;
+  EXPECT_NE(again.out.find("holds this class already"), std::string::npos) << again.out;
+  // Another batch into the same folder (one seed differs, or another
+  // tolerance) writes nothing.
+  std::string other_roster = class_roster;
+  other_roster.replace(other_roster.find("111"), 3, "112");
+  labtest::write_file(dir.path() / "other.csv", other_roster);
+  for (const auto& args : {std::vector<std::string>{"batch", "vapor_pressure_gen", (dir.path() / "other.csv").string(),
+                                                    out.string(), "--course", "chem301"},
+                           std::vector<std::string>{"batch", "vapor_pressure_gen", (dir.path() / "roster.csv").string(),
+                                                    out.string(), "--course", "chem301", "--relative", "3"}}) {
+    const Outcome other = run(args);
+    EXPECT_EQ(other.status, 1);
+    EXPECT_NE(other.err.find("answers.csv exists already"), std::string::npos) << other.err;
+    EXPECT_NE(other.err.find("batch --add adds students to the class there"), std::string::npos) << other.err;
+  }
+  std::map<std::string, std::string> after;
+  for (const auto& e : fs::directory_iterator(out)) after[e.path().filename().string()] = labtest::read_file(e.path());
+  EXPECT_EQ(after, before);
 }
 
 TEST(InstructorBatchAdd, LateStudentsJoinWithoutTouchingTheClass) {
