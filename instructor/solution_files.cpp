@@ -102,7 +102,7 @@ bool sheet_of(const DataSetToAnalyse& d, analysis::TolerancePolicy policy, analy
 }
 
 int write_new_workbook(const fs::path& out, const DataSetToAnalyse& d, const analysis::AnswerSheet& sheet,
-                       std::size_t& charts, std::ostream& err) {
+                       std::size_t& charts, std::ostream& err, bool student) {
   std::error_code ec;
   if (fs::symlink_status(out, ec).type() != fs::file_type::not_found) {
     err << shown(out.string()) << " exists already; a workbook is written only as a new file\n";
@@ -121,7 +121,9 @@ int write_new_workbook(const fs::path& out, const DataSetToAnalyse& d, const ana
   ::fchmod(fd, 0666 & ~mask);
   ::close(fd);
   try {
-    charts = analysis::write_workbook(temp, *analysis::find_analysis(d.program->name), d.text, d.key, sheet).charts;
+    const analysis::Analysis& a = *analysis::find_analysis(d.program->name);
+    charts = student ? analysis::write_student_workbook(temp, a, d.text, d.key, sheet)
+                     : analysis::write_workbook(temp, a, d.text, d.key, sheet).charts;
   } catch (const std::exception& e) {
     ::unlink(temp.c_str());
     err << shown(e.what()) << '\n';

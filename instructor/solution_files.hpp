@@ -43,8 +43,12 @@ bool sheet_of(const DataSetToAnalyse& d, analysis::TolerancePolicy policy, analy
 // beside it under a temporary name and linked into place. Returns 0 (with
 // the number of chart sheets in `charts`) or the exit status with the
 // reason on err.
+// With `student`, the student's workbook instead (Data, the Analysis form
+// and charts of the data alone; nothing of the solution), readable as the
+// umask allows.
 int write_new_workbook(const std::filesystem::path& out, const DataSetToAnalyse& d,
-                       const analysis::AnswerSheet& sheet, std::size_t& charts, std::ostream& err);
+                       const analysis::AnswerSheet& sheet, std::size_t& charts, std::ostream& err,
+                       bool student = false);
 
 // The batch's workbook per student (ending ".xlsx"), for programs with an
 // analysis.

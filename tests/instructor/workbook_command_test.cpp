@@ -7,6 +7,7 @@
 
 #include "instructor/instructor.hpp"
 #include "labcore/registry.hpp"
+#include "support/spreadsheet.hpp"
 #include "support/test_support.hpp"
 
 namespace {
@@ -68,6 +69,17 @@ TEST(WorkbookCommand, FromSeedsAndFromAHandedInFileNeverReplacingAFile) {
   EXPECT_EQ(refused.status, 1);
   EXPECT_FALSE(fs::exists(dir.path() / "edited.xlsx"));
   ::umask(old);
+
+  // The student's workbook of the same data set: the data and the form,
+  // no solution sheet.
+  const fs::path form = dir.path() / "form.xlsx";
+  const Ran student = run({"workbook", "--student", "vapor_pressure_gen", "12345", "67890", form.string()});
+  EXPECT_EQ(student.status, 0) << student.err;
+  EXPECT_NE(student.out.find("student's workbook of vapor_pressure_gen"), std::string::npos) << student.out;
+  expect_workbook(form);
+  const std::string book = labtest::package_part(form, "xl/workbook.xml");
+  EXPECT_NE(book.find("name=\"Analysis\""), std::string::npos);
+  EXPECT_EQ(book.find("name=\"Solution\""), std::string::npos);
 
   // Words that name no data set.
   EXPECT_EQ(run({"workbook", "vapor_pressure_gen", "1", (dir.path() / "x.xlsx").string()}).status, 2);
