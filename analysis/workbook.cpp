@@ -234,10 +234,12 @@ void page_setup(lxw_worksheet* ws, std::size_t last_row, std::size_t last_col, d
   // points) and each column 5 pixels more.
   const double sheet_width = width * 5.25 + 3.75 * static_cast<double>(last_col + 1);
   const double scale = std::min(1.0, (595.0 - 72.0) / sheet_width);
-  const double page = (842.0 - 2 * 0.6 * 72.0 - 20.0) / scale;
+  // The printable height: the page less its margins and the room the
+  // spreadsheet keeps for header and footer.
+  const double page = (842.0 - 2 * 0.6 * 72.0 - 50.0) / scale;
   const double pages = height / page;
   const double whole = std::floor(pages);
-  const bool short_last = whole >= 1 && pages - whole < 8 * kLinePoints / page;
+  const bool short_last = whole >= 1 && pages - whole < 10 * kLinePoints / page;
   worksheet_fit_to_pages(ws, 1, short_last ? static_cast<std::uint16_t>(whole) : 0);
 }
 
