@@ -112,6 +112,55 @@ TEST(WorkbookPackage, AnErrorCellIsRetypedAndThePackageReadsBack) {
   EXPECT_EQ(back[1].data, parts[1].data);
 }
 
+// A result that a column's cell computes is that cell, flagged, in the
+// summary by reference; a chart's points stand beside the printed columns,
+// outside the print area; a result named by a cell no column wrote is
+// refused and leaves no file.
+TEST(WorkbookLayout, AResultInItsColumnAndAChartsPointsBesideThePrint) {
+  const std::string text = "T(K),P(Pa)\n300.00,1000.\n310.00,2000.\n";
+  analysis::AnswerSheet sheet;
+  sheet.program = "test_gen";
+  sheet.add(analysis::Result{.key = "P(2)", .name = "the second pressure", .unit = "Pa", .value = 2000.0,
+                             .uncertainty = 0.5});
+  const analysis::Analysis in_column{
+      .program = "test_gen", .workbook = [](const analysis::Case&, const analysis::AnswerSheet&, analysis::SolutionSheet& ws) {
+        ws.step("The pressures");
+        const auto p = ws.column("P", "Pa", {1, 2}, {"Data!B2", "Data!B3"}, {1000.0, 2000.0});
+        EXPECT_EQ(ws.result_in("P(2)", p.cells[1]), "$A$" + p.cells[1].substr(1));
+        const auto x = ws.chart_column("x", "", {0, 2}, {"1", "2"}, {1.0, 2.0});
+        EXPECT_EQ(x.cells, (std::vector<std::string>{"K4", "K6"})) << "a gap leaves a row blank";
+        const auto y = ws.chart_column("y", "", {0, 2}, {"3", "4"}, {3.0, 4.0});
+        ws.chart("points", "x", "y", {{.name = "p", .x_range = analysis::on_solution(x.range),
+                                       .y_range = analysis::on_solution(y.range)}});
+      }};
+  labtest::TempDir dir;
+  const auto contents = analysis::write_workbook(dir.path() / "a.xlsx", in_column, text, {}, sheet);
+  std::size_t results = 0, beside = 0;
+  for (const FormulaCell& f : contents.formulas) {
+    if (f.result) {
+      ++results;
+      EXPECT_EQ(f.col, 0u) << "the column's own cell";
+      EXPECT_EQ(f.shown, Shown(2000.0));
+    }
+    beside += f.col >= 10 ? 1 : 0;
+  }
+  EXPECT_EQ(results, 1u);
+  EXPECT_EQ(beside, 4u);
+  const std::string workbook = labtest::package_part(dir.path() / "a.xlsx", "xl/workbook.xml");
+  EXPECT_NE(workbook.find("Solution!$A$1:$I$"), std::string::npos) << "printed A to I only";
+  const std::string solution = labtest::package_part(dir.path() / "a.xlsx", "xl/worksheets/sheet2.xml");
+  EXPECT_NE(solution.find("<f>$A$"), std::string::npos) << "the summary refers to the column's cell";
+
+  const analysis::Analysis on_a_value{
+      .program = "test_gen", .workbook = [](const analysis::Case&, const analysis::AnswerSheet&, analysis::SolutionSheet& ws) {
+        ws.step("A value");
+        const std::string v = ws.value("twice", "Pa", "2*Data!$B$3", 4000.0);
+        ws.result_in("P(2)", v.substr(1, 1) + v.substr(3));
+      }};
+  EXPECT_THROW(analysis::write_workbook(dir.path() / "b.xlsx", on_a_value, text, {}, sheet), std::invalid_argument);
+  EXPECT_FALSE(fs::exists(dir.path() / "b.xlsx"));
+}
+
 // One solution and one student workbook per program with an analysis,
 // for seeds 12345 67890.
 struct Made {
