@@ -596,7 +596,11 @@ class XlsxSolution final : public SolutionSheet, private Layout {
                    const std::vector<std::string>& formulas, const ShownColumn& values) override {
     if (records.empty() || formulas.size() != records.size() || values.size() != records.size())
       throw std::invalid_argument("a column of workings needs one formula and one value per record");
-    if (steps_ == 0) return old_form_column(with_unit(heading_text, unit), records, formulas, values);
+    if (steps_ == 0) {
+      // The old form's columns and a chart's points would share column K.
+      if (chart_col_ > kChartCol) throw std::invalid_argument("a column in the old form after points for a chart");
+      return old_form_column(with_unit(heading_text, unit), records, formulas, values);
+    }
     if (!table_ || !fits(records)) {
       new_table(records);
     } else if (table_->columns == kPageColumns) {
@@ -639,9 +643,9 @@ class XlsxSolution final : public SolutionSheet, private Layout {
 
   ColumnRef chart_column(std::string_view heading_text, std::string_view unit, const std::vector<std::size_t>& rows,
                          const std::vector<std::string>& formulas_in, const ShownColumn& values) override {
-    if (steps_ == 0) return column(heading_text, unit, rows, formulas_in, values);
     if (rows.empty() || formulas_in.size() != rows.size() || values.size() != rows.size())
       throw std::invalid_argument("a column of points needs one formula and one value per row");
+    if (old_form_col_ > kChartCol) throw std::invalid_argument("points for a chart in a description in the old form");
     const std::size_t col = chart_col_++;
     if (col == kChartCol)
       worksheet_write_string(ws_, r(kChartTop - 2), c(col), "Points for the charts (outside the print area)",
