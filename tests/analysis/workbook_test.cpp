@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <regex>
+#include <sstream>
 #include <string>
 
 #include "analysis/dataset.hpp"
@@ -264,6 +265,40 @@ TEST(Workbooks, ARealSpreadsheetRecalculatesEveryFormulaToWhatTheFileStores) {
     files.push_back(edited);
   }
 
+  // The edit of lle_ternary_gen: the envelope's seventh R.I. set below the
+  // sixth's, so that the calibration's longest rising run (a selection
+  // made by formulas) starts at the seventh row and the A-rich ends are
+  // read on other rows; the analysis of the data set edited the same way
+  // says what the results become.
+  const auto lle = std::find_if(made.begin(), made.end(),
+                                [](const Made& m) { return std::string(m.program->name) == "lle_ternary_gen"; });
+  ASSERT_NE(lle, made.end());
+  const labtest::DataSet lle_set = labtest::data_set(*lle->program, 12345, 67890);
+  const analysis::DataSet lle_data = analysis::DataSet::parse(lle_set.text);
+  const std::size_t dip = lle_data.numeric_rows(lle_data.find("%A,%B,%C,R.I.") + 1).at(7);  // pure A first
+  const double lowered = *lle_data.number(dip - 1, 3) - 0.0005;
+  std::string lle_text;
+  {
+    std::istringstream lines(lle_set.text);
+    std::size_t r = 0;
+    for (std::string line; std::getline(lines, line); ++r) {
+      if (r == dip) {
+        char ri[32];
+        std::snprintf(ri, sizeof ri, "%.4f", lowered);
+        line = line.substr(0, line.rfind(',', line.find_last_not_of(", ")) + 1) + ri + ",";
+      }
+      lle_text += line + "\n";
+    }
+  }
+  ASSERT_EQ(analysis::DataSet::parse(lle_text).number(dip, 3), lowered);
+  const analysis::AnswerSheet lle_edited =
+      analysis::answer_sheet(*lle->program, lle_text, lle_set.key, "Jane Doe", 12345, 67890);
+  const fs::path lle_file = dir.path() / "lle_edited.xlsx";
+  if (lle->converted()) {
+    edit_data_cell(lle->file, lle_file, analysis::cell_name(dip, 3), lowered);
+    files.push_back(lle_file);
+  }
+
   const auto recalculated = labtest::recalculate(files, dir.path() / "work");
   const auto opened = labtest::open_csv(csvs, dir.path() / "work");
   std::size_t strict = 0;
@@ -311,7 +346,7 @@ TEST(Workbooks, ARealSpreadsheetRecalculatesEveryFormulaToWhatTheFileStores) {
     // The edited row shows "" in the per-row column, and the count of rows
     // timed (a value of the step) is one less.
     const labtest::Grid& before = recalculated[static_cast<std::size_t>(se - made.begin())].at("Solution");
-    const labtest::Grid& after = recalculated.back().at("Solution");
+    const labtest::Grid& after = recalculated.at(made.size()).at("Solution");
     std::size_t emptied = 0, changed = 0;
     for (const FormulaCell& f : se->contents.formulas) {
       const std::string &b = cell(before, f.row, f.col), &a = cell(after, f.row, f.col);
@@ -320,6 +355,25 @@ TEST(Workbooks, ARealSpreadsheetRecalculatesEveryFormulaToWhatTheFileStores) {
     }
     EXPECT_EQ(emptied, 1u) << "one row left the selection";
     EXPECT_GE(changed, 3u) << "and what depends on it followed";
+  }
+
+  if (lle->converted()) {
+    // Every result in the summary (its label in column A, the number from
+    // the data in D) is what the analysis finds in the edited data set.
+    const labtest::Grid& after = recalculated.at(made.size() + (se->converted() ? 1 : 0)).at("Solution");
+    std::size_t checked = 0, moved = 0;
+    for (const analysis::Result& r : lle_edited.results) {
+      const std::string label = r.name + " (" + r.key + ")";
+      for (std::size_t row = 0; row < after.size(); ++row)
+        if (cell(after, row, 0) == label) {
+          ++checked;
+          EXPECT_NEAR(as_number(cell(after, row, 3)), r.value, 1e-9 * std::fabs(r.value)) << r.key;
+          moved += std::fabs(r.value - lle->sheet.find(r.key)->value) > 1e-6 ? 1 : 0;
+          break;
+        }
+    }
+    EXPECT_EQ(checked, lle_edited.results.size());
+    EXPECT_GE(moved, 3u) << "the edit moved the calibration";
   }
 }
 
