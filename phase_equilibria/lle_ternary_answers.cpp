@@ -27,10 +27,10 @@
 // line's reading and the calibration's rows alike; the compositions'
 // uncertainties are these through the slope of the calibration.
 //
-// The workbook writes the same steps in cells: per reading the window
-// (MATCH), its four rows (INDEX), the cubic's four weights and the sums;
-// the quartic by LINEST over adjacent columns of the powers of the
-// difference.
+// The workbook writes the same steps in cells: the rising run by
+// formulas, per reading the window (MATCH), the cubic's four weights over
+// its rows (INDEX) and the sums; the quartic by LINEST over adjacent
+// columns of the powers of the difference.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>

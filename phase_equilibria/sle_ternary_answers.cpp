@@ -20,9 +20,9 @@
 // branch, propagated to the meeting point.
 //
 // The workbook writes the same construction in cells: per line its unit
-// normal n and n·(solution) in the plane, per branch the normal equations
-// [Σnx² Σnxny; Σnxny Σny²]·(x, y) = (Σnx·c, Σny·c) as SUMPRODUCTs, solved
-// by Cramer's rule.
+// normal n and c = n·(solution) in the plane, per branch the least-squares
+// fit of c on nx and ny without a constant (LINEST), whose coefficients
+// are the point.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
