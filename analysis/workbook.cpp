@@ -116,6 +116,16 @@ ColumnRef SolutionSheet::column(std::string_view heading, std::string_view unit,
   return column(heading, unit, records, formulas, values);
 }
 
+ColumnRef SolutionSheet::column_aside(std::string_view heading, std::string_view unit,
+                                      const std::vector<std::size_t>& records,
+                                      const std::function<std::string(std::size_t)>& formula,
+                                      const ShownColumn& values) {
+  std::vector<std::string> formulas;
+  formulas.reserve(records.size());
+  for (std::size_t i = 0; i < records.size(); ++i) formulas.push_back(formula(i));
+  return column_aside(heading, unit, records, formulas, values);
+}
+
 namespace {
 
 // ---- the file ----
@@ -471,6 +481,9 @@ bool of_data_alone(const SolutionSheet::Series& s) {
 // a label takes A to C, a value D, its unit E, a method F to I.
 constexpr std::size_t kPageColumns = 9;
 constexpr double kColumnWidth = 12;
+// Columns aside of the printed ones (SolutionSheet::column_aside): wider,
+// for their longer headings.
+constexpr double kAsideWidth = 16;
 constexpr std::size_t kValueCol = 3, kUnitCol = 4, kMethodCol = 5;
 
 std::string with_unit(std::string_view text, std::string_view unit) {
@@ -499,6 +512,12 @@ class Layout {
     else
       worksheet_merge_range(ws_, r(row), c(first), r(row), c(last), std::string(s).c_str(), book_.format(st));
     lines(row, wrapped_lines(s, static_cast<double>(last - first + 1) * kColumnWidth - 1));
+  }
+  // A table's heading over one column `width` characters wide.
+  void heading_cell(std::size_t row, std::size_t col, double width, std::string_view s) {
+    worksheet_write_string(ws_, r(row), c(col), std::string(s).c_str(),
+                           book_.format({.wrap = true, .heading = true}));
+    lines(row, wrapped_lines(s, width - 1));
   }
   void title(std::string_view s) {
     text(row_, 0, kPageColumns - 1, s, {.title = true});
@@ -609,6 +628,23 @@ class XlsxSolution final : public SolutionSheet, private Layout {
     return place(with_unit(heading_text, unit), records, formulas, values);
   }
 
+  ColumnRef column_aside(std::string_view heading_text, std::string_view unit, const std::vector<std::size_t>& records,
+                         const std::vector<std::string>& formulas, const ShownColumn& values) override {
+    if (records.empty() || formulas.size() != records.size() || values.size() != records.size())
+      throw std::invalid_argument("a column of workings needs one formula and one value per record");
+    if (steps_ == 0 || !table_ || !fits(records))
+      throw std::invalid_argument("the column " + std::string(heading_text) +
+                                  " stands aside of a table of the same rows, and there is none");
+    // One column's gap after the printed ones.
+    const std::size_t col = kPageColumns + 1 + table_->aside++;
+    worksheet_set_column(ws_, c(col), c(col), kAsideWidth, nullptr);
+    return place_at(col, kAsideWidth, with_unit(heading_text, unit), records, formulas, values);
+  }
+
+  std::string result_with_method(std::string_view key, std::string_view f, std::string_view method) override {
+    return result_in_words(key, f, &method);
+  }
+
   std::string value(std::string_view label, std::string_view unit, std::string_view f, Shown v) override {
     const std::size_t row = row_++;
     text(row, 0, 2, label, {});
@@ -617,7 +653,11 @@ class XlsxSolution final : public SolutionSheet, private Layout {
     return cell_name(row, kValueCol, true);
   }
 
-  std::string result(std::string_view key, std::string_view f) override {
+  std::string result(std::string_view key, std::string_view f) override { return result_in_words(key, f, nullptr); }
+
+ private:
+  // A result in its step, with the answer sheet's method or `words`.
+  std::string result_in_words(std::string_view key, std::string_view f, const std::string_view* words) {
     const Result* res = sheet_.find(key);
     if (res == nullptr) throw std::invalid_argument("the answer sheet has no result " + std::string(key));
     const std::size_t row = row_++;
@@ -625,7 +665,8 @@ class XlsxSolution final : public SolutionSheet, private Layout {
     const Style style{.number = format_of_uncertainty(res->value, res->uncertainty), .bold = true};
     formula(row, kValueCol, f, res->value, style, true);
     if (!res->unit.empty()) worksheet_write_string(ws_, r(row), c(kUnitCol), res->unit.c_str(), book_.format({}));
-    const std::string method = res->graded() ? res->method : res->method + " (not graded for this data set)";
+    const std::string said = words != nullptr ? std::string(*words) : res->method;
+    const std::string method = res->graded() ? said : said + " (not graded for this data set)";
     if (!method.empty()) text(row, kMethodCol, kPageColumns - 1, method, {.italic = true});
     const std::string cell = cell_name(row, kValueCol, true);
     // The summary shows it too.
@@ -634,6 +675,7 @@ class XlsxSolution final : public SolutionSheet, private Layout {
     return cell;
   }
 
+ public:
   void note(std::string_view s) override { paragraph(s, true); }
 
   void chart(std::string_view t, std::string_view x, std::string_view y, const std::vector<Series>& series) override {
@@ -698,6 +740,7 @@ class XlsxSolution final : public SolutionSheet, private Layout {
     std::size_t heading_row = 0;
     std::vector<std::size_t> records;
     std::size_t columns = 0;
+    std::size_t aside = 0;  // columns right of the printed ones
     std::string first_heading;
     std::vector<std::size_t> first_records;
     std::vector<std::string> first_cells;
@@ -720,9 +763,25 @@ class XlsxSolution final : public SolutionSheet, private Layout {
 
   ColumnRef place(const std::string& heading_text, const std::vector<std::size_t>& records,
                   const std::vector<std::string>& formulas_in, const ShownColumn& values) {
+    const std::size_t col = table_->columns++;
+    const ColumnRef ref = place_at(col, kColumnWidth, heading_text, records, formulas_in, values);
     Table& t = *table_;
-    const std::size_t col = t.columns++;
-    text(t.heading_row, col, col, heading_text, {.wrap = true, .heading = true});
+    if (t.columns == 1) {
+      t.first_heading = heading_text;
+      t.first_records = records;
+      t.first_cells = ref.cells;
+      t.first_values.assign(values.begin(), values.end());
+    }
+    return ref;
+  }
+
+  // A column of the current table in sheet column `col`, `width`
+  // characters wide.
+  ColumnRef place_at(std::size_t col, double width, const std::string& heading_text,
+                     const std::vector<std::size_t>& records, const std::vector<std::string>& formulas_in,
+                     const ShownColumn& values) {
+    Table& t = *table_;
+    heading_cell(t.heading_row, col, width, heading_text);
     double scale = 0;
     for (const Shown& v : values)
       if (v.kind() == Shown::Kind::number) scale = std::max(scale, std::fabs(v.number()));
@@ -737,12 +796,6 @@ class XlsxSolution final : public SolutionSheet, private Layout {
     }
     ref.range = cell_name(t.heading_row + 1 + index_of(records.front()), col, true) + ":" +
                 cell_name(t.heading_row + 1 + index_of(records.back()), col, true);
-    if (t.columns == 1) {
-      t.first_heading = heading_text;
-      t.first_records = records;
-      t.first_cells = ref.cells;
-      t.first_values.assign(values.begin(), values.end());
-    }
     return ref;
   }
 
