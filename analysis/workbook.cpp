@@ -782,10 +782,7 @@ class XlsxSolution final : public SolutionSheet, private Layout {
                      const ShownColumn& values) {
     Table& t = *table_;
     heading_cell(t.heading_row, col, width, heading_text);
-    double scale = 0;
-    for (const Shown& v : values)
-      if (v.kind() == Shown::Kind::number) scale = std::max(scale, std::fabs(v.number()));
-    const Style style{.number = format_of_magnitude(scale)};
+    const Style style{.number = number_format(values)};
     ColumnRef ref;
     for (std::size_t i = 0; i < records.size(); ++i) {
       const std::size_t at = static_cast<std::size_t>(
@@ -823,8 +820,21 @@ class XlsxSolution final : public SolutionSheet, private Layout {
                                     table_->records.begin());
   }
 
+  // Counts (every number whole) without decimals, other numbers to six
+  // figures at the magnitude of the largest.
+  static std::string number_format(const ShownColumn& values) {
+    double scale = 0;
+    bool whole = true, any = false;
+    for (const Shown& v : values)
+      if (v.kind() == Shown::Kind::number) {
+        scale = std::max(scale, std::fabs(v.number()));
+        whole = whole && v.number() == std::trunc(v.number());
+        any = true;
+      }
+    return any && whole && scale < 1e15 ? "0" : format_of_magnitude(scale);
+  }
   static std::string number_format(const Shown& v) {
-    return v.kind() == Shown::Kind::number ? format_of_magnitude(std::fabs(v.number())) : "General";
+    return v.kind() == Shown::Kind::number ? number_format(ShownColumn{v}) : "General";
   }
 
   void formula(std::size_t row, std::size_t col, std::string_view f, const Shown& v, const Style& style, bool result) {
