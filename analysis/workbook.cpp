@@ -481,9 +481,9 @@ bool of_data_alone(const SolutionSheet::Series& s) {
 // a label takes A to C, a value D, its unit E, a method F to I.
 constexpr std::size_t kPageColumns = 9;
 constexpr double kColumnWidth = 12;
-// Columns aside of the printed ones (SolutionSheet::column_aside): wider,
-// for their longer headings.
-constexpr double kAsideWidth = 16;
+// Columns aside of the printed ones (SolutionSheet::column_aside): wide
+// enough for their headings in the height the printed ones take.
+constexpr double kAsideWidth = 24;
 constexpr std::size_t kValueCol = 3, kUnitCol = 4, kMethodCol = 5;
 
 std::string with_unit(std::string_view text, std::string_view unit) {
@@ -513,11 +513,12 @@ class Layout {
       worksheet_merge_range(ws_, r(row), c(first), r(row), c(last), std::string(s).c_str(), book_.format(st));
     lines(row, wrapped_lines(s, static_cast<double>(last - first + 1) * kColumnWidth - 1));
   }
-  // A table's heading over one column `width` characters wide.
-  void heading_cell(std::size_t row, std::size_t col, double width, std::string_view s) {
+  // A table's heading over one column `width` characters wide; a printed
+  // one sets the height of its row.
+  void heading_cell(std::size_t row, std::size_t col, double width, std::string_view s, bool printed) {
     worksheet_write_string(ws_, r(row), c(col), std::string(s).c_str(),
                            book_.format({.wrap = true, .heading = true}));
-    lines(row, wrapped_lines(s, width - 1));
+    if (printed) lines(row, wrapped_lines(s, width - 1));
   }
   void title(std::string_view s) {
     text(row_, 0, kPageColumns - 1, s, {.title = true});
@@ -781,7 +782,7 @@ class XlsxSolution final : public SolutionSheet, private Layout {
                      const std::vector<std::size_t>& records, const std::vector<std::string>& formulas_in,
                      const ShownColumn& values) {
     Table& t = *table_;
-    heading_cell(t.heading_row, col, width, heading_text);
+    heading_cell(t.heading_row, col, width, heading_text, col < kPageColumns);
     const Style style{.number = number_format(values)};
     ColumnRef ref;
     for (std::size_t i = 0; i < records.size(); ++i) {
