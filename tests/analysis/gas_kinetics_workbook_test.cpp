@@ -159,6 +159,15 @@ TEST(CorrespondingStatesWorkbook, GaussNewtonStepsContractAndSettleOnTheAnswerSh
     EXPECT_EQ(dc[8], d.sheet.find("dc(cs)")->value);
     EXPECT_NEAR(dc[1] / dc[0], 1.0025, 0.001);
   }
+  // The fit's rows are chosen by formula: w is 1 for the last hottest_rows
+  // rows (counted from each row to the last), Guggenheim's coefficients by
+  // their names.
+  const Described d = describe("corresponding_states_gen");
+  EXPECT_EQ(d.ws.choices.at("hottest_rows"), 8.0);
+  const auto& w = d.ws.column_named("w, 1 in the fit");
+  EXPECT_EQ(w.values, (std::vector<double>{0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1}));
+  EXPECT_NE(w.formulas.front().find("<=hottest_rows,1,0)"), std::string::npos) << w.formulas.front();
+  EXPECT_NE(d.ws.column_named("gl = ").formulas.front().find("1+Gugg_a*"), std::string::npos);
 }
 
 TEST(BrominationWorkbook, FillsTheStartingConcentrationsAndFitsEachRunOverItsOwnReadings) {

@@ -175,11 +175,12 @@ Shown stored(const labtest::StoredCell& c) {
   return Shown(analysis::not_a_number);  // a truth value, which no description writes
 }
 
-// Edits a number on the Data sheet of a workbook (in the file's XML).
-void edit_data_cell(const fs::path& from, const fs::path& to, const std::string& cell_ref, double value) {
+// Edits a number on a sheet of a workbook (in the file's XML): the Data
+// sheet is sheet 1, the Solution sheet 2.
+void edit_cell(const fs::path& from, const fs::path& to, int sheet, const std::string& cell_ref, double value) {
   std::vector<analysis::PackagePart> parts = analysis::read_package(from);
   for (analysis::PackagePart& p : parts)
-    if (p.name == "xl/worksheets/sheet1.xml") {
+    if (p.name == "xl/worksheets/sheet" + std::to_string(sheet) + ".xml") {
       const std::regex cell_xml("<c r=\"" + cell_ref + "\"([^>]*)><v>[^<]*</v></c>");
       ASSERT_TRUE(std::regex_search(p.data, cell_xml)) << cell_ref;
       char text[64];
@@ -187,6 +188,18 @@ void edit_data_cell(const fs::path& from, const fs::path& to, const std::string&
       p.data = std::regex_replace(p.data, cell_xml, "<c r=\"" + cell_ref + "\"$1><v>" + text + "</v></c>");
     }
   analysis::write_package(to, parts);
+}
+void edit_data_cell(const fs::path& from, const fs::path& to, const std::string& cell_ref, double value) {
+  edit_cell(from, to, 1, cell_ref, value);
+}
+
+// The Solution sheet's cell of a defined name: "D47" for "Solution!$D$47".
+std::string solution_cell(const fs::path& xlsx, const std::string& name) {
+  const std::string xml = labtest::package_part(xlsx, "xl/workbook.xml");
+  std::smatch m;
+  if (!std::regex_search(xml, m, std::regex("<definedName name=\"" + name + "\">Solution!\\$([A-Z]+)\\$([0-9]+)<")))
+    return "";
+  return m[1].str() + m[2].str();
 }
 
 // One run of the spreadsheet recalculates every workbook (and an edited
@@ -226,6 +239,20 @@ TEST(Workbooks, ARealSpreadsheetRecalculatesEveryFormulaToWhatTheFileStores) {
   if (gi->converted()) {
     edit_data_cell(gi->file, dir.path() / "gas_isotherm_edited.xlsx", "B25", 57.46424);
     files.push_back(dir.path() / "gas_isotherm_edited.xlsx");
+  }
+
+  // A choice: corresponding_states_gen fits Guggenheim's curve to the
+  // rows its column w selects, the last hottest_rows of the table; seven
+  // in place of eight.
+  const auto cs = std::find_if(made.begin(), made.end(),
+                               [](const Made& m) { return std::string(m.program->name) == "corresponding_states_gen"; });
+  ASSERT_NE(cs, made.end());
+  const std::size_t cs_edited = files.size();
+  if (cs->converted()) {
+    const std::string choice = solution_cell(cs->file, "hottest_rows");
+    ASSERT_FALSE(choice.empty());
+    edit_cell(cs->file, dir.path() / "corresponding_states_seven.xlsx", 2, choice, 7);
+    files.push_back(dir.path() / "corresponding_states_seven.xlsx");
   }
 
   const auto recalculated = labtest::recalculate(files, dir.path() / "work");
@@ -314,6 +341,20 @@ TEST(Workbooks, ARealSpreadsheetRecalculatesEveryFormulaToWhatTheFileStores) {
       moved += now != before.value ? 1 : 0;
     }
     EXPECT_GE(moved, 6u) << "the tie line and the fit followed the edit";
+  }
+
+  if (cs->converted()) {
+    // Tc(cs) and dc(cs) over the seven hottest rows, as numpy fits them
+    // (tests/data/answers/corresponding_states_gen.py).
+    SCOPED_TRACE("corresponding_states_gen, seven rows");
+    const labtest::Grid& seven = recalculated[cs_edited].at("Solution");
+    for (const auto& [key, numpy] : {std::pair{"Tc(cs)", 540.5222849720618}, std::pair{"dc(cs)", 0.4856800354949471}}) {
+      const double before = cs->sheet.find(key)->value;
+      const auto f = std::find_if(cs->contents.formulas.begin(), cs->contents.formulas.end(),
+                                  [&](const FormulaCell& c) { return c.result && c.shown.number() == before; });
+      ASSERT_NE(f, cs->contents.formulas.end()) << key;
+      EXPECT_NEAR(as_number(cell(seven, f->row, f->col)), numpy, 1e-9 * numpy) << key;
+    }
   }
 }
 
