@@ -26,6 +26,15 @@ std::string cell_name(std::size_t row, std::size_t col, bool absolute) {
   return d + column_name(col) + d + std::to_string(row + 1);
 }
 
+std::string absolute_cell(std::string_view cell) {
+  std::string plain;
+  for (const char c : cell)
+    if (c != '$') plain += c;
+  const std::size_t digits = plain.find_first_of("0123456789");
+  if (digits == 0 || digits == std::string::npos) throw std::invalid_argument("not a cell: " + std::string(cell));
+  return "$" + plain.substr(0, digits) + "$" + plain.substr(digits);
+}
+
 std::string data_cell(std::size_t record, std::size_t cell) { return "Data!" + cell_name(record, cell, true); }
 std::string data_ref(std::size_t record, std::size_t cell) { return "Data!" + cell_name(record, cell); }
 

@@ -76,6 +76,10 @@ namespace analysis {
 // Spreadsheet cell names, rows and columns from 0: cell_name(12, 1) is "B13".
 std::string column_name(std::size_t col);
 std::string cell_name(std::size_t row, std::size_t col, bool absolute = false);
+// A cell made absolute, "D40" (or "$D$40") to "$D$40": a column's cell
+// that every row of another column refers to, or the fixed end of a range
+// that grows as its formula fills down ("$D$40:D56").
+std::string absolute_cell(std::string_view cell);
 
 // Cell `cell` of data-set record `record` on the Data sheet: absolute,
 // "Data!$B$13", for a single cell that many formulas use (a temperature

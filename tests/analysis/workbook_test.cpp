@@ -42,6 +42,9 @@ TEST(WorkbookCells, NamesColumnsCellsAndDefinedNamesAsASpreadsheetDoes) {
   EXPECT_EQ(analysis::cell_name(0, 27, true), "$AB$1");
   EXPECT_EQ(analysis::data_range(4, 15, 0), "Data!$A$5:$A$16");
   EXPECT_EQ(analysis::data_ref(4, 1), "Data!B5");
+  EXPECT_EQ(analysis::absolute_cell("D40"), "$D$40");
+  EXPECT_EQ(analysis::absolute_cell("$AB$7"), "$AB$7");
+  EXPECT_THROW(analysis::absolute_cell("D"), std::invalid_argument);
   for (const char* good : {"R_gas", "eps_l", "A_DH", "alpha", "beta", "_x", "cut.off", "XFD1048577a"})
     EXPECT_TRUE(analysis::valid_defined_name(good)) << good;
   // Cell references (A1 and R1C1), truth values and stray characters.
