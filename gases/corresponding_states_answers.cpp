@@ -323,7 +323,8 @@ void workbook(const Case& cs, const AnswerSheet& sheet, SolutionSheet& ws) {
   const std::string dl = data_range(rows.front(), rows.back(), 1), dv = data_range(rows.front(), rows.back(), 2);
 
   ws.step("Rectilinear diameters: (dl − dv)³ and (dl + dv)/2 against T, every row (T = t + 273.15)");
-  const ColumnRef c_t = per_row("T", "K", w.at(0).values, [&](std::size_t i) { return data_ref(rows[i], 0) + "+273.15"; });
+  const ColumnRef c_t =
+      per_row("T", "K", w.at(0).values, [&](std::size_t i) { return data_ref(rows[i], 0) + "+273.15"; });
   const ColumnRef c_mean = per_row("d(ave)", "g/cm3", w.at(1).values, [&](std::size_t i) {
     return "(" + data_ref(rows[i], 1) + "+" + data_ref(rows[i], 2) + ")/2";
   });
@@ -350,23 +351,22 @@ void workbook(const Case& cs, const AnswerSheet& sheet, SolutionSheet& ws) {
   const std::vector<std::size_t> ends{rows.front(), rows.back() + 1};
   const std::string t0 = c_t.cells.front();
   const double tc_rd_value = cube.x_at(0.0);
-  const ColumnRef c_cube_x = ws.column("(dl − dv)³ to Tc(rd): T at its ends", "K", ends, {t0, tc_rd},
-                                       {r.t.front(), tc_rd_value});
+  const ColumnRef c_cube_x =
+      ws.column("(dl − dv)³ to Tc(rd): T at its ends", "K", ends, {t0, tc_rd}, {r.t.front(), tc_rd_value});
   const ColumnRef c_cube_y = ws.column("(dl − dv)³ on the line", "g3/cm9", ends,
                                        {cube_icpt + "+" + cube_slope + "*" + t0, "0"}, {cube.at(r.t.front()), 0.0});
-  const ColumnRef c_diam_x = ws.column("diameter to Tc(rd): t at its ends", "°C", ends,
-                                       {data_ref(rows.front(), 0), tc_rd + "-273.15"},
-                                       {tab.tcel.front(), tc_rd_value - kelvin_offset});
-  const ColumnRef c_diam_y = ws.column("d(ave) on the line", "g/cm3", ends,
-                                       {d_icpt + "+" + d_slope + "*" + t0, dc_rd},
+  const ColumnRef c_diam_x =
+      ws.column("diameter to Tc(rd): t at its ends", "°C", ends, {data_ref(rows.front(), 0), tc_rd + "-273.15"},
+                {tab.tcel.front(), tc_rd_value - kelvin_offset});
+  const ColumnRef c_diam_y = ws.column("d(ave) on the line", "g/cm3", ends, {d_icpt + "+" + d_slope + "*" + t0, dc_rd},
                                        {diameter.at(r.t.front()), sheet.find("dc(rd)")->value});
 
-
-  ws.step("Corresponding states: Guggenheim's curve d/dc = 1 + a·(1 − T/Tc) ± b·(1 − T/Tc)^(1/3) fitted to both "
-          "densities of the hottest rows by least squares in Tc and dc, Gauss-Newton steps from Tc(rd), dc(rd); the "
-          "reduced densities at the fitted Tc and dc");
-  const std::string hottest = ws.choice("hottest_rows", "rows fitted, the hottest of the table",
-                                        static_cast<double>(guggenheim_rows), "rows");
+  ws.step(
+      "Corresponding states: Guggenheim's curve d/dc = 1 + a·(1 − T/Tc) ± b·(1 − T/Tc)^(1/3) fitted to both "
+      "densities of the hottest rows by least squares in Tc and dc, Gauss-Newton steps from Tc(rd), dc(rd); the "
+      "reduced densities at the fitted Tc and dc");
+  const std::string hottest =
+      ws.choice("hottest_rows", "rows fitted, the hottest of the table", static_cast<double>(guggenheim_rows), "rows");
   const std::string ga = ws.constant("Gugg_a"), gb = ws.constant("Gugg_b");
   const std::vector<Curve>& steps = settled(r);
   std::vector<double> in_fit(n);
@@ -404,8 +404,7 @@ void workbook(const Case& cs, const AnswerSheet& sheet, SolutionSheet& ws) {
     const auto slope_in_tc = [&](std::string_view name, char sign, const std::vector<double>& values) {
       return aside(std::string(name) + " = dc·(a " + sign + " (b/3)/u²)·T/Tc², " + step, "g/(cm3·K)", values,
                    [&](std::size_t i) {
-                     return dc + "*(" + ga + sign + gb + "/3/" + c_u.cells[i] + "^2)*" + c_t.cells[i] + "/" + tc +
-                            "^2";
+                     return dc + "*(" + ga + sign + gb + "/3/" + c_u.cells[i] + "^2)*" + c_t.cells[i] + "/" + tc + "^2";
                    });
     };
     const ColumnRef c_hl = slope_in_tc("hl", '+', hl), c_hv = slope_in_tc("hv", '-', hv);
@@ -419,12 +418,10 @@ void workbook(const Case& cs, const AnswerSheet& sheet, SolutionSheet& ws) {
     const std::string shh = ws.value(step + ": Σh²", "g2/(cm6·K2)", sum(c_hl, c_hl) + "+" + sum(c_hv, c_hv), c.shh);
     const std::string shg = ws.value(step + ": Σh·g", "g/(cm3·K)", sum(c_hl, c_gl) + "+" + sum(c_hv, c_gv), c.shg);
     const std::string sgg = ws.value(step + ": Σg²", "", sum(c_gl, c_gl) + "+" + sum(c_gv, c_gv), c.sgg);
-    const std::string shr =
-        ws.value(step + ": Σh·(d − dc·g)", "g2/(cm6·K)",
-                 against_residual(c_hl, dl, c_gl) + "+" + against_residual(c_hv, dv, c_gv), c.shr);
-    const std::string sgr =
-        ws.value(step + ": Σg·(d − dc·g)", "g/cm3",
-                 against_residual(c_gl, dl, c_gl) + "+" + against_residual(c_gv, dv, c_gv), c.sgr);
+    const std::string shr = ws.value(step + ": Σh·(d − dc·g)", "g2/(cm6·K)",
+                                     against_residual(c_hl, dl, c_gl) + "+" + against_residual(c_hv, dv, c_gv), c.shr);
+    const std::string sgr = ws.value(step + ": Σg·(d − dc·g)", "g/cm3",
+                                     against_residual(c_gl, dl, c_gl) + "+" + against_residual(c_gv, dv, c_gv), c.sgr);
     const std::string det = "(" + shh + "*" + sgg + "-" + shg + "^2)";
     const std::string next_tc =
         ws.value(step + ": Tc", "K", tc + "+(" + sgg + "*" + shr + "-" + shg + "*" + sgr + ")/" + det, c.next_tc());
@@ -432,14 +429,16 @@ void workbook(const Case& cs, const AnswerSheet& sheet, SolutionSheet& ws) {
         ws.value(step + ": dc", "g/cm3", dc + "+(" + shh + "*" + sgr + "-" + shg + "*" + shr + ")/" + det, c.next_dc());
     tc = next_tc;
   }
-  const std::string fit_words = "Guggenheim's reduced curve fitted to both branches of the hottest rows (hottest_rows) "
-                                "by least squares, " + std::to_string(gauss_newton_steps) +
-                                " Gauss-Newton steps from Tc(rd), dc(rd)";
+  const std::string fit_words =
+      "Guggenheim's reduced curve fitted to both branches of the hottest rows (hottest_rows) "
+      "by least squares, " +
+      std::to_string(gauss_newton_steps) + " Gauss-Newton steps from Tc(rd), dc(rd)";
   const std::string tc_cs = ws.result_with_method("Tc(cs)", tc, fit_words);
   const std::string dc_cs = ws.result("dc(cs)", dc);
-  ws.note("Each Gauss-Newton step solves the normal equations [Σh² Σh·g; Σh·g Σg²]·(ΔTc, Δdc) = (Σh·r, Σg·r), "
-          "r = d − dc·g over both branches of the rows with w = 1, by Cramer's rule; the last steps change nothing. "
-          "The columns u, gl, gv, hl and hv of each step stand right of the printed ones.");
+  ws.note(
+      "Each Gauss-Newton step solves the normal equations [Σh² Σh·g; Σh·g Σg²]·(ΔTc, Δdc) = (Σh·r, Σg·r), "
+      "r = d − dc·g over both branches of the rows with w = 1, by Cramer's rule; the last steps change nothing. "
+      "The columns u, gl, gv, hl and hv of each step stand right of the printed ones.");
 
   // The reduced densities at the fitted Tc and dc, in the table of the fit.
   const ColumnRef c_tr =
@@ -462,14 +461,20 @@ void workbook(const Case& cs, const AnswerSheet& sheet, SolutionSheet& ws) {
     yl.push_back(1.0 + diameter_slope * t + width_coefficient * std::cbrt(t));
     yv.push_back(1.0 + diameter_slope * t - width_coefficient * std::cbrt(t));
   }
-  const ColumnRef c_x = ws.column("T/Tc for the curve", "", curve_rows, [&](std::size_t j) {
-    return "1-(1-MIN(" + c_tr.range + "))*POWER(1-" + std::to_string(j) + "/" + std::to_string(m) + ",3)";
-  }, x);
+  const ColumnRef c_x = ws.column(
+      "T/Tc for the curve", "", curve_rows,
+      [&](std::size_t j) {
+        return "1-(1-MIN(" + c_tr.range + "))*POWER(1-" + std::to_string(j) + "/" + std::to_string(m) + ",3)";
+      },
+      x);
   const auto branch = [&](std::string_view name, char sign, const std::vector<double>& values) {
-    return ws.column(name, "", curve_rows, [&](std::size_t j) {
-      const std::string t = "(1-" + c_x.cells[j] + ")";
-      return "1+" + ga + "*" + t + sign + gb + "*POWER(" + t + ",1/3)";
-    }, values);
+    return ws.column(
+        name, "", curve_rows,
+        [&](std::size_t j) {
+          const std::string t = "(1-" + c_x.cells[j] + ")";
+          return "1+" + ga + "*" + t + sign + gb + "*POWER(" + t + ",1/3)";
+        },
+        values);
   };
   const ColumnRef c_yl = branch("Guggenheim's liquid curve", '+', yl);
   const ColumnRef c_yv = branch("Guggenheim's vapor curve", '-', yv);

@@ -474,7 +474,6 @@ void analyse(const Case& c, AnswerSheet& sheet) {
       "van der Waals ones times zc·8/3, the factor that the written volumes carry.");
 }
 
-
 // The same worksheet as spreadsheet formulas. Every written point stands in
 // one table, isotherm after isotherm, with the columns that find its
 // isotherm's tie line: its number n in the isotherm; the last point before
@@ -493,13 +492,6 @@ void analyse(const Case& c, AnswerSheet& sheet) {
 // stand right of the printed ones. Then a table of the isotherms: the mean
 // pressure of each tie line below Tc and, right of the print, Newton's
 // steps towards the liquid and the gas volume.
-
-// A cell reference made absolute: "D40" to "$D$40".
-std::string absolute(std::string cell) {
-  std::erase(cell, '$');
-  const std::size_t digits = cell.find_first_of("0123456789");
-  return "$" + cell.substr(0, digits) + "$" + cell.substr(digits);
-}
 
 // One isotherm's flat windows as the workbook's formulas find them: per
 // point the last point before it that differs by more than the band (from
@@ -528,6 +520,7 @@ Windows flat_windows(const std::vector<double>& p, double band, std::size_t leas
 }
 
 void workbook(const Case& cs, const AnswerSheet& sheet, analysis::SolutionSheet& ws) {
+  using analysis::absolute_cell;
   using analysis::ColumnRef;
   using analysis::data_cell;
   using analysis::data_ref;
@@ -567,13 +560,16 @@ void workbook(const Case& cs, const AnswerSheet& sheet, analysis::SolutionSheet&
   };
   // Isotherm n's cells of a column from its first point to point i (an
   // expanding range that fills down), or to its last.
-  const auto down_to = [&](const ColumnRef& c, std::size_t i) { return absolute(c.cells[first_of[g[i]]]) + ":" + c.cells[i]; };
+  const auto down_to = [&](const ColumnRef& c, std::size_t i) {
+    return absolute_cell(c.cells[first_of[g[i]]]) + ":" + c.cells[i];
+  };
   const auto of_isotherm = [&](const ColumnRef& c, std::size_t n) {
-    return absolute(c.cells[first_of[n]]) + ":" + absolute(c.cells[first_of[n + 1] - 1]);
+    return absolute_cell(c.cells[first_of[n]]) + ":" + absolute_cell(c.cells[first_of[n + 1] - 1]);
   };
 
-  ws.step("Tie lines and the van der Waals fit, point by point: each isotherm's longest run of neighbouring points "
-          "whose pressures agree within the band, and P = C·T/(V − B) − A/V² fitted to the points off those runs");
+  ws.step(
+      "Tie lines and the van der Waals fit, point by point: each isotherm's longest run of neighbouring points "
+      "whose pressures agree within the band, and P = C·T/(V − B) − A/V² fitted to the points off those runs");
   const std::string band = ws.choice("flat_band", "pressures of a tie line agree within", flat_band, "bar");
   const std::string least =
       ws.choice("tie_points", "a tie line has at least", static_cast<double>(least_flat_points), "points");
@@ -582,7 +578,8 @@ void workbook(const Case& cs, const AnswerSheet& sheet, analysis::SolutionSheet&
       false, "T", "K", [&](std::size_t i) { return data_cell(isotherms[g[i]].t_record, 0); },
       [&](std::size_t i) { return t_of(i); });
   const ColumnRef c_v = points(
-      false, "V", "cm3/mol", [&](std::size_t i) { return data_ref(rows[i], 0); }, [&](std::size_t i) { return v_of(i); });
+      false, "V", "cm3/mol", [&](std::size_t i) { return data_ref(rows[i], 0); },
+      [&](std::size_t i) { return v_of(i); });
   const ColumnRef c_p = points(
       false, "P", "bar", [&](std::size_t i) { return data_ref(rows[i], 1); }, [&](std::size_t i) { return p_of(i); });
   const ColumnRef c_n = points(
@@ -592,8 +589,8 @@ void workbook(const Case& cs, const AnswerSheet& sheet, analysis::SolutionSheet&
       false, "last point before n further than the band from P", "",
       [&](std::size_t i) {
         if (k[i] == 0) return std::string("0");
-        const std::string above = absolute(c_p.cells[first_of[g[i]]]) + ":" + c_p.cells[i - 1];
-        const std::string numbers = absolute(c_n.cells[first_of[g[i]]]) + ":" + c_n.cells[i - 1];
+        const std::string above = absolute_cell(c_p.cells[first_of[g[i]]]) + ":" + c_p.cells[i - 1];
+        const std::string numbers = absolute_cell(c_n.cells[first_of[g[i]]]) + ":" + c_n.cells[i - 1];
         return "SUMPRODUCT(MAX((ABS(" + above + "-" + c_p.cells[i] + ")>" + band + ")*" + numbers + "))";
       },
       [&](std::size_t i) { return windows[g[i]].apart[k[i]]; });
@@ -607,33 +604,37 @@ void workbook(const Case& cs, const AnswerSheet& sheet, analysis::SolutionSheet&
         const std::string lengths = of_isotherm(c_length, g[i]);
         const std::string longest = "MAX(" + lengths + ")", end = "MATCH(" + longest + "," + lengths + ",0)";
         const std::string& n = c_n.cells[i];
-        return "IF(AND(" + longest + ">=" + least + "," + n + ">" + end + "-" + longest + "," + n + "<=" + end +
-               ")," + c_p.cells[i] + ",\"\")";
+        return "IF(AND(" + longest + ">=" + least + "," + n + ">" + end + "-" + longest + "," + n + "<=" + end + ")," +
+               c_p.cells[i] + ",\"\")";
       },
       [&](std::size_t i) { return w_of(i) == 0.0 ? Shown(p_of(i)) : Shown::blank(); });
 
   // The fit's columns, right of the print: w, then the start's design.
   const ColumnRef c_w = points(
-      true, "w, 1 in the fit (off the tie lines)", "", [&](std::size_t i) { return "IF(" + c_tie.cells[i] + "=\"\",1,0)"; },
-      [&](std::size_t i) { return w_of(i); });
+      true, "w, 1 in the fit (off the tie lines)", "",
+      [&](std::size_t i) { return "IF(" + c_tie.cells[i] + "=\"\",1,0)"; }, [&](std::size_t i) { return w_of(i); });
   const auto weighted = [&](std::size_t i, const std::string& f) { return c_w.cells[i] + "*" + f; };
   // The start: P·V³ = B·(P·V²) + C·(T·V²) + A·(−V) + A·B, each term times w.
   const ColumnRef c_pv2 = points(
-      true, "w·P·V²", "bar cm6/mol2", [&](std::size_t i) { return weighted(i, c_p.cells[i] + "*" + c_v.cells[i] + "^2"); },
+      true, "w·P·V²", "bar cm6/mol2",
+      [&](std::size_t i) { return weighted(i, c_p.cells[i] + "*" + c_v.cells[i] + "^2"); },
       [&](std::size_t i) { return w_of(i) * (p_of(i) * v_of(i) * v_of(i)); });
   points(
-      true, "w·T·V²", "K cm6/mol2", [&](std::size_t i) { return weighted(i, c_t.cells[i] + "*" + c_v.cells[i] + "^2"); },
+      true, "w·T·V²", "K cm6/mol2",
+      [&](std::size_t i) { return weighted(i, c_t.cells[i] + "*" + c_v.cells[i] + "^2"); },
       [&](std::size_t i) { return w_of(i) * (t_of(i) * v_of(i) * v_of(i)); });
   points(
       true, "−w·V", "cm3/mol", [&](std::size_t i) { return "-" + weighted(i, c_v.cells[i]); },
       [&](std::size_t i) { return -(w_of(i) * v_of(i)); });
   const ColumnRef c_one = points(
-      true, "w, the constant A·B", "", [&](std::size_t i) { return c_w.cells[i]; }, [&](std::size_t i) { return w_of(i); });
+      true, "w, the constant A·B", "", [&](std::size_t i) { return c_w.cells[i]; },
+      [&](std::size_t i) { return w_of(i); });
   const ColumnRef c_pv3 = points(
-      true, "w·P·V³", "bar cm9/mol3", [&](std::size_t i) { return weighted(i, c_p.cells[i] + "*" + c_v.cells[i] + "^3"); },
+      true, "w·P·V³", "bar cm9/mol3",
+      [&](std::size_t i) { return weighted(i, c_p.cells[i] + "*" + c_v.cells[i] + "^3"); },
       [&](std::size_t i) { return w_of(i) * (p_of(i) * v_of(i) * v_of(i) * v_of(i)); });
-  const std::string start = "LINEST(" + c_pv3.range + "," + absolute(c_pv2.cells.front()) + ":" +
-                            absolute(c_one.cells.back()) + ",FALSE,TRUE)";
+  const std::string start = "LINEST(" + c_pv3.range + "," + absolute_cell(c_pv2.cells.front()) + ":" +
+                            absolute_cell(c_one.cells.back()) + ",FALSE,TRUE)";
   // LINEST lists w (A·B), −w·V (A), w·T·V² (C), w·P·V² (B).
   std::array<std::string, 3> q{
       ws.value("A, start (P·V³ multiplied out)", "bar cm6/mol2", "INDEX(" + start + ",1,2)", fit.steps[0][A]),
@@ -663,8 +664,8 @@ void workbook(const Case& cs, const AnswerSheet& sheet, analysis::SolutionSheet&
         [&](std::size_t i) {
           return w_of(i) * p_of(i) + before[B] * (w_of(i) * (before[C] * t_of(i) / (d(i) * d(i))));
         });
-    const std::string lin =
-        "LINEST(" + c_y.range + "," + absolute(c_ja.cells.front()) + ":" + absolute(c_jc.cells.back()) + ",FALSE,TRUE)";
+    const std::string lin = "LINEST(" + c_y.range + "," + absolute_cell(c_ja.cells.front()) + ":" +
+                            absolute_cell(c_jc.cells.back()) + ",FALSE,TRUE)";
     q = {ws.value("A" + step, "bar cm6/mol2", "INDEX(" + lin + ",1,3)", fit.steps[s][A]),
          ws.value("B" + step, "cm3/mol", "INDEX(" + lin + ",1,2)", fit.steps[s][B]),
          ws.value("C" + step, "bar cm3/(mol K)", "INDEX(" + lin + ",1,1)", fit.steps[s][C])};
@@ -682,18 +683,19 @@ void workbook(const Case& cs, const AnswerSheet& sheet, analysis::SolutionSheet&
       },
       [&](std::size_t i) { return fitted_p(t_of(i), v_of(i)); });
   const std::string fitted_words =
-      "of the van der Waals isotherm P = C·T/(V − B) − A/V² fitted to the points off the tie lines (least squares in "
-      "P, " + std::to_string(gauss_newton_steps) + " Gauss-Newton steps from the linearised form)";
-  const std::string tc = ws.result_with_method("Tc", "8*" + q[A] + "/(27*" + q[B] + "*" + q[C] + ")",
-                                               "8A/(27·B·C) " + fitted_words);
+      "of the van der Waals isotherm P = C·T/(V − B) − A/V² fitted to the points off the tie lines (least squares "
+      "in P, " + std::to_string(gauss_newton_steps) + " Gauss-Newton steps from the linearised form)";
+  const std::string tc =
+      ws.result_with_method("Tc", "8*" + q[A] + "/(27*" + q[B] + "*" + q[C] + ")", "8A/(27·B·C) " + fitted_words);
   const std::string pc = ws.result("Pc", q[A] + "/(27*" + q[B] + "^2)");
   const std::string vc = ws.result("Vc", "3*" + q[B]);
   ws.result("Zc", pc + "*" + vc + "/(" + r + "*" + tc + ")");
   ws.result("a", "27*" + r + "^2*" + tc + "^2/(64*" + pc + ")");
   ws.result("b", r + "*" + tc + "/(8*" + pc + ")");
-  ws.note("Each Gauss-Newton step is LINEST without a constant of w·P + B·(w·C·T/(V − B)²) against −w/V², "
-          "w·C·T/(V − B)² and w·T/(V − B) at the previous step's A, B, C; it lists C, B, A in that order. The columns "
-          "of the start and of each step stand right of the printed ones, from column K on.");
+  ws.note(
+      "Each Gauss-Newton step is LINEST without a constant of w·P + B·(w·C·T/(V − B)²) against −w/V², "
+      "w·C·T/(V − B)² and w·T/(V − B) at the previous step's A, B, C; it lists C, B, A in that order. The columns "
+      "of the start and of each step stand right of the printed ones, from column K on.");
 
   // The measured isotherms with the fitted ones, three to a chart.
   const char* thirds[] = {"The three coldest isotherms", "The middle three isotherms", "The three hottest isotherms"};
@@ -703,10 +705,15 @@ void workbook(const Case& cs, const AnswerSheet& sheet, analysis::SolutionSheet&
       const Isotherm& iso = isotherms[n];
       const std::string name = "isotherm " + std::to_string(iso.number);
       const int colour = static_cast<int>(n - 3 * c);
-      chart.push_back({.name = name, .x_range = analysis::data_range(iso.rows.front(), iso.rows.back(), 0),
-                       .y_range = analysis::data_range(iso.rows.front(), iso.rows.back(), 1), .colour = colour});
-      chart.push_back({.name = "fitted, " + name, .x_range = on_solution(of_isotherm(c_v, n)),
-                       .y_range = on_solution(of_isotherm(c_fit, n)), .markers = false, .line = true,
+      chart.push_back({.name = name,
+                       .x_range = analysis::data_range(iso.rows.front(), iso.rows.back(), 0),
+                       .y_range = analysis::data_range(iso.rows.front(), iso.rows.back(), 1),
+                       .colour = colour});
+      chart.push_back({.name = "fitted, " + name,
+                       .x_range = on_solution(of_isotherm(c_v, n)),
+                       .y_range = on_solution(of_isotherm(c_fit, n)),
+                       .markers = false,
+                       .line = true,
                        .colour = colour});
     }
     const std::string title = c < 3 ? thirds[c] : "More isotherms";
@@ -729,10 +736,10 @@ void workbook(const Case& cs, const AnswerSheet& sheet, analysis::SolutionSheet&
     count_shown.emplace_back(static_cast<double>(on));
     const Result* res = sheet.find("Pvap(" + std::to_string(iso.number) + ")");
     pvap_shown.push_back(on > 0 && iso.t < tc_value ? Shown(res != nullptr ? res->value : sum / static_cast<double>(on))
-                                                   : Shown::blank());
+                                                    : Shown::blank());
   }
-  const ColumnRef c_iso_t =
-      ws.column("T", "K", t_rows, [&](std::size_t n) { return data_ref(t_rows[n], 0); }, t_shown);
+  const ColumnRef c_iso_t = ws.column(
+      "T", "K", t_rows, [&](std::size_t n) { return data_ref(t_rows[n], 0); }, t_shown);
   const ColumnRef c_count = ws.column(
       "points on the tie line", "", t_rows, [&](std::size_t n) { return "COUNT(" + of_isotherm(c_tie, n) + ")"; },
       count_shown);
@@ -802,8 +809,8 @@ void workbook(const Case& cs, const AnswerSheet& sheet, analysis::SolutionSheet&
       return sheet.find(key + ("(" + std::to_string(isotherms[read[i]].number) + ")"))->value;
     };
     const ColumnRef c_vl = tie_column(
-        false, "V(liquid)", "cm3/mol",
-        [&](std::size_t i) { return last[0].cells[i]; }, [&](std::size_t i) { return volume("Vl", i); });
+        false, "V(liquid)", "cm3/mol", [&](std::size_t i) { return last[0].cells[i]; },
+        [&](std::size_t i) { return volume("Vl", i); });
     const ColumnRef c_vg = tie_column(
         false, "V(gas)", "cm3/mol", [&](std::size_t i) { return last[1].cells[i]; },
         [&](std::size_t i) { return volume("Vg", i); });
@@ -817,13 +824,15 @@ void workbook(const Case& cs, const AnswerSheet& sheet, analysis::SolutionSheet&
       ws.result("Vl" + key, c_vl.cells[i]);
       ws.result("Vg" + key, c_vg.cells[i]);
       coexistence.push_back({.name = "tie line, isotherm " + std::to_string(isotherms[read[i]].number),
-                             .x_range = on_solution(absolute(c_vl.cells[i]) + ":" + absolute(c_vg.cells[i])),
-                             .y_range = on_solution(absolute(c_pl.cells[i]) + ":" + absolute(c_pg.cells[i])),
-                             .line = true, .colour = static_cast<int>(i)});
+                             .x_range = on_solution(absolute_cell(c_vl.cells[i]) + ":" + absolute_cell(c_vg.cells[i])),
+                             .y_range = on_solution(absolute_cell(c_pl.cells[i]) + ":" + absolute_cell(c_pg.cells[i])),
+                             .line = true,
+                             .colour = static_cast<int>(i)});
     }
-    ws.note("Newton's step on f(V) = ((P·V − s)·V + A)·V − A·B, s = P·B + C·T: V − f/f', f' = (3P·V − 2s)·V + A; "
-            "from V = B it climbs to the liquid volume, from V = B + C·T/P it falls to the gas volume. Its " +
-            std::to_string(newton_steps) + " steps stand right of the printed columns.");
+    ws.note(
+        "Newton's step on f(V) = ((P·V − s)·V + A)·V − A·B, s = P·B + C·T: V − f/f', f' = (3P·V − 2s)·V + A; "
+        "from V = B it climbs to the liquid volume, from V = B + C·T/P it falls to the gas volume. Its " +
+        std::to_string(newton_steps) + " steps stand right of the printed columns.");
   }
 
   // The coexistence curve traced by the tie lines' ends, closing at the
@@ -849,10 +858,15 @@ void workbook(const Case& cs, const AnswerSheet& sheet, analysis::SolutionSheet&
         return q[C] + "*" + tc + "/(" + v + "-" + q[B] + ")-" + q[A] + "/" + v + "^2";
       },
       p_grid);
-  coexistence.push_back({.name = "critical point", .x_range = on_solution(vc), .y_range = on_solution(pc),
+  coexistence.push_back({.name = "critical point",
+                         .x_range = on_solution(vc),
+                         .y_range = on_solution(pc),
                          .colour = static_cast<int>(read.size())});
-  coexistence.push_back({.name = "fitted isotherm at Tc", .x_range = on_solution(c_vgrid.range),
-                         .y_range = on_solution(c_pgrid.range), .markers = false, .line = true,
+  coexistence.push_back({.name = "fitted isotherm at Tc",
+                         .x_range = on_solution(c_vgrid.range),
+                         .y_range = on_solution(c_pgrid.range),
+                         .markers = false,
+                         .line = true,
                          .colour = static_cast<int>(read.size()) + 1});
   ws.chart("Coexistence curve: the tie lines and the critical isotherm", "V (cm3/mol)", "P (bar)", coexistence);
 }

@@ -275,9 +275,9 @@ void workbook(const Case& cs, const AnswerSheet& sheet, SolutionSheet& ws) {
       per_row("dl+dv", "g/cm3", w.at(3).values, [&](std::size_t i) { return at(i, 2) + "+" + at(i, 3); });
   const ColumnRef c_mean =
       per_row("d(ave)", "g/cm3", w.at(4).values, [&](std::size_t i) { return c_sum.cells[i] + "/2"; });
-  const ColumnRef c_eotvos =
-      per_row("Eotvos = γ·(M/dl)^(2/3)", "erg/mol^(2/3)", w.at(5).values,
-              [&](std::size_t i) { return at(i, 1) + "*POWER(" + mw + "/" + at(i, 2) + ",2/3)"; });
+  const ColumnRef c_eotvos = per_row("Eotvos = γ·(M/dl)^(2/3)", "erg/mol^(2/3)", w.at(5).values, [&](std::size_t i) {
+    return at(i, 1) + "*POWER(" + mw + "/" + at(i, 2) + ",2/3)";
+  });
   const ColumnRef c_katayama =
       per_row("Katayama = γ·(M/(dl-dv))^(2/3)", "erg/mol^(2/3)", w.at(6).values,
               [&](std::size_t i) { return at(i, 1) + "*POWER(" + mw + "/" + c_diff.cells[i] + ",2/3)"; });
@@ -322,9 +322,9 @@ void workbook(const Case& cs, const AnswerSheet& sheet, SolutionSheet& ws) {
       "zero of the least-squares line of γ·(M/dl)^(2/3) against T, plus Eotvos_offset, " + all_rows);
   ws.result_with_method("kE", "-" + eo.slope, "minus the slope of the same line");
   const Line ka = line("Katayama", "erg/mol^(2/3)", c_katayama, w.at(6).values);
-  const std::string tc_k = ws.result_with_method(
-      "Tc(K)", "-" + ka.intercept + "/" + ka.slope,
-      "zero of the least-squares line of γ·(M/(dl − dv))^(2/3) against T, " + all_rows);
+  const std::string tc_k =
+      ws.result_with_method("Tc(K)", "-" + ka.intercept + "/" + ka.slope,
+                            "zero of the least-squares line of γ·(M/(dl − dv))^(2/3) against T, " + all_rows);
 
   ws.step("Macleod's constant and the parachor: γ^(1/4) against dl − dv through the origin");
   const LineFit ml = fit_line_through_origin(w.at(1).values, quarter);
@@ -356,10 +356,10 @@ void workbook(const Case& cs, const AnswerSheet& sheet, SolutionSheet& ws) {
       drawn("diameter to Tc", "°C", at(0, 0), tcel.front(), tc + "-273.15", tc_value - kelvin_offset,
             line_at(diameter, t0), diameter.fit.at(t.front()), dc, sheet.find("dc")->value);
   const double eo_zero = eo.fit.x_at(0.0), ka_zero = ka.fit.x_at(0.0);
-  const auto eo_line = drawn("Eotvos to its zero", "K", t0, t.front(), tc_e + "-" + offset, eo_zero,
-                             line_at(eo, t0), eo.fit.at(t.front()), "0", 0.0);
-  const auto ka_line = drawn("Katayama to its zero", "K", t0, t.front(), tc_k, ka_zero, line_at(ka, t0),
-                             ka.fit.at(t.front()), "0", 0.0);
+  const auto eo_line = drawn("Eotvos to its zero", "K", t0, t.front(), tc_e + "-" + offset, eo_zero, line_at(eo, t0),
+                             eo.fit.at(t.front()), "0", 0.0);
+  const auto ka_line =
+      drawn("Katayama to its zero", "K", t0, t.front(), tc_k, ka_zero, line_at(ka, t0), ka.fit.at(t.front()), "0", 0.0);
   // The critical point: the diameter's end, (Tc in °C, dc).
   const auto last_cell = [](const std::string& range) {
     const std::string sheet_name = range.substr(0, range.find('!') + 1);
@@ -394,7 +394,11 @@ void workbook(const Case& cs, const AnswerSheet& sheet, SolutionSheet& ws) {
       "Eotvos and Katayama against T, extrapolated to zero", "T (K)", "γ·(M/d)^(2/3) (erg/mol^(2/3))",
       {{.name = "Eotvos γ·(M/dl)^(2/3)", .x_range = temperatures, .y_range = on_solution(c_eotvos.range)},
        {.name = "Katayama γ·(M/(dl − dv))^(2/3)", .x_range = temperatures, .y_range = on_solution(c_katayama.range)},
-       {.name = "Eotvos line", .x_range = eo_line.first, .y_range = eo_line.second, .markers = false, .line = true,
+       {.name = "Eotvos line",
+        .x_range = eo_line.first,
+        .y_range = eo_line.second,
+        .markers = false,
+        .line = true,
         .colour = 0},
        {.name = "Katayama line",
         .x_range = ka_line.first,
