@@ -488,7 +488,7 @@ void workbook(const Case& cs, const AnswerSheet& sheet, SolutionSheet& ws) {
              .markers = false,
              .line = true,
              .colour = 0}});
-  ws.chart("Liquid and vapor densities and the rectilinear diameter against t", "t (°C)", "density (g/cm3)",
+  ws.chart("Liquid and vapor densities against t", "t (°C)", "density (g/cm3)",
            {{.name = "dl", .x_range = celsius, .y_range = dl},
             {.name = "dv", .x_range = celsius, .y_range = dv},
             {.name = "(dl + dv)/2", .x_range = celsius, .y_range = on_solution(c_mean.range)},

@@ -515,7 +515,7 @@ void workbook(const Case& cs, const AnswerSheet&, analysis::SolutionSheet& ws) {
         std::string(first ? "V1" : "V2") + " at the written x1, " + at, "cm3/mol", mix_rows,
         [&](std::size_t i) { return partial_at(first, c_x.cells[i]); }, vs);
   }
-  ws.chart("Molar volume of the mixtures against x1, measured and the fitted cubics", "x1 (mole fraction of gas 1)",
+  ws.chart("Molar volume of the mixtures against x1", "x1 (mole fraction of gas 1)",
            "V (cm3/mol)", v_chart);
   ws.chart("Partial molar volumes against x1 at the middle graded pressure", "x1 (mole fraction of gas 1)",
            "partial molar volume (cm3/mol)",
