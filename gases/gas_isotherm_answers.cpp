@@ -703,6 +703,7 @@ void workbook(const Case& cs, const AnswerSheet& sheet, analysis::SolutionSheet&
     std::vector<Series> chart;
     for (std::size_t n = 3 * c; n < std::min(isotherms.size(), 3 * c + 3); ++n) {
       const Isotherm& iso = isotherms[n];
+      if (iso.rows.empty()) continue;
       const std::string name = "isotherm " + std::to_string(iso.number);
       const int colour = static_cast<int>(n - 3 * c);
       chart.push_back({.name = name,
@@ -717,7 +718,7 @@ void workbook(const Case& cs, const AnswerSheet& sheet, analysis::SolutionSheet&
                        .colour = colour});
     }
     const std::string title = c < 3 ? thirds[c] : "More isotherms";
-    ws.chart(title + ": P against V", "V (cm3/mol)", "P (bar)", chart);
+    if (!chart.empty()) ws.chart(title + ": P against V", "V (cm3/mol)", "P (bar)", chart);
   }
 
   // The isotherms, each on the record of its temperature.
@@ -740,12 +741,16 @@ void workbook(const Case& cs, const AnswerSheet& sheet, analysis::SolutionSheet&
   }
   const ColumnRef c_iso_t = ws.column(
       "T", "K", t_rows, [&](std::size_t n) { return data_ref(t_rows[n], 0); }, t_shown);
+  // (An isotherm of a hand-edited file may have no points: none on a tie line.)
+  const auto empty = [&](std::size_t n) { return isotherms[n].rows.empty(); };
   const ColumnRef c_count = ws.column(
-      "points on the tie line", "", t_rows, [&](std::size_t n) { return "COUNT(" + of_isotherm(c_tie, n) + ")"; },
+      "points on the tie line", "", t_rows,
+      [&](std::size_t n) { return empty(n) ? std::string("0") : "COUNT(" + of_isotherm(c_tie, n) + ")"; },
       count_shown);
   const ColumnRef c_pvap = ws.column(
       "P(vap), the tie line's mean below Tc", "bar", t_rows,
       [&](std::size_t n) {
+        if (empty(n)) return std::string("\"\"");
         return "IF(AND(" + c_count.cells[n] + ">0," + c_iso_t.cells[n] + "<" + tc + "),AVERAGE(" +
                of_isotherm(c_tie, n) + "),\"\")";
       },

@@ -206,6 +206,27 @@ TEST(GasIsothermWorkbook, FindsTheTieLinesAsTheAnalysisDoes) {
               (57.55118 + 57.55159 + 57.56588 + 57.55816 + 57.55274 + 57.54823) / 6, 1e-12);
 }
 
+// A hand-edited file whose last isotherm has lost its points: the
+// analysis reads the other eight, and the workbook leaves the empty one
+// out of its charts and formulas (nothing read past its rows).
+TEST(GasIsothermWorkbook, AnIsothermWithoutPointsIsLeftOut) {
+  const auto ds = labtest::data_set(program(), 12345, 67890);
+  const std::string heading = "\"V(cm3)\",\"P(bar)\"\n";
+  const std::size_t last = ds.text.rfind(heading) + heading.size();
+  std::string text = ds.text.substr(0, last);
+  text += " ,\n ,\n";
+  const AnswerSheet sheet = sheet_of(text, ds);
+  const DataSet data = DataSet::parse(text);
+  labtest::RecordingSheet ws;
+  find_analysis("gas_isotherm_gen")->workbook(Case(data, ds.key), sheet, ws);
+  EXPECT_EQ(ws.results.size(), sheet.results.size());
+  ASSERT_EQ(ws.charts.size(), 4u);
+  EXPECT_EQ(ws.charts[2].series.size(), 4u) << "isotherms 7 and 8";
+  const auto& count = ws.column_named("points on the tie line");
+  ASSERT_EQ(count.formulas.size(), 9u);
+  EXPECT_EQ(count.formulas.back(), "0");
+}
+
 // The workbook of seeds 12345 67890: the formulas of isotherm 1's first
 // points, its tie line on records 12 to 24 (rows 13 to 25 of the data
 // set, counted by hand), the Gauss-Newton steps and Newton's steps settled
