@@ -11,6 +11,7 @@
 
 #include "analysis/dataset.hpp"
 #include "analysis/workbook_format.hpp"
+#include "analysis/workbook_print.hpp"
 #include "analysis/xlsx_package.hpp"
 
 namespace analysis {
@@ -122,7 +123,6 @@ namespace {
 
 // The page: A4, fitted to one page's width, with room at the edges.
 constexpr std::uint8_t kA4 = 9;
-constexpr double kLinePoints = 15.0;  // one line of the default 11-point font
 
 // Formats by what they show, made once per workbook.
 struct Style {
@@ -221,26 +221,29 @@ class Book {
   std::map<int, std::map<std::string, std::string>> errors_;
 };
 
-// Portrait A4 with half-inch sides, one page wide. `width` is the
-// columns' width in characters, `height` the rows' in points: where the
-// last page would carry only a few rows, the sheet is fitted to one page
-// fewer (scaled down a little) instead.
-void page_setup(lxw_worksheet* ws, std::size_t last_row, std::size_t last_col, double width, double height) {
+// Portrait A4, one page wide, laid out by its plan. `width` is the
+// columns' width in characters; `repeated`, when given, is the row printed
+// on top of every page.
+void page_setup(lxw_worksheet* ws, std::size_t last_col, double width, const std::vector<PrintRow>& rows,
+                std::optional<std::size_t> repeated) {
   worksheet_set_paper(ws, kA4);
   worksheet_set_portrait(ws);
   worksheet_set_margins(ws, 0.5, 0.5, 0.6, 0.6);
+  const std::size_t last_row = rows.empty() ? 0 : rows.size() - 1;
   worksheet_print_area(ws, 0, 0, static_cast<lxw_row_t>(last_row), static_cast<lxw_col_t>(last_col));
-  // A4 is 595 by 842 points; a character of width is 7 pixels (5.25
-  // points) and each column 5 pixels more.
-  const double sheet_width = width * 5.25 + 3.75 * static_cast<double>(last_col + 1);
-  const double scale = std::min(1.0, (595.0 - 72.0) / sheet_width);
-  // The printable height: the page less its margins and the room the
-  // spreadsheet keeps for header and footer.
-  const double page = (842.0 - 2 * 0.6 * 72.0 - 50.0) / scale;
-  const double pages = height / page;
-  const double whole = std::floor(pages);
-  const bool short_last = whole >= 1 && pages - whole < 10 * kLinePoints / page;
-  worksheet_fit_to_pages(ws, 1, short_last ? static_cast<std::uint16_t>(whole) : 0);
+  if (repeated) worksheet_repeat_rows(ws, static_cast<lxw_row_t>(*repeated), static_cast<lxw_row_t>(*repeated));
+  // A character of width is 7 pixels (5.25 points) and each column 5
+  // pixels more.
+  const PagePlan plan = plan_pages(rows, width * 5.25 + 3.75 * static_cast<double>(last_col + 1), repeated);
+  if (plan.break_before) {
+    // Fitting to the width would override the page break: the zoom is
+    // set instead.
+    lxw_row_t breaks[] = {static_cast<lxw_row_t>(*plan.break_before), 0};
+    worksheet_set_h_pagebreaks(ws, breaks);
+    worksheet_set_print_scale(ws, static_cast<std::uint16_t>(plan.zoom));
+  } else {
+    worksheet_fit_to_pages(ws, 1, plan.fit_tall);
+  }
 }
 
 // Lines a text takes wrapped at `width` characters (word by word; a
@@ -309,12 +312,14 @@ void write_data_sheet(Book& book, lxw_worksheet* ws, const DataSet& data) {
     worksheet_set_column(ws, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c), w, nullptr);
     if (c <= last_col) total += w;
   }
-  page_setup(ws, data.size() == 0 ? 0 : data.size() - 1, last_col, total,
-             static_cast<double>(data.size()) * kLinePoints);
+  std::vector<PrintRow> rows(data.size());
+  for (std::size_t r = 0; r < data.size(); ++r)
+    for (std::size_t c = 0; c < data.cells(r).size() && rows[r].lines == 0; ++c)
+      if (data.number(r, c) || data.text(r, c).find_first_not_of(' ') != std::string::npos) rows[r].lines = 1;
   // A data set of one table repeats its heading on every page.
-  if (numeric_first.size() == 1 && numeric_first.front() > 0)
-    worksheet_repeat_rows(ws, static_cast<lxw_row_t>(numeric_first.front() - 1),
-                          static_cast<lxw_row_t>(numeric_first.front() - 1));
+  std::optional<std::size_t> repeated;
+  if (numeric_first.size() == 1 && numeric_first.front() > 0) repeated = numeric_first.front() - 1;
+  page_setup(ws, last_col, total, rows, repeated);
 }
 
 // ---- charts ----
@@ -510,6 +515,7 @@ class Layout {
     text(row_++, 0, kPageColumns - 1, s, st);
   }
   void paragraph(std::string_view s, bool italic = false) { text(row_++, 0, kPageColumns - 1, s, {.italic = italic}); }
+  // Row `row` carries n lines of text (its height for a wrapped text).
   void lines(std::size_t row, int n) { heights_[row] = std::max(heights_[row], n); }
 
   // A labelled input cell with a defined name: a constant or a choice.
@@ -536,14 +542,12 @@ class Layout {
   // Row heights for the wrapped texts, and the page: portrait, one page
   // wide, the title row on every page.
   void finish() {
-    double height = static_cast<double>(row_) * kLinePoints;
-    for (const auto& [row, n] : heights_)
-      if (n > 1) {
-        worksheet_set_row(ws_, r(row), kLinePoints * n, nullptr);
-        height += kLinePoints * (n - 1);
-      }
-    page_setup(ws_, row_ == 0 ? 0 : row_ - 1, kPageColumns - 1, kPageColumns * kColumnWidth, height);
-    worksheet_repeat_rows(ws_, 0, 0);
+    std::vector<PrintRow> rows(std::max<std::size_t>(row_, 1));
+    for (const auto& [row, n] : heights_) {
+      if (n > 1) worksheet_set_row(ws_, r(row), kLinePoints * n, nullptr);
+      if (row < rows.size()) rows[row] = {kLinePoints * std::max(n, 1), n};
+    }
+    page_setup(ws_, kPageColumns - 1, kPageColumns * kColumnWidth, rows, 0);
   }
 
   static lxw_row_t r(std::size_t row) { return static_cast<lxw_row_t>(row); }
@@ -776,6 +780,7 @@ class XlsxSolution final : public SolutionSheet, private Layout {
 
   void formula(std::size_t row, std::size_t col, std::string_view f, const Shown& v, const Style& style, bool result) {
     formulas.push_back({row, col, v, result});
+    lines(row, 1);
     const std::string text = "=" + std::string(f);
     lxw_format* fmt = book_.format(style);
     switch (v.kind()) {
@@ -821,7 +826,9 @@ class XlsxSolution final : public SolutionSheet, private Layout {
   }
 
   void number(std::size_t row, std::size_t col, double v, const std::string& format) {
-    if (std::isfinite(v)) worksheet_write_number(ws_, r(row), c(col), v, book_.format({.number = format}));
+    if (!std::isfinite(v)) return;
+    worksheet_write_number(ws_, r(row), c(col), v, book_.format({.number = format}));
+    lines(row, 1);
   }
 
   int sheet_number_;
