@@ -37,13 +37,8 @@ PagePlan plan_pages(const std::vector<PrintRow>& rows, double width, std::option
   const std::vector<std::size_t> starts = at(plan.zoom);
   plan.pages = starts.size();
   if (starts.size() < 2) return plan;
-  double height = 0;
   int lines = 0;
-  for (std::size_t i = starts.back(); i < rows.size(); ++i) {
-    height += rows[i].height;
-    lines += rows[i].lines;
-  }
-  if (lines >= 5 && height >= 10 * kLinePoints) return plan;
+  for (std::size_t i = starts.back(); i < rows.size(); ++i) lines += rows[i].lines;
   // One page fewer, if the text stays within 15 % of its size.
   int zoom = plan.zoom;
   while (zoom > 10 && at(zoom).size() >= starts.size()) --zoom;

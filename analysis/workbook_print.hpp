@@ -30,11 +30,11 @@ struct PagePlan {
 };
 
 // The plan of a sheet whose columns are `width` points wide; the row
-// `repeated`, when given, is printed on top of every page. Where the last
-// page would carry fewer than five lines of text or less than ten lines'
-// height, the sheet is fitted to one page fewer when that shrinks it by
-// at most 15 %; otherwise, if the last page has fewer than five lines, a
-// page break earlier gives it five.
+// `repeated`, when given, is printed on top of every page. A sheet of
+// more than one page is fitted to one page fewer when that shrinks it by
+// at most 15 % (the last page's rows go onto the others); otherwise, if
+// the last page would carry fewer than five lines of text, a page break
+// earlier gives it five.
 PagePlan plan_pages(const std::vector<PrintRow>& rows, double width, std::optional<std::size_t> repeated);
 
 }  // namespace analysis

@@ -100,7 +100,7 @@ TEST(WorkbookFormats, AxesCoverTheDataWithAMarginInWholeUnits) {
 
 // Pages worked out by hand: A4 less margins of 0.6 inch leaves 755.6
 // points, 50 rows of 15 points at full size.
-TEST(WorkbookPrint, TheLastPageCarriesFiveLinesOrTheSheetTakesOnePageFewer) {
+TEST(WorkbookPrint, ASheetTakesOnePageFewerWhereItCanElseItsLastPageCarriesFiveLines) {
   using analysis::PrintRow;
   const auto rows = [](std::size_t n, int lines) { return std::vector<PrintRow>(n, PrintRow{15, lines}); };
   struct Case {
@@ -120,14 +120,18 @@ TEST(WorkbookPrint, TheLastPageCarriesFiveLinesOrTheSheetTakesOnePageFewer) {
   const std::vector<Case> cases{
       // 205 rows on 4 pages need 52 to a page: 52 * 15 * z <= 755.6, z 96 %.
       {"a scrap of four lines", scrap_of_four, 400, std::nullopt, 100, 4, 4, std::nullopt},
-      // Twice the page's width: half size, 100 rows to a page, 30 over.
-      {"wide", rows(230, 1), 2 * 523, std::nullopt, 50, 3, 0, std::nullopt},
+      // Twice the page's width: half size, 100 rows to a page, 30 over;
+      // two pages hold 115 rows each at 43 % (115 * 15 * z <= 755.6).
+      {"wide", rows(230, 1), 2 * 523, std::nullopt, 50, 2, 2, std::nullopt},
+      // 176 rows: 59 to a page at 85 %, three pages instead of four.
+      {"a page half full", rows(176, 1), 400, std::nullopt, 100, 3, 3, std::nullopt},
       // The heading repeated on page 2 leaves room for 49 rows there.
       {"repeated, two full pages", rows(99, 1), 400, 3, 100, 2, 0, std::nullopt},
       // 100 rows: one left over, 51 to a page (51 + 50 >= 100), z 98 %.
       {"repeated, one row over", rows(100, 1), 400, 3, 100, 2, 2, std::nullopt},
       // Six lines are enough text but a scrap of paper: 56 rows at 89 %.
       {"six lines", rows(56, 1), 400, std::nullopt, 100, 1, 1, std::nullopt},
+      // One page would take 71 %.
       {"twenty lines", rows(70, 1), 400, std::nullopt, 100, 2, 0, std::nullopt},
       // One page would take 81 %: rows 48 and 49 go over instead.
       {"three lines in twelve rows", sparse, 400, std::nullopt, 100, 2, 0, 48},
