@@ -246,18 +246,46 @@ void page_setup(lxw_worksheet* ws, std::size_t last_col, double width, const std
   }
 }
 
-// Lines a text takes wrapped at `width` characters (word by word; a
-// character is a code point).
+// The advance of a character of the default font (11-point Calibri, whose
+// metrics Carlito shares) in widths of its digits, the unit of a column's
+// width: the wider of the regular and the bold face, for the printable
+// ASCII characters from the blank on; any other code point is taken wider
+// than most (Greek letters, accents, symbols).
+double advance(char32_t c) {
+  static constexpr double ascii[95] = {
+      0.45, 0.65, 0.87, 0.99, 1.00, 1.44, 1.40, 0.47, 0.62, 0.62, 0.99, 0.99, 0.51, 0.61, 0.53, 0.85,
+      1.00, 1.00, 1.00, 1.00, 1.00, 1.00, 1.00, 1.00, 1.00, 1.00, 0.55, 0.55, 0.99, 0.99, 0.99, 0.92,
+      1.78, 1.20, 1.11, 1.06, 1.25, 0.97, 0.91, 1.26, 1.25, 0.53, 0.66, 1.08, 0.84, 1.73, 1.30, 1.34,
+      1.06, 1.36, 1.12, 0.94, 0.98, 1.29, 1.17, 1.79, 1.09, 1.03, 0.95, 0.65, 0.85, 0.65, 0.99, 0.99,
+      0.60, 0.98, 1.06, 0.84, 1.06, 1.00, 0.63, 0.94, 1.06, 0.49, 0.51, 0.95, 0.49, 1.61, 1.06, 1.07,
+      1.06, 1.06, 0.71, 0.79, 0.69, 1.06, 0.94, 1.48, 0.91, 0.94, 0.79, 0.68, 0.94, 0.68, 0.99};
+  return c >= 32 && c < 127 ? ascii[c - 32] : 1.3;
+}
+
+// The width of a text in digits (UTF-8, one advance per code point).
+double text_width(std::string_view text) {
+  double width = 0;
+  for (std::size_t k = 0; k < text.size();) {
+    const auto b = static_cast<unsigned char>(text[k]);
+    const std::size_t length = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+    width += advance(length == 1 ? b : 0x80);
+    k += length;
+  }
+  return width;
+}
+
+// Lines a text takes wrapped at `width` digits, word by word as the
+// spreadsheet breaks it at blanks.
 int wrapped_lines(std::string_view text, double width) {
+  const double blank = advance(U' ');
   int lines = 1;
   double used = 0;
   std::size_t i = 0;
   while (i < text.size()) {
     std::size_t j = text.find(' ', i);
     if (j == std::string_view::npos) j = text.size();
-    double word = 0;
-    for (std::size_t k = i; k < j; ++k) word += (static_cast<unsigned char>(text[k]) & 0xC0) != 0x80 ? 1 : 0;
-    if (used > 0 && used + 1 + word > width) {
+    const double word = text_width(text.substr(i, j - i));
+    if (used > 0 && used + blank + word > width) {
       ++lines;
       used = 0;
     }
@@ -265,7 +293,7 @@ int wrapped_lines(std::string_view text, double width) {
       lines += static_cast<int>(std::ceil(word / width)) - 1;
       used = std::fmod(word, width);
     } else {
-      used += (used > 0 ? 1 : 0) + word;
+      used += (used > 0 ? blank : 0) + word;
     }
     i = j + 1;
   }
@@ -503,14 +531,18 @@ class Layout {
       worksheet_write_string(ws_, r(row), c(first), std::string(s).c_str(), book_.format(st));
     else
       worksheet_merge_range(ws_, r(row), c(first), r(row), c(last), std::string(s).c_str(), book_.format(st));
-    lines(row, wrapped_lines(s, static_cast<double>(last - first + 1) * kColumnWidth - 1));
+    // Columns 12 digits wide hold 12 digits alone, 37 merged by three, 50
+    // by four (measured in the spreadsheet): 12.5 each less half a digit,
+    // of which a quarter is kept spare. A title's font is larger.
+    const double room = static_cast<double>(last - first + 1) * (kColumnWidth + 0.5) - 0.75;
+    lines(row, wrapped_lines(s, style.title ? room * 11 / 13 : room));
   }
   void title(std::string_view s) {
     text(row_, 0, kPageColumns - 1, s, {.title = true});
     row_ += 2;
   }
   void heading(std::string_view s) {
-    if (row_ > 0) ++row_;
+    if (row_ > 0 && row_ != spaced_) ++row_;
     Style st{.bold = true};
     text(row_++, 0, kPageColumns - 1, s, st);
   }
@@ -547,6 +579,8 @@ class Layout {
       if (n > 1) worksheet_set_row(ws_, r(row), kLinePoints * n, nullptr);
       if (row < rows.size()) rows[row] = {kLinePoints * std::max(n, 1), n};
     }
+    // The print area ends with the last row that holds something.
+    while (rows.size() > 1 && rows.back().lines == 0) rows.pop_back();
     page_setup(ws_, kPageColumns - 1, kPageColumns * kColumnWidth, rows, 0);
   }
 
@@ -558,6 +592,7 @@ class Layout {
   lxw_worksheet* ws_;
   std::string name_;
   std::size_t row_ = 0;
+  std::size_t spaced_ = 0;  // the row after a blank row that ends a table
   std::map<std::size_t, int> heights_;
 };
 
@@ -715,11 +750,12 @@ class XlsxSolution final : public SolutionSheet, private Layout {
   }
 
   void new_table(const std::vector<std::size_t>& records) {
-    if (table_) ++row_;
+    if (table_ && row_ != spaced_) ++row_;
     table_ = Table{};
     table_->heading_row = row_;
     table_->records = records;
     row_ += records.size() + 2;  // the heading, the rows, a blank row
+    spaced_ = row_;
   }
 
   ColumnRef place(const std::string& heading_text, const std::vector<std::size_t>& records,
