@@ -36,6 +36,16 @@ std::string data_range(std::size_t first_record, std::size_t last_record, std::s
 
 std::string on_solution(std::string_view range) { return "Solution!" + std::string(range); }
 
+std::string absolute(std::string_view cell) {
+  std::string plain;
+  for (const char c : cell)
+    if (c != '$') plain += c;
+  const std::size_t digits = plain.find_first_of("0123456789");
+  if (digits == 0 || digits == std::string::npos || plain.find_first_not_of("0123456789", digits) != std::string::npos)
+    throw std::invalid_argument("not a cell: " + std::string(cell));
+  return "$" + plain.substr(0, digits) + "$" + plain.substr(digits);
+}
+
 bool valid_defined_name(std::string_view name) {
   if (name.empty() || name.size() > 255) return false;
   const auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
@@ -115,6 +125,16 @@ ColumnRef SolutionSheet::column(std::string_view heading, std::string_view unit,
   formulas.reserve(records.size());
   for (std::size_t i = 0; i < records.size(); ++i) formulas.push_back(formula(i));
   return column(heading, unit, records, formulas, values);
+}
+
+ColumnRef SolutionSheet::result_column(std::string_view heading, std::string_view unit,
+                                       const std::vector<std::size_t>& records, const std::vector<std::string>& keys,
+                                       const std::vector<std::string>& formulas, const ShownColumn& values) {
+  if (keys.size() != records.size()) throw std::invalid_argument("a column of results needs one key per record");
+  const ColumnRef ref = column(heading, unit, records, formulas, values);
+  for (std::size_t i = 0; i < keys.size(); ++i)
+    if (!keys[i].empty()) result(keys[i], ref.cells[i]);
+  return ref;
 }
 
 namespace {
@@ -633,6 +653,12 @@ class XlsxSolution final : public SolutionSheet, private Layout {
 
   ColumnRef column(std::string_view heading_text, std::string_view unit, const std::vector<std::size_t>& records,
                    const std::vector<std::string>& formulas, const ShownColumn& values) override {
+    return add_column(heading_text, unit, records, formulas, values, nullptr);
+  }
+
+  ColumnRef add_column(std::string_view heading_text, std::string_view unit, const std::vector<std::size_t>& records,
+                       const std::vector<std::string>& formulas, const ShownColumn& values,
+                       const std::vector<std::string>* keys) {
     if (records.empty() || formulas.size() != records.size() || values.size() != records.size())
       throw std::invalid_argument("a column of workings needs one formula and one value per record");
     if (steps_ == 0) return old_form_column(with_unit(heading_text, unit), records, formulas, values);
@@ -645,7 +671,31 @@ class XlsxSolution final : public SolutionSheet, private Layout {
       // The repeated column refers to the cells it repeats.
       place(full.first_heading, full.first_records, full.first_cells, full.first_values);
     }
-    return place(with_unit(heading_text, unit), records, formulas, values);
+    return place(with_unit(heading_text, unit), records, formulas, values, keys);
+  }
+
+  ColumnRef result_column(std::string_view heading_text, std::string_view unit,
+                          const std::vector<std::size_t>& records, const std::vector<std::string>& keys,
+                          const std::vector<std::string>& formulas, const ShownColumn& values) override {
+    if (steps_ == 0) return SolutionSheet::result_column(heading_text, unit, records, keys, formulas, values);
+    if (keys.size() != records.size()) throw std::invalid_argument("a column of results needs one key per record");
+    // The methods under the table: once for the column where the rows
+    // share one, else result by result.
+    std::vector<std::pair<std::string, std::string>> methods;
+    for (const std::string& key : keys) {
+      if (key.empty()) continue;
+      const Result* res = sheet_.find(key);
+      if (res == nullptr) throw std::invalid_argument("the answer sheet has no result " + key);
+      if (!res->method.empty()) methods.emplace_back(key, res->method);
+    }
+    const ColumnRef ref = add_column(heading_text, unit, records, formulas, values, &keys);
+    const bool shared = std::all_of(methods.begin(), methods.end(),
+                                    [&](const auto& m) { return m.second == methods.front().second; });
+    if (shared && !methods.empty())
+      paragraph(with_unit(heading_text, unit) + ": " + methods.front().second, true);
+    else
+      for (const auto& [key, method] : methods) paragraph(key + ": " + method, true);
+    return ref;
   }
 
   std::string value(std::string_view label, std::string_view unit, std::string_view f, Shown v) override {
@@ -678,6 +728,13 @@ class XlsxSolution final : public SolutionSheet, private Layout {
   void chart(std::string_view t, std::string_view x, std::string_view y, const std::vector<Series>& series) override {
     if (series.empty()) throw std::invalid_argument("the chart \"" + std::string(t) + "\" has no series");
     charts_.push_back({std::string(t), std::string(x), std::string(y), series});
+  }
+
+  void student_chart(std::string_view t, std::string_view, std::string_view,
+                     const std::vector<Series>& series) override {
+    if (series.empty() || series.size() > kMaxSeries || !std::all_of(series.begin(), series.end(), of_data_alone))
+      throw std::invalid_argument("the student's chart \"" + std::string(t) +
+                                  "\" plots one to eight series of the Data sheet");
   }
 
   // The plain results and workings, for a program without a description
@@ -758,22 +815,37 @@ class XlsxSolution final : public SolutionSheet, private Layout {
     spaced_ = row_;
   }
 
+  // A column in the current table; keys, when given, name the results
+  // among its rows.
   ColumnRef place(const std::string& heading_text, const std::vector<std::size_t>& records,
-                  const std::vector<std::string>& formulas_in, const ShownColumn& values) {
+                  const std::vector<std::string>& formulas_in, const ShownColumn& values,
+                  const std::vector<std::string>* keys = nullptr) {
     Table& t = *table_;
     const std::size_t col = t.columns++;
     text(t.heading_row, col, col, heading_text, {.wrap = true, .heading = true});
     double scale = 0;
+    bool whole = true;  // counts, run numbers: shown without decimals
     for (const Shown& v : values)
-      if (v.kind() == Shown::Kind::number) scale = std::max(scale, std::fabs(v.number()));
-    const Style style{.number = format_of_magnitude(scale)};
+      if (v.kind() == Shown::Kind::number) {
+        scale = std::max(scale, std::fabs(v.number()));
+        whole = whole && v.number() == std::round(v.number());
+      }
+    const Style style{.number = whole && scale > 0 && scale < 1e6 ? "0" : format_of_magnitude(scale)};
     ColumnRef ref;
     for (std::size_t i = 0; i < records.size(); ++i) {
       const std::size_t at = static_cast<std::size_t>(
           std::find(t.records.begin(), t.records.end(), records[i]) - t.records.begin());
       const std::size_t row = t.heading_row + 1 + at;
-      formula(row, col, formulas_in[i], values[i], style, false);
       ref.cells.push_back(cell_name(row, col));
+      if (keys != nullptr && !(*keys)[i].empty()) {
+        // A result: shown to its uncertainty, and in the summary.
+        const Result& res = *sheet_.find((*keys)[i]);
+        const Style shown{.number = format_of_uncertainty(res.value, res.uncertainty), .bold = true};
+        formula(row, col, formulas_in[i], res.value, shown, true);
+        formula(summary_rows_.at(res.key), kValueCol, cell_name(row, col, true), res.value, shown, false);
+        continue;
+      }
+      formula(row, col, formulas_in[i], values[i], style, false);
     }
     ref.range = cell_name(t.heading_row + 1 + index_of(records.front()), col, true) + ":" +
                 cell_name(t.heading_row + 1 + index_of(records.back()), col, true);
@@ -811,7 +883,9 @@ class XlsxSolution final : public SolutionSheet, private Layout {
   }
 
   static std::string number_format(const Shown& v) {
-    return v.kind() == Shown::Kind::number ? format_of_magnitude(std::fabs(v.number())) : "General";
+    if (v.kind() != Shown::Kind::number) return "General";
+    const double x = std::fabs(v.number());
+    return x == std::round(x) && x > 0 && x < 1e6 ? "0" : format_of_magnitude(x);
   }
 
   void formula(std::size_t row, std::size_t col, std::string_view f, const Shown& v, const Style& style, bool result) {
@@ -897,6 +971,10 @@ class StudentCharts final : public SolutionSheet {
     for (const Series& s : series)
       if (of_data_alone(s)) spec.series.push_back(s);
     if (!spec.series.empty()) charts.push_back(std::move(spec));
+  }
+  void student_chart(std::string_view t, std::string_view x, std::string_view y,
+                     const std::vector<Series>& series) override {
+    chart(t, x, y, series);
   }
   std::vector<ChartSpec> charts;
 };

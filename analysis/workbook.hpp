@@ -176,6 +176,15 @@ class SolutionSheet {
   ColumnRef column(std::string_view heading, std::string_view unit, const std::vector<std::size_t>& records,
                    const std::function<std::string(std::size_t)>& formula, const ShownColumn& values);
 
+  // A column whose rows are results of the answer sheet (a result at each
+  // molality): row i is the result keys[i], or a plain working where the
+  // key is empty. The results are shown to their uncertainty and the
+  // summary refers to their cells; their methods are noted once under the
+  // table, not on a row of each.
+  virtual ColumnRef result_column(std::string_view heading, std::string_view unit,
+                                  const std::vector<std::size_t>& records, const std::vector<std::string>& keys,
+                                  const std::vector<std::string>& formulas, const ShownColumn& values);
+
   // A named intermediate value (a slope, a sum, or a text that follows the
   // data) in the current step; returns its absolute cell, "$D$31".
   virtual std::string value(std::string_view label, std::string_view unit, std::string_view formula,
@@ -206,10 +215,22 @@ class SolutionSheet {
   };
   virtual void chart(std::string_view title, std::string_view x_title, std::string_view y_title,
                      const std::vector<Series>& series) = 0;
+
+  // A chart of the data alone (every range on the Data sheet) for the
+  // student's workbook only, where the solution's charts plot the same
+  // data worked up and a page of the raw data would add nothing to them.
+  virtual void student_chart(std::string_view title, std::string_view x_title, std::string_view y_title,
+                             const std::vector<Series>& series) {
+    (void)title, (void)x_title, (void)y_title, (void)series;
+  }
 };
 
 // "Solution!" + a Solution-sheet range, for charts.
 std::string on_solution(std::string_view range);
+
+// The absolute form of a cell, "$B$14" of "B14" (or of itself): a cell of
+// a table that single formulas elsewhere refer to.
+std::string absolute(std::string_view cell);
 
 // A formula of the Solution sheet with what the analysis says it shows.
 struct FormulaCell {

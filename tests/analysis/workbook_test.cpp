@@ -43,6 +43,10 @@ TEST(WorkbookCells, NamesColumnsCellsAndDefinedNamesAsASpreadsheetDoes) {
   EXPECT_EQ(analysis::cell_name(0, 27, true), "$AB$1");
   EXPECT_EQ(analysis::data_range(4, 15, 0), "Data!$A$5:$A$16");
   EXPECT_EQ(analysis::data_ref(4, 1), "Data!B5");
+  EXPECT_EQ(analysis::absolute("AB12"), "$AB$12");
+  EXPECT_EQ(analysis::absolute("$C$3"), "$C$3");
+  EXPECT_THROW(analysis::absolute("12"), std::invalid_argument);
+  EXPECT_THROW(analysis::absolute("C3:C5"), std::invalid_argument);
   for (const char* good : {"R_gas", "eps_l", "A_DH", "alpha", "beta", "_x", "cut.off", "XFD1048577a"})
     EXPECT_TRUE(analysis::valid_defined_name(good)) << good;
   // Cell references (A1 and R1C1), truth values and stray characters.
@@ -67,6 +71,9 @@ TEST(WorkbookFormats, NumbersAreShownAsWrittenAndToTheirUncertainty) {
   EXPECT_EQ(analysis::format_of_uncertainty(-44.43, 0.18), "0.00");           // −44.43 ± 0.18
   EXPECT_EQ(analysis::format_of_uncertainty(1.234e-5, 2.1e-7), "0.000E+00");  // 1.234e-5 ± 0.021e-5
   EXPECT_EQ(analysis::format_of_uncertainty(2.5, std::nan("")), "0.00000");   // six figures without one
+  // A rate from readings exactly on a line: eight figures, not twenty.
+  EXPECT_EQ(analysis::format_of_uncertainty(1.60973e-5, 1.4e-21), "0.0000000E+00");
+  EXPECT_EQ(analysis::format_of_uncertainty(0.5, 1e-12), "0.00000000");
   EXPECT_EQ(analysis::format_of_magnitude(0.0035), "0.00000000");
   EXPECT_EQ(analysis::format_of_magnitude(3.1e-5), "0.00000E+00");
 }
