@@ -55,9 +55,12 @@
 //   6. Charts: at most eight series; titles and series names in words,
 //      with no number taken from the data set; give the student a chart of
 //      the data alone (every range on the Data sheet) where the data can
-//      be plotted as they are.
+//      be plotted as they are (student_chart where the solution's charts
+//      plot the same data worked up: a chart is a printed page).
 //   7. Texts (notes, labels) quote no number of the data set: a number
 //      that follows the data is a value() with a text formula.
+//   8. A result at each row of a table (per molality, per run) stands in
+//      its column: result_column, not a row of its own per result.
 #pragma once
 
 #include <cstddef>
