@@ -231,11 +231,13 @@ Shown stored(const labtest::StoredCell& c) {
   return Shown(analysis::not_a_number);  // a truth value, which no description writes
 }
 
-// Edits a number on the Data sheet of a workbook (in the file's XML).
-void edit_data_cell(const fs::path& from, const fs::path& to, const std::string& cell_ref, double value) {
+// Edits a number on a sheet of a workbook (in the file's XML): the Data
+// sheet, or the Solution (sheet 2).
+void edit_data_cell(const fs::path& from, const fs::path& to, const std::string& cell_ref, double value,
+                    int sheet = 1) {
   std::vector<analysis::PackagePart> parts = analysis::read_package(from);
   for (analysis::PackagePart& p : parts)
-    if (p.name == "xl/worksheets/sheet1.xml") {
+    if (p.name == "xl/worksheets/sheet" + std::to_string(sheet) + ".xml") {
       const std::regex cell_xml("<c r=\"" + cell_ref + "\"([^>]*)><v>[^<]*</v></c>");
       ASSERT_TRUE(std::regex_search(p.data, cell_xml)) << cell_ref;
       char text[64];
@@ -245,8 +247,45 @@ void edit_data_cell(const fs::path& from, const fs::path& to, const std::string&
   analysis::write_package(to, parts);
 }
 
-// One run of the spreadsheet recalculates every workbook (and an edited
-// copy), another opens every data set as the student does.
+// The Solution cell of a defined name ("D20" of Solution!$D$20).
+std::string named_cell(const fs::path& xlsx, const std::string& name) {
+  const std::string book = labtest::package_part(xlsx, "xl/workbook.xml");
+  std::smatch m;
+  if (!std::regex_search(book, m, std::regex("<definedName name=\"" + name + "\">Solution!\\$([A-Z]+)\\$([0-9]+)<")))
+    return "";
+  return m[1].str() + m[2].str();
+}
+
+// What the summary of a recalculated Solution shows for a result: the row
+// labelled "name (key)", its value in column D.
+std::string summary_value(const labtest::Grid& solution, const analysis::Result& r) {
+  for (const auto& row : solution)
+    if (!row.empty() && row[0] == r.name + " (" + r.key + ")") return row.size() > 3 ? row[3] : "";
+  return "";
+}
+
+// Choices changed in copies of the workbooks: the rows they select move,
+// and the results follow to the answer sheet's own routes over those rows.
+struct ChoiceEdit {
+  const char* program;
+  const char* name;
+  double value;
+  std::vector<std::pair<std::string, std::string>> routes;  // result key, route of the answer sheet
+};
+const std::vector<ChoiceEdit>& choice_edits() {
+  static const std::vector<ChoiceEdit> edits{
+      {"first_order_gen", "fit_cutoff", 0.05,
+       {{"k(1)", "through the origin, rows above 5 % of p0"},
+        {"k(2)", "through the origin, rows above 5 % of p0"},
+        {"k(3)", "through the origin, rows above 5 % of p0"},
+        {"k(4)", "through the origin, rows above 5 % of p0"},
+        {"k(5)", "through the origin, rows above 5 % of p0"}}},
+  };
+  return edits;
+}
+
+// One run of the spreadsheet recalculates every workbook (and edited
+// copies), another opens every data set as the student does.
 TEST(Workbooks, ARealSpreadsheetRecalculatesEveryFormulaToWhatTheFileStores) {
   if (!labtest::have_spreadsheet()) GTEST_SKIP() << "LibreOffice Calc (soffice) is not installed; `make test` installs it";
   labtest::TempDir dir;
@@ -269,6 +308,20 @@ TEST(Workbooks, ARealSpreadsheetRecalculatesEveryFormulaToWhatTheFileStores) {
   if (se->converted()) {
     edit_data_cell(se->file, edited, analysis::cell_name(boundary, 1), 0.0);
     files.push_back(edited);
+  }
+
+  // The choices' edits, after it.
+  std::vector<std::pair<const Made*, const ChoiceEdit*>> choice_copies;
+  for (const ChoiceEdit& e : choice_edits()) {
+    const auto m = std::find_if(made.begin(), made.end(),
+                                [&](const Made& x) { return std::string(x.program->name) == e.program; });
+    ASSERT_NE(m, made.end()) << e.program;
+    if (!m->converted()) continue;
+    const std::string cell = named_cell(m->file, e.name);
+    ASSERT_FALSE(cell.empty()) << e.program << " names no cell " << e.name;
+    files.push_back(dir.path() / (std::string(e.program) + "_" + e.name + ".xlsx"));
+    edit_data_cell(m->file, files.back(), cell, e.value, 2);
+    choice_copies.emplace_back(&*m, &e);
   }
 
   const auto recalculated = labtest::recalculate(files, dir.path() / "work");
@@ -318,7 +371,7 @@ TEST(Workbooks, ARealSpreadsheetRecalculatesEveryFormulaToWhatTheFileStores) {
     // The edited row shows "" in the per-row column, and the count of rows
     // timed (a value of the step) is one less.
     const labtest::Grid& before = recalculated[static_cast<std::size_t>(se - made.begin())].at("Solution");
-    const labtest::Grid& after = recalculated.back().at("Solution");
+    const labtest::Grid& after = recalculated[made.size()].at("Solution");
     std::size_t emptied = 0, changed = 0;
     for (const FormulaCell& f : se->contents.formulas) {
       const std::string &b = cell(before, f.row, f.col), &a = cell(after, f.row, f.col);
@@ -327,6 +380,22 @@ TEST(Workbooks, ARealSpreadsheetRecalculatesEveryFormulaToWhatTheFileStores) {
     }
     EXPECT_EQ(emptied, 1u) << "one row left the selection";
     EXPECT_GE(changed, 3u) << "and what depends on it followed";
+  }
+
+  for (std::size_t k = 0; k < choice_copies.size(); ++k) {
+    const auto& [m, e] = choice_copies[k];
+    SCOPED_TRACE(std::string(e->program) + " with " + e->name + " = " + std::to_string(e->value));
+    const labtest::Grid& after = recalculated[recalculated.size() - choice_copies.size() + k].at("Solution");
+    for (const auto& [key, route] : e->routes) {
+      const analysis::Result* r = m->sheet.find(key);
+      ASSERT_NE(r, nullptr) << key;
+      const auto alt = std::find_if(r->routes.begin(), r->routes.end(),
+                                    [&](const analysis::Alternative& a) { return a.name == route; });
+      ASSERT_NE(alt, r->routes.end()) << key << ": no route " << route;
+      const std::string shown = summary_value(after, *r);
+      EXPECT_NEAR(as_number(shown), alt->value, 1e-9 * std::fabs(alt->value)) << key << " reads \"" << shown << "\"";
+      EXPECT_GT(std::fabs(alt->value - r->value), 1e-7 * std::fabs(r->value)) << key << ": the choice changed nothing";
+    }
   }
 }
 
