@@ -280,6 +280,7 @@ const std::vector<ChoiceEdit>& choice_edits() {
         {"k(3)", "through the origin, rows above 5 % of p0"},
         {"k(4)", "through the origin, rows above 5 % of p0"},
         {"k(5)", "through the origin, rows above 5 % of p0"}}},
+      {"emf_activity_gen", "m_dilute", 0.005, {{"E0", "the six most dilute points"}}},
   };
   return edits;
 }
