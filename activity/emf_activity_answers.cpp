@@ -392,12 +392,9 @@ void workbook(const analysis::Case& cs, const analysis::AnswerSheet& sheet, anal
   };
   const auto results = [&](const std::vector<std::size_t>& rows, const std::string& title, const std::string& key,
                            const std::vector<double>& values, const std::function<std::string(std::size_t)>& formula) {
-    std::vector<std::string> keys, fs;
-    for (std::size_t i = 0; i < n; ++i) {
-      keys.push_back(key + "(" + molality_label(m[i]) + ")");
-      fs.push_back(formula(i));
-    }
-    return ws.result_column(title, "", rows, keys, fs, values);
+    const ColumnRef c = ws.column(title, "", rows, formula, values);
+    for (std::size_t i = 0; i < n; ++i) ws.result_in(key + "(" + molality_label(m[i]) + ")", c.cells[i]);
+    return c;
   };
 
   // The columns after m(Pb) of the first two tables, from the m(Pb) column.

@@ -127,16 +127,6 @@ ColumnRef SolutionSheet::column(std::string_view heading, std::string_view unit,
   return column(heading, unit, records, formulas, values);
 }
 
-ColumnRef SolutionSheet::result_column(std::string_view heading, std::string_view unit,
-                                       const std::vector<std::size_t>& records, const std::vector<std::string>& keys,
-                                       const std::vector<std::string>& formulas, const ShownColumn& values) {
-  if (keys.size() != records.size()) throw std::invalid_argument("a column of results needs one key per record");
-  const ColumnRef ref = column(heading, unit, records, formulas, values);
-  for (std::size_t i = 0; i < keys.size(); ++i)
-    if (!keys[i].empty()) result(keys[i], ref.cells[i]);
-  return ref;
-}
-
 namespace {
 
 // ---- the file ----
@@ -653,15 +643,13 @@ class XlsxSolution final : public SolutionSheet, private Layout {
 
   ColumnRef column(std::string_view heading_text, std::string_view unit, const std::vector<std::size_t>& records,
                    const std::vector<std::string>& formulas, const ShownColumn& values) override {
-    return add_column(heading_text, unit, records, formulas, values, nullptr);
-  }
-
-  ColumnRef add_column(std::string_view heading_text, std::string_view unit, const std::vector<std::size_t>& records,
-                       const std::vector<std::string>& formulas, const ShownColumn& values,
-                       const std::vector<std::string>* keys) {
     if (records.empty() || formulas.size() != records.size() || values.size() != records.size())
       throw std::invalid_argument("a column of workings needs one formula and one value per record");
-    if (steps_ == 0) return old_form_column(with_unit(heading_text, unit), records, formulas, values);
+    if (steps_ == 0) {
+      // The old form's columns and a chart's points would share column K.
+      if (chart_col_ > kChartCol) throw std::invalid_argument("a column in the old form after points for a chart");
+      return old_form_column(with_unit(heading_text, unit), records, formulas, values);
+    }
     if (!table_ || !fits(records)) {
       new_table(records);
     } else if (table_->columns == kPageColumns) {
@@ -671,31 +659,7 @@ class XlsxSolution final : public SolutionSheet, private Layout {
       // The repeated column refers to the cells it repeats.
       place(full.first_heading, full.first_records, full.first_cells, full.first_values);
     }
-    return place(with_unit(heading_text, unit), records, formulas, values, keys);
-  }
-
-  ColumnRef result_column(std::string_view heading_text, std::string_view unit,
-                          const std::vector<std::size_t>& records, const std::vector<std::string>& keys,
-                          const std::vector<std::string>& formulas, const ShownColumn& values) override {
-    if (steps_ == 0) return SolutionSheet::result_column(heading_text, unit, records, keys, formulas, values);
-    if (keys.size() != records.size()) throw std::invalid_argument("a column of results needs one key per record");
-    // The methods under the table: once for the column where the rows
-    // share one, else result by result.
-    std::vector<std::pair<std::string, std::string>> methods;
-    for (const std::string& key : keys) {
-      if (key.empty()) continue;
-      const Result* res = sheet_.find(key);
-      if (res == nullptr) throw std::invalid_argument("the answer sheet has no result " + key);
-      if (!res->method.empty()) methods.emplace_back(key, res->method);
-    }
-    const ColumnRef ref = add_column(heading_text, unit, records, formulas, values, &keys);
-    const bool shared = std::all_of(methods.begin(), methods.end(),
-                                    [&](const auto& m) { return m.second == methods.front().second; });
-    if (shared && !methods.empty())
-      paragraph(with_unit(heading_text, unit) + ": " + methods.front().second, true);
-    else
-      for (const auto& [key, method] : methods) paragraph(key + ": " + method, true);
-    return ref;
+    return place(with_unit(heading_text, unit), records, formulas, values);
   }
 
   std::string value(std::string_view label, std::string_view unit, std::string_view f, Shown v) override {
@@ -704,6 +668,50 @@ class XlsxSolution final : public SolutionSheet, private Layout {
     formula(row, kValueCol, f, v, Style{.number = number_format(v)}, false);
     if (!unit.empty()) worksheet_write_string(ws_, r(row), c(kUnitCol), std::string(unit).c_str(), book_.format({}));
     return cell_name(row, kValueCol, true);
+  }
+
+  std::string result_in(std::string_view key, std::string_view cell) override {
+    if (steps_ == 0) return result(key, cell);
+    const Result* res = sheet_.find(key);
+    if (res == nullptr) throw std::invalid_argument("the answer sheet has no result " + std::string(key));
+    const std::optional<Range> at = parse_range("Solution!" + std::string(cell));
+    const auto written = at ? column_formulas_.find({at->row0, at->col0}) : column_formulas_.end();
+    if (!at || at->row0 != at->row1 || at->col0 != at->col1 || written == column_formulas_.end())
+      throw std::invalid_argument("the result " + std::string(key) + " names " + std::string(cell) +
+                                  ", which is no cell of a column");
+    const std::size_t row = at->row0, col = at->col0;
+    const Style style{.number = format_of_uncertainty(res->value, res->uncertainty), .bold = true};
+    // The cell again, now the result: the answer sheet's value, flagged.
+    for (FormulaCell& f : formulas)
+      if (f.row == row && f.col == col) f = {row, col, res->value, true};
+    write_formula(row, col, written->second, res->value, style);
+    const std::string absolute = cell_name(row, col, true);
+    formula(summary_rows_.at(res->key), kValueCol, absolute, res->value, style, false);
+    return absolute;
+  }
+
+  ColumnRef chart_column(std::string_view heading_text, std::string_view unit, const std::vector<std::size_t>& rows,
+                         const std::vector<std::string>& formulas_in, const ShownColumn& values) override {
+    if (rows.empty() || formulas_in.size() != rows.size() || values.size() != rows.size())
+      throw std::invalid_argument("a column of points needs one formula and one value per row");
+    if (old_form_col_ > kChartCol) throw std::invalid_argument("points for a chart in a description in the old form");
+    const std::size_t col = chart_col_++;
+    if (col == kChartCol)
+      worksheet_write_string(ws_, r(kChartTop - 2), c(col), "Points for the charts (outside the print area)",
+                             book_.format({.italic = true}));
+    const std::string h = with_unit(heading_text, unit);
+    worksheet_write_string(ws_, r(kChartTop - 1), c(col), h.c_str(), book_.format({.bold = true}));
+    worksheet_set_column(ws_, c(col), c(col), std::max(kColumnWidth, static_cast<double>(h.size()) * 0.8), nullptr);
+    double scale = 0;
+    for (const Shown& v : values)
+      if (v.kind() == Shown::Kind::number) scale = std::max(scale, std::fabs(v.number()));
+    ColumnRef ref;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      formula(kChartTop + rows[i], col, formulas_in[i], values[i], {.number = format_of_magnitude(scale)}, false);
+      ref.cells.push_back(cell_name(kChartTop + rows[i], col));
+    }
+    ref.range = cell_name(kChartTop + rows.front(), col, true) + ":" + cell_name(kChartTop + rows.back(), col, true);
+    return ref;
   }
 
   std::string result(std::string_view key, std::string_view f) override {
@@ -815,11 +823,8 @@ class XlsxSolution final : public SolutionSheet, private Layout {
     spaced_ = row_;
   }
 
-  // A column in the current table; keys, when given, name the results
-  // among its rows.
   ColumnRef place(const std::string& heading_text, const std::vector<std::size_t>& records,
-                  const std::vector<std::string>& formulas_in, const ShownColumn& values,
-                  const std::vector<std::string>* keys = nullptr) {
+                  const std::vector<std::string>& formulas_in, const ShownColumn& values) {
     Table& t = *table_;
     const std::size_t col = t.columns++;
     text(t.heading_row, col, col, heading_text, {.wrap = true, .heading = true});
@@ -836,16 +841,9 @@ class XlsxSolution final : public SolutionSheet, private Layout {
       const std::size_t at = static_cast<std::size_t>(
           std::find(t.records.begin(), t.records.end(), records[i]) - t.records.begin());
       const std::size_t row = t.heading_row + 1 + at;
-      ref.cells.push_back(cell_name(row, col));
-      if (keys != nullptr && !(*keys)[i].empty()) {
-        // A result: shown to its uncertainty, and in the summary.
-        const Result& res = *sheet_.find((*keys)[i]);
-        const Style shown{.number = format_of_uncertainty(res.value, res.uncertainty), .bold = true};
-        formula(row, col, formulas_in[i], res.value, shown, true);
-        formula(summary_rows_.at(res.key), kValueCol, cell_name(row, col, true), res.value, shown, false);
-        continue;
-      }
       formula(row, col, formulas_in[i], values[i], style, false);
+      column_formulas_[{row, col}] = formulas_in[i];
+      ref.cells.push_back(cell_name(row, col));
     }
     ref.range = cell_name(t.heading_row + 1 + index_of(records.front()), col, true) + ":" +
                 cell_name(t.heading_row + 1 + index_of(records.back()), col, true);
@@ -890,7 +888,12 @@ class XlsxSolution final : public SolutionSheet, private Layout {
 
   void formula(std::size_t row, std::size_t col, std::string_view f, const Shown& v, const Style& style, bool result) {
     formulas.push_back({row, col, v, result});
-    lines(row, 1);
+    // A cell of the printed columns makes its row a line of text.
+    if (col < kPageColumns) lines(row, 1);
+    write_formula(row, col, f, v, style);
+  }
+
+  void write_formula(std::size_t row, std::size_t col, std::string_view f, const Shown& v, const Style& style) {
     const std::string text = "=" + std::string(f);
     lxw_format* fmt = book_.format(style);
     switch (v.kind()) {
@@ -949,6 +952,10 @@ class XlsxSolution final : public SolutionSheet, private Layout {
   std::optional<Table> table_;
   std::size_t steps_ = 0;
   std::size_t old_form_col_ = 10, last_old_form_row_ = 0;
+  // The chart's points: from column K, their headings on row 3.
+  static constexpr std::size_t kChartCol = kPageColumns + 1, kChartTop = 3;
+  std::size_t chart_col_ = kChartCol;
+  std::map<std::pair<std::size_t, std::size_t>, std::string> column_formulas_;  // a column's cells, for result_in
   std::vector<ChartSpec> charts_;
 };
 

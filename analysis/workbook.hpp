@@ -59,8 +59,9 @@
 //      plot the same data worked up: a chart is a printed page).
 //   7. Texts (notes, labels) quote no number of the data set: a number
 //      that follows the data is a value() with a text formula.
-//   8. A result at each row of a table (per molality, per run) stands in
-//      its column: result_column, not a row of its own per result.
+//   8. A result that a column computes row by row (each solution's
+//      molality) is result_in(key, cell), not a row of its own; points
+//      only a chart needs go in chart_column(), outside the print area.
 #pragma once
 
 #include <cstddef>
@@ -179,15 +180,6 @@ class SolutionSheet {
   ColumnRef column(std::string_view heading, std::string_view unit, const std::vector<std::size_t>& records,
                    const std::function<std::string(std::size_t)>& formula, const ShownColumn& values);
 
-  // A column whose rows are results of the answer sheet (a result at each
-  // molality): row i is the result keys[i], or a plain working where the
-  // key is empty. The results are shown to their uncertainty and the
-  // summary refers to their cells; their methods are noted once under the
-  // table, not on a row of each.
-  virtual ColumnRef result_column(std::string_view heading, std::string_view unit,
-                                  const std::vector<std::size_t>& records, const std::vector<std::string>& keys,
-                                  const std::vector<std::string>& formulas, const ShownColumn& values);
-
   // A named intermediate value (a slope, a sum, or a text that follows the
   // data) in the current step; returns its absolute cell, "$D$31".
   virtual std::string value(std::string_view label, std::string_view unit, std::string_view formula,
@@ -199,6 +191,25 @@ class SolutionSheet {
   // expected value, uncertainty, tolerance and true value. Returns the
   // formula's absolute cell.
   virtual std::string result(std::string_view key, std::string_view formula) = 0;
+
+  // A result that a cell of a column already computes (a row's molality,
+  // the last row's V2): that cell becomes the result, in bold and rounded
+  // to its uncertainty, written with the answer sheet's value, and the
+  // summary refers to it. It takes no row of its own: the column's heading
+  // says what it is. `cell` is one of ColumnRef::cells; returns it
+  // absolute. Throws std::invalid_argument for a cell no column wrote.
+  virtual std::string result_in(std::string_view key, std::string_view cell) { return result(key, cell); }
+
+  // A column of points that a chart draws and no step needs (a triangle's
+  // corners, segments from points to where they meet, a curve from zero
+  // through the rows): beside the printed columns, outside the print area.
+  // Point i stands on the sheet's row 4 + rows[i], so columns given the
+  // same `rows` stand side by side and a gap leaves a blank cell (which
+  // breaks a chart's line). Formulas and values as column().
+  virtual ColumnRef chart_column(std::string_view heading, std::string_view unit, const std::vector<std::size_t>& rows,
+                                 const std::vector<std::string>& formulas, const ShownColumn& values) {
+    return column(heading, unit, rows, formulas, values);
+  }
 
   // A note in words in the current step.
   virtual void note(std::string_view text) = 0;

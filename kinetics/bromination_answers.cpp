@@ -342,13 +342,9 @@ void workbook(const Case& cs, const AnswerSheet& sheet, SolutionSheet& ws) {
                  [&](int i) { return data_ref(rc.run_rows[static_cast<std::size_t>(i)], 1); });
   const ColumnRef c_slope = per_run_column("slope of A against t", "1/s", per_run.at(4).values,
                                            [&](int i) { return "SLOPE(" + a_row[i] + "," + t_row[i] + ")"; });
-  std::vector<std::string> rate_keys, f_rate;
-  for (int i = 0; i < runs; ++i) {
-    rate_keys.push_back("rate(" + std::to_string(i + 1) + ")");
-    f_rate.push_back("-" + c_slope.cells[i] + "/" + eps_l);
-  }
-  const ColumnRef c_rate =
-      ws.result_column("rate = −slope/ε·l", "mol/(L·s)", rc.run_rows, rate_keys, f_rate, per_run.at(5).values);
+  const ColumnRef c_rate = per_run_column("rate = −slope/ε·l", "mol/(L·s)", per_run.at(5).values,
+                                          [&](int i) { return "-" + c_slope.cells[i] + "/" + eps_l; });
+  for (int i = 0; i < runs; ++i) ws.result_in("rate(" + std::to_string(i + 1) + ")", c_rate.cells[i]);
 
   ws.step("Orders in acid (runs 1 to 4) and ketone (runs 5 to 8): slopes of ln rate against ln concentration");
   const ColumnRef c_ln_rate = per_run_column("ln rate", "rate in mol/(L·s)", per_run.at(6).values,

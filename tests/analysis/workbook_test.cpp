@@ -16,6 +16,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <regex>
+#include <set>
+#include <sstream>
 #include <string>
 
 #include "analysis/dataset.hpp"
@@ -168,6 +170,55 @@ TEST(WorkbookPackage, AnErrorCellIsRetypedAndThePackageReadsBack) {
   EXPECT_EQ(back[1].data, parts[1].data);
 }
 
+// A result that a column's cell computes is that cell, flagged, in the
+// summary by reference; a chart's points stand beside the printed columns,
+// outside the print area; a result named by a cell no column wrote is
+// refused and leaves no file.
+TEST(WorkbookLayout, AResultInItsColumnAndAChartsPointsBesideThePrint) {
+  const std::string text = "T(K),P(Pa)\n300.00,1000.\n310.00,2000.\n";
+  analysis::AnswerSheet sheet;
+  sheet.program = "test_gen";
+  sheet.add(analysis::Result{.key = "P(2)", .name = "the second pressure", .unit = "Pa", .value = 2000.0,
+                             .uncertainty = 0.5});
+  const analysis::Analysis in_column{
+      .program = "test_gen", .workbook = [](const analysis::Case&, const analysis::AnswerSheet&, analysis::SolutionSheet& ws) {
+        ws.step("The pressures");
+        const auto p = ws.column("P", "Pa", {1, 2}, {"Data!B2", "Data!B3"}, {1000.0, 2000.0});
+        EXPECT_EQ(ws.result_in("P(2)", p.cells[1]), "$A$" + p.cells[1].substr(1));
+        const auto x = ws.chart_column("x", "", {0, 2}, {"1", "2"}, {1.0, 2.0});
+        EXPECT_EQ(x.cells, (std::vector<std::string>{"K4", "K6"})) << "a gap leaves a row blank";
+        const auto y = ws.chart_column("y", "", {0, 2}, {"3", "4"}, {3.0, 4.0});
+        ws.chart("points", "x", "y", {{.name = "p", .x_range = analysis::on_solution(x.range),
+                                       .y_range = analysis::on_solution(y.range)}});
+      }};
+  labtest::TempDir dir;
+  const auto contents = analysis::write_workbook(dir.path() / "a.xlsx", in_column, text, {}, sheet);
+  std::size_t results = 0, beside = 0;
+  for (const FormulaCell& f : contents.formulas) {
+    if (f.result) {
+      ++results;
+      EXPECT_EQ(f.col, 0u) << "the column's own cell";
+      EXPECT_EQ(f.shown, Shown(2000.0));
+    }
+    beside += f.col >= 10 ? 1 : 0;
+  }
+  EXPECT_EQ(results, 1u);
+  EXPECT_EQ(beside, 4u);
+  const std::string workbook = labtest::package_part(dir.path() / "a.xlsx", "xl/workbook.xml");
+  EXPECT_NE(workbook.find("Solution!$A$1:$I$"), std::string::npos) << "printed A to I only";
+  const std::string solution = labtest::package_part(dir.path() / "a.xlsx", "xl/worksheets/sheet2.xml");
+  EXPECT_NE(solution.find("<f>$A$"), std::string::npos) << "the summary refers to the column's cell";
+
+  const analysis::Analysis on_a_value{
+      .program = "test_gen", .workbook = [](const analysis::Case&, const analysis::AnswerSheet&, analysis::SolutionSheet& ws) {
+        ws.step("A value");
+        const std::string v = ws.value("twice", "Pa", "2*Data!$B$3", 4000.0);
+        ws.result_in("P(2)", v.substr(1, 1) + v.substr(3));
+      }};
+  EXPECT_THROW(analysis::write_workbook(dir.path() / "b.xlsx", on_a_value, text, {}, sheet), std::invalid_argument);
+  EXPECT_FALSE(fs::exists(dir.path() / "b.xlsx"));
+}
+
 // One solution and one student workbook per program with an analysis,
 // for seeds 12345 67890.
 struct Made {
@@ -311,7 +362,41 @@ TEST(Workbooks, ARealSpreadsheetRecalculatesEveryFormulaToWhatTheFileStores) {
     files.push_back(edited);
   }
 
-  // The choices' edits, after it.
+  // The edit of lle_ternary_gen: the envelope's seventh R.I. set below the
+  // sixth's, so that the calibration's longest rising run (a selection
+  // made by formulas) starts at the seventh row and the A-rich ends are
+  // read on other rows; the analysis of the data set edited the same way
+  // says what the results become.
+  const auto lle = std::find_if(made.begin(), made.end(),
+                                [](const Made& m) { return std::string(m.program->name) == "lle_ternary_gen"; });
+  ASSERT_NE(lle, made.end());
+  const labtest::DataSet lle_set = labtest::data_set(*lle->program, 12345, 67890);
+  const analysis::DataSet lle_data = analysis::DataSet::parse(lle_set.text);
+  const std::size_t dip = lle_data.numeric_rows(lle_data.find("%A,%B,%C,R.I.") + 1).at(7);  // pure A first
+  const double lowered = *lle_data.number(dip - 1, 3) - 0.0005;
+  std::string lle_text;
+  {
+    std::istringstream lines(lle_set.text);
+    std::size_t r = 0;
+    for (std::string line; std::getline(lines, line); ++r) {
+      if (r == dip) {
+        char ri[32];
+        std::snprintf(ri, sizeof ri, "%.4f", lowered);
+        line = line.substr(0, line.rfind(',', line.find_last_not_of(", ")) + 1) + ri + ",";
+      }
+      lle_text += line + "\n";
+    }
+  }
+  ASSERT_EQ(analysis::DataSet::parse(lle_text).number(dip, 3), lowered);
+  const analysis::AnswerSheet lle_edited =
+      analysis::answer_sheet(*lle->program, lle_text, lle_set.key, "Jane Doe", 12345, 67890);
+  const fs::path lle_file = dir.path() / "lle_edited.xlsx";
+  if (lle->converted()) {
+    edit_data_cell(lle->file, lle_file, analysis::cell_name(dip, 3), lowered);
+    files.push_back(lle_file);
+  }
+
+  // The choices' edits, after them.
   std::vector<std::pair<const Made*, const ChoiceEdit*>> choice_copies;
   for (const ChoiceEdit& e : choice_edits()) {
     const auto m = std::find_if(made.begin(), made.end(),
@@ -372,7 +457,7 @@ TEST(Workbooks, ARealSpreadsheetRecalculatesEveryFormulaToWhatTheFileStores) {
     // The edited row shows "" in the per-row column, and the count of rows
     // timed (a value of the step) is one less.
     const labtest::Grid& before = recalculated[static_cast<std::size_t>(se - made.begin())].at("Solution");
-    const labtest::Grid& after = recalculated[made.size()].at("Solution");
+    const labtest::Grid& after = recalculated.at(made.size()).at("Solution");
     std::size_t emptied = 0, changed = 0;
     for (const FormulaCell& f : se->contents.formulas) {
       const std::string &b = cell(before, f.row, f.col), &a = cell(after, f.row, f.col);
@@ -381,6 +466,25 @@ TEST(Workbooks, ARealSpreadsheetRecalculatesEveryFormulaToWhatTheFileStores) {
     }
     EXPECT_EQ(emptied, 1u) << "one row left the selection";
     EXPECT_GE(changed, 3u) << "and what depends on it followed";
+  }
+
+  if (lle->converted()) {
+    // Every result in the summary (its label in column A, the number from
+    // the data in D) is what the analysis finds in the edited data set.
+    const labtest::Grid& after = recalculated.at(made.size() + (se->converted() ? 1 : 0)).at("Solution");
+    std::size_t checked = 0, moved = 0;
+    for (const analysis::Result& r : lle_edited.results) {
+      const std::string label = r.name + " (" + r.key + ")";
+      for (std::size_t row = 0; row < after.size(); ++row)
+        if (cell(after, row, 0) == label) {
+          ++checked;
+          EXPECT_NEAR(as_number(cell(after, row, 3)), r.value, 1e-9 * std::fabs(r.value)) << r.key;
+          moved += std::fabs(r.value - lle->sheet.find(r.key)->value) > 1e-6 ? 1 : 0;
+          break;
+        }
+    }
+    EXPECT_EQ(checked, lle_edited.results.size());
+    EXPECT_GE(moved, 3u) << "the edit moved the calibration";
   }
 
   for (std::size_t k = 0; k < choice_copies.size(); ++k) {
@@ -471,9 +575,16 @@ TEST(StudentWorkbooks, HoldNothingOfTheSolution) {
     ASSERT_NE(xml.find("Jane Doe"), std::string::npos) << "the workbook was read";
     for (const char* word : {"true value", "tolerance", "answer sheet", "Solution!"})
       EXPECT_EQ(xml.find(word), std::string::npos) << word;
+    // A chart of the data caches the data's numbers too, and a result
+    // read off the data (a row as written) is one of them.
+    const analysis::DataSet data = analysis::DataSet::parse(labtest::read_file(m.csv));
+    std::set<double> written;
+    for (std::size_t r = 0; r < data.size(); ++r)
+      for (std::size_t c = 0; c < data.cells(r).size(); ++c)
+        if (const auto v = data.number(r, c)) written.insert(*v);
     for (const analysis::Result& r : m.sheet.results)
       for (const double v : {r.value, r.true_value, r.tolerance, r.uncertainty}) {
-        if (!std::isfinite(v) || v == 0) continue;
+        if (!std::isfinite(v) || v == 0 || written.count(v) > 0) continue;
         char six[32];
         std::snprintf(six, sizeof six, "%.6g", v);
         for (const std::string& s : {analysis::csv_number(v), std::string(six)}) {
@@ -481,7 +592,9 @@ TEST(StudentWorkbooks, HoldNothingOfTheSolution) {
           // is no secret; four significant figures are.
           const std::size_t first = s.find_first_of("123456789");
           const std::string mantissa = first == std::string::npos ? "" : s.substr(first, s.find('e') - first);
-          if (std::count_if(mantissa.begin(), mantissa.end(), ::isdigit) >= 4) {
+          // (A number that reads as one written in the data set is the
+          // student's own, though the true value it rounds from is not.)
+          if (std::count_if(mantissa.begin(), mantissa.end(), ::isdigit) >= 4 && written.count(std::stod(s)) == 0) {
             EXPECT_EQ(xml.find(s), std::string::npos) << r.key << " = " << s;
           }
         }
