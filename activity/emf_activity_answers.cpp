@@ -498,21 +498,21 @@ void workbook(const analysis::Case& cs, const analysis::AnswerSheet& sheet, anal
   const std::string slope_pp = ws.value("slope of E0'' against I", "V kg/mol",
                                         "SLOPE(" + line_pp.range + "," + second.ionic.range + ")", fit_pp.slope);
   const std::string e0 = ws.result("E0", "INTERCEPT(" + line_pp.range + "," + second.ionic.range + ")");
-  // The lines drawn from I = 0 to the most concentrated solution, in a
-  // table of their own (on the records of the headings before and after).
-  const std::vector<std::size_t> ends{third_at, fourth_at};
+  // The lines drawn from I = 0 to the most concentrated solution, for
+  // the charts: beside the print area.
+  const std::vector<std::size_t> ends{0, 1};
   const double top_root = *std::max_element(root_i.begin(), root_i.end()),
                top_ionic = *std::max_element(ionic.begin(), ionic.end());
-  const ColumnRef x_p = ws.column("root(I) for the line", "(mol/kg)^1/2", ends,
+  const ColumnRef x_p = ws.chart_column("root(I) for the line", "(mol/kg)^1/2", ends,
                                   {"0", "MAX(" + second.root_i.range + ")"}, {0.0, top_root});
   const ColumnRef y_p =
-      ws.column("line of E0'", "V", ends,
+      ws.chart_column("line of E0'", "V", ends,
                 {e0_p + "+" + slope_p + "*" + x_p.cells[0], e0_p + "+" + slope_p + "*" + x_p.cells[1]},
                 {fit_p.at(0.0), fit_p.at(top_root)});
-  const ColumnRef x_pp = ws.column("I for the line", "mol/kg", ends, {"0", "MAX(" + second.ionic.range + ")"},
+  const ColumnRef x_pp = ws.chart_column("I for the line", "mol/kg", ends, {"0", "MAX(" + second.ionic.range + ")"},
                                    {0.0, top_ionic});
   const ColumnRef y_pp =
-      ws.column("line of E0''", "V", ends,
+      ws.chart_column("line of E0''", "V", ends,
                 {e0 + "+" + slope_pp + "*" + x_pp.cells[0], e0 + "+" + slope_pp + "*" + x_pp.cells[1]},
                 {fit_pp.at(0.0), fit_pp.at(top_ionic)});
 

@@ -320,23 +320,23 @@ void workbook(const analysis::Case& cs, const analysis::AnswerSheet& sheet, anal
     coef[power] = analysis::absolute(c.cells.front());
   }
   ws.step("ln g = (phi − 1) + 2·∫ (phi − 1)/m^0.5 d(m^0.5) from 0: x(c0 + x(c1/2 + x(c2/3 + …))) at x = m^0.5");
-  // The fitted quartic from m^0.5 = 0 (on the heading's record) through
-  // the rows, the first columns of the table.
-  std::vector<std::size_t> curve_rows{heading};
-  curve_rows.insert(curve_rows.end(), rows.begin(), rows.end());
+  // The fitted quartic from m^0.5 = 0 through the rows, for the chart:
+  // beside the print area.
+  std::vector<std::size_t> curve_rows;
+  for (std::size_t i = 0; i <= n; ++i) curve_rows.push_back(i);
   std::vector<double> cx{0.0}, cy;
   for (const double x : o.root_m) cx.push_back(x);
   for (const double x : cx) cy.push_back(o.fit.at(x));
   std::vector<std::string> fx{"0"};
   for (std::size_t i = 0; i < n; ++i) fx.push_back(root.cells[i]);
-  const ColumnRef curve_x = ws.column("m^0.5, from 0", "(mol/kg)^1/2", curve_rows, fx, cx);
+  const ColumnRef curve_x = ws.chart_column("m^0.5 from 0", "(mol/kg)^1/2", curve_rows, fx, cx);
   std::vector<std::string> fy;
   for (const std::string& x : curve_x.cells) {
     std::string f = coef[degree];
     for (std::size_t k = degree; k-- > 0;) f = coef[k] + "+" + x + "*(" + f + ")";
     fy.push_back(f);
   }
-  const ColumnRef curve_y = ws.column("quartic fit", "(kg/mol)^1/2", curve_rows, fy, cy);
+  const ColumnRef curve_y = ws.chart_column("quartic fit", "(kg/mol)^1/2", curve_rows, fy, cy);
 
   column("m", "mol/kg", m, m_cell);
   const ColumnRef integ = column("integ\\m^0.5", "", work[10].values, [&](std::size_t i) {
