@@ -305,8 +305,8 @@ void workbook(const analysis::Case& cs, const analysis::AnswerSheet& sheet, anal
       return powers.front().cells[i] + "^" + std::to_string(k);
     }));
   }
-  const std::string law = "LINEST(" + y.range + "," + analysis::absolute(powers.front().cells.front()) + ":" +
-                          analysis::absolute(powers.back().cells.back()) + ",TRUE,TRUE)";
+  const std::string law = "LINEST(" + y.range + "," + analysis::absolute_cell(powers.front().cells.front()) + ":" +
+                          analysis::absolute_cell(powers.back().cells.back()) + ",TRUE,TRUE)";
   const std::size_t block = data.find("m^2,m^1.5,m,m^0.5,const", heading);
   const std::vector<std::size_t> block_rows{block + 1, block + 2};
   const char* block_names[] = {"m^2", "m^1.5", "m", "m^0.5", "const"};
@@ -317,7 +317,7 @@ void workbook(const analysis::Case& cs, const analysis::AnswerSheet& sheet, anal
     const ColumnRef c = ws.column(block_names[j], "", block_rows,
                                   {"INDEX(" + law + ",1," + at + ")", "INDEX(" + law + ",2," + at + ")"},
                                   {o.fit.c[power], o.fit.se(power)});
-    coef[power] = analysis::absolute(c.cells.front());
+    coef[power] = analysis::absolute_cell(c.cells.front());
   }
   ws.step("ln g = (phi − 1) + 2·∫ (phi − 1)/m^0.5 d(m^0.5) from 0: x(c0 + x(c1/2 + x(c2/3 + …))) at x = m^0.5");
   // The fitted quartic from m^0.5 = 0 through the rows, for the chart:

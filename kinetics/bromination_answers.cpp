@@ -361,8 +361,8 @@ void workbook(const Case& cs, const AnswerSheet& sheet, SolutionSheet& ws) {
                                                [&](int i) { return "LN(" + c_run_ketone.cells[i] + ")"; });
   // The two series of four runs: cells i..i+3 of a column.
   const auto series = [](const ColumnRef& c, int first) {
-    return absolute(c.cells[static_cast<std::size_t>(first)]) + ":" +
-           absolute(c.cells[static_cast<std::size_t>(first + series_length - 1)]);
+    return absolute_cell(c.cells[static_cast<std::size_t>(first)]) + ":" +
+           absolute_cell(c.cells[static_cast<std::size_t>(first + series_length - 1)]);
   };
   ws.result("order(H+)",
             "SLOPE(" + series(c_ln_rate, acid_runs_first) + "," + series(c_ln_acid, acid_runs_first) + ")");

@@ -272,12 +272,6 @@ void analyse(const Case& cs, AnswerSheet& sheet) {
 }
 
 
-// "$B$14" of "B14": a cell of a table that formulas elsewhere refer to.
-std::string absolute(const std::string& cell) {
-  const std::size_t digits = cell.find_first_of("0123456789");
-  return "$" + cell.substr(0, digits) + "$" + cell.substr(digits);
-}
-
 // The same worksheet as spreadsheet formulas over the Data sheet: the
 // equilibrium at the end of each run (βf, p0) in one table; per run, on
 // each row of its table D = Ptot − p0, β, the N2O5 remaining and
@@ -340,8 +334,8 @@ void workbook(const Case& cs, const AnswerSheet&, SolutionSheet& ws) {
     const Remaining& w = ws_runs[i];
     const std::size_t n = run.rows.size();
     const std::string number = std::to_string(i + 1);
-    const std::string k_of = absolute(c_kp.cells[i]), pf_of = absolute(c_pf.cells[i]),
-                      p0_of = absolute(c_p0.cells[i]);
+    const std::string k_of = absolute_cell(c_kp.cells[i]), pf_of = absolute_cell(c_pf.cells[i]),
+                      p0_of = absolute_cell(c_p0.cells[i]);
     ws.step("Run " + number + ": the N2O5 remaining and k(" + number + "), the slope of ln(p/p0) against t");
     const auto per_row = [&](std::string_view heading, std::string_view unit, const ShownColumn& values,
                              const std::function<std::string(std::size_t)>& formula) {
