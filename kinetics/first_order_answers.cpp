@@ -282,17 +282,17 @@ void analyse(const Case& cs, AnswerSheet& sheet) {
 void workbook(const Case& cs, const AnswerSheet&, SolutionSheet& ws) {
   const std::vector<Run> runs = read_runs(cs.data());
   const std::size_t count = runs.size();
-  std::vector<Remaining> ws_runs;
+  std::vector<Remaining> remains;
   std::vector<std::size_t> heads;
   std::vector<double> celsius, kp, pf, beta_f, p0;
   for (const Run& run : runs) {
-    ws_runs.push_back(remaining(run));
+    remains.push_back(remaining(run));
     heads.push_back(run.head);
     celsius.push_back(run.celsius);
     kp.push_back(run.kp);
     pf.push_back(run.pf);
-    beta_f.push_back(ws_runs.back().beta_f);
-    p0.push_back(ws_runs.back().p0);
+    beta_f.push_back(remains.back().beta_f);
+    p0.push_back(remains.back().p0);
   }
   const auto of_runs = [&](std::string_view heading, std::string_view unit, const std::vector<double>& values,
                            const std::function<std::string(std::size_t)>& formula) {
@@ -331,7 +331,7 @@ void workbook(const Case& cs, const AnswerSheet&, SolutionSheet& ws) {
   std::vector<SolutionSheet::Series> slow, fast;
   for (std::size_t i = 0; i < count; ++i) {
     const Run& run = runs[i];
-    const Remaining& w = ws_runs[i];
+    const Remaining& w = remains[i];
     const std::size_t n = run.rows.size();
     const std::string number = std::to_string(i + 1);
     const std::string k_of = absolute_cell(c_kp.cells[i]), pf_of = absolute_cell(c_pf.cells[i]),
