@@ -352,16 +352,22 @@ void analyse(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
 // approximation (g0 = 1) the error starts below 26 % and each step shrinks
 // it by at most 0.054 over every temperature and solubility product the
 // generator can draw (the lowest molality at 50 C and the largest Ksp is
-// the slowest), so ten steps reach the converged m(Pb) to within 1e-13.
-constexpr int workbook_steps = 10;
+// the slowest), so eight steps reach the converged m(Pb) to within 1e-11,
+// which moves g0 by less than 1e-12 of itself; with the molality they fill
+// one table a page wide.
+constexpr int workbook_steps = 8;
 
-// The same worksheet as spreadsheet formulas over the Data sheet: the four
-// tables column by column, the lines of E0' against root(I) and of E0''
-// against I by SLOPE and INTERCEPT.
+// The same worksheet as spreadsheet formulas over the Data sheet, in the
+// order of the analysis: the two approximations of m(Pb) and g0 (the
+// second iterated column by column), E0' and E0'' with their lines over
+// the most dilute solutions (a choice of molality, the rows above it left
+// blank in the line's column), and the experimental g from E0.
 void workbook(const analysis::Case& cs, const analysis::AnswerSheet& sheet, analysis::SolutionSheet& ws) {
   using analysis::ColumnRef;
   using analysis::data_cell;
+  using analysis::data_ref;
   using analysis::on_solution;
+  using analysis::Shown;
   const auto& data = cs.data();
   const std::string a_dh = data_cell(data.find("Debye-Hueckel Coeff:"), 1);
   const std::string ksp = data_cell(data.find("Ksp ="), 1);
@@ -381,10 +387,14 @@ void workbook(const analysis::Case& cs, const analysis::AnswerSheet& sheet, anal
   const std::vector<double> m = data.column(r1, 0);
 
   const auto column = [&](const std::vector<std::size_t>& rows, const std::string& title, const std::string& unit,
-                          const std::vector<double>& values, const std::function<std::string(std::size_t)>& formula) {
-    std::vector<std::string> fs;
-    for (std::size_t i = 0; i < n; ++i) fs.push_back(formula(i));
-    return ws.column(title, unit, rows, fs, values);
+                          const analysis::ShownColumn& values, const std::function<std::string(std::size_t)>& formula) {
+    return ws.column(title, unit, rows, formula, values);
+  };
+  const auto results = [&](const std::vector<std::size_t>& rows, const std::string& title, const std::string& key,
+                           const std::vector<double>& values, const std::function<std::string(std::size_t)>& formula) {
+    const ColumnRef c = ws.column(title, "", rows, formula, values);
+    for (std::size_t i = 0; i < n; ++i) ws.result_in(key + "(" + molality_label(m[i]) + ")", c.cells[i]);
+    return c;
   };
 
   // The columns after m(Pb) of the first two tables, from the m(Pb) column.
@@ -392,42 +402,41 @@ void workbook(const analysis::Case& cs, const analysis::AnswerSheet& sheet, anal
     ColumnRef ionic, root_i, log_g0, g0;
   };
   const auto approximation = [&](const std::vector<std::size_t>& rows, const std::vector<analysis::Column>& work,
-                                 const ColumnRef& m_pb, const std::string& which) {
+                                 const ColumnRef& m_pb, const std::string& key) {
     Table t;
-    const auto m_cell = [&](std::size_t i) { return data_cell(rows[i], 0); };
-    const ColumnRef sum = column(rows, "Sum(mi), " + which, "mol/kg", work[3].values, [&](std::size_t i) {
-      return "2*" + m_cell(i) + "+2*" + m_pb.cells[i];
-    });
-    t.ionic = column(rows, "I = 2 Sum(mi), " + which, "mol/kg", work[4].values,
+    const auto m_cell = [&](std::size_t i) { return data_ref(rows[i], 0); };
+    const ColumnRef sum = column(rows, "Sum(mi) = 2m + 2m(Pb)", "mol/kg", work[3].values,
+                                 [&](std::size_t i) { return "2*" + m_cell(i) + "+2*" + m_pb.cells[i]; });
+    t.ionic = column(rows, "I = 2 Sum(mi)", "mol/kg", work[4].values,
                      [&](std::size_t i) { return "2*" + sum.cells[i]; });
-    t.root_i = column(rows, "root(I), " + which, "(mol/kg)^1/2", work[5].values,
+    t.root_i = column(rows, "root(I)", "(mol/kg)^1/2", work[5].values,
                       [&](std::size_t i) { return "SQRT(" + t.ionic.cells[i] + ")"; });
-    t.log_g0 = column(rows, "log10(g0) = -4A root(I), " + which, "", work[6].values,
+    t.log_g0 = column(rows, "log10(g0) = −4A root(I)", "", work[6].values,
                       [&](std::size_t i) { return "-4*" + a_dh + "*" + t.root_i.cells[i]; });
-    column(rows, "log10(g0^2), " + which, "", work[7].values, [&](std::size_t i) { return "2*" + t.log_g0.cells[i]; });
-    t.g0 = column(rows, "g0, " + which, "", work[8].values, [&](std::size_t i) { return "10^" + t.log_g0.cells[i]; });
-    column(rows, "g0^2, " + which, "", work[9].values,
-           [&](std::size_t i) { return t.g0.cells[i] + "*" + t.g0.cells[i]; });
-    column(rows, "m(Pb)xm(SO4), " + which, "(mol/kg)^2", work[10].values, [&](std::size_t i) {
+    t.g0 = results(rows, "g0", key, work[8].values, [&](std::size_t i) { return "10^" + t.log_g0.cells[i]; });
+    column(rows, "g0^2", "", work[9].values, [&](std::size_t i) { return t.g0.cells[i] + "^2"; });
+    column(rows, "m(Pb)·m(SO4)", "(mol/kg)^2", work[10].values, [&](std::size_t i) {
       return m_pb.cells[i] + "*(" + m_cell(i) + "+" + m_pb.cells[i] + ")";
     });
     return t;
   };
 
-  // First approximation: m(Pb)(m + m(Pb)) = Ksp, the positive root written
-  // free of cancellation.
+  ws.student_chart("EMF of the cell against the molality of ZnSO4", "m (mol/kg)", "E (V)",
+                   {{.name = "E", .x_range = analysis::data_range(r1.front(), r1.back(), 0),
+                     .y_range = analysis::data_range(r1.front(), r1.back(), 1)}});
+
+  ws.step("First approximation: m(Pb)(m + m(Pb)) = Ksp, the activity coefficients taken as 1");
   const auto& w1 = sheet.workings.at(0).columns;
-  const ColumnRef pb1 = column(r1, "m(Pb), first", "mol/kg", w1[2].values, [&](std::size_t i) {
-    const std::string mi = data_cell(r1[i], 0);
+  column(r1, "m", "mol/kg", m, [&](std::size_t i) { return data_ref(r1[i], 0); });
+  // The positive root, written free of cancellation.
+  const ColumnRef pb1 = column(r1, "m(Pb)", "mol/kg", w1[2].values, [&](std::size_t i) {
+    const std::string mi = data_ref(r1[i], 0);
     return "2*" + ksp + "/(" + mi + "+SQRT(" + mi + "^2+4*" + ksp + "))";
   });
-  const Table first = approximation(r1, w1, pb1, "first");
-  for (std::size_t i = 0; i < n; ++i) {
-    const std::string label = molality_label(m[i]);
-    ws.result("g0,1(" + label + ")", first.g0.cells[i]);
-  }
+  approximation(r1, w1, pb1, "g0,1");
 
-  // Second approximation: m(Pb)(m + m(Pb)) g0^2 = Ksp, g0 from I = 4(m + m(Pb)).
+  ws.step("Second approximation: m(Pb)(m + m(Pb))·g0² = Ksp, g0 from I = 4(m + m(Pb)), iterated from the first");
+  column(r2, "m", "mol/kg", m, [&](std::size_t i) { return data_ref(r2[i], 0); });
   std::vector<double> pb(w1[2].values);
   ColumnRef step = pb1;
   for (int k = 1; k <= workbook_steps; ++k) {
@@ -435,101 +444,94 @@ void workbook(const analysis::Case& cs, const analysis::AnswerSheet& sheet, anal
       pb[i] = lead_molality(m[i], ksp_value, std::pow(10.0, 2.0 * log_g0(a_value, ionic_strength(m[i], pb[i]))));
     const ColumnRef prev = step;
     step = column(r2, "m(Pb), step " + std::to_string(k), "mol/kg", pb, [&](std::size_t i) {
-      const std::string mi = data_cell(r2[i], 0);
+      const std::string mi = data_ref(r2[i], 0);
       const std::string q = "(" + ksp + "/10^(-8*" + a_dh + "*SQRT(4*(" + mi + "+" + prev.cells[i] + "))))";
       return "2*" + q + "/(" + mi + "+SQRT(" + mi + "^2+4*" + q + "))";
     });
   }
+  ws.note("Each step takes g0 from the m(Pb) before it; the last steps no longer change it.");
+  ws.step("Second approximation: g0 from the settled m(Pb)");
   const auto& w2 = sheet.workings.at(1).columns;
-  const ColumnRef pb2 = column(r2, "m(Pb), second", "mol/kg", w2[2].values,
-                               [&](std::size_t i) { return step.cells[i]; });
-  const Table second = approximation(r2, w2, pb2, "second");
-  for (std::size_t i = 0; i < n; ++i) {
-    const std::string label = molality_label(m[i]);
-    ws.result("g0,2(" + label + ")", second.g0.cells[i]);
-  }
+  column(r2, "m", "mol/kg", m, [&](std::size_t i) { return data_ref(r2[i], 0); });
+  const ColumnRef pb2 = column(r2, "m(Pb)", "mol/kg", w2[2].values, [&](std::size_t i) { return step.cells[i]; });
+  const Table second = approximation(r2, w2, pb2, "g0,2");
 
-  // E0' and E0''.
+  ws.step("E0' = E + (RT/2F) log10(m+·m−) and E0'' = E0' + (RT/2F) log10(g0²), extrapolated to I = 0 by lines "
+          "over the most dilute solutions");
+  const std::size_t used = std::min(dilute_points, n);
+  const std::string m_dilute =
+      ws.choice("m_dilute", "the lines run through the solutions up to this molality", m[used - 1], "mol/kg");
   const auto& w3 = sheet.workings.at(2).columns;
+  const auto m3 = [&](std::size_t i) { return data_ref(r3[i], 0); };
+  column(r3, "m", "mol/kg", m, m3);
   const ColumnRef so4 = column(r3, "m(SO4) = m + m(Pb)", "mol/kg", w3[3].values,
-                               [&](std::size_t i) { return data_cell(r3[i], 0) + "+" + pb2.cells[i]; });
-  const ColumnRef mm = column(r3, "m+ x m-", "(mol/kg)^2", w3[4].values,
-                              [&](std::size_t i) { return data_cell(r3[i], 0) + "*" + so4.cells[i]; });
-  const ColumnRef log_mm =
-      column(r3, "log10(m+m-)", "", w3[5].values, [&](std::size_t i) { return "LOG10(" + mm.cells[i] + ")"; });
-  const ColumnRef rt_mm = column(r3, "RT/2F log10(m+m-)", "V", w3[6].values,
+                               [&](std::size_t i) { return m3(i) + "+" + pb2.cells[i]; });
+  const ColumnRef log_mm = column(r3, "log10(m+·m−)", "", w3[5].values,
+                                  [&](std::size_t i) { return "LOG10(" + m3(i) + "*" + so4.cells[i] + ")"; });
+  // The file's RT/F is (ln 10)RT/F: RT/2F log10 is half of it.
+  const ColumnRef rt_mm = column(r3, "RT/2F log10(m+·m−)", "V", w3[6].values,
                                  [&](std::size_t i) { return "0.5*" + rtf + "*" + log_mm.cells[i]; });
   const ColumnRef e0p = column(r3, "E0'", "V", w3[7].values,
-                               [&](std::size_t i) { return data_cell(r3[i], 1) + "+" + rt_mm.cells[i]; });
-  const ColumnRef rt_g = column(r3, "RT/2F log10(g0^2)", "V", w3[8].values,
+                               [&](std::size_t i) { return data_ref(r3[i], 1) + "+" + rt_mm.cells[i]; });
+  const ColumnRef rt_g = column(r3, "RT/2F log10(g0²)", "V", w3[8].values,
                                 [&](std::size_t i) { return "0.5*" + rtf + "*2*" + second.log_g0.cells[i]; });
   const ColumnRef e0pp =
       column(r3, "E0''", "V", w3[9].values, [&](std::size_t i) { return e0p.cells[i] + "+" + rt_g.cells[i]; });
-
-  std::vector<double> root_i, ionic, e0p_v(w3[7].values), e0pp_v(w3[9].values);
+  std::vector<Shown> in_p, in_pp;
   for (std::size_t i = 0; i < n; ++i) {
-    ionic.push_back(w2[4].values[i]);
-    root_i.push_back(w2[5].values[i]);
+    in_p.push_back(i < used ? Shown(w3[7].values[i]) : Shown::blank());
+    in_pp.push_back(i < used ? Shown(w3[9].values[i]) : Shown::blank());
   }
-  // The lines through the most dilute solutions only, the first cells of
-  // each column.
-  const analysis::LineFit line_p = analysis::fit_line(dilute(root_i), dilute(e0p_v)),
-                          line_pp = analysis::fit_line(dilute(ionic), dilute(e0pp_v));
-  const auto first_cells = [&](const ColumnRef& c) {
-    return c.cells.front() + ":" + c.cells[std::min(dilute_points, n) - 1];
+  const auto in_line = [&](const ColumnRef& c) {
+    return [&](std::size_t i) { return "IF(" + m3(i) + "<=" + m_dilute + "," + c.cells[i] + ",\"\")"; };
   };
-  const std::string dilute_e0p = first_cells(e0p), dilute_root_i = first_cells(second.root_i);
-  const std::string dilute_e0pp = first_cells(e0pp), dilute_ionic = first_cells(second.ionic);
-  const std::string slope_p = ws.value("slope of E0' against root(I), dilute points", "V (kg/mol)^1/2",
-                                       "SLOPE(" + dilute_e0p + "," + dilute_root_i + ")", line_p.slope);
-  const std::string e0_p = ws.result("E0'", "INTERCEPT(" + dilute_e0p + "," + dilute_root_i + ")");
-  const std::string slope_pp = ws.value("slope of E0'' against I, dilute points", "V kg/mol",
-                                        "SLOPE(" + dilute_e0pp + "," + dilute_ionic + ")", line_pp.slope);
-  const std::string e0 = ws.result("E0", "INTERCEPT(" + dilute_e0pp + "," + dilute_ionic + ")");
+  const ColumnRef line_p = column(r3, "E0' in the line", "V", in_p, in_line(e0p));
+  const ColumnRef line_pp = column(r3, "E0'' in the line", "V", in_pp, in_line(e0pp));
 
-  // The extrapolations from I = 0 (on the heading's record) through the rows.
-  std::vector<std::size_t> line_rows{third_at};
-  line_rows.insert(line_rows.end(), r3.begin(), r3.end());
-  const auto extrapolation = [&](const std::string& name, const std::string& unit, const ColumnRef& x,
-                                 const std::vector<double>& xv, const analysis::LineFit& fit, const std::string& slope,
-                                 const std::string& icpt) {
-    std::vector<std::string> fx{"0"}, fy;
-    std::vector<double> vx{0.0}, vy;
-    for (std::size_t i = 0; i < n; ++i) {
-      fx.push_back(x.cells[i]);
-      vx.push_back(xv[i]);
-    }
-    const ColumnRef cx = ws.column(name + " for the line", unit, line_rows, fx, vx);
-    for (std::size_t i = 0; i <= n; ++i) {
-      fy.push_back(icpt + "+" + slope + "*" + cx.cells[i]);
-      vy.push_back(fit.at(vx[i]));
-    }
-    return std::pair{cx, ws.column("line of " + name, "V", line_rows, fy, vy)};
-  };
-  const auto [x_p, y_p] = extrapolation("root(I)", "(mol/kg)^1/2", second.root_i, root_i, line_p, slope_p, e0_p);
-  const auto [x_pp, y_pp] = extrapolation("I", "mol/kg", second.ionic, ionic, line_pp, slope_pp, e0);
+  const std::vector<double> root_i(w2[5].values), ionic(w2[4].values);
+  const analysis::LineFit fit_p = analysis::fit_line(dilute(root_i), dilute(w3[7].values)),
+                          fit_pp = analysis::fit_line(dilute(ionic), dilute(w3[9].values));
+  ws.value("solutions in the lines", "", "COUNT(" + line_p.range + ")", static_cast<double>(used));
+  const std::string slope_p = ws.value("slope of E0' against root(I)", "V (kg/mol)^1/2",
+                                       "SLOPE(" + line_p.range + "," + second.root_i.range + ")", fit_p.slope);
+  const std::string e0_p = ws.result("E0'", "INTERCEPT(" + line_p.range + "," + second.root_i.range + ")");
+  const std::string slope_pp = ws.value("slope of E0'' against I", "V kg/mol",
+                                        "SLOPE(" + line_pp.range + "," + second.ionic.range + ")", fit_pp.slope);
+  const std::string e0 = ws.result("E0", "INTERCEPT(" + line_pp.range + "," + second.ionic.range + ")");
+  // The lines drawn from I = 0 to the most concentrated solution, for
+  // the charts: beside the print area.
+  const std::vector<std::size_t> ends{0, 1};
+  const double top_root = *std::max_element(root_i.begin(), root_i.end()),
+               top_ionic = *std::max_element(ionic.begin(), ionic.end());
+  const ColumnRef x_p = ws.chart_column("root(I) for the line", "(mol/kg)^1/2", ends,
+                                  {"0", "MAX(" + second.root_i.range + ")"}, {0.0, top_root});
+  const ColumnRef y_p =
+      ws.chart_column("line of E0'", "V", ends,
+                {e0_p + "+" + slope_p + "*" + x_p.cells[0], e0_p + "+" + slope_p + "*" + x_p.cells[1]},
+                {fit_p.at(0.0), fit_p.at(top_root)});
+  const ColumnRef x_pp = ws.chart_column("I for the line", "mol/kg", ends, {"0", "MAX(" + second.ionic.range + ")"},
+                                   {0.0, top_ionic});
+  const ColumnRef y_pp =
+      ws.chart_column("line of E0''", "V", ends,
+                {e0 + "+" + slope_pp + "*" + x_pp.cells[0], e0 + "+" + slope_pp + "*" + x_pp.cells[1]},
+                {fit_pp.at(0.0), fit_pp.at(top_ionic)});
 
-  // Experimental activity coefficients from E0.
+  ws.step("Experimental activity coefficients: (RT/F) log10 g = (E0 − E) − (RT/2F) log10(m+·m−)");
   const auto& w4 = sheet.workings.at(3).columns;
+  column(r4, "m", "mol/kg", m, [&](std::size_t i) { return data_ref(r4[i], 0); });
   const ColumnRef e0_e =
-      column(r4, "(E0-E)", "V", w4[2].values, [&](std::size_t i) { return e0 + "-" + data_cell(r4[i], 1); });
-  const ColumnRef minus_rt = column(r4, "-RT/2F log10(m+m-)", "V", w4[3].values,
+      column(r4, "E0 − E", "V", w4[2].values, [&](std::size_t i) { return e0 + "-" + data_ref(r4[i], 1); });
+  const ColumnRef minus_rt = column(r4, "−RT/2F log10(m+·m−)", "V", w4[3].values,
                                     [&](std::size_t i) { return "-" + rt_mm.cells[i]; });
   const ColumnRef rt_lg = column(r4, "RT/F log10(g)", "V", w4[4].values,
                                  [&](std::size_t i) { return e0_e.cells[i] + "+" + minus_rt.cells[i]; });
   const ColumnRef lg =
       column(r4, "log10(g)", "", w4[5].values, [&](std::size_t i) { return rt_lg.cells[i] + "/" + rtf; });
-  const ColumnRef g = column(r4, "g(Exptl.)", "", w4[6].values, [&](std::size_t i) { return "10^" + lg.cells[i]; });
+  results(r4, "g(Exptl.)", "g", w4[6].values, [&](std::size_t i) { return "10^" + lg.cells[i]; });
   const ColumnRef lg0 = column(r4, "log10(g0)", "", w4[7].values,
                                [&](std::size_t i) { return second.log_g0.cells[i]; });
-  const ColumnRef g0 = column(r4, "g0", "", w4[8].values, [&](std::size_t i) { return "10^" + lg0.cells[i]; });
-  for (std::size_t i = 0; i < n; ++i) ws.result("g(" + molality_label(m[i]) + ")", g.cells[i]);
+  column(r4, "g0", "", w4[8].values, [&](std::size_t i) { return "10^" + lg0.cells[i]; });
 
-  ws.note("m(Pb) of the second approximation is iterated " + std::to_string(workbook_steps) +
-          " times from the first approximation's; the last steps no longer change it.");
-  ws.note("The file's RT/F is (ln 10)RT/F: RT/2F log10(m+m-) is half of it times the decadic logarithm.");
-  ws.note("E0' and E0 come from the lines through the " + std::to_string(std::min(dilute_points, n)) +
-          " most dilute solutions (I up to about 0.01), drawn on through the other points.");
   ws.chart("Extrapolation of E0' against root(I) to I = 0", "root(I) ((mol/kg)^1/2)", "E0' (V)",
            {{.name = "E0'", .x_range = on_solution(second.root_i.range), .y_range = on_solution(e0p.range)},
             {.name = "least-squares line", .x_range = on_solution(x_p.range), .y_range = on_solution(y_p.range),
@@ -538,10 +540,6 @@ void workbook(const analysis::Case& cs, const analysis::AnswerSheet& sheet, anal
            {{.name = "E0''", .x_range = on_solution(second.ionic.range), .y_range = on_solution(e0pp.range)},
             {.name = "least-squares line", .x_range = on_solution(x_pp.range), .y_range = on_solution(y_pp.range),
              .markers = false, .line = true, .colour = 0}});
-  ws.chart("Mean activity coefficient of ZnSO4 against root(I)", "root(I) ((mol/kg)^1/2)", "g",
-           {{.name = "g (Exptl.)", .x_range = on_solution(second.root_i.range), .y_range = on_solution(g.range)},
-            {.name = "Debye-Hueckel limiting law g0", .x_range = on_solution(second.root_i.range),
-             .y_range = on_solution(g0.range), .markers = false, .line = true}});
 }
 
 const analysis::Handout& handout() {

@@ -237,14 +237,17 @@ void analyse(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
 }
 
 
-// The same worksheet as spreadsheet formulas over the Data sheet: every
-// column of the data set's heading, the quartic by LINEST in the data set's
-// own linest block (coefficients from m^2 down to the constant, standard
-// errors under them), and the integral by Horner's scheme.
+// The same worksheet as spreadsheet formulas over the Data sheet, in the
+// order of the analysis: every column of the data set's heading (the water's
+// activity and the osmotic coefficient, then the quartic by LINEST in the
+// data set's own linest block, coefficients from m^2 down to the constant
+// with their standard errors under them, its integral by Horner's scheme,
+// and the three estimates of g).
 void workbook(const analysis::Case& cs, const analysis::AnswerSheet& sheet, analysis::SolutionSheet& ws) {
   using analysis::ColumnRef;
   using analysis::data_cell;
   using analysis::data_range;
+  using analysis::data_ref;
   using analysis::on_solution;
   const auto& data = cs.data();
   const std::size_t fixed = data.find("MX,");
@@ -255,30 +258,42 @@ void workbook(const analysis::Case& cs, const analysis::AnswerSheet& sheet, anal
   const Osmotic o = osmotic(m, r);
   const auto& work = sheet.workings.at(0).columns;  // in the order of the heading
   const std::string a_dh = data_cell(fixed, 9);
+  const std::string m1 = ws.constant("M_water"), davies = ws.constant("Davies_b");
 
   const auto column = [&](const std::string& title, const std::string& unit, const std::vector<double>& values,
                           const std::function<std::string(std::size_t)>& formula) {
-    std::vector<std::string> fs;
-    for (std::size_t i = 0; i < n; ++i) fs.push_back(formula(i));
-    return ws.column(title, unit, rows, fs, values);
+    return ws.column(title, unit, rows, formula, values);
   };
-  const auto m_cell = [&](std::size_t i) { return data_cell(rows[i], 0); };
+  const auto results = [&](const std::string& title, const std::string& key, const std::vector<double>& values,
+                           const std::function<std::string(std::size_t)>& formula) {
+    const ColumnRef c = ws.column(title, "", rows, formula, values);
+    for (std::size_t i = 0; i < n; ++i) ws.result_in(key + "(" + molality_label(m[i]) + ")", c.cells[i]);
+    return c;
+  };
+  const auto m_cell = [&](std::size_t i) { return data_ref(rows[i], 0); };
 
+  ws.student_chart("Relative lowering of the vapor pressure per molality, R, against m", "m (mol/kg)", "R (kg/mol)",
+                   {{.name = "R", .x_range = data_range(rows.front(), rows.back(), 0),
+                     .y_range = data_range(rows.front(), rows.back(), 2)}});
+
+  ws.step("The water's activity as = p/po = 1 − mR and the osmotic coefficient phi = −ln(as)/(2·m·M1)");
+  column("m", "mol/kg", m, m_cell);
   const ColumnRef root =
       column("sqrt(m)", "(mol/kg)^1/2", o.root_m, [&](std::size_t i) { return "SQRT(" + m_cell(i) + ")"; });
-  const ColumnRef mr = column("mR", "", work[3].values,
-                              [&](std::size_t i) { return m_cell(i) + "*" + data_cell(rows[i], 2); });
-  const ColumnRef ratio = column("p/po = as", "", work[4].values, [&](std::size_t i) { return "1-" + mr.cells[i]; });
+  const ColumnRef mr =
+      column("mR", "", work[3].values, [&](std::size_t i) { return m_cell(i) + "*" + data_ref(rows[i], 2); });
+  const ColumnRef ratio = results("p/po = as", "as", work[4].values, [&](std::size_t i) { return "1-" + mr.cells[i]; });
   column("log(as)", "", work[5].values, [&](std::size_t i) { return "LOG10(" + ratio.cells[i] + ")"; });
   const ColumnRef ln_as =
       column("ln(as)", "", work[6].values, [&](std::size_t i) { return "LN(" + ratio.cells[i] + ")"; });
-  const ColumnRef phi = column("phi = -ln(as)/(2 m M1)", "", o.phi, [&](std::size_t i) {
-    return "-" + ln_as.cells[i] + "/(2*" + m_cell(i) + "*0.018015)";
+  const ColumnRef phi = results("phi", "phi", o.phi, [&](std::size_t i) {
+    return "-" + ln_as.cells[i] + "/(2*" + m_cell(i) + "*" + m1 + ")";
   });
   const ColumnRef phi1 = column("phi-1", "", work[8].values, [&](std::size_t i) { return phi.cells[i] + "-1"; });
   const ColumnRef y = column("(phi-1)/m^0.5", "(kg/mol)^1/2", o.y,
                              [&](std::size_t i) { return phi1.cells[i] + "/" + root.cells[i]; });
 
+  ws.step("(phi − 1)/m^0.5 as a quartic in m^0.5 by LINEST, in the data set's linest block: m^2 … const, errors below");
   // Powers of m^0.5 side by side, lowest first, so that LINEST's first row
   // reads m^2, m^1.5, m, m^0.5, const as the data set's linest block does.
   std::vector<ColumnRef> powers{column("m^0.5", "", o.root_m, [&](std::size_t i) { return root.cells[i]; })};
@@ -287,11 +302,11 @@ void workbook(const analysis::Case& cs, const analysis::AnswerSheet& sheet, anal
     std::vector<double> xk(n);
     for (std::size_t i = 0; i < n; ++i) xk[i] = std::pow(o.root_m[i], static_cast<double>(k));
     powers.push_back(column(power_names[k - 2], "", xk, [&](std::size_t i) {
-      return root.cells[i] + "^" + std::to_string(k);
+      return powers.front().cells[i] + "^" + std::to_string(k);
     }));
   }
-  const std::string law =
-      "LINEST(" + y.range + "," + powers.front().cells.front() + ":" + powers.back().cells.back() + ",TRUE,TRUE)";
+  const std::string law = "LINEST(" + y.range + "," + analysis::absolute_cell(powers.front().cells.front()) + ":" +
+                          analysis::absolute_cell(powers.back().cells.back()) + ",TRUE,TRUE)";
   const std::size_t block = data.find("m^2,m^1.5,m,m^0.5,const", heading);
   const std::vector<std::size_t> block_rows{block + 1, block + 2};
   const char* block_names[] = {"m^2", "m^1.5", "m", "m^0.5", "const"};
@@ -302,9 +317,28 @@ void workbook(const analysis::Case& cs, const analysis::AnswerSheet& sheet, anal
     const ColumnRef c = ws.column(block_names[j], "", block_rows,
                                   {"INDEX(" + law + ",1," + at + ")", "INDEX(" + law + ",2," + at + ")"},
                                   {o.fit.c[power], o.fit.se(power)});
-    coef[power] = c.cells.front();
+    coef[power] = analysis::absolute_cell(c.cells.front());
   }
+  ws.step("ln g = (phi − 1) + 2·∫ (phi − 1)/m^0.5 d(m^0.5) from 0: x(c0 + x(c1/2 + x(c2/3 + …))) at x = m^0.5");
+  // The fitted quartic from m^0.5 = 0 through the rows, for the chart:
+  // beside the print area.
+  std::vector<std::size_t> curve_rows;
+  for (std::size_t i = 0; i <= n; ++i) curve_rows.push_back(i);
+  std::vector<double> cx{0.0}, cy;
+  for (const double x : o.root_m) cx.push_back(x);
+  for (const double x : cx) cy.push_back(o.fit.at(x));
+  std::vector<std::string> fx{"0"};
+  for (std::size_t i = 0; i < n; ++i) fx.push_back(root.cells[i]);
+  const ColumnRef curve_x = ws.chart_column("m^0.5 from 0", "(mol/kg)^1/2", curve_rows, fx, cx);
+  std::vector<std::string> fy;
+  for (const std::string& x : curve_x.cells) {
+    std::string f = coef[degree];
+    for (std::size_t k = degree; k-- > 0;) f = coef[k] + "+" + x + "*(" + f + ")";
+    fy.push_back(f);
+  }
+  const ColumnRef curve_y = ws.chart_column("quartic fit", "(kg/mol)^1/2", curve_rows, fy, cy);
 
+  column("m", "mol/kg", m, m_cell);
   const ColumnRef integ = column("integ\\m^0.5", "", work[10].values, [&](std::size_t i) {
     std::string f = coef[degree] + "/" + std::to_string(degree + 1);
     for (std::size_t k = degree; k-- > 0;)
@@ -314,9 +348,10 @@ void workbook(const analysis::Case& cs, const analysis::AnswerSheet& sheet, anal
   const ColumnRef lng = column("ln(g)", "", work[11].values,
                                [&](std::size_t i) { return phi1.cells[i] + "+2*" + integ.cells[i]; });
   column("log(g)", "", work[12].values, [&](std::size_t i) { return lng.cells[i] + "/LN(10)"; });
-  const ColumnRef g = column("g", "", work[13].values, [&](std::size_t i) { return "EXP(" + lng.cells[i] + ")"; });
+  const ColumnRef g = results("g", "g", work[13].values, [&](std::size_t i) { return "EXP(" + lng.cells[i] + ")"; });
 
-  // The three estimates, I = m for a 1:1 electrolyte.
+  ws.step("The Debye-Hückel, extended Debye-Hückel and Davies estimates of g (A of the data set, I = m for MX)");
+  column("m", "mol/kg", m, m_cell);
   const std::string estimate_names[] = {"DH", "extDH", "DAV"};
   std::vector<ColumnRef> estimates;
   for (std::size_t k = 0; k < 3; ++k) {
@@ -324,46 +359,21 @@ void workbook(const analysis::Case& cs, const analysis::AnswerSheet& sheet, anal
       const std::string& x = root.cells[i];
       if (k == 0) return "-" + a_dh + "*" + x;
       if (k == 1) return "-" + a_dh + "*" + x + "/(1+" + x + ")";
-      return "-" + a_dh + "*(" + x + "/(1+" + x + ")-0.3*" + m_cell(i) + ")";
+      return "-" + a_dh + "*(" + x + "/(1+" + x + ")-" + davies + "*" + m_cell(i) + ")";
     });
     estimates.push_back(column("g," + estimate_names[k], "", work[15 + 2 * k].values,
                                [&](std::size_t i) { return "10^" + lg.cells[i]; }));
   }
 
-  for (std::size_t i = 0; i < n; ++i) {
-    const std::string label = molality_label(m[i]);
-    ws.result("as(" + label + ")", ratio.cells[i]);
-    ws.result("phi(" + label + ")", phi.cells[i]);
-    ws.result("g(" + label + ")", g.cells[i]);
-  }
-
-  // The fitted quartic from m^0.5 = 0 (on the heading's record) through the rows.
-  std::vector<std::size_t> curve_rows{heading};
-  curve_rows.insert(curve_rows.end(), rows.begin(), rows.end());
-  std::vector<double> cx{0.0}, cy;
-  for (const double x : o.root_m) cx.push_back(x);
-  for (const double x : cx) cy.push_back(o.fit.at(x));
-  std::vector<std::string> fx{"0"}, fy;
-  for (std::size_t i = 0; i < n; ++i) fx.push_back(root.cells[i]);
-  const ColumnRef curve_x = ws.column("m^0.5 for the curve", "(mol/kg)^1/2", curve_rows, fx, cx);
-  for (const std::string& x : curve_x.cells) {
-    std::string f = coef[degree];
-    for (std::size_t k = degree; k-- > 0;) f = coef[k] + "+" + x + "*(" + f + ")";
-    fy.push_back(f);
-  }
-  const ColumnRef curve_y = ws.column("quartic fit of (phi-1)/m^0.5", "(kg/mol)^1/2", curve_rows, fy, cy);
-
-  ws.note("LINEST lists its coefficients from the last x column (m^2) to the first (m^0.5), then the constant, "
-          "as the data set's linest block; the integral from 0 to m^0.5 = x is "
-          "x(c0 + x(c1/2 + x(c2/3 + x(c3/4 + x c4/5)))).");
-  ws.chart("Osmotic coefficient: (phi-1)/m^0.5 against m^0.5", "m^0.5 ((mol/kg)^1/2)", "(phi-1)/m^0.5 ((kg/mol)^1/2)",
+  ws.chart("Osmotic coefficient: (phi − 1)/√m against √m, with the quartic fit", "m^0.5 ((mol/kg)^1/2)",
+           "(phi-1)/m^0.5 ((kg/mol)^1/2)",
            {{.name = "from the vapor pressures", .x_range = on_solution(root.range), .y_range = on_solution(y.range)},
             {.name = "quartic fit", .x_range = on_solution(curve_x.range), .y_range = on_solution(curve_y.range),
              .markers = false, .line = true, .colour = 0}});
   std::vector<analysis::SolutionSheet::Series> g_chart{
       {.name = "g from the vapor pressures", .x_range = data_range(rows.front(), rows.back(), 0),
        .y_range = on_solution(g.range)}};
-  const std::string estimate_titles[] = {"Debye-Hueckel", "extended Debye-Hueckel", "Davies"};
+  const std::string estimate_titles[] = {"Debye-Hückel", "extended Debye-Hückel", "Davies"};
   for (std::size_t k = 0; k < 3; ++k)
     g_chart.push_back({.name = estimate_titles[k], .x_range = data_range(rows.front(), rows.back(), 0),
                        .y_range = on_solution(estimates[k].range), .markers = false, .line = true});
@@ -388,11 +398,13 @@ const analysis::Handout& handout() {
         .constants = {{.name = "M1, the molar mass of water",
                        .value = water_molar_mass,
                        .unit = "kg/mol",
-                       .use = "phi = −ln(as)/(2·m·M1)"},
-                      {.name = "the coefficient of I in the Davies equation",
+                       .use = "phi = −ln(as)/(2·m·M1)",
+                       .symbol = "M_water"},
+                      {.name = "the Davies coefficient of I",
                        .value = davies_coefficient,
                        .unit = "kg/mol",
-                       .use = "log g = −A(m^0.5/(1 + m^0.5) − 0.3·m), I = m for MX"}},
+                       .use = "log g = −A(m^0.5/(1 + m^0.5) − 0.3·m), I = m for MX",
+                       .symbol = "Davies_b"}},
         .conventions = {"as = p/po = 1 − mR, the vapor taken as ideal; MX gives 2 ions, I = m.",
                         "ln is the natural logarithm, log the decadic one.",
                         "as is graded on its lowering 1 − as (to 2 % of it), phi to ±0.002."},

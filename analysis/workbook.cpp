@@ -11,6 +11,7 @@
 
 #include "analysis/dataset.hpp"
 #include "analysis/workbook_format.hpp"
+#include "analysis/workbook_print.hpp"
 #include "analysis/xlsx_package.hpp"
 
 namespace analysis {
@@ -141,7 +142,6 @@ namespace {
 
 // The page: A4, fitted to one page's width, with room at the edges.
 constexpr std::uint8_t kA4 = 9;
-constexpr double kLinePoints = 15.0;  // one line of the default 11-point font
 
 // Formats by what they show, made once per workbook.
 struct Style {
@@ -240,40 +240,71 @@ class Book {
   std::map<int, std::map<std::string, std::string>> errors_;
 };
 
-// Portrait A4 with half-inch sides, one page wide. `width` is the
-// columns' width in characters, `height` the rows' in points: where the
-// last page would carry only a few rows, the sheet is fitted to one page
-// fewer (scaled down a little) instead.
-void page_setup(lxw_worksheet* ws, std::size_t last_row, std::size_t last_col, double width, double height) {
+// Portrait A4, one page wide, laid out by its plan. `width` is the
+// columns' width in characters; `repeated`, when given, is the row printed
+// on top of every page.
+void page_setup(lxw_worksheet* ws, std::size_t last_col, double width, const std::vector<PrintRow>& rows,
+                std::optional<std::size_t> repeated) {
   worksheet_set_paper(ws, kA4);
   worksheet_set_portrait(ws);
   worksheet_set_margins(ws, 0.5, 0.5, 0.6, 0.6);
+  const std::size_t last_row = rows.empty() ? 0 : rows.size() - 1;
   worksheet_print_area(ws, 0, 0, static_cast<lxw_row_t>(last_row), static_cast<lxw_col_t>(last_col));
-  // A4 is 595 by 842 points; a character of width is 7 pixels (5.25
-  // points) and each column 5 pixels more.
-  const double sheet_width = width * 5.25 + 3.75 * static_cast<double>(last_col + 1);
-  const double scale = std::min(1.0, (595.0 - 72.0) / sheet_width);
-  // The printable height: the page less its margins and the room the
-  // spreadsheet keeps for header and footer.
-  const double page = (842.0 - 2 * 0.6 * 72.0 - 50.0) / scale;
-  const double pages = height / page;
-  const double whole = std::floor(pages);
-  const bool short_last = whole >= 1 && pages - whole < 10 * kLinePoints / page;
-  worksheet_fit_to_pages(ws, 1, short_last ? static_cast<std::uint16_t>(whole) : 0);
+  if (repeated) worksheet_repeat_rows(ws, static_cast<lxw_row_t>(*repeated), static_cast<lxw_row_t>(*repeated));
+  // A character of width is 7 pixels (5.25 points) and each column 5
+  // pixels more.
+  const PagePlan plan = plan_pages(rows, width * 5.25 + 3.75 * static_cast<double>(last_col + 1), repeated);
+  if (plan.break_before) {
+    // Fitting to the width would override the page break: the zoom is
+    // set instead.
+    lxw_row_t breaks[] = {static_cast<lxw_row_t>(*plan.break_before), 0};
+    worksheet_set_h_pagebreaks(ws, breaks);
+    worksheet_set_print_scale(ws, static_cast<std::uint16_t>(plan.zoom));
+  } else {
+    worksheet_fit_to_pages(ws, 1, plan.fit_tall);
+  }
 }
 
-// Lines a text takes wrapped at `width` characters (word by word; a
-// character is a code point).
+// The advance of a character of the default font (11-point Calibri, whose
+// metrics Carlito shares) in widths of its digits, the unit of a column's
+// width: the wider of the regular and the bold face, for the printable
+// ASCII characters from the blank on; any other code point is taken wider
+// than most (Greek letters, accents, symbols).
+double advance(char32_t c) {
+  static constexpr double ascii[95] = {
+      0.45, 0.65, 0.87, 0.99, 1.00, 1.44, 1.40, 0.47, 0.62, 0.62, 0.99, 0.99, 0.51, 0.61, 0.53, 0.85,
+      1.00, 1.00, 1.00, 1.00, 1.00, 1.00, 1.00, 1.00, 1.00, 1.00, 0.55, 0.55, 0.99, 0.99, 0.99, 0.92,
+      1.78, 1.20, 1.11, 1.06, 1.25, 0.97, 0.91, 1.26, 1.25, 0.53, 0.66, 1.08, 0.84, 1.73, 1.30, 1.34,
+      1.06, 1.36, 1.12, 0.94, 0.98, 1.29, 1.17, 1.79, 1.09, 1.03, 0.95, 0.65, 0.85, 0.65, 0.99, 0.99,
+      0.60, 0.98, 1.06, 0.84, 1.06, 1.00, 0.63, 0.94, 1.06, 0.49, 0.51, 0.95, 0.49, 1.61, 1.06, 1.07,
+      1.06, 1.06, 0.71, 0.79, 0.69, 1.06, 0.94, 1.48, 0.91, 0.94, 0.79, 0.68, 0.94, 0.68, 0.99};
+  return c >= 32 && c < 127 ? ascii[c - 32] : 1.3;
+}
+
+// The width of a text in digits (UTF-8, one advance per code point).
+double text_width(std::string_view text) {
+  double width = 0;
+  for (std::size_t k = 0; k < text.size();) {
+    const auto b = static_cast<unsigned char>(text[k]);
+    const std::size_t length = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+    width += advance(length == 1 ? b : 0x80);
+    k += length;
+  }
+  return width;
+}
+
+// Lines a text takes wrapped at `width` digits, word by word as the
+// spreadsheet breaks it at blanks.
 int wrapped_lines(std::string_view text, double width) {
+  const double blank = advance(U' ');
   int lines = 1;
   double used = 0;
   std::size_t i = 0;
   while (i < text.size()) {
     std::size_t j = text.find(' ', i);
     if (j == std::string_view::npos) j = text.size();
-    double word = 0;
-    for (std::size_t k = i; k < j; ++k) word += (static_cast<unsigned char>(text[k]) & 0xC0) != 0x80 ? 1 : 0;
-    if (used > 0 && used + 1 + word > width) {
+    const double word = text_width(text.substr(i, j - i));
+    if (used > 0 && used + blank + word > width) {
       ++lines;
       used = 0;
     }
@@ -281,7 +312,7 @@ int wrapped_lines(std::string_view text, double width) {
       lines += static_cast<int>(std::ceil(word / width)) - 1;
       used = std::fmod(word, width);
     } else {
-      used += (used > 0 ? 1 : 0) + word;
+      used += (used > 0 ? blank : 0) + word;
     }
     i = j + 1;
   }
@@ -328,12 +359,14 @@ void write_data_sheet(Book& book, lxw_worksheet* ws, const DataSet& data) {
     worksheet_set_column(ws, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c), w, nullptr);
     if (c <= last_col) total += w;
   }
-  page_setup(ws, data.size() == 0 ? 0 : data.size() - 1, last_col, total,
-             static_cast<double>(data.size()) * kLinePoints);
+  std::vector<PrintRow> rows(data.size());
+  for (std::size_t r = 0; r < data.size(); ++r)
+    for (std::size_t c = 0; c < data.cells(r).size() && rows[r].lines == 0; ++c)
+      if (data.number(r, c) || data.text(r, c).find_first_not_of(' ') != std::string::npos) rows[r].lines = 1;
   // A data set of one table repeats its heading on every page.
-  if (numeric_first.size() == 1 && numeric_first.front() > 0)
-    worksheet_repeat_rows(ws, static_cast<lxw_row_t>(numeric_first.front() - 1),
-                          static_cast<lxw_row_t>(numeric_first.front() - 1));
+  std::optional<std::size_t> repeated;
+  if (numeric_first.size() == 1 && numeric_first.front() > 0) repeated = numeric_first.front() - 1;
+  page_setup(ws, last_col, total, rows, repeated);
 }
 
 // ---- charts ----
@@ -520,25 +553,30 @@ class Layout {
       worksheet_write_string(ws_, r(row), c(first), std::string(s).c_str(), book_.format(st));
     else
       worksheet_merge_range(ws_, r(row), c(first), r(row), c(last), std::string(s).c_str(), book_.format(st));
-    lines(row, wrapped_lines(s, static_cast<double>(last - first + 1) * kColumnWidth - 1));
+    // Columns 12 digits wide hold 12 digits alone, 37 merged by three, 50
+    // by four (measured in the spreadsheet): 12.5 each less half a digit,
+    // of which a quarter is kept spare. A title's font is larger.
+    const double room = static_cast<double>(last - first + 1) * (kColumnWidth + 0.5) - 0.75;
+    lines(row, wrapped_lines(s, style.title ? room * 11 / 13 : room));
   }
   // A table's heading over one column `width` characters wide; a printed
   // one sets the height of its row.
   void heading_cell(std::size_t row, std::size_t col, double width, std::string_view s, bool printed) {
     worksheet_write_string(ws_, r(row), c(col), std::string(s).c_str(),
                            book_.format({.wrap = true, .heading = true}));
-    if (printed) lines(row, wrapped_lines(s, width - 1));
+    if (printed) lines(row, wrapped_lines(s, width - 0.25));
   }
   void title(std::string_view s) {
     text(row_, 0, kPageColumns - 1, s, {.title = true});
     row_ += 2;
   }
   void heading(std::string_view s) {
-    if (row_ > 0) ++row_;
+    if (row_ > 0 && row_ != spaced_) ++row_;
     Style st{.bold = true};
     text(row_++, 0, kPageColumns - 1, s, st);
   }
   void paragraph(std::string_view s, bool italic = false) { text(row_++, 0, kPageColumns - 1, s, {.italic = italic}); }
+  // Row `row` carries n lines of text (its height for a wrapped text).
   void lines(std::size_t row, int n) { heights_[row] = std::max(heights_[row], n); }
 
   // A labelled input cell with a defined name: a constant or a choice.
@@ -565,14 +603,14 @@ class Layout {
   // Row heights for the wrapped texts, and the page: portrait, one page
   // wide, the title row on every page.
   void finish() {
-    double height = static_cast<double>(row_) * kLinePoints;
-    for (const auto& [row, n] : heights_)
-      if (n > 1) {
-        worksheet_set_row(ws_, r(row), kLinePoints * n, nullptr);
-        height += kLinePoints * (n - 1);
-      }
-    page_setup(ws_, row_ == 0 ? 0 : row_ - 1, kPageColumns - 1, kPageColumns * kColumnWidth, height);
-    worksheet_repeat_rows(ws_, 0, 0);
+    std::vector<PrintRow> rows(std::max<std::size_t>(row_, 1));
+    for (const auto& [row, n] : heights_) {
+      if (n > 1) worksheet_set_row(ws_, r(row), kLinePoints * n, nullptr);
+      if (row < rows.size()) rows[row] = {kLinePoints * std::max(n, 1), n};
+    }
+    // The print area ends with the last row that holds something.
+    while (rows.size() > 1 && rows.back().lines == 0) rows.pop_back();
+    page_setup(ws_, kPageColumns - 1, kPageColumns * kColumnWidth, rows, 0);
   }
 
   static lxw_row_t r(std::size_t row) { return static_cast<lxw_row_t>(row); }
@@ -583,6 +621,7 @@ class Layout {
   lxw_worksheet* ws_;
   std::string name_;
   std::size_t row_ = 0;
+  std::size_t spaced_ = 0;  // the row after a blank row that ends a table
   std::map<std::size_t, int> heights_;
 };
 
@@ -741,6 +780,13 @@ class XlsxSolution final : public SolutionSheet, private Layout {
     charts_.push_back({std::string(t), std::string(x), std::string(y), series});
   }
 
+  void student_chart(std::string_view t, std::string_view, std::string_view,
+                     const std::vector<Series>& series) override {
+    if (series.empty() || series.size() > kMaxSeries || !std::all_of(series.begin(), series.end(), of_data_alone))
+      throw std::invalid_argument("the student's chart \"" + std::string(t) +
+                                  "\" plots one to eight series of the Data sheet");
+  }
+
   // The plain results and workings, for a program without a description
   // of its solution.
   void plain() {
@@ -812,11 +858,12 @@ class XlsxSolution final : public SolutionSheet, private Layout {
   }
 
   void new_table(const std::vector<std::size_t>& records) {
-    if (table_) ++row_;
+    if (table_ && row_ != spaced_) ++row_;
     table_ = Table{};
     table_->heading_row = row_;
     table_->records = records;
     row_ += records.size() + 2;  // the heading, the rows, a blank row
+    spaced_ = row_;
   }
 
   ColumnRef place(const std::string& heading_text, const std::vector<std::size_t>& records,
@@ -898,6 +945,8 @@ class XlsxSolution final : public SolutionSheet, private Layout {
 
   void formula(std::size_t row, std::size_t col, std::string_view f, const Shown& v, const Style& style, bool result) {
     formulas.push_back({row, col, v, result});
+    // A cell of the printed columns makes its row a line of text.
+    if (col < kPageColumns) lines(row, 1);
     write_formula(row, col, f, v, style);
   }
 
@@ -947,7 +996,9 @@ class XlsxSolution final : public SolutionSheet, private Layout {
   }
 
   void number(std::size_t row, std::size_t col, double v, const std::string& format) {
-    if (std::isfinite(v)) worksheet_write_number(ws_, r(row), c(col), v, book_.format({.number = format}));
+    if (!std::isfinite(v)) return;
+    worksheet_write_number(ws_, r(row), c(col), v, book_.format({.number = format}));
+    lines(row, 1);
   }
 
   int sheet_number_;
@@ -984,6 +1035,10 @@ class StudentCharts final : public SolutionSheet {
     for (const Series& s : series)
       if (of_data_alone(s)) spec.series.push_back(s);
     if (!spec.series.empty()) charts.push_back(std::move(spec));
+  }
+  void student_chart(std::string_view t, std::string_view x, std::string_view y,
+                     const std::vector<Series>& series) override {
+    chart(t, x, y, series);
   }
   std::vector<ChartSpec> charts;
 };

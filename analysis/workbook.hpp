@@ -55,7 +55,8 @@
 //   6. Charts: at most eight series; titles and series names in words,
 //      with no number taken from the data set; give the student a chart of
 //      the data alone (every range on the Data sheet) where the data can
-//      be plotted as they are.
+//      be plotted as they are (student_chart where the solution's charts
+//      plot the same data worked up: a chart is a printed page).
 //   7. Texts (notes, labels) quote no number of the data set: a number
 //      that follows the data is a value() with a text formula.
 //   8. A result that a column computes row by row (each solution's
@@ -254,6 +255,14 @@ class SolutionSheet {
   };
   virtual void chart(std::string_view title, std::string_view x_title, std::string_view y_title,
                      const std::vector<Series>& series) = 0;
+
+  // A chart of the data alone (every range on the Data sheet) for the
+  // student's workbook only, where the solution's charts plot the same
+  // data worked up and a page of the raw data would add nothing to them.
+  virtual void student_chart(std::string_view title, std::string_view x_title, std::string_view y_title,
+                             const std::vector<Series>& series) {
+    (void)title, (void)x_title, (void)y_title, (void)series;
+  }
 };
 
 // "Solution!" + a Solution-sheet range, for charts.

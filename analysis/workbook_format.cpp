@@ -16,6 +16,9 @@ std::string scientific(int decimals) { return fixed(std::min(decimals, 14)) + "E
 
 int exponent_of(double v) { return static_cast<int>(std::floor(std::log10(std::fabs(v)))); }
 
+// The most significant figures a result is shown to.
+constexpr int kMostFigures = 8;
+
 bool needs_scientific(double v) { return v != 0 && (std::fabs(v) < 1e-3 || std::fabs(v) >= 1e6); }
 
 }  // namespace
@@ -57,6 +60,9 @@ std::string format_of_magnitude(double scale, int digits) {
 std::string format_of_uncertainty(double value, double u) {
   if (!std::isfinite(u) || u <= 0 || !std::isfinite(value)) return format_of_magnitude(value);
   const int last = exponent_of(u) - 1;  // the place of u's second significant figure
+  // A line through points that lie on it to their last digit has next to
+  // no uncertainty: no more figures than a value can carry.
+  if (value != 0 && exponent_of(value) - last >= kMostFigures) return format_of_magnitude(value, kMostFigures);
   if (needs_scientific(value)) return scientific(std::max(0, exponent_of(value) - last));
   return fixed(-last);
 }

@@ -15,8 +15,9 @@ std::string format_of_written(std::string_view text);
 
 // A value shown to its standard uncertainty: to the place of the second
 // significant figure of `u` (36081.54 ± 123 "0", 0.123456 ± 0.0021
-// "0.0000"), in scientific notation below 0.001 and from 1e6 on. Without
-// a finite positive `u`, format_of_magnitude(value).
+// "0.0000"), in scientific notation below 0.001 and from 1e6 on, and to
+// eight significant figures at most. Without a finite positive `u`,
+// format_of_magnitude(value).
 std::string format_of_uncertainty(double value, double u);
 
 // `digits` significant figures at the magnitude of `scale` (the largest

@@ -289,24 +289,28 @@ std::string data_row(std::size_t record, std::size_t first_cell, std::size_t cel
   return "Data!" + cell_name(record, first_cell, true) + ":" + cell_name(record, first_cell + cells - 1, true);
 }
 
-// The same worksheet as spreadsheet formulas over the Data sheet: the
-// starting concentrations in the columns the recipe table leaves for them
-// (on the recipe's rows); on each run's row of the absorbance table its
-// line by SLOPE and INTERCEPT over its own readings (a row of the Data
-// sheet), ln rate, the concentrations, k, and its part of the bromine
-// order (Bend) by SUMPRODUCT over the readings.
+// The same worksheet as spreadsheet formulas over the Data sheet, in the
+// order of the analysis: the starting concentrations from the recipe (on
+// the recipe's rows); on each run's row of the absorbance table its line
+// by SLOPE and INTERCEPT over its own readings (a row of the Data sheet)
+// and its rate; the orders in acid and ketone from ln rate against ln
+// concentration; each run's part of the bromine order (Bend) by
+// SUMPRODUCT over its readings; k.
 void workbook(const Case& cs, const AnswerSheet& sheet, SolutionSheet& ws) {
   const Recipe rc = read(cs.data());
   const std::vector<Column>& per_run = sheet.workings.at(0).columns;
   const std::string volume = data_cell(rc.stock, 4);
+  const std::string eps_l = ws.constant("eps_l");
+
+  ws.step("Starting concentrations: millilitres × stock molarity / run volume");
   const auto recipe_column = [&](std::string_view heading, std::string_view unit, std::size_t cell,
                                  const std::string& stock, const std::vector<double>& values) {
     std::vector<std::string> f;
-    for (std::size_t r : rc.recipe) f.push_back(data_cell(r, cell) + "*" + stock + "/" + volume);
+    for (std::size_t r : rc.recipe) f.push_back(data_ref(r, cell) + "*" + stock + "/" + volume);
     return ws.column(heading, unit, rc.recipe, f, values);
   };
   std::vector<std::string> f_run;
-  for (std::size_t r : rc.recipe) f_run.push_back(data_cell(r, 0));
+  for (std::size_t r : rc.recipe) f_run.push_back(data_ref(r, 0));
   ws.column("Run#", "", rc.recipe, f_run, per_run.at(0).values);
   recipe_column("Br2", "mol/L", 1, data_cell(rc.br2_record, 1), rc.br2);
   const ColumnRef c_acid = recipe_column("H+", "mol/L", 2, data_cell(rc.acid_record, 1), rc.acid);
@@ -332,13 +336,19 @@ void workbook(const Case& cs, const AnswerSheet& sheet, SolutionSheet& ws) {
     for (const Bend& b : bends) v.push_back(b.*member);
     return v;
   };
+
+  ws.step("The rate of each run: −slope of its absorbance against time, / ε·l");
+  per_run_column("run", "", per_run.at(0).values,
+                 [&](int i) { return data_ref(rc.run_rows[static_cast<std::size_t>(i)], 1); });
   const ColumnRef c_slope = per_run_column("slope of A against t", "1/s", per_run.at(4).values,
                                            [&](int i) { return "SLOPE(" + a_row[i] + "," + t_row[i] + ")"; });
-  std::vector<std::string> rate(runs);
-  for (int i = 0; i < runs; ++i)
-    rate[i] = ws.result("rate(" + std::to_string(i + 1) + ")", "-" + c_slope.cells[i] + "/160");
+  const ColumnRef c_rate = per_run_column("rate = −slope/ε·l", "mol/(L·s)", per_run.at(5).values,
+                                          [&](int i) { return "-" + c_slope.cells[i] + "/" + eps_l; });
+  for (int i = 0; i < runs; ++i) ws.result_in("rate(" + std::to_string(i + 1) + ")", c_rate.cells[i]);
+
+  ws.step("Orders in acid (runs 1 to 4) and ketone (runs 5 to 8): slopes of ln rate against ln concentration");
   const ColumnRef c_ln_rate = per_run_column("ln rate", "rate in mol/(L·s)", per_run.at(6).values,
-                                             [&](int i) { return "LN(" + rate[i] + ")"; });
+                                             [&](int i) { return "LN(" + c_rate.cells[i] + ")"; });
   // The run's concentrations, from the recipe's row of the same run.
   const ColumnRef c_run_acid = per_run_column("[H+]", "mol/L", rc.acid, [&](int i) { return c_acid.cells[i]; });
   const ColumnRef c_run_ketone =
@@ -349,26 +359,22 @@ void workbook(const Case& cs, const AnswerSheet& sheet, SolutionSheet& ws) {
       per_run_column("ln [H+]", "[H+] in mol/L", ln_acid, [&](int i) { return "LN(" + c_run_acid.cells[i] + ")"; });
   const ColumnRef c_ln_ketone = per_run_column("ln [ketone]", "[ketone] in mol/L", ln_ketone,
                                                [&](int i) { return "LN(" + c_run_ketone.cells[i] + ")"; });
-  const ColumnRef c_k = per_run_column("k = rate/([H+]·[ketone])", "L/(mol·s)", per_run.at(7).values, [&](int i) {
-    return rate[i] + "/(" + c_run_acid.cells[i] + "*" + c_run_ketone.cells[i] + ")";
-  });
-
   // The two series of four runs: cells i..i+3 of a column.
   const auto series = [](const ColumnRef& c, int first) {
-    return c.cells[static_cast<std::size_t>(first)] + ":" +
-           c.cells[static_cast<std::size_t>(first + series_length - 1)];
+    return absolute_cell(c.cells[static_cast<std::size_t>(first)]) + ":" +
+           absolute_cell(c.cells[static_cast<std::size_t>(first + series_length - 1)]);
   };
   ws.result("order(H+)",
             "SLOPE(" + series(c_ln_rate, acid_runs_first) + "," + series(c_ln_acid, acid_runs_first) + ")");
   ws.result("order(ketone)",
             "SLOPE(" + series(c_ln_rate, ketone_runs_first) + "," + series(c_ln_ketone, ketone_runs_first) + ")");
 
-  // The bromine order.
+  ws.step("Order in bromine: the curvature of the absorbance lines, one order for all runs");
   const ColumnRef c_icpt = per_run_column("intercept of A against t", "", of_bends(&Bend::intercept),
                                           [&](int i) { return "INTERCEPT(" + a_row[i] + "," + t_row[i] + ")"; });
   const ColumnRef c_mean =
       per_run_column("mean A", "", of_bends(&Bend::mean), [&](int i) { return "AVERAGE(" + a_row[i] + ")"; });
-  const ColumnRef c_c = per_run_column("c = slope²/(2·mean A)", "1/s2", of_bends(&Bend::c),
+  const ColumnRef c_c = per_run_column("c = slope² / (2·mean A)", "1/s2", of_bends(&Bend::c),
                                        [&](int i) { return c_slope.cells[i] + "^2/(2*" + c_mean.cells[i] + ")"; });
   const ColumnRef c_beta = per_run_column("β: slope of t² against t", "s", of_bends(&Bend::beta), [&](int i) {
     const std::string& t = t_row[i];
@@ -394,26 +400,28 @@ void workbook(const Case& cs, const AnswerSheet& sheet, SolutionSheet& ws) {
   const ColumnRef c_den =
       per_run_column("c²·Σe²", "", den, [&](int i) { return c_c.cells[i] + "^2*SUMPRODUCT((" + e(i) + ")^2)"; });
   ws.result("order(Br2)", "SUM(" + c_num.range + ")/SUM(" + c_den.range + ")");
+  ws.note("The order n bends each run's line by n·c·t²; with each run's own line free, n = Σc·Σe·ε / Σc²·Σe², e the "
+          "residuals of t² and ε those of A from their straight lines in t over the run's times.");
+
+  ws.step("Rate constant: k = rate/([H+]·[ketone]), the mean over the runs");
+  const ColumnRef c_k = per_run_column("k = rate / ([H+]·[ketone])", "L/(mol·s)", per_run.at(7).values, [&](int i) {
+    return c_rate.cells[i] + "/(" + c_run_acid.cells[i] + "*" + c_run_ketone.cells[i] + ")";
+  });
   ws.result("k", "AVERAGE(" + c_k.range + ")");
-  ws.note(
-      "absorbance = ε·l × [Br2], ε·l = 160 L/mol (given in the handout). The bromine order n bends each run's line by n·c·t², "
-      "c = slope²/(2·mean A); with each run's own line free it is Σc·Σe·ε / Σc²·Σe², e the residuals of t² "
-      "and ε those of A from their straight lines in t over the run's times.");
 
   std::vector<SolutionSheet::Series> absorbance;
   for (int i = 0; i < runs; ++i)
     absorbance.push_back(
         {.name = "run " + std::to_string(i + 1), .x_range = t_row[i], .y_range = a_row[i], .trendline = true});
   ws.chart("Absorbance against time, eight runs with their least-squares lines", "t (s)", "absorbance", absorbance);
-  ws.chart("Order in acid: ln rate against ln [H+], runs 1 to 4", "ln [H+] ([H+] in mol/L)",
+  // The acid runs and the ketone runs lie apart on one axis of ln c.
+  ws.chart("Orders in acid and ketone: ln rate against ln concentration", "ln c (c in mol/L)",
            "ln rate (rate in mol/(L·s))",
-           {{.name = "runs 1 to 4",
+           {{.name = "runs 1 to 4: ln [H+]",
              .x_range = on_solution(series(c_ln_acid, acid_runs_first)),
              .y_range = on_solution(series(c_ln_rate, acid_runs_first)),
-             .trendline = true}});
-  ws.chart("Order in ketone: ln rate against ln [ketone], runs 5 to 8", "ln [ketone] ([ketone] in mol/L)",
-           "ln rate (rate in mol/(L·s))",
-           {{.name = "runs 5 to 8",
+             .trendline = true},
+            {.name = "runs 5 to 8: ln [ketone]",
              .x_range = on_solution(series(c_ln_ketone, ketone_runs_first)),
              .y_range = on_solution(series(c_ln_rate, ketone_runs_first)),
              .trendline = true}});
@@ -437,7 +445,8 @@ const Handout& handout() {
         .constants = {{.name = "ε·l, the molar absorptivity of bromine times the path length of the cell",
                        .value = absorbance_per_molar,
                        .unit = "L/mol",
-                       .use = "[Br2] = A/(ε·l): turns an absorbance into a bromine concentration"}},
+                       .use = "[Br2] = A/(ε·l): turns an absorbance into a bromine concentration",
+                       .symbol = "eps_l"}},
         .conventions = {"Concentrations in a run: millilitres × stock molarity / 50 mL.",
                         "Time in seconds: rates in mol/(L·s), k in L/(mol·s).",
                         "Convert absorbances with the ε·l given here, not from the first reading: the starting "

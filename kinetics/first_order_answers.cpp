@@ -44,6 +44,7 @@
 // (2 % at the 99th percentile). So A's tolerance has a floor of 5 %: it
 // passes a student who converts with 273.15 as well as one who uses 273.0.
 #include <cmath>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -271,114 +272,152 @@ void analyse(const Case& cs, AnswerSheet& sheet) {
 }
 
 
-// The same worksheet as spreadsheet formulas over the Data sheet: per
-// temperature βf and p0, then on each row of its table β, the N2O5
-// remaining and ln(p/p0); the rows kept in the fit repeated in two columns
-// (blank where a row is left out), so that the slope through the origin is
-// SUMPRODUCT(t, y)/SUMPRODUCT(t, t) over them.
+// The same worksheet as spreadsheet formulas over the Data sheet: the
+// equilibrium at the end of each run (βf, p0) in one table; per run, on
+// each row of its table D = Ptot − p0, β, the N2O5 remaining and
+// ln(p/p0), and the rows kept in the fit (those whose N2O5 is at least the
+// cut-off's share of p0, computed by IF, blank where a row is left out),
+// so that k is −SUMPRODUCT(t, y)/SUMPRODUCT(t, t) over them; then the
+// Arrhenius line.
 void workbook(const Case& cs, const AnswerSheet&, SolutionSheet& ws) {
   const std::vector<Run> runs = read_runs(cs.data());
+  const std::size_t count = runs.size();
+  std::vector<Remaining> remains;
   std::vector<std::size_t> heads;
-  std::vector<std::string> f_kelvin, f_inv_t, f_ln_k, k_cells;
-  std::vector<double> kelvin, inv_t, ln_k;
-  std::vector<SolutionSheet::Series> decay, lines;
-  for (std::size_t i = 0; i < runs.size(); ++i) {
-    const Run& run = runs[i];
-    const Remaining w = remaining(run);
-    const std::string celsius = std::to_string(static_cast<int>(std::lround(run.celsius))) + " °C";
-    const std::string kp = data_cell(run.kp_record, 1), pf = data_cell(run.pf_record, 1);
-    const std::string beta_f =
-        ws.value("βf at " + celsius, "",
-                 "3*" + kp + "/(" + kp + "/2+SQRT(" + kp + "^2/4+6*" + kp + "*(4*" + pf + "+" + kp + ")))",
-                 w.beta_f);
-    const std::string p0 = ws.value("p0 at " + celsius, "", pf + "/(3/2+" + beta_f + ")", w.p0);
+  std::vector<double> celsius, kp, pf, beta_f, p0;
+  for (const Run& run : runs) {
+    remains.push_back(remaining(run));
+    heads.push_back(run.head);
+    celsius.push_back(run.celsius);
+    kp.push_back(run.kp);
+    pf.push_back(run.pf);
+    beta_f.push_back(remains.back().beta_f);
+    p0.push_back(remains.back().p0);
+  }
+  const auto of_runs = [&](std::string_view heading, std::string_view unit, const std::vector<double>& values,
+                           const std::function<std::string(std::size_t)>& formula) {
+    return ws.column(heading, unit, heads, formula, values);
+  };
 
+  // The runs speed up about threefold from one temperature to the next: on
+  // one time axis the fast runs would crowd its first few per cent.
+  std::vector<SolutionSheet::Series> slow_data, fast_data;
+  for (std::size_t i = 0; i < count; ++i)
+    (i < 2 ? slow_data : fast_data)
+        .push_back({.name = "run " + std::to_string(i + 1),
+                    .x_range = data_range(runs[i].rows.front(), runs[i].rows.back(), 0),
+                    .y_range = data_range(runs[i].rows.front(), runs[i].rows.back(), 1)});
+  ws.student_chart("Total pressure against time, the two slowest runs", "t (min)", "Ptot (mmHg)", slow_data);
+  ws.student_chart("Total pressure against time, the three fastest runs", "t (min)", "Ptot (mmHg)", fast_data);
+
+  ws.step("The N2O5 at the start of each run, from the final pressure and Kp");
+  const std::string cut = ws.choice("fit_cutoff", "least p/p0 of a row in the fit", cutoff, "");
+  const ColumnRef c_celsius = of_runs("t", "°C", celsius, [&](std::size_t i) { return data_cell(runs[i].head, 1); });
+  const ColumnRef c_kp = of_runs("Kp", "mmHg", kp, [&](std::size_t i) { return data_cell(runs[i].kp_record, 1); });
+  const ColumnRef c_pf =
+      of_runs("final pressure Pf", "mmHg", pf, [&](std::size_t i) { return data_cell(runs[i].pf_record, 1); });
+  // The positive root of (4Pf + Kp)βf² + (Kp/2)βf − 3Kp/2 = 0, written so
+  // that no digits cancel.
+  const ColumnRef c_beta_f = of_runs("βf, N2O4 dissociated at the end", "", beta_f, [&](std::size_t i) {
+    const std::string &k = c_kp.cells[i], &f = c_pf.cells[i];
+    return "3*" + k + "/(" + k + "/2+SQRT(" + k + "^2/4+6*" + k + "*(4*" + f + "+" + k + ")))";
+  });
+  const ColumnRef c_p0 = of_runs("p0 = Pf/(3/2 + βf)", "mmHg", p0,
+                                 [&](std::size_t i) { return c_pf.cells[i] + "/(3/2+" + c_beta_f.cells[i] + ")"; });
+  ws.note("At the end all the N2O5 is gone: Pf = p0·(3/2 + βf) and Kp = 4·Pf·βf²/((1 − βf)(3/2 + βf)).");
+
+  std::vector<std::string> k_cells;
+  std::vector<double> k_values;
+  std::vector<SolutionSheet::Series> slow, fast;
+  for (std::size_t i = 0; i < count; ++i) {
+    const Run& run = runs[i];
+    const Remaining& w = remains[i];
     const std::size_t n = run.rows.size();
-    std::vector<std::string> f_beta(n), f_p(n), f_ln(n), f_fit_t(n), f_fit_y(n);
+    const std::string number = std::to_string(i + 1);
+    const std::string k_of = absolute_cell(c_kp.cells[i]), pf_of = absolute_cell(c_pf.cells[i]),
+                      p0_of = absolute_cell(c_p0.cells[i]);
+    ws.step("Run " + number + ": the N2O5 remaining and k(" + number + "), the slope of ln(p/p0) against t");
+    const auto per_row = [&](std::string_view heading, std::string_view unit, const ShownColumn& values,
+                             const std::function<std::string(std::size_t)>& formula) {
+      return ws.column(heading, unit, run.rows, formula, values);
+    };
+    std::vector<double> d(n);
+    for (std::size_t r = 0; r < n; ++r) d[r] = run.ptot[r] - w.p0;
+    const ColumnRef c_t = per_row("t", "min", run.t, [&](std::size_t r) { return data_ref(run.rows[r], 0); });
+    const ColumnRef c_d =
+        per_row("D = Ptot − p0", "mmHg", d, [&](std::size_t r) { return data_ref(run.rows[r], 1) + "-" + p0_of; });
+    // (4D + Kp)β² − (Kp/2)β − Kp/2 = 0, its positive root; β = 1 before
+    // the pressure has risen.
+    const ColumnRef c_beta = per_row("β", "", w.beta, [&](std::size_t r) {
+      const std::string& x = c_d.cells[r];
+      return "IF(" + x + ">0," + k_of + "/(-" + k_of + "/2+SQRT(" + k_of + "^2/4+2*" + k_of + "*(4*" + x + "+" +
+             k_of + "))),1)";
+    });
+    // None left at the final pressure.
+    const ColumnRef c_p = per_row("p(N2O5) = p0 − D/(1/2 + β)", "mmHg", w.p, [&](std::size_t r) {
+      return "IF(" + data_ref(run.rows[r], 1) + ">=" + pf_of + ",0,IF(" + c_d.cells[r] + ">0," + p0_of + "-" +
+             c_d.cells[r] + "/(0.5+" + c_beta.cells[r] + ")," + p0_of + "))";
+    });
+    std::vector<Shown> ln, fit_t, fit_y;
     for (std::size_t r = 0; r < n; ++r) {
-      const std::string d = "(" + data_cell(run.rows[r], 1) + "-" + p0 + ")";
-      f_beta[r] = "IF(" + d + ">0," + kp + "/(-" + kp + "/2+SQRT(" + kp + "^2/4+2*" + kp + "*(4*" + d + "+" + kp +
-                  "))),1)";
+      ln.push_back(w.p[r] > 0.0 ? Shown(w.ln_ratio[r]) : Shown::na());
+      fit_t.push_back(w.used[r] == 1.0 ? Shown(run.t[r]) : Shown::blank());
+      fit_y.push_back(w.used[r] == 1.0 ? Shown(w.ln_ratio[r]) : Shown::blank());
     }
-    const ColumnRef c_beta = ws.column("β at " + celsius, "", run.rows, f_beta, w.beta);
-    for (std::size_t r = 0; r < n; ++r) {
-      const std::string d = "(" + data_cell(run.rows[r], 1) + "-" + p0 + ")";
-      f_p[r] = "IF(" + data_cell(run.rows[r], 1) + ">=" + pf + ",0,IF(" + d + ">0," + p0 + "-" + d + "/(0.5+" +
-               c_beta.cells[r] + ")," + p0 + "))";
-    }
-    const ColumnRef c_p = ws.column("p(N2O5) at " + celsius, "", run.rows, f_p, w.p);
-    std::vector<double> fit_t(n, not_a_number), fit_y(n, not_a_number);
-    const double k = -fit_line_through_origin(w.fit_t, w.fit_y).slope;
-    for (std::size_t r = 0; r < n; ++r) {
-      f_ln[r] = "IF(" + c_p.cells[r] + ">0,LN(" + c_p.cells[r] + "/" + p0 + "),NA())";
-      if (w.used[r] == 1.0) {
-        fit_t[r] = run.t[r];
-        fit_y[r] = w.ln_ratio[r];
-      }
-    }
-    const ColumnRef c_ln = ws.column("ln(p/p0) at " + celsius, "", run.rows, f_ln, w.ln_ratio);
-    for (std::size_t r = 0; r < n; ++r) {
-      const std::string keep = "IF(" + c_p.cells[r] + ">=0.02*" + p0 + ",";
-      f_fit_t[r] = keep + data_cell(run.rows[r], 0) + ",\"\")";
-      f_fit_y[r] = keep + c_ln.cells[r] + ",\"\")";
-    }
-    const ColumnRef c_fit_t = ws.column("t in fit at " + celsius, "min", run.rows, f_fit_t, fit_t);
-    const ColumnRef c_fit_y = ws.column("ln(p/p0) in fit at " + celsius, "", run.rows, f_fit_y, fit_y);
-    const std::string k_cell = ws.result("k(" + std::to_string(i + 1) + ")", "-SUMPRODUCT(" + c_fit_t.range + "," + c_fit_y.range +
-                                                                  ")/SUMPRODUCT(" + c_fit_t.range + "," +
-                                                                  c_fit_t.range + ")");
-    // The fitted line from the origin (on the record of the table's heading)
-    // through the rows of the fit, which come first: p falls as Ptot rises.
-    std::vector<std::size_t> line_rows{run.rows.front() - 1};
-    std::vector<std::string> f_line_t{"0"}, f_line_y;
-    std::vector<double> line_t{0.0}, line_y;
-    for (std::size_t r = 0; r < n && w.used[r] == 1.0; ++r) {
-      line_rows.push_back(run.rows[r]);
-      f_line_t.push_back(data_cell(run.rows[r], 0));
-      line_t.push_back(run.t[r]);
-    }
-    const ColumnRef c_line_t = ws.column("t for the line at " + celsius, "min", line_rows, f_line_t, line_t);
-    for (std::size_t r = 0; r < line_rows.size(); ++r) {
-      f_line_y.push_back("-" + k_cell + "*" + c_line_t.cells[r]);
-      line_y.push_back(-k * line_t[r]);
-    }
-    const ColumnRef c_line_y = ws.column("fitted line at " + celsius, "", line_rows, f_line_y, line_y);
+    const ColumnRef c_ln = per_row("ln(p/p0)", "", ln, [&](std::size_t r) {
+      return "IF(" + c_p.cells[r] + ">0,LN(" + c_p.cells[r] + "/" + p0_of + "),NA())";
+    });
+    const auto kept = [&](std::size_t r) { return "IF(" + c_p.cells[r] + ">=" + cut + "*" + p0_of + ","; };
+    const ColumnRef c_fit_t =
+        per_row("t in the fit", "min", fit_t, [&](std::size_t r) { return kept(r) + c_t.cells[r] + ",\"\")"; });
+    const ColumnRef c_fit_y =
+        per_row("ln(p/p0) in the fit", "", fit_y, [&](std::size_t r) { return kept(r) + c_ln.cells[r] + ",\"\")"; });
+    ws.value("rows in the fit", "", "COUNT(" + c_fit_t.range + ")", static_cast<double>(w.fit_t.size()));
+    const std::string k =
+        ws.result("k(" + number + ")", "-SUMPRODUCT(" + c_fit_t.range + "," + c_fit_y.range + ")/SUMPRODUCT(" +
+                                           c_fit_t.range + "," + c_fit_t.range + ")");
+    const double k_value = -fit_line_through_origin(w.fit_t, w.fit_y).slope;
+    std::vector<Shown> line;
+    for (std::size_t r = 0; r < n; ++r) line.push_back(w.used[r] == 1.0 ? Shown(-k_value * run.t[r]) : Shown::na());
+    const ColumnRef c_line = per_row("fitted −k·t", "", line,
+                                     [&](std::size_t r) { return kept(r) + "-" + k + "*" + c_t.cells[r] + ",NA())"; });
+    k_cells.push_back(k);
+    k_values.push_back(k_value);
 
     // The points up to the last that has a logarithm (none is left at the
-    // final pressure).
+    // final pressure), and the line over the rows of the fit.
     std::size_t last = n;
     while (last > 0 && !std::isfinite(w.ln_ratio[last - 1])) --last;
-    decay.push_back({.name = celsius, .x_range = data_range(run.rows.front(), run.rows[last - 1], 0),
-                     .y_range = on_solution(c_ln.cells.front() + ":" + c_ln.cells[last - 1])});
-    lines.push_back({.name = "fit at " + celsius, .x_range = on_solution(c_line_t.range),
-                     .y_range = on_solution(c_line_y.range), .markers = false, .line = true});
-
-    heads.push_back(run.head);
-    f_kelvin.push_back(data_cell(run.head, 1) + "+273.15");
-    kelvin.push_back(run.celsius + kelvin_offset);
-    inv_t.push_back(1.0 / kelvin.back());
-    ln_k.push_back(std::log(k));
-    k_cells.push_back(k_cell);
+    const auto part = [&](const ColumnRef& c) { return on_solution(c.cells.front() + ":" + c.cells[last - 1]); };
+    auto& chart = i < 2 ? slow : fast;
+    const int colour = static_cast<int>(i < 2 ? i : i - 2);
+    chart.push_back({.name = "run " + number, .x_range = part(c_t), .y_range = part(c_ln), .colour = colour});
+    chart.push_back({.name = "fit of run " + number, .x_range = part(c_t), .y_range = part(c_line),
+                     .markers = false, .line = true, .colour = colour});
   }
 
-  // The Arrhenius plot, one row per temperature on the row of its "temp = " line.
-  const ColumnRef c_kelvin = ws.column("T", "K", heads, f_kelvin, kelvin);
-  for (const std::string& c : c_kelvin.cells) f_inv_t.push_back("1/" + c);
-  for (const std::string& c : k_cells) f_ln_k.push_back("LN(" + c + ")");
-  const ColumnRef c_inv_t = ws.column("1/T", "1/K", heads, f_inv_t, inv_t);
-  const ColumnRef c_ln_k = ws.column("ln k", "k in 1/min", heads, f_ln_k, ln_k);
+  ws.step("Arrhenius line: ln k against 1/T");
+  std::vector<double> kelvin, inv_t, ln_k;
+  for (std::size_t i = 0; i < count; ++i) {
+    kelvin.push_back(celsius[i] + kelvin_offset);
+    inv_t.push_back(1.0 / kelvin.back());
+    ln_k.push_back(std::log(k_values[i]));
+  }
+  const ColumnRef c_kelvin = of_runs("T", "K", kelvin, [&](std::size_t i) { return c_celsius.cells[i] + "+273.15"; });
+  const ColumnRef c_inv_t = of_runs("1/T", "1/K", inv_t, [&](std::size_t i) { return "1/" + c_kelvin.cells[i]; });
+  const ColumnRef c_k = of_runs("k", "1/min", k_values, [&](std::size_t i) { return k_cells[i]; });
+  const ColumnRef c_ln_k =
+      of_runs("ln k", "k in 1/min", ln_k, [&](std::size_t i) { return "LN(" + c_k.cells[i] + ")"; });
   const LineFit arrhenius = fit_line(inv_t, ln_k);
   const std::string slope = ws.value("slope of ln k against 1/T", "K",
                                      "SLOPE(" + c_ln_k.range + "," + c_inv_t.range + ")", arrhenius.slope);
   const std::string icpt = ws.value("intercept of ln k against 1/T", "",
                                     "INTERCEPT(" + c_ln_k.range + "," + c_inv_t.range + ")", arrhenius.intercept);
-  ws.result("Ea", "-8.314462618*" + slope);
+  ws.result("Ea", "-" + ws.constant("R_gas") + "*" + slope);
   ws.result("A", "EXP(" + icpt + ")");
-  ws.note("β solves (4D + Kp)β² − (Kp/2)β − Kp/2 = 0 with D = Ptot − p0, written in the form whose digits do not "
-          "cancel; rows whose N2O5 has fallen below 2 % of p0 are blank in the fit columns.");
 
-  decay.insert(decay.end(), lines.begin(), lines.end());
-  ws.chart("First order: ln(p/p0) of N2O5 against time", "t (min)", "ln(p/p0)", decay);
+  ws.chart("First order: ln(p/p0) against time, the two slowest runs", "t (min)", "ln(p/p0)", slow);
+  ws.chart("First order: ln(p/p0) against time, the three fastest runs", "t (min)", "ln(p/p0)", fast);
   ws.chart("Arrhenius plot: ln k against 1/T", "1/T (1/K)", "ln k (k in 1/min)",
            {{.name = "rate constants", .x_range = on_solution(c_inv_t.range), .y_range = on_solution(c_ln_k.range),
              .trendline = true}});
@@ -402,7 +441,8 @@ const Handout& handout() {
         .constants = {{.name = "R, the gas constant",
                        .value = gas_constant,
                        .unit = "J/(mol·K)",
-                       .use = "turns the slope of ln k against 1/T into the activation energy"}},
+                       .use = "turns the slope of ln k against 1/T into the activation energy",
+                       .symbol = "R_gas"}},
         .conventions = {"Pressures, the final pressure and Kp are in mmHg (Torr).",
                         "T(K) = t(°C) + 273.15 (adding 273.0 earns the same grades); time in minutes, so k and "
                         "A are per minute.",

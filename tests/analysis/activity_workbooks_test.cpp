@@ -38,7 +38,7 @@ TEST(ActivityWorkbooks, EachDrawsThePlotsOfItsAnalysis) {
     std::size_t charts;
   } expected[] = {
       {"vapor_activity_gen", 2},  // (phi-1)/m^0.5 with the quartic; g with the three estimates
-      {"emf_activity_gen", 3},    // E0' against root(I), E0'' against I, g against root(I)
+      {"emf_activity_gen", 2},    // E0' against root(I), E0'' against I
       {"molar_volume_gen", 3},    // the densities as written; phiv with Masson's weighted line; VE with Redlich-Kister
   };
   labtest::TempDir dir;
@@ -92,11 +92,11 @@ TEST(ActivityWorkbooks, TheQuarticFillsTheDataSetsOwnLinestBlock) {
 
 // The second approximation: m(Pb) = 2q/(m + sqrt(m^2 + 4q)), q = Ksp/g0^2,
 // log10 g0 = -4A sqrt(4(m + m(Pb))), from the first approximation's m(Pb)
-// (g0 = 1). The workbook writes ten steps; over the seed sweep they reach
-// the converged m(Pb) to within 1e-12, each step shrinking the error by at
+// (g0 = 1). The workbook writes eight steps; over the seed sweep they reach
+// the converged m(Pb) to within 1e-10, each step shrinking the error by at
 // most 0.06, and the g0 they give is the answer sheet's.
-TEST(ActivityWorkbooks, TenStepsOfTheLeadIterationReachItsLimitOverTheSweep) {
-  constexpr int steps = 10;
+TEST(ActivityWorkbooks, EightStepsOfTheLeadIterationReachItsLimitOverTheSweep) {
+  constexpr int steps = 8;
   const labcore::Program& p = *labcore::find_program("emf_activity_gen");
   const auto pairs = labtest::sweep_seeds();
   ASSERT_GT(pairs.size(), 1000u);
@@ -151,7 +151,7 @@ TEST(ActivityWorkbooks, TenStepsOfTheLeadIterationReachItsLimitOverTheSweep) {
   }
   EXPECT_GT(sheets, 100u);
   EXPECT_LT(worst_ratio, 0.06);
-  EXPECT_LT(worst_error, 1e-12);
+  EXPECT_LT(worst_error, 1e-10);
 }
 
 }  // namespace

@@ -65,7 +65,8 @@ TEST(GasKineticsWorkbooks, EverySeriesPairsItsRangesAndEachLineTakesTheColourOfI
       SCOPED_TRACE(std::string(program) + " " + std::to_string(s1) + " " + std::to_string(s2));
       const Described d = describe(program, s1, s2);
       EXPECT_EQ(d.ws.results.size(), d.sheet.results.size());
-      ASSERT_EQ(d.ws.charts.size(), 3u);
+      // bromination_gen draws the acid and ketone orders on one chart.
+      ASSERT_EQ(d.ws.charts.size(), std::string(program) == "bromination_gen" ? 2u : 3u);
       for (const RecordingSheet::Chart& c : d.ws.charts) {
         SCOPED_TRACE(c.title);
         std::vector<int> point_colours;
