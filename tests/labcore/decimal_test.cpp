@@ -74,7 +74,7 @@ TEST(DecimalChars, ValuesWorkedOutExactly) {
 // How many random values of each kind; LAB_DECIMAL_SAMPLES asks for more.
 long samples() {
   const char* env = std::getenv("LAB_DECIMAL_SAMPLES");
-  return env != nullptr ? std::atol(env) : 250000;
+  return env != nullptr ? std::atol(env) : 200000;
 }
 
 std::string standard(double x, std::chars_format how, int decimals) {

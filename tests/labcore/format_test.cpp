@@ -3,7 +3,6 @@
 // record-level rules: texts, groups, record breaks and the end of a record.
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <charconv>
 #include <fstream>
 
@@ -52,7 +51,7 @@ template <class T, class Bits>
 T from_hex(const std::string& hex) {
   Bits bits = 0;
   std::from_chars(hex.data(), hex.data() + hex.size(), bits, 16);
-  return std::bit_cast<T>(bits);
+  return labtest::bit_cast<T>(bits);
 }
 
 std::string render(const Vector& v) {

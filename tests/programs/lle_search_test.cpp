@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -190,9 +189,9 @@ TEST(LleSearch, PointsMatchTheStepByStepSearchBitForBit) {
         continue;
       }
       ++found;
-      ASSERT_EQ(std::bit_cast<std::uint64_t>(want->x), std::bit_cast<std::uint64_t>(got->x))
+      ASSERT_EQ(labtest::bit_cast<std::uint64_t>(want->x), labtest::bit_cast<std::uint64_t>(got->x))
           << hex(want->x) << " != " << hex(got->x) << " target " << hex(target);
-      ASSERT_EQ(std::bit_cast<std::uint64_t>(want->y), std::bit_cast<std::uint64_t>(got->y));
+      ASSERT_EQ(labtest::bit_cast<std::uint64_t>(want->y), labtest::bit_cast<std::uint64_t>(got->y));
     }
   }
   EXPECT_EQ(calls, 24000);
