@@ -247,33 +247,98 @@ std::optional<double> parse_number(std::string_view cell) {
   return v;
 }
 
+std::vector<ResultColumn> result_columns(const Handout& handout) {
+  std::vector<ResultColumn> out;
+  for (const HandoutResult& r : handout.results)
+    if (r.not_graded.empty()) out.push_back({r.key, r.unit});
+  return out;
+}
+
+std::vector<ResultColumn> result_columns(const AnswerSheet& sheet) {
+  std::vector<ResultColumn> out;
+  for (const Result& r : sheet.results) out.push_back({r.key, r.unit});
+  return out;
+}
+
+namespace {
+
+// "name,<id>,seed1,seed2" or "name,seed1,seed2", and the row's first cells.
+std::string person_heading(std::string_view id_heading) {
+  return id_heading.empty() ? "name,seed1,seed2" : "name," + csv_cell(id_heading) + ",seed1,seed2";
+}
+std::string person_cells(const AnswerSheet& sheet, std::string_view id_heading, std::string_view id) {
+  std::string s = csv_cell(sheet.student);
+  if (!id_heading.empty()) s += ',' + csv_cell(id);
+  return s + ',' + std::to_string(sheet.seed1) + ',' + std::to_string(sheet.seed2);
+}
+
+}  // namespace
+
+std::string answers_csv_heading(std::span<const ResultColumn> results, std::string_view id_heading) {
+  std::string s = person_heading(id_heading);
+  for (const auto& r : results)
+    s += ',' + csv_cell(with_unit(r)) + ',' + csv_cell(with_unit({r.key + " tolerance", r.unit}));
+  for (const auto& r : results) s += ',' + csv_cell(r.key + " true") + ',' + csv_cell(r.key + " u");
+  for (const auto& r : results)
+    s += ',' + csv_cell(with_unit({r.key + " accepted", r.unit})) + ',' + csv_cell(r.key + " not graded");
+  return s;
+}
+
+std::string answers_csv_row(std::span<const ResultColumn> results, const AnswerSheet& sheet,
+                            std::string_view id_heading, std::string_view id) {
+  std::vector<const Result*> of;
+  for (const auto& c : results) {
+    const Result* r = sheet.find(c.key);
+    of.push_back(r);
+  }
+  std::string s = person_cells(sheet, id_heading, id);
+  for (const Result* r : of) {
+    if (r == nullptr || !r->graded())
+      s += ",,";
+    else
+      s += ',' + csv_number(r->value) + ',' + csv_number(r->tolerance);
+  }
+  for (const Result* r : of) {
+    if (r == nullptr)
+      s += ",,";
+    else
+      s += ',' + csv_number(r->true_value) + ',' + csv_number(r->uncertainty);
+  }
+  for (const Result* r : of) {
+    std::string accepted;
+    if (r != nullptr && r->graded())
+      for (double v : r->accepted)
+        if (!std::isnan(v)) accepted += (accepted.empty() ? "" : " ") + csv_number(v);
+    s += ',' + accepted + ',' + (r != nullptr ? csv_cell(r->not_graded) : std::string());
+  }
+  return s;
+}
+
 std::string answers_csv_heading(const AnswerSheet& sheet, std::string_view id_heading) {
-  const std::string plain = analysis::answers_csv_heading(sheet);  // "name,seed1,seed2,..."
-  if (id_heading.empty()) return plain;
-  return "name," + csv_cell(id_heading) + plain.substr(4);
+  return answers_csv_heading(result_columns(sheet), id_heading);
 }
 
 std::string answers_csv_row(const AnswerSheet& sheet, std::string_view id_heading, std::string_view id) {
-  const std::string plain = analysis::answers_csv_row(sheet);
-  if (id_heading.empty()) return plain;
-  const std::string name = csv_cell(sheet.student);
-  return name + ',' + csv_cell(id) + plain.substr(name.size());
+  return answers_csv_row(result_columns(sheet), sheet, id_heading, id);
+}
+
+std::string results_template_heading(std::span<const ResultColumn> results, std::string_view id_heading) {
+  std::string s = person_heading(id_heading);
+  for (const auto& r : results) s += ',' + csv_cell(with_unit(r));
+  return s;
+}
+
+std::string results_template_row(std::span<const ResultColumn> results, const AnswerSheet& sheet,
+                                 std::string_view id_heading, std::string_view id) {
+  return person_cells(sheet, id_heading, id) + std::string(results.size(), ',');
 }
 
 std::string results_template_heading(const AnswerSheet& sheet, std::string_view id_heading) {
-  std::string s = "name";
-  if (!id_heading.empty()) s += ',' + csv_cell(id_heading);
-  s += ",seed1,seed2";
-  for (const auto& r : sheet.results) s += ',' + csv_cell(r.unit.empty() ? r.key : r.key + " (" + r.unit + ")");
-  return s;
+  return results_template_heading(result_columns(sheet), id_heading);
 }
 
 std::string results_template_row(const AnswerSheet& sheet, std::string_view id_heading, std::string_view id) {
-  std::string s = csv_cell(sheet.student);
-  if (!id_heading.empty()) s += ',' + csv_cell(id);
-  s += ',' + std::to_string(sheet.seed1) + ',' + std::to_string(sheet.seed2);
-  s += std::string(sheet.results.size(), ',');
-  return s;
+  return results_template_row(result_columns(sheet), sheet, id_heading, id);
 }
 
 Answers read_answers(std::string_view text, std::string_view file_name) {
@@ -285,7 +350,7 @@ Answers read_answers(std::string_view text, std::string_view file_name) {
   const int head_line = records[0].line;
   std::size_t name_col = heading.size(), id_col = heading.size(), s1_col = heading.size(), s2_col = heading.size();
   struct ValueColumns {
-    std::size_t value, tolerance, true_value = 0, uncertainty = 0;
+    std::size_t value, tolerance, true_value = 0, uncertainty = 0, accepted = 0, not_graded = 0;
   };
   std::vector<ValueColumns> cols;
   for (std::size_t c = 0; c < heading.size(); ++c) {
@@ -325,14 +390,18 @@ Answers read_answers(std::string_view text, std::string_view file_name) {
       cols.push_back({c, c + 1});
       ++c;
     } else {
-      // "<key> true" and "<key> u", after every result
+      // "<key> true", "<key> u", "<key> accepted (<unit>)" and "<key> not
+      // graded", after every result
       bool known = false;
       for (std::size_t r = 0; r < a.results.size() && !known; ++r) {
-        if (heading[c] == a.results[r].key + " true") {
-          cols[r].true_value = c;
-          known = true;
-        } else if (heading[c] == a.results[r].key + " u") {
-          cols[r].uncertainty = c;
+        const ResultColumn& rc = a.results[r];
+        std::size_t* slot = heading[c] == rc.key + " true"                          ? &cols[r].true_value
+                            : heading[c] == rc.key + " u"                           ? &cols[r].uncertainty
+                            : heading[c] == with_unit({rc.key + " accepted", rc.unit}) ? &cols[r].accepted
+                            : heading[c] == rc.key + " not graded"                  ? &cols[r].not_graded
+                                                                                   : nullptr;
+        if (slot != nullptr) {
+          *slot = c;
           known = true;
         }
       }
@@ -374,8 +443,25 @@ Answers read_answers(std::string_view text, std::string_view file_name) {
         throw GradingError(where(file_name, rec.line, id_col + 1, heading[id_col]) + ": " + s.id +
                            " already on line " + std::to_string(it->second));
     }
-    for (const auto& c : cols)
-      s.results.push_back({number(c.value), number(c.tolerance), number(c.true_value), number(c.uncertainty)});
+    for (const auto& c : cols) {
+      Expected e{number(c.value), number(c.tolerance), number(c.true_value), number(c.uncertainty)};
+      if (c.accepted != 0) {
+        const std::string list = cell(c.accepted);
+        std::size_t at = 0;
+        while ((at = list.find_first_not_of(' ', at)) != std::string::npos) {
+          const std::size_t end = std::min(list.find(' ', at), list.size());
+          const std::string word = list.substr(at, end - at);
+          const auto v = parse_number(word);
+          if (!v)
+            throw GradingError(where(file_name, rec.line, c.accepted + 1, heading[c.accepted]) + ": \"" + word +
+                               "\" is not a number");
+          e.accepted.push_back(*v);
+          at = end;
+        }
+      }
+      if (c.not_graded != 0) e.not_graded = cell(c.not_graded);
+      s.results.push_back(std::move(e));
+    }
     a.students.push_back(std::move(s));
   }
   return a;
@@ -609,7 +695,7 @@ std::vector<Grade> grade(const Answers& answers, std::span<const Submission> res
   for (std::size_t r = 0; r < nr; ++r) {
     for (std::size_t i = 0; i < answers.students.size(); ++i) {
       const Expected& e = answers.students[i].results[r];
-      if (std::isnan(e.value) || std::isnan(e.tolerance)) continue;
+      if (!e.gradable()) continue;
       by_result[r].sorted.emplace_back(e.value, i);
       by_result[r].widest = std::max(by_result[r].widest, e.tolerance / 10);
     }
@@ -646,7 +732,7 @@ std::vector<Grade> grade(const Answers& answers, std::span<const Submission> res
       Mark& m = g.marks[r];
       const Expected& e = st.results[r];
       m.text = sub->cells[r];
-      if (std::isnan(e.value) || std::isnan(e.tolerance)) {
+      if (!e.gradable()) {
         m.cell = Cell::not_gradable;
         m.credit = not_a_number;
         continue;
@@ -664,7 +750,12 @@ std::vector<Grade> grade(const Answers& answers, std::span<const Submission> res
       m.cell = Cell::scored;
       m.reported = m.scored = *v;
       m.credit = credit(*v - e.value, e.tolerance);
-      if (std::fabs(*v - e.value) > e.tolerance) {
+      for (double a : e.accepted)
+        if (m.credit < 1 && std::fabs(*v - a) <= e.tolerance) {
+          m.credit = 1;
+          m.accepted = a;
+        }
+      if (m.credit < 1) {
         for (const Conversion& c : conversions(answers.results[r].unit)) {
           const double converted = *v * c.factor + c.offset;
           if (std::fabs(converted - e.value) <= e.tolerance) {
@@ -675,7 +766,7 @@ std::vector<Grade> grade(const Answers& answers, std::span<const Submission> res
           }
         }
       }
-      if (std::fabs(m.scored - e.value) > e.tolerance) {
+      if (m.credit < 1) {
         const ClassValues& cv = by_result[r];
         // A classmate's expected value, rounded to the digits reported.
         const double window = std::min(cv.widest, half_unit(m.text));
@@ -729,10 +820,19 @@ std::string feedback_text(const Answers& answers, const Grade& g, std::span<cons
       case Cell::empty: s += "nothing reported"; break;
       case Cell::unreadable: s += "\"" + m.text + "\" is not a number"; break;
       case Cell::scored: s += "reported " + m.text; break;
-      case Cell::not_gradable: s += "reported " + (m.text.empty() ? "-" : m.text) + ", not graded"; break;
+      case Cell::not_gradable:
+        s += (m.text.empty() ? std::string() : "reported " + m.text + ", ") + "not graded for your data set";
+        if (!e.not_graded.empty()) s += ": " + e.not_graded;
+        break;
     }
     if (m.cell != Cell::not_gradable) {
-      s += ", expected " + display(e.value) + " ± " + display(e.tolerance) + ", credit " + credit_words(m.credit);
+      s += ", expected " + display(e.value);
+      if (!e.accepted.empty()) {
+        s += " (or";
+        for (std::size_t k = 0; k < e.accepted.size(); ++k) s += (k ? ", " : " ") + display(e.accepted[k]);
+        s += ")";
+      }
+      s += " ± " + display(e.tolerance) + ", credit " + credit_words(m.credit);
       if (weights[r] != 1) s += " (weight " + display(weights[r]) + ")";
     }
     s += '\n';
@@ -800,7 +900,7 @@ ClassSummary summarise(const Answers& answers, std::span<const Grade> grades, st
       }
       ++rs.numbers;
       const Expected& e = answers.students[g.student].results[r];
-      rs.within += std::fabs(m.scored - e.value) <= e.tolerance;
+      rs.within += m.credit == 1;
       if (e.value != 0) {
         dev.push_back((m.scored - e.value) / std::fabs(e.value));
         abs_dev.push_back(std::fabs(dev.back()));

@@ -119,10 +119,11 @@ int batch(const BatchWords& w, Io& io) {
   for (const std::string& note : notes) io.err << shown(note, 4096) << '\n';
   io.out << counts.written << " data sets of " << program->name << " written to " << outdir.string()
          << ", key in " << (outdir / key_file_name(*program)).string() << '\n';
-  if (analysis::find_analysis(program->name))
+  if (const analysis::Analysis* a = analysis::find_analysis(program->name)) {
     io.out << "answers in " << (outdir / kAnswersFile).string() << ", the form of the results in "
            << (outdir / kTemplateFile).string() << '\n';
-  else
+    if (a->handout != nullptr) io.out << "the students' handout in " << (outdir / kHandoutFile).string() << '\n';
+  } else
     io.out << "no answer sheet for " << program->name << " yet: no " << kAnswersFile << " nor " << kTemplateFile
            << '\n';
   return counts.failed > 0 ? labcore::exit_computation_failed : 0;

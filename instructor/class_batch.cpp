@@ -13,6 +13,7 @@
 #include <fstream>
 #include <map>
 #include <set>
+#include <sstream>
 
 #include "analysis/grading.hpp"
 #include "instructor/text_io.hpp"
@@ -128,18 +129,28 @@ class KeyOutput final : public BatchOutput {
 
 // answers.csv and results_template.csv: a row each per student, written as
 // the student is generated, from the answer sheet of the student's data
-// set. The headings come from the first sheet; the students before it
-// whose data set the analysis cannot read are held until then (their rows
-// have empty cells).
+// set. The columns are the graded results of the program's catalogue (its
+// handout), so every sheet fits them: a result a student's data set does
+// not give is an empty cell in that row. A program without a handout yet
+// takes its columns from the first sheet, and refuses a later sheet with
+// other results; the students before that first sheet whose data set the
+// analysis cannot read are held until then (their rows have empty cells).
 class AnswersOutput final : public BatchOutput {
  public:
   AnswersOutput(const analysis::Analysis& analysis, std::string id_heading, analysis::TolerancePolicy policy,
                 std::vector<std::string>& notes)
-      : analysis_(analysis), id_heading_(std::move(id_heading)), policy_(policy), notes_(notes) {}
+      : analysis_(analysis), id_heading_(std::move(id_heading)), policy_(policy), notes_(notes) {
+    if (analysis_.handout != nullptr) {
+      columns_ = analysis::grading::result_columns(analysis_.handout());
+      started_ = true;
+    }
+  }
   std::vector<std::string> class_files() const override { return {kAnswersFile, kTemplateFile}; }
 
   bool begin(StagedFolder& folder, std::string& error) override {
-    return folder.create(kAnswersFile, answers_, error) && folder.create(kTemplateFile, template_, error);
+    if (!folder.create(kAnswersFile, answers_, error) || !folder.create(kTemplateFile, template_, error)) return false;
+    if (started_) write_headings();
+    return true;
   }
 
   bool add(StagedFolder&, const BatchStudent& s, std::string& error) override {
@@ -159,26 +170,26 @@ class AnswersOutput final : public BatchOutput {
     }
     if (!started_) {
       started_ = true;
-      prototype_ = sheet;
-      answers_.record(analysis::grading::answers_csv_heading(sheet, id_heading_));
-      template_.record(analysis::grading::results_template_heading(sheet, id_heading_));
+      columns_ = analysis::grading::result_columns(sheet);
+      write_headings();
       for (const Student& p : pending_) write(blank(p), p.id);
       pending_.clear();
-    } else if (sheet.results.size() != prototype_.results.size() ||
-               analysis::grading::answers_csv_heading(sheet, id_heading_) !=
-                   analysis::grading::answers_csv_heading(prototype_, id_heading_)) {
+    } else if (analysis_.handout == nullptr && analysis::grading::result_columns(sheet) != columns_) {
       error = "the answer sheet of " + s.student.name + " has other results than the first student's";
       return false;
     }
+    for (const analysis::Result& r : sheet.results)
+      if (r.graded() && std::none_of(columns_.begin(), columns_.end(), [&](const auto& c) { return c.key == r.key; }) &&
+          uncatalogued_.insert(r.key).second)
+        notes_.push_back("roster line " + std::to_string(s.student.line) + ", " + s.student.name + ": the result " +
+                         r.key + " of the answer sheet is not in the handout's list of results; left out of " +
+                         kAnswersFile + " for every student");
     write(sheet, s.student.id);
     return true;
   }
 
   bool finish(StagedFolder& folder, std::string& error) override {
-    if (!started_) {  // no sheet at all: headings of the name and seeds only
-      answers_.record(id_heading_.empty() ? "name,seed1,seed2" : "name," + csv_cell(id_heading_) + ",seed1,seed2");
-      template_.record(id_heading_.empty() ? "name,seed1,seed2" : "name," + csv_cell(id_heading_) + ",seed1,seed2");
-    }
+    if (!started_) write_headings();  // no sheet at all: headings of the name and seeds only
     for (auto [file, name] : {std::pair{&answers_, kAnswersFile}, std::pair{&template_, kTemplateFile}})
       if (!file->close()) {
         error = "writing " + (folder.target() / name).string() + " failed: " + std::strerror(errno);
@@ -189,16 +200,19 @@ class AnswersOutput final : public BatchOutput {
 
  private:
   analysis::AnswerSheet blank(const Student& s) const {
-    analysis::AnswerSheet b = prototype_;
+    analysis::AnswerSheet b;
     b.student = s.name;
     b.seed1 = s.seed1;
     b.seed2 = s.seed2;
-    for (auto& r : b.results) r.value = r.true_value = r.uncertainty = r.tolerance = analysis::not_a_number;
     return b;
   }
+  void write_headings() {
+    answers_.record(analysis::grading::answers_csv_heading(columns_, id_heading_));
+    template_.record(analysis::grading::results_template_heading(columns_, id_heading_));
+  }
   void write(const analysis::AnswerSheet& sheet, const std::string& id) {
-    answers_.record(analysis::grading::answers_csv_row(sheet, id_heading_, id));
-    template_.record(analysis::grading::results_template_row(sheet, id_heading_, id));
+    answers_.record(analysis::grading::answers_csv_row(columns_, sheet, id_heading_, id));
+    template_.record(analysis::grading::results_template_row(columns_, sheet, id_heading_, id));
   }
 
   const analysis::Analysis& analysis_;
@@ -207,8 +221,36 @@ class AnswersOutput final : public BatchOutput {
   std::vector<std::string>& notes_;
   labcore::DataFile answers_, template_;
   bool started_ = false;
-  analysis::AnswerSheet prototype_;
+  std::vector<analysis::grading::ResultColumn> columns_;
+  std::set<std::string> uncatalogued_;  // results of sheets that are no column, noted once each
   std::vector<Student> pending_;
+};
+
+// handout.md: the student's handout of the program, once for the class.
+class HandoutOutput final : public BatchOutput {
+ public:
+  HandoutOutput(const labcore::Program& program, const analysis::Handout& handout)
+      : program_(program), handout_(handout) {}
+  std::vector<std::string> class_files() const override { return {kHandoutFile}; }
+  bool appends_rows() const override { return false; }
+  bool begin(StagedFolder& folder, std::string& error) override {
+    labcore::DataFile file;
+    if (!folder.create(kHandoutFile, file, error)) return false;
+    std::ostringstream text;
+    analysis::print_handout(text, program_, handout_);
+    const std::string md = text.str();
+    file.record(std::string_view(md).substr(0, md.size() - 1));
+    if (!file.close()) {
+      error = "writing " + (folder.target() / kHandoutFile).string() + " failed: " + std::strerror(errno);
+      return false;
+    }
+    return true;
+  }
+  bool add(StagedFolder&, const BatchStudent&, std::string&) override { return true; }
+
+ private:
+  const labcore::Program& program_;
+  const analysis::Handout& handout_;
 };
 
 // `stem` cut to at most `limit` bytes, never inside a UTF-8 character, and
@@ -231,8 +273,10 @@ BatchOutputs standard_batch_outputs(const labcore::Program& program, const std::
   BatchOutputs outputs;
   outputs.push_back(std::make_unique<DataSetOutput>());
   outputs.push_back(std::make_unique<KeyOutput>(program, id_heading));
-  if (const analysis::Analysis* a = analysis::find_analysis(program.name))
+  if (const analysis::Analysis* a = analysis::find_analysis(program.name)) {
     outputs.push_back(std::make_unique<AnswersOutput>(*a, id_heading, policy, notes));
+    if (a->handout != nullptr) outputs.push_back(std::make_unique<HandoutOutput>(program, a->handout()));
+  }
   return outputs;
 }
 
@@ -383,10 +427,16 @@ int add_to_class(const labcore::Program& program, const std::vector<Student>& st
   if (const int status = write_batch(program, students, fresh, outputs, err, progress, counts, taken)) return status;
 
   // The class files extended: the old text, then the new rows under the
-  // same heading.
-  std::vector<std::string> class_files;
+  // same heading. A class file written once for the class (the handout)
+  // stays as the class has it, and moves in only where the class lacks it.
+  std::vector<std::string> class_files, kept;
   for (const auto& o : outputs)
-    for (const std::string& f : o->class_files()) class_files.push_back(f);
+    for (const std::string& f : o->class_files()) {
+      if (o->appends_rows())
+        class_files.push_back(f);
+      else if (fs::exists(outdir / f))
+        kept.push_back(f);
+    }
   std::vector<std::string> replace;
   for (const std::string& name : class_files) {
     std::string old_text, new_text;
@@ -431,7 +481,9 @@ int add_to_class(const labcore::Program& program, const std::vector<Student>& st
   };
   for (const auto& e : fs::directory_iterator(fresh, ec)) {
     const std::string n = e.path().filename().string();
-    if (std::find(class_files.begin(), class_files.end(), n) != class_files.end()) continue;
+    if (std::find(class_files.begin(), class_files.end(), n) != class_files.end() ||
+        std::find(kept.begin(), kept.end(), n) != kept.end())
+      continue;
     if (::renameat2(AT_FDCWD, e.path().c_str(), AT_FDCWD, (outdir / n).c_str(), RENAME_NOREPLACE) != 0) {
       err << "cannot move " << n << " into " << outdir.string() << ": " << std::strerror(errno)
           << "\nnothing added to " << outdir.string() << '\n';

@@ -45,6 +45,10 @@ class BatchOutput {
   // Called for each student: write the student's file and/or append to
   // the class files.
   virtual bool add(StagedFolder& folder, const BatchStudent& student, std::string& error) = 0;
+  // Whether its class files are tables of a row per student, which batch
+  // --add extends by the new students' rows; false for a file written once
+  // for the class (the handout), which --add leaves as the class has it.
+  virtual bool appends_rows() const { return true; }
   // Called after the last student: complete the class files.
   virtual bool finish(StagedFolder& folder, std::string& error) {
     (void)folder, (void)error;
@@ -61,14 +65,17 @@ std::string key_file_name(const labcore::Program& program);
 // and the form of what each student reported, to be filled in.
 inline constexpr const char* kAnswersFile = "answers.csv";
 inline constexpr const char* kTemplateFile = "results_template.csv";
+// The student's handout (analysis::print_handout), for programs with one.
+inline constexpr const char* kHandoutFile = "handout.md";
 
 // The outputs of `lab_instructor batch`: a data set per student (ending
 // ".csv"; none for a student whose seeds make the model fail), the key,
 // PROGRAM_key.csv ("student,[<id_heading>,]file,seed1,seed2,seeds,<hidden
 // values>"), and, when the program has an analysis, answers.csv and
 // results_template.csv (analysis::grading's layouts, with the identifier
-// column when id_heading is not empty); every file written row by row as
-// the students are generated. Students whose data set the analysis cannot
+// column when id_heading is not empty; the results of the program's
+// catalogue when it has a handout) and handout.md when it has a handout;
+// every file written row by row as the students are generated. Students whose data set the analysis cannot
 // read get a note in `notes` (which must outlive the outputs).
 BatchOutputs standard_batch_outputs(const labcore::Program& program, const std::string& id_heading,
                                     const analysis::TolerancePolicy& policy, std::vector<std::string>& notes);

@@ -83,6 +83,28 @@ TEST(InstructorAnswers, ModifiedFileAndBadWordsRefused) {
     }
 }
 
+TEST(InstructorHandout, MarkdownOfTheProgramAndRefusals) {
+  const Outcome r = run({"handout", "vapor_pressure_gen"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::ostringstream want;
+  analysis::print_handout(want, vapor(), analysis::find_analysis("vapor_pressure_gen")->handout());
+  EXPECT_EQ(r.out, want.str());
+  EXPECT_NE(r.out.find("| `Tb` | normal boiling point | K |"), std::string::npos);
+  EXPECT_NE(r.out.find("| R, the gas constant | 8.314462618 | J/(mol·K) |"), std::string::npos);
+  EXPECT_EQ(run({"handout", "no_such_gen"}).status, 2);
+  EXPECT_EQ(run({"handout"}).status, 2);
+  const Outcome help = run({"handout", "--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("PROGRAM"), std::string::npos);
+  for (const analysis::Analysis* a : analysis::all_analyses())
+    if (a->handout == nullptr) {
+      const Outcome none = run({"handout", std::string(a->program)});
+      EXPECT_EQ(none.status, 2);
+      EXPECT_NE(none.err.find("no handout for " + std::string(a->program) + " yet"), std::string::npos);
+      EXPECT_NE(none.err.find("  vapor_pressure_gen\n"), std::string::npos);
+    }
+}
+
 TEST(InstructorRoster, IdentifiersNamesakesAndOldFormsUnchanged) {
   // Seeds worked out by a separate FNV-1a calculation in Python: the old
   // forms keep theirs; an identifier derives from "id\n" + identifier, the
@@ -204,6 +226,12 @@ TEST(InstructorBatchAdd, LateStudentsJoinWithoutTouchingTheClass) {
   EXPECT_EQ(labtest::lines(labtest::read_file(cls / "answers.csv")).back(),
             analysis::grading::answers_csv_row(analysis::answer_sheet(vapor(), ds.text, ds.key, "Bo Brown", 5, 6),
                                                "Student Number", "s7"));
+  // A class without the handout (made before there was one) gets it; one
+  // with it keeps its own.
+  fs::remove(cls / "handout.md");
+  labtest::write_file(dir.path() / "later.csv", "Name,Student Number,Seed1,Seed2\nCy Cole,s10,7,8\n");
+  ASSERT_EQ(run({"batch", "--add", "vapor_pressure_gen", (dir.path() / "later.csv").string(), cls.string()}).status, 0);
+  EXPECT_EQ(labtest::read_file(cls / "handout.md"), before["handout.md"]);
   // A student of the class with other seeds: refused, nothing changed.
   labtest::write_file(dir.path() / "clash.csv", "name,student number,seed1,seed2\nNew One,s8,1,2\nJane Doe,s1,1,2\n");
   const Outcome clash = run({"batch", "--add", "vapor_pressure_gen", (dir.path() / "clash.csv").string(),

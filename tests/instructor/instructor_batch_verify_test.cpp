@@ -95,7 +95,7 @@ TEST(InstructorBatch, LongNamesAreCutAtACharacterBoundaryAndStayUnique) {
   const std::string e99 = e150.substr(0, 198);
   EXPECT_EQ(files, (std::set<std::string>{std::string(200, 'a') + ".csv", std::string(200, 'a') + "_2.csv",
                                           "x" + e99 + ".csv", "vapor_pressure_gen_key.csv", "answers.csv",
-                                          "results_template.csv"}));
+                                          "results_template.csv", "handout.md"}));
   EXPECT_EQ(labtest::read_file(out / (std::string(200, 'a') + "_2.csv")),
             labtest::data_set(vapor(), 3, 4, a300 + "b").text);
 }

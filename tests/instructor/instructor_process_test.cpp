@@ -151,7 +151,7 @@ TEST(InstructorProcess, ADiskThatFillsPartWayLeavesTheFolderAsItWas) {
   // And the same batch runs whole once there is room.
   const Exit again = run_tool(args, dir.path());
   ASSERT_EQ(again.status, 0) << again.err;
-  EXPECT_EQ(listing(out).size(), 44u);  // notes, 40 data sets, key, answers, results template
+  EXPECT_EQ(listing(out).size(), 45u);  // notes, 40 data sets, key, answers, results template, handout
   EXPECT_EQ(labtest::lines(labtest::read_file(out / "vapor_pressure_gen_key.csv")).size(), 41u);
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <stdexcept>
@@ -32,6 +33,18 @@ inline const analysis::Result& result(const analysis::AnswerSheet& sheet, std::s
   if (r == nullptr) throw std::runtime_error("no result " + std::string(key));
   return *r;
 }
+
+// The value of the route or null answer of `r` whose name begins with
+// `name`.
+inline double alternative(const analysis::Result& r, std::string_view name) {
+  for (const auto* list : {&r.routes, &r.nulls})
+    for (const analysis::Alternative& a : *list)
+      if (std::string_view(a.name).starts_with(name)) return a.value;
+  throw std::runtime_error("no route or null answer " + std::string(name) + " of " + r.key);
+}
+
+// Whether `v` lies within the tolerance of the result's expected value.
+inline bool within(const analysis::Result& r, double v) { return std::fabs(v - r.value) <= r.tolerance; }
 
 // Column `heading` of the table `title` of the workings.
 inline const std::vector<double>& column(const analysis::AnswerSheet& sheet, const std::string& title,
