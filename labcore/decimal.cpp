@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "labcore/bit_cast.hpp"
+
 // The value |x| = m * 2^e is split into its whole part and its fraction.
 // The whole part is an integer of up to 1024 bits, written in decimal by
 // repeated division by 10^9. The fraction F / 2^s (s = -e, at most 1074)
@@ -25,13 +27,6 @@ constexpr int kFractionWords = 34;   // ceil(1074 / 32)
 constexpr int kWholeWords = 34;      // below 2^1024, and the 84 bits of a shifted m
 constexpr int kMaxWholeDigits = 310;  // 2^1024 is about 1.8e308
 
-// The bits of a double (std::bit_cast is missing from some C++ libraries).
-std::uint64_t bits_of(double x) {
-  std::uint64_t bits;
-  std::memcpy(&bits, &x, sizeof bits);
-  return bits;
-}
-
 struct Parts {
   bool negative;
   std::uint64_t m;  // odd, or 0
@@ -39,7 +34,7 @@ struct Parts {
 };
 
 Parts decompose(double x) {
-  const std::uint64_t bits = bits_of(x);
+  const auto bits = bit_cast<std::uint64_t>(x);
   Parts p{(bits >> 63) != 0, bits & ((std::uint64_t{1} << 52) - 1), -1074};
   const auto biased = static_cast<int>((bits >> 52) & 0x7ff);
   if (biased != 0) {
@@ -176,7 +171,7 @@ std::to_chars_result too_large(char* last) { return {last, std::errc::value_too_
 
 // "inf", "nan" with their sign, as std::to_chars writes them.
 bool non_finite(char*& out, char* last, double x, std::to_chars_result& result) {
-  const std::uint64_t bits = bits_of(x);
+  const auto bits = bit_cast<std::uint64_t>(x);
   if (((bits >> 52) & 0x7ff) != 0x7ff) return false;
   const char* word = (bits & ((std::uint64_t{1} << 52) - 1)) != 0 ? "nan" : "inf";
   const std::size_t need = 3 + ((bits >> 63) != 0 ? 1 : 0);

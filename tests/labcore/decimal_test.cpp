@@ -4,7 +4,6 @@
 // has one, over millions of random values of both precisions.
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -13,6 +12,7 @@
 #include <random>
 #include <string>
 
+#include "labcore/bit_cast.hpp"
 #include "labcore/decimal.hpp"
 
 namespace {
@@ -98,10 +98,10 @@ void compare(const char* kind, Draw draw, int max_decimals) {
     const std::string want_s = standard(x, std::chars_format::scientific, ds);
     const std::string got_f = fixed(x, df), got_s = scientific(x, ds);
     if (got_f != want_f && ++failures)
-      ADD_FAILURE() << kind << " " << std::bit_cast<std::uint64_t>(x) << " fixed " << df << ": want " << want_f
+      ADD_FAILURE() << kind << " " << labcore::bit_cast<std::uint64_t>(x) << " fixed " << df << ": want " << want_f
                     << " got " << got_f;
     if (got_s != want_s && ++failures)
-      ADD_FAILURE() << kind << " " << std::bit_cast<std::uint64_t>(x) << " scientific " << ds << ": want "
+      ADD_FAILURE() << kind << " " << labcore::bit_cast<std::uint64_t>(x) << " scientific " << ds << ": want "
                     << want_s << " got " << got_s;
   }
 }
@@ -109,9 +109,9 @@ void compare(const char* kind, Draw draw, int max_decimals) {
 TEST(DecimalChars, AgreesWithTheStandardLibraryOverRandomValues) {
   // Any bit pattern of either precision: every exponent, subnormals, NaN
   // and infinities.
-  compare("double bits", [](std::mt19937_64& r) { return std::bit_cast<double>(r()); }, 30);
+  compare("double bits", [](std::mt19937_64& r) { return labcore::bit_cast<double>(r()); }, 30);
   compare("float bits",
-          [](std::mt19937_64& r) { return static_cast<double>(std::bit_cast<float>(static_cast<std::uint32_t>(r()))); },
+          [](std::mt19937_64& r) { return static_cast<double>(labcore::bit_cast<float>(static_cast<std::uint32_t>(r()))); },
           30);
   // The magnitudes the data sets hold, from 1e-8 to 1e8.
   std::uniform_real_distribution<double> exponent(-8.0, 8.0);

@@ -6,6 +6,7 @@
 #include <charconv>
 #include <fstream>
 
+#include "labcore/bit_cast.hpp"
 #include "labcore/records.hpp"
 #include "support/test_support.hpp"
 
@@ -51,7 +52,7 @@ template <class T, class Bits>
 T from_hex(const std::string& hex) {
   Bits bits = 0;
   std::from_chars(hex.data(), hex.data() + hex.size(), bits, 16);
-  return labtest::bit_cast<T>(bits);
+  return labcore::bit_cast<T>(bits);
 }
 
 std::string render(const Vector& v) {

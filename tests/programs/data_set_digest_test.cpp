@@ -21,6 +21,7 @@
 #include <utility>
 #include <vector>
 
+#include "labcore/bit_cast.hpp"
 #include "labcore/registry.hpp"
 #include "support/test_support.hpp"
 
@@ -108,7 +109,7 @@ Digests digest_of(const labcore::Program& program, std::int32_t seed1, std::int3
     keyhash.add(std::string_view("\0", 1));
     keyhash.add_u64(static_cast<std::uint64_t>(h.kind));
     keyhash.add_u64(h.kind == labcore::Value::Kind::integer ? static_cast<std::uint64_t>(h.integer)
-                                                             : labtest::bit_cast<std::uint64_t>(h.real));
+                                                             : labcore::bit_cast<std::uint64_t>(h.real));
   }
   return {data.value(), keyhash.value()};
 }

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 
+#include "labcore/bit_cast.hpp"
 #include "labcore/numeric.hpp"
 #include "labcore/program.hpp"
 #include "phase_equilibria/lle_tools.hpp"
@@ -189,9 +190,9 @@ TEST(LleSearch, PointsMatchTheStepByStepSearchBitForBit) {
         continue;
       }
       ++found;
-      ASSERT_EQ(labtest::bit_cast<std::uint64_t>(want->x), labtest::bit_cast<std::uint64_t>(got->x))
+      ASSERT_EQ(labcore::bit_cast<std::uint64_t>(want->x), labcore::bit_cast<std::uint64_t>(got->x))
           << hex(want->x) << " != " << hex(got->x) << " target " << hex(target);
-      ASSERT_EQ(labtest::bit_cast<std::uint64_t>(want->y), labtest::bit_cast<std::uint64_t>(got->y));
+      ASSERT_EQ(labcore::bit_cast<std::uint64_t>(want->y), labcore::bit_cast<std::uint64_t>(got->y));
     }
   }
   EXPECT_EQ(calls, 24000);

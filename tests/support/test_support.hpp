@@ -1,7 +1,6 @@
 // Running whole programs in-process for the tests.
 #pragma once
 
-#include <cstring>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -11,15 +10,6 @@
 #include "labcore/program.hpp"
 
 namespace labtest {
-
-// std::bit_cast, which the C++ library of the WebAssembly build lacks.
-template <class To, class From>
-To bit_cast(const From& from) {
-  static_assert(sizeof(To) == sizeof(From));
-  To to;
-  std::memcpy(&to, &from, sizeof to);
-  return to;
-}
 
 // A fresh folder under the system's temporary folder, removed afterwards.
 class TempDir {
