@@ -58,6 +58,7 @@ status=0
 passed=$(grep -aoE '^\[  PASSED  \] [0-9]+' "$scratch/tests.log" | grep -oE '[0-9]+$' || echo 0)
 failures=$(grep -acE '^\[  FAILED  \] [A-Za-z]' "$scratch/tests.log" || true)
 echo "cross_check $platform: test binary: $passed tests passed, $failures failed ($(took "$t"))"
+grep -a '^\[ note' "$scratch/tests.log" || true
 if [ "$status" -ne 0 ]; then
   # Which tests, and for the digest sweep how many seed pairs.
   grep -aE '^\[  FAILED  \] [A-Za-z]|seed pairs differ' "$scratch/tests.log" | sed 's/, where GetParam.*//' | head -n 60

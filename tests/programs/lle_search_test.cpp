@@ -238,6 +238,9 @@ TEST(LleSearch, RootMatchesTheStepByStepSearchAndEvaluatesFarLess) {
 // Every data set of the program over two thousand seed pairs, with its
 // hidden values, against a digest taken with the step-by-step search.
 TEST(LleSearch, DataSetsOverTwoThousandSeedPairsAreUnchanged) {
+  if (!labtest::kDigestsCLibrary)
+    GTEST_SKIP() << "the hidden values carry this C library's last bit of atan, cos, tan and log; "
+                    "the data sets are held by DataSetDigests";
   std::uint64_t h = 14695981039346656037u;  // FNV-1a
   const auto mix = [&h](const void* data, std::size_t size) {
     const auto* bytes = static_cast<const unsigned char*>(data);
