@@ -184,16 +184,6 @@ void print_sheet(std::ostream& out, const AnswerSheet& sheet) {
   }
 }
 
-std::string csv_cell(std::string_view text) {
-  if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
-  std::string s = "\"";
-  for (char ch : text) {
-    if (ch == '"') s += '"';
-    s += ch;
-  }
-  return s + '"';
-}
-
 std::string csv_number(double v) {
   if (std::isnan(v)) return {};
   char buf[32];
@@ -203,7 +193,7 @@ std::string csv_number(double v) {
 
 void print_sheet_csv(std::ostream& out, const AnswerSheet& sheet) {
   out << "program," << csv_cell(sheet.program) << '\n';
-  out << "student," << csv_cell(sheet.student) << '\n';
+  out << "student," << text_cell(sheet.student) << '\n';
   out << "seeds," << sheet.seed1 << ',' << sheet.seed2 << '\n';
   out << "relative tolerance," << csv_number(sheet.policy.relative) << '\n';
   out << "sigmas," << csv_number(sheet.policy.sigmas) << '\n';

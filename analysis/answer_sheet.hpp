@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "analysis/dataset.hpp"
+#include "analysis/safe_text.hpp"
 #include "labcore/program.hpp"
 
 namespace analysis {
@@ -201,8 +202,6 @@ void print_handout(std::ostream& out, const labcore::Program& program, const Han
 std::string answers_csv_heading(const AnswerSheet& sheet);
 std::string answers_csv_row(const AnswerSheet& sheet);
 
-// A cell of CSV: quoted when it holds a comma, a quote or a line end.
-std::string csv_cell(std::string_view text);
 // A number in its shortest round-trip form; empty for NaN.
 std::string csv_number(double v);
 

@@ -1,5 +1,7 @@
 #include "analysis/grading.hpp"
 
+#include "analysis/safe_text.hpp"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -267,8 +269,8 @@ std::string person_heading(std::string_view id_heading) {
   return id_heading.empty() ? "name,seed1,seed2" : "name," + csv_cell(id_heading) + ",seed1,seed2";
 }
 std::string person_cells(const AnswerSheet& sheet, std::string_view id_heading, std::string_view id) {
-  std::string s = csv_cell(sheet.student);
-  if (!id_heading.empty()) s += ',' + csv_cell(id);
+  std::string s = text_cell(sheet.student);
+  if (!id_heading.empty()) s += ',' + text_cell(id);
   return s + ',' + std::to_string(sheet.seed1) + ',' + std::to_string(sheet.seed2);
 }
 
@@ -429,8 +431,8 @@ Answers read_answers(std::string_view text, std::string_view file_name) {
     };
     StudentAnswers s;
     s.line = rec.line;
-    s.name = cell(name_col);
-    if (id_col != heading.size()) s.id = cell(id_col);
+    s.name = text_of_cell(cell(name_col));
+    if (id_col != heading.size()) s.id = text_of_cell(cell(id_col));
     for (const auto& [col, seed] : {std::pair{s1_col, &s.seed1}, std::pair{s2_col, &s.seed2}}) {
       const auto v = whole_number(cell(col));
       if (!v) throw GradingError(where(file_name, rec.line, col + 1, heading[col]) + ": \"" + cell(col) +
@@ -556,8 +558,8 @@ std::vector<Submission> read_results(std::string_view text, std::string_view fil
         sub.seeds_cell = a + " " + b;
       }
     }
-    const std::string id = id_col != none ? cell(id_col) : std::string();
-    const std::string name = name_col != none ? cell(name_col) : std::string();
+    const std::string id = id_col != none ? text_of_cell(cell(id_col)) : std::string();
+    const std::string name = name_col != none ? text_of_cell(cell(name_col)) : std::string();
     std::size_t student = answers.students.size();
     if (!id.empty() && !by_id.empty()) {
       const auto it = by_id.find(lower(id));
@@ -619,9 +621,12 @@ std::vector<double> read_weights(std::string_view text, std::string_view file_na
     if (decimal_comma(rec.cells[1]))
       throw GradingError(where(file_name, rec.line, 2) + ": \"" + rec.cells[1] +
                          "\" has a decimal comma; write the number with a decimal point");
+    // Weights are relative: a bound far above any use keeps the weighted
+    // sums finite (weights near 1e308 made every total empty).
     const auto v = parse_number(rec.cells[1]);
-    if (!v || *v < 0)
-      throw GradingError(where(file_name, rec.line, 2) + ": \"" + rec.cells[1] + "\" is not a weight (a number ≥ 0)");
+    if (!v || *v < 0 || *v > 1e6)
+      throw GradingError(where(file_name, rec.line, 2) + ": \"" + rec.cells[1] +
+                         "\" is not a weight (a number from 0 to 1000000)");
     w[r] = *v;
     line_of[r] = rec.line;
   }
@@ -794,35 +799,37 @@ std::vector<Grade> grade(const Answers& answers, std::span<const Submission> res
 }
 
 std::string grades_csv_heading(const Answers& answers) {
-  std::string s = csv_cell(answers.id_heading.empty() ? std::string("id") : answers.id_heading) + ",name,total (%)";
-  for (const auto& r : answers.results) s += ',' + csv_cell(r.key);
+  std::string s = text_cell(answers.id_heading.empty() ? std::string("id") : answers.id_heading) + ",name,total (%)";
+  for (const auto& r : answers.results) s += ',' + text_cell(r.key);
   return s;
 }
 
 std::string grades_csv_row(const Answers& answers, const Grade& g) {
   const StudentAnswers& st = answers.students[g.student];
-  std::string s = csv_cell(st.id) + ',' + csv_cell(st.name) + ',' + fixed(g.total, 1);
+  std::string s = text_cell(st.id) + ',' + text_cell(st.name) + ',' + fixed(g.total, 1);
   for (const Mark& m : g.marks) s += ',' + (g.line ? format_credit(m.credit) : std::string());
   return s;
 }
 
 std::string feedback_text(const Answers& answers, const Grade& g, std::span<const double> weights) {
   const StudentAnswers& st = answers.students[g.student];
-  std::string s = identity(st) + ", seeds " + std::to_string(st.seed1) + " " + std::to_string(st.seed2) + "\n";
+  // Names, identifiers, headings and cells come from files others wrote:
+  // every one is shown() (control bytes escaped) in the text.
+  std::string s = shown(identity(st)) + ", seeds " + std::to_string(st.seed1) + " " + std::to_string(st.seed2) + "\n";
   if (!g.line) return s + "No results reported.\n";
   s += "Total: " + (std::isnan(g.total) ? std::string("-") : fixed(g.total, 1) + " %") + "\n\n";
   for (std::size_t r = 0; r < g.marks.size(); ++r) {
     const Mark& m = g.marks[r];
     const Expected& e = st.results[r];
     const ResultColumn& rc = answers.results[r];
-    s += with_unit(rc) + ": ";
+    s += shown(with_unit(rc)) + ": ";
     switch (m.cell) {
       case Cell::empty: s += "nothing reported"; break;
-      case Cell::unreadable: s += "\"" + m.text + "\" is not a number"; break;
-      case Cell::scored: s += "reported " + m.text; break;
+      case Cell::unreadable: s += "\"" + shown(m.text) + "\" is not a number"; break;
+      case Cell::scored: s += "reported " + shown(m.text); break;
       case Cell::not_gradable:
-        s += (m.text.empty() ? std::string() : "reported " + m.text + ", ") + "not graded for your data set";
-        if (!e.not_graded.empty()) s += ": " + e.not_graded;
+        s += (m.text.empty() ? std::string() : "reported " + shown(m.text) + ", ") + "not graded for your data set";
+        if (!e.not_graded.empty()) s += ": " + shown(e.not_graded, 1000);
         break;
     }
     if (m.cell != Cell::not_gradable) {
@@ -836,33 +843,21 @@ std::string feedback_text(const Answers& answers, const Grade& g, std::span<cons
       if (weights[r] != 1) s += " (weight " + display(weights[r]) + ")";
     }
     s += '\n';
-    for (const Flag& f : m.flags) s += "  flag (" + std::string(flag_name(f.kind)) + "): " + f.detail + "\n";
+    for (const Flag& f : m.flags) s += "  flag (" + std::string(flag_name(f.kind)) + "): " + shown(f.detail, 1000) + "\n";
   }
-  for (const Flag& f : g.flags) s += "flag (" + std::string(flag_name(f.kind)) + "): " + f.detail + "\n";
+  for (const Flag& f : g.flags) s += "flag (" + std::string(flag_name(f.kind)) + "): " + shown(f.detail, 1000) + "\n";
   if (g.flagged()) s += "Flags are for the instructor to look into; they take no credit.\n";
   return s;
 }
 
 std::vector<std::string> feedback_file_names(const Answers& answers) {
-  std::vector<std::string> names;
-  std::set<std::string> used;
+  std::vector<std::string> stems;
   for (const StudentAnswers& st : answers.students) {
-    std::string stem;
-    for (unsigned char ch : st.id.empty() ? st.name : st.id) {
-      if ((ch >= 'a' && ch <= 'z') || (ch >= '0' && ch <= '9') || ch >= 0x80)
-        stem += static_cast<char>(ch);
-      else if (ch >= 'A' && ch <= 'Z')
-        stem += static_cast<char>(ch - 'A' + 'a');
-      else if (!stem.empty() && stem.back() != '_')
-        stem += '_';
-    }
-    while (!stem.empty() && stem.back() == '_') stem.pop_back();
-    if (stem.empty()) stem = "student";
-    std::string name = stem;
-    for (int n = 2; used.count(name); ++n) name = stem + "_" + std::to_string(n);
-    used.insert(name);
-    names.push_back(name + ".txt");
+    std::string stem = file_stem(st.id.empty() ? st.name : st.id);
+    stems.push_back(stem.empty() ? std::string("student") : std::move(stem));
   }
+  std::vector<std::string> names = unique_stems(stems, {".txt"}, {});
+  for (std::string& n : names) n += ".txt";
   return names;
 }
 
@@ -933,7 +928,7 @@ std::string summary_csv(const ClassSummary& cs) {
       "result,unit,weight,rows,numbers,within tolerance (%),median deviation (%),median |deviation| (%),"
       "empty or unreadable,unit flags,shared flags,leaked flags\n";
   for (const ResultSummary& r : cs.results)
-    s += csv_cell(r.key) + ',' + csv_cell(r.unit) + ',' + csv_number(r.weight) + ',' + std::to_string(r.rows) + ',' +
+    s += text_cell(r.key) + ',' + text_cell(r.unit) + ',' + csv_number(r.weight) + ',' + std::to_string(r.rows) + ',' +
          std::to_string(r.numbers) + ',' + share(r.within, r.rows) + ',' + percent3(r.median_deviation) + ',' +
          percent3(r.median_abs_deviation) + ',' + std::to_string(r.missing) + ',' + std::to_string(r.unit_flags) +
          ',' + std::to_string(r.shared_flags) + ',' + std::to_string(r.leaked_flags) + '\n';
@@ -948,25 +943,25 @@ void print_summary(std::ostream& out, const Answers& answers, std::span<const Gr
   std::vector<std::vector<std::string>> rows{{"result", "within tol.", "median dev.", "median |dev.|", "missing",
                                               "unit", "shared", "leaked"}};
   for (const ResultSummary& r : cs.results)
-    rows.push_back({r.unit.empty() ? r.key : r.key + " (" + r.unit + ")", share(r.within, r.rows) + " %",
+    rows.push_back({shown(r.unit.empty() ? r.key : r.key + " (" + r.unit + ")"), share(r.within, r.rows) + " %",
                     percent3(r.median_deviation) + " %", percent3(r.median_abs_deviation) + " %",
                     std::to_string(r.missing), std::to_string(r.unit_flags), std::to_string(r.shared_flags),
                     std::to_string(r.leaked_flags)});
   print_table(out, rows);
 
   auto who = [&](const Grade& g) {
-    return "line " + std::to_string(g.line) + ", " + identity(answers.students[g.student]);
+    return "line " + std::to_string(g.line) + ", " + shown(identity(answers.students[g.student]));
   };
   bool heading = false;
   for (const Grade& g : grades) {
     if (!g.flagged()) continue;
     if (!heading) out << "\nFlags (no credit taken):\n";
     heading = true;
-    for (const Flag& f : g.flags) out << "  " << who(g) << ": " << flag_name(f.kind) << ": " << f.detail << '\n';
+    for (const Flag& f : g.flags) out << "  " << who(g) << ": " << flag_name(f.kind) << ": " << shown(f.detail, 1000) << '\n';
     for (std::size_t r = 0; r < g.marks.size(); ++r)
       for (const Flag& f : g.marks[r].flags)
-        out << "  " << who(g) << ": " << answers.results[r].key << ": " << flag_name(f.kind) << ": " << f.detail
-            << '\n';
+        out << "  " << who(g) << ": " << shown(answers.results[r].key) << ": " << flag_name(f.kind) << ": "
+            << shown(f.detail, 1000) << '\n';
   }
   heading = false;
   for (const Grade& g : grades) {
@@ -976,8 +971,8 @@ void print_summary(std::ostream& out, const Answers& answers, std::span<const Gr
       if (m.cell != Cell::empty && m.cell != Cell::unreadable) continue;
       if (!heading) out << "\nEmpty or unreadable cells (no credit):\n";
       heading = true;
-      out << "  " << who(g) << ": " << answers.results[r].key << ": "
-          << (m.cell == Cell::empty ? std::string("empty") : "\"" + m.text + "\"") << '\n';
+      out << "  " << who(g) << ": " << shown(answers.results[r].key) << ": "
+          << (m.cell == Cell::empty ? std::string("empty") : "\"" + shown(m.text) + "\"") << '\n';
     }
   }
   heading = false;
@@ -985,7 +980,7 @@ void print_summary(std::ostream& out, const Answers& answers, std::span<const Gr
     if (g.line) continue;
     if (!heading) out << "\nNo row in the results:\n";
     heading = true;
-    out << "  " << identity(answers.students[g.student]) << '\n';
+    out << "  " << shown(identity(answers.students[g.student])) << '\n';
   }
 }
 

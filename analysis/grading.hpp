@@ -22,7 +22,8 @@
 //                 every result of the answers must have its column.
 //   weights.csv   rows "result,weight" by result key (a heading row
 //                 "result,weight" is skipped); results not listed weigh 1,
-//                 a weight 0 leaves a result out of the total.
+//                 a weight 0 leaves a result out of the total; none above
+//                 1000000.
 //
 // Credit of one result, d = reported − expected, t = the tolerance:
 //   |d| ≤ t: 1;  |d| ≤ 2t: 2/3;  |d| ≤ 3t: 1/3;  beyond: 0;
@@ -201,12 +202,16 @@ std::vector<Grade> grade(const Answers& answers, std::span<const Submission> res
                          std::span<const double> weights);
 
 // grades.csv: the identifier first (heading as in the answers, "id" when
-// they have none), then name, "total (%)" and per result its credit.
+// they have none), then name, "total (%)" and per result its credit; the
+// identifier and name as text_cell()s. read_answers() and read_results()
+// read such cells back as the text typed (text_of_cell()).
 std::string grades_csv_heading(const Answers& answers);
 std::string grades_csv_row(const Answers& answers, const Grade& grade);
 
-// Short feedback for one student, and a file name for it (from the
-// identifier, or the name when there is none; unique across the class).
+// Short feedback for one student (names, identifiers and cells shown()
+// with control bytes escaped), and a file name for it (file_stem() of the
+// identifier, or of the name when there is none, "student" when nothing is
+// left; unique across the class by unique_stems()).
 std::string feedback_text(const Answers& answers, const Grade& grade, std::span<const double> weights);
 std::vector<std::string> feedback_file_names(const Answers& answers);
 
@@ -231,7 +236,8 @@ struct ClassSummary {
 };
 ClassSummary summarise(const Answers& answers, std::span<const Grade> grades, std::span<const double> weights);
 std::string summary_csv(const ClassSummary& summary);
-// The same for a person, then one line per flag and per empty cell.
+// The same for a person, then one line per flag and per empty cell (the
+// cells, names and identifiers shown()).
 void print_summary(std::ostream& out, const Answers& answers, std::span<const Grade> grades,
                    const ClassSummary& summary);
 

@@ -6,7 +6,6 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
-#include <sys/stat.h>
 #include <windows.h>
 
 #include <iostream>
@@ -34,17 +33,62 @@ std::filesystem::path typed_path(std::string_view name) {
   return std::filesystem::path(wide);
 }
 
+namespace {
+
+// errno for the reason CreateFileW gives, as the C library would set it.
+int errno_of(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      return EEXIST;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+      return ENOENT;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return EACCES;
+    case ERROR_WRITE_PROTECT:
+      return EROFS;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return ENOSPC;
+    case ERROR_FILENAME_EXCED_RANGE:
+      return ENAMETOOLONG;
+    case ERROR_TOO_MANY_OPEN_FILES:
+      return EMFILE;
+    default:
+      return EINVAL;  // a name Windows does not take (ERROR_INVALID_NAME, ...)
+  }
+}
+
+}  // namespace
+
 std::FILE* create_new_file(const std::filesystem::path& path) {
-  // _O_EXCL with _O_CREAT creates the file new (CREATE_NEW): an existing
-  // name is never opened.
-  const int fd = ::_wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
-                          _S_IREAD | _S_IWRITE);
-  if (fd < 0) return nullptr;
+  // CREATE_NEW never opens an existing name. FILE_SHARE_DELETE lets the
+  // file be removed while it is open (an interrupted run removes its
+  // incomplete data set, labcore/incomplete_file.hpp).
+  const HANDLE handle = ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    errno = errno_of(::GetLastError());
+    return nullptr;
+  }
   // A device name (NUL, CON, COM1, ...) opens the device in every folder:
   // it names something that exists, not a new file.
-  if (GetFileType(reinterpret_cast<HANDLE>(::_get_osfhandle(fd))) != FILE_TYPE_DISK) {
-    ::_close(fd);
+  if (::GetFileType(handle) != FILE_TYPE_DISK) {
+    ::CloseHandle(handle);
     errno = EEXIST;
+    return nullptr;
+  }
+  // Bytes as written: binary mode, no CR before the line ends.
+  const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
+  if (fd < 0) {
+    ::CloseHandle(handle);
+    errno = EMFILE;
     return nullptr;
   }
   std::FILE* file = ::_fdopen(fd, "wb");

@@ -61,7 +61,7 @@ echo "cross_check $platform: test binary: $passed tests passed, $failures failed
 grep -a '^\[ note' "$scratch/tests.log" || true
 if [ "$status" -ne 0 ]; then
   # Which tests, and for the digest sweep how many seed pairs.
-  grep -aE '^\[  FAILED  \] [A-Za-z]|seed pairs differ' "$scratch/tests.log" | sed 's/, where GetParam.*//' | head -n 60
+  grep -aE '^\[  FAILED  \] [A-Za-z]|^[a-z_]+: .*seed pairs differ' "$scratch/tests.log" | sed 's/, where GetParam.*//' | head -n 60
   [ "$failures" -gt 0 ] || tail -n 20 "$scratch/tests.log"
 fi
 

@@ -105,6 +105,36 @@ TEST(InstructorHandout, MarkdownOfTheProgramAndRefusals) {
     }
 }
 
+// A data set that holds no answer (enthalpy_gen's seeds 0 0 put every row
+// at the same temperature): its row of answers.csv is empty, every result
+// not graded for that student with the reason, named in the feedback.
+TEST(InstructorBatch, ADataSetWithoutAnAnswerIsNotGradedWithTheReason) {
+  labtest::TempDir dir;
+  labtest::write_file(dir.path() / "roster.csv", "name,seed1,seed2\nZed Zero,0,0\nJane Doe,12345,67890\n");
+  const fs::path cls = dir.path() / "class";
+  const Outcome b = run({"batch", "enthalpy_gen", (dir.path() / "roster.csv").string(), cls.string()});
+  ASSERT_EQ(b.status, 0) << b.err;
+  EXPECT_NE(b.err.find("roster line 2, Zed Zero: the analysis cannot read this data set"), std::string::npos) << b.err;
+  const std::string answers = labtest::read_file(cls / "answers.csv");
+  const auto a = analysis::grading::read_answers(answers, "answers.csv");
+  ASSERT_EQ(a.students.size(), 2u);
+  for (const auto& e : a.students[0].results) {
+    EXPECT_FALSE(e.gradable());
+    EXPECT_EQ(e.not_graded, "it holds no answer (enthalpy_gen: every row is at the same temperature; the Shomate "
+                            "line needs two)");
+  }
+  EXPECT_TRUE(a.students[1].results[0].gradable());
+  const auto form = labtest::lines(labtest::read_file(cls / "results_template.csv"));
+  labtest::write_file(dir.path() / "results.csv", form[0] + "\n" + form[1] + "\n");
+  const Outcome g = run({"grade", (cls / "answers.csv").string(), (dir.path() / "results.csv").string(),
+                         (dir.path() / "graded").string()});
+  ASSERT_EQ(g.status, 0) << g.err;
+  const std::string fb = labtest::read_file(dir.path() / "graded" / "feedback" / "zed_zero.txt");
+  EXPECT_NE(fb.find("Total: -\n"), std::string::npos) << fb;
+  EXPECT_NE(fb.find(": not graded for your data set: it holds no answer (enthalpy_gen: every row"), std::string::npos)
+      << fb;
+}
+
 TEST(InstructorRoster, IdentifiersNamesakesAndOldFormsUnchanged) {
   // Seeds worked out by a separate FNV-1a calculation in Python: the old
   // forms keep theirs; an identifier derives from "id\n" + identifier, the
@@ -186,11 +216,31 @@ TEST(InstructorBatch, AnswersAndTemplateRowsAreTheSheets) {
   const auto key = labtest::lines(labtest::read_file(out / "vapor_pressure_gen_key.csv"));
   EXPECT_EQ(key[0].rfind("student,Student Number,file,seed1,seed2,seeds,a,", 0), 0u);
   EXPECT_EQ(key[4].rfind("Sam Lee,s4,sam_lee_2.csv,", 0), 0u);
-  // A second batch into the same folder writes nothing.
+  // The same batch again finds its class there (a run stopped after its
+  // commit is re-run): nothing written, status 0.
+  std::map<std::string, std::string> before;
+  for (const auto& e : fs::directory_iterator(out)) before[e.path().filename().string()] = labtest::read_file(e.path());
   const Outcome again = run({"batch", "vapor_pressure_gen", (dir.path() / "roster.csv").string(), out.string(),
-                         "--course", "chem301"});
-  EXPECT_NE(again.status, 0);
-  EXPECT_NE(again.err.find("answers.csv exists already"), std::string::npos);
+                             "--course", "chem301"});
+  EXPECT_EQ(again.status, 0) << again.err;
+  EXPECT_NE(again.out.find("holds this class already"), std::string::npos) << again.out;
+  // Another batch into the same folder (one seed differs, or another
+  // tolerance) writes nothing.
+  std::string other_roster = class_roster;
+  other_roster.replace(other_roster.find("111"), 3, "112");
+  labtest::write_file(dir.path() / "other.csv", other_roster);
+  for (const auto& args : {std::vector<std::string>{"batch", "vapor_pressure_gen", (dir.path() / "other.csv").string(),
+                                                    out.string(), "--course", "chem301"},
+                           std::vector<std::string>{"batch", "vapor_pressure_gen", (dir.path() / "roster.csv").string(),
+                                                    out.string(), "--course", "chem301", "--relative", "3"}}) {
+    const Outcome other = run(args);
+    EXPECT_EQ(other.status, 1);
+    EXPECT_NE(other.err.find("answers.csv exists already"), std::string::npos) << other.err;
+    EXPECT_NE(other.err.find("batch --add adds students to the class there"), std::string::npos) << other.err;
+  }
+  std::map<std::string, std::string> after;
+  for (const auto& e : fs::directory_iterator(out)) after[e.path().filename().string()] = labtest::read_file(e.path());
+  EXPECT_EQ(after, before);
 }
 
 TEST(InstructorBatchAdd, LateStudentsJoinWithoutTouchingTheClass) {
