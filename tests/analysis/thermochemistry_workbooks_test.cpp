@@ -40,18 +40,18 @@ class RecordingSheet final : public SolutionSheet {
   std::vector<Chart> charts;
 
   analysis::ColumnRef column(std::string_view heading, std::string_view, const std::vector<std::size_t>& records,
-                             const std::vector<std::string>& formulas, const std::vector<double>& v) override {
+                             const std::vector<std::string>& formulas, const analysis::ShownColumn& v) override {
     EXPECT_EQ(formulas.size(), records.size()) << heading;
     EXPECT_EQ(v.size(), records.size()) << heading;
-    columns[std::string(heading)] = {records, formulas, v};
+    columns[std::string(heading)] = {records, formulas, v.numbers()};
     analysis::ColumnRef ref;
     const std::size_t col = 10 + columns.size();
     for (const std::size_t r : records) ref.cells.push_back(analysis::cell_name(r, col, true));
     ref.range = ref.cells.front() + ":" + ref.cells.back();
     return ref;
   }
-  std::string value(std::string_view label, std::string_view, std::string_view, double v) override {
-    values[std::string(label)] = v;
+  std::string value(std::string_view label, std::string_view, std::string_view, analysis::Shown v) override {
+    values[std::string(label)] = v.number();
     return "$C$" + std::to_string(100 + values.size());
   }
   std::string result(std::string_view key, std::string_view formula) override {
