@@ -26,6 +26,15 @@ std::string cell_name(std::size_t row, std::size_t col, bool absolute) {
   return d + column_name(col) + d + std::to_string(row + 1);
 }
 
+std::string absolute_cell(std::string_view cell) {
+  std::string plain;
+  for (const char c : cell)
+    if (c != '$') plain += c;
+  const std::size_t digits = plain.find_first_of("0123456789");
+  if (digits == 0 || digits == std::string::npos) throw std::invalid_argument("not a cell: " + std::string(cell));
+  return "$" + plain.substr(0, digits) + "$" + plain.substr(digits);
+}
+
 std::string data_cell(std::size_t record, std::size_t cell) { return "Data!" + cell_name(record, cell, true); }
 std::string data_ref(std::size_t record, std::size_t cell) { return "Data!" + cell_name(record, cell); }
 
@@ -114,6 +123,16 @@ ColumnRef SolutionSheet::column(std::string_view heading, std::string_view unit,
   formulas.reserve(records.size());
   for (std::size_t i = 0; i < records.size(); ++i) formulas.push_back(formula(i));
   return column(heading, unit, records, formulas, values);
+}
+
+ColumnRef SolutionSheet::column_aside(std::string_view heading, std::string_view unit,
+                                      const std::vector<std::size_t>& records,
+                                      const std::function<std::string(std::size_t)>& formula,
+                                      const ShownColumn& values) {
+  std::vector<std::string> formulas;
+  formulas.reserve(records.size());
+  for (std::size_t i = 0; i < records.size(); ++i) formulas.push_back(formula(i));
+  return column_aside(heading, unit, records, formulas, values);
 }
 
 namespace {
@@ -471,6 +490,9 @@ bool of_data_alone(const SolutionSheet::Series& s) {
 // a label takes A to C, a value D, its unit E, a method F to I.
 constexpr std::size_t kPageColumns = 9;
 constexpr double kColumnWidth = 12;
+// Columns aside of the printed ones (SolutionSheet::column_aside): wide
+// enough for their headings in the height the printed ones take.
+constexpr double kAsideWidth = 24;
 constexpr std::size_t kValueCol = 3, kUnitCol = 4, kMethodCol = 5;
 
 std::string with_unit(std::string_view text, std::string_view unit) {
@@ -499,6 +521,13 @@ class Layout {
     else
       worksheet_merge_range(ws_, r(row), c(first), r(row), c(last), std::string(s).c_str(), book_.format(st));
     lines(row, wrapped_lines(s, static_cast<double>(last - first + 1) * kColumnWidth - 1));
+  }
+  // A table's heading over one column `width` characters wide; a printed
+  // one sets the height of its row.
+  void heading_cell(std::size_t row, std::size_t col, double width, std::string_view s, bool printed) {
+    worksheet_write_string(ws_, r(row), c(col), std::string(s).c_str(),
+                           book_.format({.wrap = true, .heading = true}));
+    if (printed) lines(row, wrapped_lines(s, width - 1));
   }
   void title(std::string_view s) {
     text(row_, 0, kPageColumns - 1, s, {.title = true});
@@ -596,7 +625,11 @@ class XlsxSolution final : public SolutionSheet, private Layout {
                    const std::vector<std::string>& formulas, const ShownColumn& values) override {
     if (records.empty() || formulas.size() != records.size() || values.size() != records.size())
       throw std::invalid_argument("a column of workings needs one formula and one value per record");
-    if (steps_ == 0) return old_form_column(with_unit(heading_text, unit), records, formulas, values);
+    if (steps_ == 0) {
+      // The old form's columns and a chart's points would share column K.
+      if (chart_col_ > kChartCol) throw std::invalid_argument("a column in the old form after points for a chart");
+      return old_form_column(with_unit(heading_text, unit), records, formulas, values);
+    }
     if (!table_ || !fits(records)) {
       new_table(records);
     } else if (table_->columns == kPageColumns) {
@@ -609,6 +642,23 @@ class XlsxSolution final : public SolutionSheet, private Layout {
     return place(with_unit(heading_text, unit), records, formulas, values);
   }
 
+  ColumnRef column_aside(std::string_view heading_text, std::string_view unit, const std::vector<std::size_t>& records,
+                         const std::vector<std::string>& formulas, const ShownColumn& values) override {
+    if (records.empty() || formulas.size() != records.size() || values.size() != records.size())
+      throw std::invalid_argument("a column of workings needs one formula and one value per record");
+    if (steps_ == 0 || !table_ || !fits(records))
+      throw std::invalid_argument("the column " + std::string(heading_text) +
+                                  " stands aside of a table of the same rows, and there is none");
+    // One column's gap after the printed ones.
+    const std::size_t col = kPageColumns + 1 + table_->aside++;
+    worksheet_set_column(ws_, c(col), c(col), kAsideWidth, nullptr);
+    return place_at(col, kAsideWidth, with_unit(heading_text, unit), records, formulas, values);
+  }
+
+  std::string result_with_method(std::string_view key, std::string_view f, std::string_view method) override {
+    return result_in_words(key, f, &method);
+  }
+
   std::string value(std::string_view label, std::string_view unit, std::string_view f, Shown v) override {
     const std::size_t row = row_++;
     text(row, 0, 2, label, {});
@@ -617,7 +667,55 @@ class XlsxSolution final : public SolutionSheet, private Layout {
     return cell_name(row, kValueCol, true);
   }
 
-  std::string result(std::string_view key, std::string_view f) override {
+  std::string result_in(std::string_view key, std::string_view cell) override {
+    if (steps_ == 0) return result(key, cell);
+    const Result* res = sheet_.find(key);
+    if (res == nullptr) throw std::invalid_argument("the answer sheet has no result " + std::string(key));
+    const std::optional<Range> at = parse_range("Solution!" + std::string(cell));
+    const auto written = at ? column_formulas_.find({at->row0, at->col0}) : column_formulas_.end();
+    if (!at || at->row0 != at->row1 || at->col0 != at->col1 || written == column_formulas_.end())
+      throw std::invalid_argument("the result " + std::string(key) + " names " + std::string(cell) +
+                                  ", which is no cell of a column");
+    const std::size_t row = at->row0, col = at->col0;
+    const Style style{.number = format_of_uncertainty(res->value, res->uncertainty), .bold = true};
+    // The cell again, now the result: the answer sheet's value, flagged.
+    for (FormulaCell& f : formulas)
+      if (f.row == row && f.col == col) f = {row, col, res->value, true};
+    write_formula(row, col, written->second, res->value, style);
+    const std::string absolute = cell_name(row, col, true);
+    formula(summary_rows_.at(res->key), kValueCol, absolute, res->value, style, false);
+    return absolute;
+  }
+
+  ColumnRef chart_column(std::string_view heading_text, std::string_view unit, const std::vector<std::size_t>& rows,
+                         const std::vector<std::string>& formulas_in, const ShownColumn& values) override {
+    if (rows.empty() || formulas_in.size() != rows.size() || values.size() != rows.size())
+      throw std::invalid_argument("a column of points needs one formula and one value per row");
+    if (old_form_col_ > kChartCol) throw std::invalid_argument("points for a chart in a description in the old form");
+    const std::size_t col = chart_col_++;
+    if (col == kChartCol)
+      worksheet_write_string(ws_, r(kChartTop - 2), c(col), "Points for the charts (outside the print area)",
+                             book_.format({.italic = true}));
+    const std::string h = with_unit(heading_text, unit);
+    worksheet_write_string(ws_, r(kChartTop - 1), c(col), h.c_str(), book_.format({.bold = true}));
+    worksheet_set_column(ws_, c(col), c(col), std::max(kColumnWidth, static_cast<double>(h.size()) * 0.8), nullptr);
+    double scale = 0;
+    for (const Shown& v : values)
+      if (v.kind() == Shown::Kind::number) scale = std::max(scale, std::fabs(v.number()));
+    ColumnRef ref;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      formula(kChartTop + rows[i], col, formulas_in[i], values[i], {.number = format_of_magnitude(scale)}, false);
+      ref.cells.push_back(cell_name(kChartTop + rows[i], col));
+    }
+    ref.range = cell_name(kChartTop + rows.front(), col, true) + ":" + cell_name(kChartTop + rows.back(), col, true);
+    return ref;
+  }
+
+  std::string result(std::string_view key, std::string_view f) override { return result_in_words(key, f, nullptr); }
+
+ private:
+  // A result in its step, with the answer sheet's method or `words`.
+  std::string result_in_words(std::string_view key, std::string_view f, const std::string_view* words) {
     const Result* res = sheet_.find(key);
     if (res == nullptr) throw std::invalid_argument("the answer sheet has no result " + std::string(key));
     const std::size_t row = row_++;
@@ -625,7 +723,8 @@ class XlsxSolution final : public SolutionSheet, private Layout {
     const Style style{.number = format_of_uncertainty(res->value, res->uncertainty), .bold = true};
     formula(row, kValueCol, f, res->value, style, true);
     if (!res->unit.empty()) worksheet_write_string(ws_, r(row), c(kUnitCol), res->unit.c_str(), book_.format({}));
-    const std::string method = res->graded() ? res->method : res->method + " (not graded for this data set)";
+    const std::string said = words != nullptr ? std::string(*words) : res->method;
+    const std::string method = res->graded() ? said : said + " (not graded for this data set)";
     if (!method.empty()) text(row, kMethodCol, kPageColumns - 1, method, {.italic = true});
     const std::string cell = cell_name(row, kValueCol, true);
     // The summary shows it too.
@@ -634,6 +733,7 @@ class XlsxSolution final : public SolutionSheet, private Layout {
     return cell;
   }
 
+ public:
   void note(std::string_view s) override { paragraph(s, true); }
 
   void chart(std::string_view t, std::string_view x, std::string_view y, const std::vector<Series>& series) override {
@@ -698,6 +798,7 @@ class XlsxSolution final : public SolutionSheet, private Layout {
     std::size_t heading_row = 0;
     std::vector<std::size_t> records;
     std::size_t columns = 0;
+    std::size_t aside = 0;  // columns right of the printed ones
     std::string first_heading;
     std::vector<std::size_t> first_records;
     std::vector<std::string> first_cells;
@@ -720,29 +821,37 @@ class XlsxSolution final : public SolutionSheet, private Layout {
 
   ColumnRef place(const std::string& heading_text, const std::vector<std::size_t>& records,
                   const std::vector<std::string>& formulas_in, const ShownColumn& values) {
+    const std::size_t col = table_->columns++;
+    const ColumnRef ref = place_at(col, kColumnWidth, heading_text, records, formulas_in, values);
     Table& t = *table_;
-    const std::size_t col = t.columns++;
-    text(t.heading_row, col, col, heading_text, {.wrap = true, .heading = true});
-    double scale = 0;
-    for (const Shown& v : values)
-      if (v.kind() == Shown::Kind::number) scale = std::max(scale, std::fabs(v.number()));
-    const Style style{.number = format_of_magnitude(scale)};
-    ColumnRef ref;
-    for (std::size_t i = 0; i < records.size(); ++i) {
-      const std::size_t at = static_cast<std::size_t>(
-          std::find(t.records.begin(), t.records.end(), records[i]) - t.records.begin());
-      const std::size_t row = t.heading_row + 1 + at;
-      formula(row, col, formulas_in[i], values[i], style, false);
-      ref.cells.push_back(cell_name(row, col));
-    }
-    ref.range = cell_name(t.heading_row + 1 + index_of(records.front()), col, true) + ":" +
-                cell_name(t.heading_row + 1 + index_of(records.back()), col, true);
     if (t.columns == 1) {
       t.first_heading = heading_text;
       t.first_records = records;
       t.first_cells = ref.cells;
       t.first_values.assign(values.begin(), values.end());
     }
+    return ref;
+  }
+
+  // A column of the current table in sheet column `col`, `width`
+  // characters wide.
+  ColumnRef place_at(std::size_t col, double width, const std::string& heading_text,
+                     const std::vector<std::size_t>& records, const std::vector<std::string>& formulas_in,
+                     const ShownColumn& values) {
+    Table& t = *table_;
+    heading_cell(t.heading_row, col, width, heading_text, col < kPageColumns);
+    const Style style{.number = number_format(values)};
+    ColumnRef ref;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+      const std::size_t at = static_cast<std::size_t>(
+          std::find(t.records.begin(), t.records.end(), records[i]) - t.records.begin());
+      const std::size_t row = t.heading_row + 1 + at;
+      formula(row, col, formulas_in[i], values[i], style, false);
+      column_formulas_[{row, col}] = formulas_in[i];
+      ref.cells.push_back(cell_name(row, col));
+    }
+    ref.range = cell_name(t.heading_row + 1 + index_of(records.front()), col, true) + ":" +
+                cell_name(t.heading_row + 1 + index_of(records.back()), col, true);
     return ref;
   }
 
@@ -770,12 +879,29 @@ class XlsxSolution final : public SolutionSheet, private Layout {
                                     table_->records.begin());
   }
 
+  // Counts (every number whole) without decimals, other numbers to six
+  // figures at the magnitude of the largest.
+  static std::string number_format(const ShownColumn& values) {
+    double scale = 0;
+    bool whole = true, any = false;
+    for (const Shown& v : values)
+      if (v.kind() == Shown::Kind::number) {
+        scale = std::max(scale, std::fabs(v.number()));
+        whole = whole && v.number() == std::trunc(v.number());
+        any = true;
+      }
+    return any && whole && scale < 1e15 ? "0" : format_of_magnitude(scale);
+  }
   static std::string number_format(const Shown& v) {
-    return v.kind() == Shown::Kind::number ? format_of_magnitude(std::fabs(v.number())) : "General";
+    return v.kind() == Shown::Kind::number ? number_format(ShownColumn{v}) : "General";
   }
 
   void formula(std::size_t row, std::size_t col, std::string_view f, const Shown& v, const Style& style, bool result) {
     formulas.push_back({row, col, v, result});
+    write_formula(row, col, f, v, style);
+  }
+
+  void write_formula(std::size_t row, std::size_t col, std::string_view f, const Shown& v, const Style& style) {
     const std::string text = "=" + std::string(f);
     lxw_format* fmt = book_.format(style);
     switch (v.kind()) {
@@ -832,6 +958,10 @@ class XlsxSolution final : public SolutionSheet, private Layout {
   std::optional<Table> table_;
   std::size_t steps_ = 0;
   std::size_t old_form_col_ = 10, last_old_form_row_ = 0;
+  // The chart's points: from column K, their headings on row 3.
+  static constexpr std::size_t kChartCol = kPageColumns + 1, kChartTop = 3;
+  std::size_t chart_col_ = kChartCol;
+  std::map<std::pair<std::size_t, std::size_t>, std::string> column_formulas_;  // a column's cells, for result_in
   std::vector<ChartSpec> charts_;
 };
 

@@ -58,6 +58,9 @@
 //      be plotted as they are.
 //   7. Texts (notes, labels) quote no number of the data set: a number
 //      that follows the data is a value() with a text formula.
+//   8. A result that a column computes row by row (each solution's
+//      molality) is result_in(key, cell), not a row of its own; points
+//      only a chart needs go in chart_column(), outside the print area.
 #pragma once
 
 #include <cstddef>
@@ -76,6 +79,10 @@ namespace analysis {
 // Spreadsheet cell names, rows and columns from 0: cell_name(12, 1) is "B13".
 std::string column_name(std::size_t col);
 std::string cell_name(std::size_t row, std::size_t col, bool absolute = false);
+// A cell made absolute, "D40" (or "$D$40") to "$D$40": a column's cell
+// that every row of another column refers to, or the fixed end of a range
+// that grows as its formula fills down ("$D$40:D56").
+std::string absolute_cell(std::string_view cell);
 
 // Cell `cell` of data-set record `record` on the Data sheet: absolute,
 // "Data!$B$13", for a single cell that many formulas use (a temperature
@@ -176,6 +183,20 @@ class SolutionSheet {
   ColumnRef column(std::string_view heading, std::string_view unit, const std::vector<std::size_t>& records,
                    const std::function<std::string(std::size_t)>& formula, const ShownColumn& values);
 
+  // A column of workings that the spreadsheet needs and a printed solution
+  // can do without (the design columns of each step of an iteration, its
+  // iterates): it stands right of the printed columns, beside the current
+  // table, on that table's rows (its records must be the table's or some
+  // of them). The print shows the table without it. By default a column
+  // like any other.
+  virtual ColumnRef column_aside(std::string_view heading, std::string_view unit,
+                                 const std::vector<std::size_t>& records, const std::vector<std::string>& formulas,
+                                 const ShownColumn& values) {
+    return column(heading, unit, records, formulas, values);
+  }
+  ColumnRef column_aside(std::string_view heading, std::string_view unit, const std::vector<std::size_t>& records,
+                         const std::function<std::string(std::size_t)>& formula, const ShownColumn& values);
+
   // A named intermediate value (a slope, a sum, or a text that follows the
   // data) in the current step; returns its absolute cell, "$D$31".
   virtual std::string value(std::string_view label, std::string_view unit, std::string_view formula,
@@ -187,6 +208,33 @@ class SolutionSheet {
   // expected value, uncertainty, tolerance and true value. Returns the
   // formula's absolute cell.
   virtual std::string result(std::string_view key, std::string_view formula) = 0;
+  // The same with the method in words as the solution shows it beside the
+  // result, where the answer sheet's words quote a number of the data set
+  // that an edit of the workbook would leave stale ("the mean of the 13
+  // points of the flat run"). By default the answer sheet's words.
+  virtual std::string result_with_method(std::string_view key, std::string_view formula, std::string_view method) {
+    (void)method;
+    return result(key, formula);
+  }
+
+  // A result that a cell of a column already computes (a row's molality,
+  // the last row's V2): that cell becomes the result, in bold and rounded
+  // to its uncertainty, written with the answer sheet's value, and the
+  // summary refers to it. It takes no row of its own: the column's heading
+  // says what it is. `cell` is one of ColumnRef::cells; returns it
+  // absolute. Throws std::invalid_argument for a cell no column wrote.
+  virtual std::string result_in(std::string_view key, std::string_view cell) { return result(key, cell); }
+
+  // A column of points that a chart draws and no step needs (a triangle's
+  // corners, segments from points to where they meet, a curve from zero
+  // through the rows): beside the printed columns, outside the print area.
+  // Point i stands on the sheet's row 4 + rows[i], so columns given the
+  // same `rows` stand side by side and a gap leaves a blank cell (which
+  // breaks a chart's line). Formulas and values as column().
+  virtual ColumnRef chart_column(std::string_view heading, std::string_view unit, const std::vector<std::size_t>& rows,
+                                 const std::vector<std::string>& formulas, const ShownColumn& values) {
+    return column(heading, unit, rows, formulas, values);
+  }
 
   // A note in words in the current step.
   virtual void note(std::string_view text) = 0;

@@ -16,6 +16,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <regex>
+#include <set>
+#include <sstream>
 #include <string>
 
 #include "analysis/dataset.hpp"
@@ -42,6 +44,9 @@ TEST(WorkbookCells, NamesColumnsCellsAndDefinedNamesAsASpreadsheetDoes) {
   EXPECT_EQ(analysis::cell_name(0, 27, true), "$AB$1");
   EXPECT_EQ(analysis::data_range(4, 15, 0), "Data!$A$5:$A$16");
   EXPECT_EQ(analysis::data_ref(4, 1), "Data!B5");
+  EXPECT_EQ(analysis::absolute_cell("D40"), "$D$40");
+  EXPECT_EQ(analysis::absolute_cell("$AB$7"), "$AB$7");
+  EXPECT_THROW(analysis::absolute_cell("D"), std::invalid_argument);
   for (const char* good : {"R_gas", "eps_l", "A_DH", "alpha", "beta", "_x", "cut.off", "XFD1048577a"})
     EXPECT_TRUE(analysis::valid_defined_name(good)) << good;
   // Cell references (A1 and R1C1), truth values and stray characters.
@@ -112,6 +117,55 @@ TEST(WorkbookPackage, AnErrorCellIsRetypedAndThePackageReadsBack) {
   EXPECT_EQ(back[1].data, parts[1].data);
 }
 
+// A result that a column's cell computes is that cell, flagged, in the
+// summary by reference; a chart's points stand beside the printed columns,
+// outside the print area; a result named by a cell no column wrote is
+// refused and leaves no file.
+TEST(WorkbookLayout, AResultInItsColumnAndAChartsPointsBesideThePrint) {
+  const std::string text = "T(K),P(Pa)\n300.00,1000.\n310.00,2000.\n";
+  analysis::AnswerSheet sheet;
+  sheet.program = "test_gen";
+  sheet.add(analysis::Result{.key = "P(2)", .name = "the second pressure", .unit = "Pa", .value = 2000.0,
+                             .uncertainty = 0.5});
+  const analysis::Analysis in_column{
+      .program = "test_gen", .workbook = [](const analysis::Case&, const analysis::AnswerSheet&, analysis::SolutionSheet& ws) {
+        ws.step("The pressures");
+        const auto p = ws.column("P", "Pa", {1, 2}, {"Data!B2", "Data!B3"}, {1000.0, 2000.0});
+        EXPECT_EQ(ws.result_in("P(2)", p.cells[1]), "$A$" + p.cells[1].substr(1));
+        const auto x = ws.chart_column("x", "", {0, 2}, {"1", "2"}, {1.0, 2.0});
+        EXPECT_EQ(x.cells, (std::vector<std::string>{"K4", "K6"})) << "a gap leaves a row blank";
+        const auto y = ws.chart_column("y", "", {0, 2}, {"3", "4"}, {3.0, 4.0});
+        ws.chart("points", "x", "y", {{.name = "p", .x_range = analysis::on_solution(x.range),
+                                       .y_range = analysis::on_solution(y.range)}});
+      }};
+  labtest::TempDir dir;
+  const auto contents = analysis::write_workbook(dir.path() / "a.xlsx", in_column, text, {}, sheet);
+  std::size_t results = 0, beside = 0;
+  for (const FormulaCell& f : contents.formulas) {
+    if (f.result) {
+      ++results;
+      EXPECT_EQ(f.col, 0u) << "the column's own cell";
+      EXPECT_EQ(f.shown, Shown(2000.0));
+    }
+    beside += f.col >= 10 ? 1 : 0;
+  }
+  EXPECT_EQ(results, 1u);
+  EXPECT_EQ(beside, 4u);
+  const std::string workbook = labtest::package_part(dir.path() / "a.xlsx", "xl/workbook.xml");
+  EXPECT_NE(workbook.find("Solution!$A$1:$I$"), std::string::npos) << "printed A to I only";
+  const std::string solution = labtest::package_part(dir.path() / "a.xlsx", "xl/worksheets/sheet2.xml");
+  EXPECT_NE(solution.find("<f>$A$"), std::string::npos) << "the summary refers to the column's cell";
+
+  const analysis::Analysis on_a_value{
+      .program = "test_gen", .workbook = [](const analysis::Case&, const analysis::AnswerSheet&, analysis::SolutionSheet& ws) {
+        ws.step("A value");
+        const std::string v = ws.value("twice", "Pa", "2*Data!$B$3", 4000.0);
+        ws.result_in("P(2)", v.substr(1, 1) + v.substr(3));
+      }};
+  EXPECT_THROW(analysis::write_workbook(dir.path() / "b.xlsx", on_a_value, text, {}, sheet), std::invalid_argument);
+  EXPECT_FALSE(fs::exists(dir.path() / "b.xlsx"));
+}
+
 // One solution and one student workbook per program with an analysis,
 // for seeds 12345 67890.
 struct Made {
@@ -175,11 +229,12 @@ Shown stored(const labtest::StoredCell& c) {
   return Shown(analysis::not_a_number);  // a truth value, which no description writes
 }
 
-// Edits a number on the Data sheet of a workbook (in the file's XML).
-void edit_data_cell(const fs::path& from, const fs::path& to, const std::string& cell_ref, double value) {
+// Edits a number on a sheet of a workbook (in the file's XML): the Data
+// sheet is sheet 1, the Solution sheet 2.
+void edit_cell(const fs::path& from, const fs::path& to, int sheet, const std::string& cell_ref, double value) {
   std::vector<analysis::PackagePart> parts = analysis::read_package(from);
   for (analysis::PackagePart& p : parts)
-    if (p.name == "xl/worksheets/sheet1.xml") {
+    if (p.name == "xl/worksheets/sheet" + std::to_string(sheet) + ".xml") {
       const std::regex cell_xml("<c r=\"" + cell_ref + "\"([^>]*)><v>[^<]*</v></c>");
       ASSERT_TRUE(std::regex_search(p.data, cell_xml)) << cell_ref;
       char text[64];
@@ -187,6 +242,18 @@ void edit_data_cell(const fs::path& from, const fs::path& to, const std::string&
       p.data = std::regex_replace(p.data, cell_xml, "<c r=\"" + cell_ref + "\"$1><v>" + text + "</v></c>");
     }
   analysis::write_package(to, parts);
+}
+void edit_data_cell(const fs::path& from, const fs::path& to, const std::string& cell_ref, double value) {
+  edit_cell(from, to, 1, cell_ref, value);
+}
+
+// The Solution sheet's cell of a defined name: "D47" for "Solution!$D$47".
+std::string solution_cell(const fs::path& xlsx, const std::string& name) {
+  const std::string xml = labtest::package_part(xlsx, "xl/workbook.xml");
+  std::smatch m;
+  if (!std::regex_search(xml, m, std::regex("<definedName name=\"" + name + "\">Solution!\\$([A-Z]+)\\$([0-9]+)<")))
+    return "";
+  return m[1].str() + m[2].str();
 }
 
 // One run of the spreadsheet recalculates every workbook (and an edited
@@ -210,9 +277,71 @@ TEST(Workbooks, ARealSpreadsheetRecalculatesEveryFormulaToWhatTheFileStores) {
   const analysis::DataSet se_data = analysis::DataSet::parse(labtest::data_set(*se->program, 12345, 67890).text);
   const std::size_t boundary = se_data.find("dist(cm),time(sec),VCF/1000I,") + 2;  // the row after 0
   const fs::path edited = dir.path() / "edited.xlsx";
+  const std::size_t se_edited = files.size();
   if (se->converted()) {
     edit_data_cell(se->file, edited, analysis::cell_name(boundary, 1), 0.0);
     files.push_back(edited);
+  }
+
+  // The edit of lle_ternary_gen: the envelope's seventh R.I. set below the
+  // sixth's, so that the calibration's longest rising run (a selection
+  // made by formulas) starts at the seventh row and the A-rich ends are
+  // read on other rows; the analysis of the data set edited the same way
+  // says what the results become.
+  const auto lle = std::find_if(made.begin(), made.end(),
+                                [](const Made& m) { return std::string(m.program->name) == "lle_ternary_gen"; });
+  ASSERT_NE(lle, made.end());
+  const labtest::DataSet lle_set = labtest::data_set(*lle->program, 12345, 67890);
+  const analysis::DataSet lle_data = analysis::DataSet::parse(lle_set.text);
+  const std::size_t dip = lle_data.numeric_rows(lle_data.find("%A,%B,%C,R.I.") + 1).at(7);  // pure A first
+  const double lowered = *lle_data.number(dip - 1, 3) - 0.0005;
+  std::string lle_text;
+  {
+    std::istringstream lines(lle_set.text);
+    std::size_t r = 0;
+    for (std::string line; std::getline(lines, line); ++r) {
+      if (r == dip) {
+        char ri[32];
+        std::snprintf(ri, sizeof ri, "%.4f", lowered);
+        line = line.substr(0, line.rfind(',', line.find_last_not_of(", ")) + 1) + ri + ",";
+      }
+      lle_text += line + "\n";
+    }
+  }
+  ASSERT_EQ(analysis::DataSet::parse(lle_text).number(dip, 3), lowered);
+  const analysis::AnswerSheet lle_edited =
+      analysis::answer_sheet(*lle->program, lle_text, lle_set.key, "Jane Doe", 12345, 67890);
+  const fs::path lle_file = dir.path() / "lle_edited.xlsx";
+  const std::size_t lle_edited_at = files.size();
+  if (lle->converted()) {
+    edit_data_cell(lle->file, lle_file, analysis::cell_name(dip, 3), lowered);
+    files.push_back(lle_file);
+  }
+
+  // The flat run: gas_isotherm_gen's tie line of isotherm 1 is its longest
+  // run of neighbouring points within 0.025 bar, records 13 to 25; its last
+  // point lowered by 0.1 bar leaves the run and joins the fit.
+  const auto gi = std::find_if(made.begin(), made.end(),
+                               [](const Made& m) { return std::string(m.program->name) == "gas_isotherm_gen"; });
+  ASSERT_NE(gi, made.end());
+  const std::size_t gi_edited = files.size();
+  if (gi->converted()) {
+    edit_data_cell(gi->file, dir.path() / "gas_isotherm_edited.xlsx", "B25", 57.46424);
+    files.push_back(dir.path() / "gas_isotherm_edited.xlsx");
+  }
+
+  // A choice: corresponding_states_gen fits Guggenheim's curve to the
+  // rows its column w selects, the last hottest_rows of the table; seven
+  // in place of eight.
+  const auto cs = std::find_if(made.begin(), made.end(),
+                               [](const Made& m) { return std::string(m.program->name) == "corresponding_states_gen"; });
+  ASSERT_NE(cs, made.end());
+  const std::size_t cs_edited = files.size();
+  if (cs->converted()) {
+    const std::string choice = solution_cell(cs->file, "hottest_rows");
+    ASSERT_FALSE(choice.empty());
+    edit_cell(cs->file, dir.path() / "corresponding_states_seven.xlsx", 2, choice, 7);
+    files.push_back(dir.path() / "corresponding_states_seven.xlsx");
   }
 
   const auto recalculated = labtest::recalculate(files, dir.path() / "work");
@@ -262,7 +391,7 @@ TEST(Workbooks, ARealSpreadsheetRecalculatesEveryFormulaToWhatTheFileStores) {
     // The edited row shows "" in the per-row column, and the count of rows
     // timed (a value of the step) is one less.
     const labtest::Grid& before = recalculated[static_cast<std::size_t>(se - made.begin())].at("Solution");
-    const labtest::Grid& after = recalculated.back().at("Solution");
+    const labtest::Grid& after = recalculated[se_edited].at("Solution");
     std::size_t emptied = 0, changed = 0;
     for (const FormulaCell& f : se->contents.formulas) {
       const std::string &b = cell(before, f.row, f.col), &a = cell(after, f.row, f.col);
@@ -271,6 +400,69 @@ TEST(Workbooks, ARealSpreadsheetRecalculatesEveryFormulaToWhatTheFileStores) {
     }
     EXPECT_EQ(emptied, 1u) << "one row left the selection";
     EXPECT_GE(changed, 3u) << "and what depends on it followed";
+  }
+
+  if (lle->converted()) {
+    // Every result in the summary (its label in column A, the number from
+    // the data in D) is what the analysis finds in the edited data set.
+    const labtest::Grid& after = recalculated[lle_edited_at].at("Solution");
+    std::size_t checked = 0, moved = 0;
+    for (const analysis::Result& r : lle_edited.results) {
+      const std::string label = r.name + " (" + r.key + ")";
+      for (std::size_t row = 0; row < after.size(); ++row)
+        if (cell(after, row, 0) == label) {
+          ++checked;
+          EXPECT_NEAR(as_number(cell(after, row, 3)), r.value, 1e-9 * std::fabs(r.value)) << r.key;
+          moved += std::fabs(r.value - lle->sheet.find(r.key)->value) > 1e-6 ? 1 : 0;
+          break;
+        }
+    }
+    EXPECT_EQ(checked, lle_edited.results.size());
+    EXPECT_GE(moved, 3u) << "the edit moved the calibration";
+  }
+
+  if (gi->converted()) {
+    // Every result of the edited workbook is the answer sheet's of the
+    // edited data set; independently (tests/data/answers/gas_isotherm_gen.py
+    // on that file) the vapor pressure is the mean of the twelve points
+    // left, and the critical temperature moves with the point in the fit.
+    SCOPED_TRACE("gas_isotherm_gen, edited");
+    const labtest::DataSet d = labtest::data_set(*gi->program, 12345, 67890);
+    std::string text = d.text;
+    const std::size_t at = text.find(" 192.14296,  57.56424");
+    ASSERT_NE(at, std::string::npos);
+    text.replace(at, 21, " 192.14296,  57.46424");
+    const analysis::AnswerSheet edited = analysis::answer_sheet(*gi->program, text, d.key, "Jane Doe", 12345, 67890);
+    EXPECT_NEAR(edited.find("Pvap(1)")->value, 57.55668583333334, 1e-11);
+    EXPECT_NEAR(edited.find("Tc")->value, 376.2244746141148, 1e-8 * 376.2);
+    EXPECT_NEAR(edited.find("Vg(1)")->value, 209.04313451432967, 1e-8 * 209.0);
+    ASSERT_EQ(edited.results.size(), gi->sheet.results.size());
+    const labtest::Grid& after = recalculated[gi_edited].at("Solution");
+    std::size_t moved = 0;
+    for (const analysis::Result& before : gi->sheet.results) {
+      const auto f = std::find_if(gi->contents.formulas.begin(), gi->contents.formulas.end(),
+                                  [&](const FormulaCell& c) { return c.result && c.shown.number() == before.value; });
+      ASSERT_NE(f, gi->contents.formulas.end()) << before.key;
+      const double now = edited.find(before.key)->value;
+      EXPECT_TRUE(shows(cell(after, f->row, f->col), now, true))
+          << before.key << " reads " << cell(after, f->row, f->col) << ", the edited answer sheet " << now;
+      moved += now != before.value ? 1 : 0;
+    }
+    EXPECT_GE(moved, 6u) << "the tie line and the fit followed the edit";
+  }
+
+  if (cs->converted()) {
+    // Tc(cs) and dc(cs) over the seven hottest rows, as numpy fits them
+    // (tests/data/answers/corresponding_states_gen.py).
+    SCOPED_TRACE("corresponding_states_gen, seven rows");
+    const labtest::Grid& seven = recalculated[cs_edited].at("Solution");
+    for (const auto& [key, numpy] : {std::pair{"Tc(cs)", 540.5222849720618}, std::pair{"dc(cs)", 0.4856800354949471}}) {
+      const double before = cs->sheet.find(key)->value;
+      const auto f = std::find_if(cs->contents.formulas.begin(), cs->contents.formulas.end(),
+                                  [&](const FormulaCell& c) { return c.result && c.shown.number() == before; });
+      ASSERT_NE(f, cs->contents.formulas.end()) << key;
+      EXPECT_NEAR(as_number(cell(seven, f->row, f->col)), numpy, 1e-9 * numpy) << key;
+    }
   }
 }
 
@@ -345,9 +537,16 @@ TEST(StudentWorkbooks, HoldNothingOfTheSolution) {
     ASSERT_NE(xml.find("Jane Doe"), std::string::npos) << "the workbook was read";
     for (const char* word : {"true value", "tolerance", "answer sheet", "Solution!"})
       EXPECT_EQ(xml.find(word), std::string::npos) << word;
+    // A chart of the data caches the data's numbers too, and a result
+    // read off the data (a row as written) is one of them.
+    const analysis::DataSet data = analysis::DataSet::parse(labtest::read_file(m.csv));
+    std::set<double> written;
+    for (std::size_t r = 0; r < data.size(); ++r)
+      for (std::size_t c = 0; c < data.cells(r).size(); ++c)
+        if (const auto v = data.number(r, c)) written.insert(*v);
     for (const analysis::Result& r : m.sheet.results)
       for (const double v : {r.value, r.true_value, r.tolerance, r.uncertainty}) {
-        if (!std::isfinite(v) || v == 0) continue;
+        if (!std::isfinite(v) || v == 0 || written.count(v) > 0) continue;
         char six[32];
         std::snprintf(six, sizeof six, "%.6g", v);
         for (const std::string& s : {analysis::csv_number(v), std::string(six)}) {
@@ -355,7 +554,9 @@ TEST(StudentWorkbooks, HoldNothingOfTheSolution) {
           // is no secret; four significant figures are.
           const std::size_t first = s.find_first_of("123456789");
           const std::string mantissa = first == std::string::npos ? "" : s.substr(first, s.find('e') - first);
-          if (std::count_if(mantissa.begin(), mantissa.end(), ::isdigit) >= 4) {
+          // (A number that reads as one written in the data set is the
+          // student's own, though the true value it rounds from is not.)
+          if (std::count_if(mantissa.begin(), mantissa.end(), ::isdigit) >= 4 && written.count(std::stod(s)) == 0) {
             EXPECT_EQ(xml.find(s), std::string::npos) << r.key << " = " << s;
           }
         }
