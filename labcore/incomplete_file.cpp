@@ -22,11 +22,15 @@ wchar_t g_path[4096];
 std::atomic<bool> g_incomplete{false};
 
 BOOL WINAPI remove_and_end(DWORD) {
-  if (g_incomplete.load()) ::DeleteFileW(g_path);
+  remove_incomplete_file();
   return FALSE;
 }
 
 }  // namespace
+
+void remove_incomplete_file() {
+  if (g_incomplete.load()) ::DeleteFileW(g_path);
+}
 
 void remove_incomplete_file_on_signal() { ::SetConsoleCtrlHandler(remove_and_end, TRUE); }
 
@@ -60,13 +64,17 @@ char g_path[4096];
 volatile std::sig_atomic_t g_incomplete = 0;
 
 extern "C" void remove_and_end(int sig) {
-  if (g_incomplete) ::unlink(g_path);
+  remove_incomplete_file();
   // SA_RESETHAND restored the default action; the signal, blocked while
   // this runs, ends the program as soon as the handler returns.
   ::raise(sig);
 }
 
 }  // namespace
+
+void remove_incomplete_file() {
+  if (g_incomplete) ::unlink(g_path);
+}
 
 void remove_incomplete_file_on_signal() {
   struct sigaction sa{};
