@@ -43,14 +43,25 @@ function(lab_add_subsystem dir)
       target_link_libraries(${name} PRIVATE ${lib})
       # Linked statically: without the dynamic loader's relocations a whole
       # run takes about a third of the instructions (docs/performance.md).
-      if(NOT LAB_SANITIZE AND NOT LAB_FUZZ)
+      if(NOT LAB_SANITIZE AND NOT LAB_FUZZ AND NOT EMSCRIPTEN)
         target_link_options(${name} PRIVATE -static)
       endif()
       set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/bin")
-      install(TARGETS ${name} RUNTIME DESTINATION bin)
+      # The Windows zip holds the programs at the top of its folder.
+      if(WIN32)
+        install(TARGETS ${name} RUNTIME DESTINATION .)
+      else()
+        install(TARGETS ${name} RUNTIME DESTINATION bin)
+      endif()
       set_property(GLOBAL APPEND PROPERTY LAB_PROGRAMS ${name})
     endif()
   endforeach()
+endfunction()
+
+# All the programs, without the tests: cmake --build ... --target lab_programs
+function(lab_add_programs_target)
+  get_property(programs GLOBAL PROPERTY LAB_PROGRAMS)
+  add_custom_target(lab_programs DEPENDS ${programs})
 endfunction()
 
 function(lab_write_registry)
@@ -72,7 +83,7 @@ function(lab_write_registry)
 endfunction()
 
 function(lab_add_answers dir answers)
-  if(NOT answers)
+  if(NOT answers OR NOT LAB_INSTRUCTOR)
     return()
   endif()
   set(lib "lab_${dir}_answers")

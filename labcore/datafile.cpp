@@ -1,26 +1,16 @@
 #include "labcore/datafile.hpp"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
+
+#include "labcore/platform.hpp"
 
 namespace labcore {
 
 DataFile::~DataFile() { close(); }
 
 bool DataFile::create(const std::filesystem::path& path) {
-  // O_EXCL with O_CREAT refuses any existing name, a dangling or live
-  // symbolic link included, so nothing but a brand-new file is written.
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
-  if (fd < 0) return false;
-  file_ = ::fdopen(fd, "w");
-  if (file_ == nullptr) {
-    const int err = errno;
-    ::close(fd);
-    errno = err;
-    return false;
-  }
+  file_ = platform::create_new_file(path);
+  if (file_ == nullptr) return false;
   error_ = 0;
   return true;
 }

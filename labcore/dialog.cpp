@@ -1,12 +1,12 @@
 // The terminal dialog and the prologue and epilogue of the data-set file.
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 #include <exception>
 #include <iostream>
 
 #include "labcore/datafile.hpp"
 #include "labcore/incomplete_file.hpp"
+#include "labcore/platform.hpp"
 #include "labcore/program.hpp"
 #include "labcore/replies.hpp"
 
@@ -191,7 +191,7 @@ int run_program(const Program& program, std::istream& in, std::ostream& terminal
     if (has_control_character(file_name))
       input_error("the name of the output file holds a control character; type a plain name such as data.csv.");
 
-    if (!data.create(folder / std::filesystem::path(std::string(file_name)))) {
+    if (!data.create(folder / platform::typed_path(file_name))) {
       // The form's own message, then why: a missing folder, an existing
       // name, a folder of that name, no permission.
       const int err = errno;
@@ -201,7 +201,7 @@ int run_program(const Program& program, std::istream& in, std::ostream& terminal
       return exit_file_not_created;
     }
     output_file = std::string(file_name);
-    path = folder / std::filesystem::path(output_file);
+    path = folder / platform::typed_path(output_file);
     file_incomplete(path);
     Records file(data);
     file.write(program.header_format);
@@ -268,9 +268,9 @@ int program_main(const Program& program) {
   // next wait. Beyond the file-size limit a write fails with EFBIG and is
   // reported as a write failure, instead of ending the process. SIGINT,
   // SIGTERM and SIGHUP end it as usual, after removing a data set that is
-  // not complete; the file is flushed at every wait.
-  std::signal(SIGPIPE, SIG_IGN);
-  std::signal(SIGXFSZ, SIG_IGN);
+  // not complete (on Windows: Ctrl-C, Ctrl-Break and closing the window);
+  // the file is flushed at every wait.
+  platform::keep_running_when_writes_fail();
   remove_incomplete_file_on_signal();
   try {
     const int status = run_program(program, std::cin, std::cout, std::filesystem::path());
@@ -278,6 +278,7 @@ int program_main(const Program& program) {
       std::cerr << program.name << ": the terminal output could not be written; the run stopped with status "
                 << status << '\n';
     }
+    if (status != exit_ok) platform::hold_window_after_failure();
     return status;
   } catch (const std::exception& e) {
     std::cout.flush();

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "labcore/decimal.hpp"
+
 namespace labcore {
 
 namespace {
@@ -62,7 +64,7 @@ void put_number_body(std::string& out, bool negative, std::string_view body, int
 void put_fixed(std::string& out, double x, int w, int d) {
   if (put_non_finite(out, x, w)) return;
   char buf[400];
-  auto res = std::to_chars(buf, buf + sizeof buf - 1, std::fabs(x), std::chars_format::fixed, d);
+  auto res = fixed_chars(buf, buf + sizeof buf - 1, std::fabs(x), d);
   if (res.ec != std::errc()) throw FormatError("F field too large to render");
   if (d == 0) *res.ptr++ = '.';
   put_number_body(out, std::signbit(x), std::string_view(buf, static_cast<std::size_t>(res.ptr - buf)),
@@ -78,7 +80,7 @@ void put_exponent(std::string& out, double x, int w, int d) {
     std::memset(digits, '0', static_cast<std::size_t>(d));
   } else {
     char buf[kMaxDecimals + 16];
-    auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(x), std::chars_format::scientific, d - 1);
+    auto res = scientific_chars(buf, buf + sizeof buf, std::fabs(x), d - 1);
     if (res.ec != std::errc()) throw FormatError("E field too large to render");
     // buf holds d[.ddd]e+XX
     const char* p = buf;

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "labcore/decimal.hpp"
 #include "labcore/format.hpp"
 
 namespace labcore {
@@ -31,7 +32,7 @@ void put_list_real(std::string& out, double x, bool single) {
   // The decimal exponent of the value rounded to its significant digits.
   int exp10 = 0;
   char sci[40];
-  auto sres = std::to_chars(sci, sci + sizeof sci, mag, std::chars_format::scientific, digits - 1);
+  auto sres = scientific_chars(sci, sci + sizeof sci, mag, digits - 1);
   if (mag != 0.0) {
     const char* e = sci;
     while (*e != 'e') ++e;
@@ -39,8 +40,7 @@ void put_list_real(std::string& out, double x, bool single) {
   }
 
   if (exp10 >= -1 && exp10 < digits) {
-    auto res = std::to_chars(buf + n, buf + sizeof buf, mag, std::chars_format::fixed,
-                             digits - 1 - exp10);
+    auto res = fixed_chars(buf + n, buf + sizeof buf, mag, digits - 1 - exp10);
     if (digits - 1 - exp10 == 0) *res.ptr++ = '.';
     put_text(out, std::string_view(buf, static_cast<std::size_t>(res.ptr - buf)),
              width - static_cast<int>(tail));

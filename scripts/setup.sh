@@ -7,14 +7,21 @@
 #                                 (build, sanitize)
 #   sh scripts/setup.sh fuzz      the compiler tools, clang and its fuzzer runtime
 #   sh scripts/setup.sh bench     the compiler tools and Google Benchmark
-#   sh scripts/setup.sh package   what test needs, and dpkg
+#   sh scripts/setup.sh package   what test needs, dpkg, and what windows needs
+#   sh scripts/setup.sh windows   the compiler tools, MinGW-w64, Wine and the
+#                                 GoogleTest sources (the Windows cross build)
+#   sh scripts/setup.sh wasm      the compiler tools, Emscripten, Node and the
+#                                 GoogleTest sources (the WebAssembly build)
 #   sh scripts/setup.sh all       everything above
 #
 # Without root and without sudo, or without apt-get, it prints what to
-# install and fails.
+# install and fails. The cross toolchains come without the packages they
+# only recommend (Wine's fonts, sound and graphics libraries, ...).
 need=${1:-all}
 missing=""
+lean=""
 want() { missing="$missing $1"; }
+want_lean() { lean="$lean $1"; }
 
 tools() {
   command -v cmake >/dev/null 2>&1 || want cmake
@@ -43,21 +50,36 @@ fuzzer() {
 }
 benchmark() { [ -f /usr/include/benchmark/benchmark.h ] || want libbenchmark-dev; }
 packager() { command -v dpkg-deb >/dev/null 2>&1 || want dpkg; }
+gtest_sources() { [ -f /usr/src/googletest/googletest/CMakeLists.txt ] || want_lean googletest; }
+windows() {
+  gtest_sources
+  command -v x86_64-w64-mingw32-g++-posix >/dev/null 2>&1 || want_lean g++-mingw-w64-x86-64
+  command -v wine >/dev/null 2>&1 || want_lean "wine wine64"
+}
+wasm() {
+  gtest_sources
+  command -v em++ >/dev/null 2>&1 || want_lean emscripten
+  command -v node >/dev/null 2>&1 || want_lean nodejs
+}
 
 case "$need" in
   run) tools ;;
   test) tools; tests ;;
   fuzz) tools; fuzzer ;;
   bench) tools; benchmark ;;
-  package) tools; tests; packager ;;
-  all) tools; tests; fuzzer; benchmark; packager ;;
-  *) echo "usage: sh scripts/setup.sh run|test|fuzz|bench|package|all" >&2; exit 2 ;;
+  package) tools; tests; packager; windows ;;
+  windows) tools; windows ;;
+  wasm) tools; wasm ;;
+  all) tools; tests; fuzzer; benchmark; packager; windows; wasm ;;
+  *) echo "usage: sh scripts/setup.sh run|test|fuzz|bench|package|windows|wasm|all" >&2; exit 2 ;;
 esac
-[ -z "$missing" ] && exit 0
+[ -z "$missing$lean" ] && exit 0
 
-line="apt-get install -y$missing"
+line=""
+[ -n "$missing" ] && line="apt-get install -y$missing"
+[ -n "$lean" ] && line="${line:+$line && }apt-get install -y --no-install-recommends$lean"
 if ! command -v apt-get >/dev/null 2>&1; then
-  echo "missing:$missing (Debian package names); install them, or see README.md for the plain cmake commands" >&2
+  echo "missing:$missing$lean (Debian package names); install them, or see README.md for the plain cmake commands" >&2
   exit 1
 fi
 if [ "$(id -u)" = 0 ]; then
@@ -65,9 +87,15 @@ if [ "$(id -u)" = 0 ]; then
 elif command -v sudo >/dev/null 2>&1; then
   sudo="sudo"
 else
-  echo "missing:$missing" >&2
+  echo "missing:$missing$lean" >&2
   echo "as root, run:  apt-get update && $line" >&2
   exit 1
 fi
-echo "installing:$missing"
-$sudo apt-get update -qq && DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq $missing
+echo "installing:$missing$lean"
+$sudo apt-get update -qq || exit 1
+if [ -n "$missing" ]; then
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq $missing || exit 1
+fi
+if [ -n "$lean" ]; then
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $lean || exit 1
+fi

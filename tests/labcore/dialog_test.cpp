@@ -260,7 +260,9 @@ TEST(DialogNames, ACarriageReturnEndsTheLineAndIsNoPartOfTheName) {
 TEST(DialogNames, ASymbolicLinkIsNeverFollowed) {
   TempDir dir;
   labtest::write_file(dir.path() / "target.csv", "precious\n");
-  std::filesystem::create_symlink(dir.path() / "target.csv", dir.path() / "out.csv");
+  std::error_code ec;
+  std::filesystem::create_symlink(dir.path() / "target.csv", dir.path() / "out.csv", ec);
+  if (ec) GTEST_SKIP() << "no symbolic links here (Windows without the privilege to make them): " << ec.message();
   std::filesystem::create_symlink(dir.path() / "missing.csv", dir.path() / "dangling.csv");
   EXPECT_EQ(run_dialog(test_program(Form::A), replies(1, 2), dir.path()).status, labcore::exit_file_not_created);
   EXPECT_EQ(run_dialog(test_program(Form::A), replies(1, 2, "dangling.csv"), dir.path()).status,

@@ -3,10 +3,10 @@
 // record-level rules: texts, groups, record breaks and the end of a record.
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <charconv>
 #include <fstream>
 
+#include "labcore/bit_cast.hpp"
 #include "labcore/records.hpp"
 #include "support/test_support.hpp"
 
@@ -52,7 +52,7 @@ template <class T, class Bits>
 T from_hex(const std::string& hex) {
   Bits bits = 0;
   std::from_chars(hex.data(), hex.data() + hex.size(), bits, 16);
-  return std::bit_cast<T>(bits);
+  return labcore::bit_cast<T>(bits);
 }
 
 std::string render(const Vector& v) {

@@ -45,7 +45,7 @@ TEST(Bromination, RunRecordEndsAfterItsLastReading) {
   labcore::StringSink sink;
   labcore::Records out(sink);
   const double none[1] = {0.0};
-  out.write(R"((",",i3,",",15(f7.4,",")))", 3, std::span<const double>(none, 0));
+  out.write(R"((",",i3,",",15(f7.4,",")))", 3, std::span<const double>(none, std::size_t{0}));
   EXPECT_EQ(sink.text, ",  3,\n");
 
   // Over many seeds: every reported reading is above 0.05 and the first one

@@ -11,7 +11,7 @@
 // stored files again is said in their header.
 #include <gtest/gtest.h>
 
-#include <bit>
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -22,6 +22,7 @@
 #include <utility>
 #include <vector>
 
+#include "labcore/bit_cast.hpp"
 #include "labcore/registry.hpp"
 #include "support/test_support.hpp"
 
@@ -78,6 +79,17 @@ constexpr BoundaryPair kBoundaryPairs[] = {
     {1078414106, 1597682921, 1, 0, 50, false}, // z = 126322556
 };
 
+// The hidden values of these double-precision programs pass through the C
+// library's double-precision functions (cos, tan, atan2, exp, log, acos),
+// whose last bit differs between C libraries: MinGW's and Emscripten's round
+// some arguments in a thousand otherwise than glibc, with which the stored
+// digests were made. Their data sets, written to fewer digits, do not
+// differ. Built with another C library, the test holds every data set exact
+// and reports how many of these keys differ. (When labcore has its own
+// double-precision functions too, this list goes.)
+constexpr std::string_view kKeysFromTheCLibrary[] = {"ammonia_equilibrium_gen", "bromination_gen", "emf_activity_gen",
+                                                     "lle_ternary_gen", "sle_ternary_gen"};
+
 SeedPairs digest_pairs() {
   SeedPairs pairs = labtest::sweep_seeds();
   for (const BoundaryPair& b : kBoundaryPairs) pairs.emplace_back(b.seed1, b.seed2);
@@ -109,7 +121,7 @@ Digests digest_of(const labcore::Program& program, std::int32_t seed1, std::int3
     keyhash.add(std::string_view("\0", 1));
     keyhash.add_u64(static_cast<std::uint64_t>(h.kind));
     keyhash.add_u64(h.kind == labcore::Value::Kind::integer ? static_cast<std::uint64_t>(h.integer)
-                                                             : std::bit_cast<std::uint64_t>(h.real));
+                                                             : labcore::bit_cast<std::uint64_t>(h.real));
   }
   return {data.value(), keyhash.value()};
 }
@@ -247,19 +259,28 @@ TEST_P(DataSetDigests, EverySeedPairGivesTheStoredDataSetAndKey) {
   }
   const auto& data = stored("data_sets").digests.find(program->name)->second;
   const auto& keys = stored("keys").digests.find(program->name)->second;
-  int reported = 0;
-  for (std::size_t i = 0; i < pairs.size() && reported < 8; ++i) {
+  const bool keys_may_differ =
+      !labtest::kDigestsCLibrary &&
+      std::find(std::begin(kKeysFromTheCLibrary), std::end(kKeysFromTheCLibrary), program->name) !=
+          std::end(kKeysFromTheCLibrary);
+  // The first few differences by seed pair, then how many in all.
+  int data_differ = 0, keys_differ = 0;
+  for (std::size_t i = 0; i < pairs.size(); ++i) {
     const auto [s1, s2] = pairs[i];
     const Digests g = digest_of(*program, s1, s2);
-    if (g.data != data[i]) {
+    if (g.data != data[i] && ++data_differ + keys_differ <= 8)
       ADD_FAILURE() << program->name << " seeds " << s1 << " " << s2 << ": the data set differs from the stored one";
-      ++reported;
-    }
-    if (g.key != keys[i]) {
+    if (g.key != keys[i] && data_differ + ++keys_differ <= 8 && !keys_may_differ)
       ADD_FAILURE() << program->name << " seeds " << s1 << " " << s2 << ": the hidden values differ from the stored key";
-      ++reported;
-    }
   }
+  if (keys_may_differ && keys_differ > 0) {
+    std::printf("[ note     ] %s: %d keys of %zu seed pairs differ in the last bit of the C library's double-precision "
+                "functions; every data set is the same\n",
+                std::string(program->name).c_str(), keys_differ, pairs.size());
+    keys_differ = 0;
+  }
+  EXPECT_EQ(data_differ + keys_differ, 0) << program->name << ": " << data_differ << " data sets and " << keys_differ
+                                          << " keys of " << pairs.size() << " seed pairs differ";
 }
 
 std::vector<std::string> built_programs() {

@@ -17,7 +17,7 @@ TEST(Enthalpy, WorkedExampleForSeeds12345And67890) {
   const std::pair<const char*, float> expected[] = {
       {"slope", 0.15435974f}, {"intercept", 20.699478f}, {"cp_298", 219.74773f}, {"c", 1840047.5f},
       {"a", 148.40250f},      {"d", -64139.320f},        {"num_t", 10.0f}};
-  for (const auto& [name, value] : expected) EXPECT_EQ(labtest::hidden(ds, name), double{value}) << name;
+  for (const auto& [name, value] : expected) EXPECT_EQ(labtest::hidden(ds, name), static_cast<double>(value)) << name;
   EXPECT_EQ(ds.seeds.draws, 4 + 2 * 10);
 
   const auto rows = labtest::lines(ds.text);

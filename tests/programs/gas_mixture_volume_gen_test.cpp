@@ -107,7 +107,7 @@ TEST(GasMixtureVolume, TableOverManySeeds) {
       for (int gas = 1; gas <= 2; ++gas) {
         const float a = static_cast<float>(labtest::hidden(ds, "a(" + std::to_string(gas) + ")"));
         const float b = static_cast<float>(labtest::hidden(ds, "b(" + std::to_string(gas) + ")"));
-        const double v = gases::gas_volume(run, a, b, r * t, p);
+        const double v = static_cast<double>(gases::gas_volume(run, a, b, r * t, p));
         ASSERT_NEAR(row[gas == 1 ? 7 : 1], v, 0.016) << "gas " << gas << " at " << p << " bar";
       }
       for (std::size_t i = 1; i < row.size() && !previous.empty(); ++i) ASSERT_LT(row[i], previous[i]);

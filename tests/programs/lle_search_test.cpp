@@ -6,13 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <string>
 
+#include "labcore/bit_cast.hpp"
 #include "labcore/numeric.hpp"
 #include "labcore/program.hpp"
 #include "phase_equilibria/lle_tools.hpp"
@@ -190,9 +190,9 @@ TEST(LleSearch, PointsMatchTheStepByStepSearchBitForBit) {
         continue;
       }
       ++found;
-      ASSERT_EQ(std::bit_cast<std::uint64_t>(want->x), std::bit_cast<std::uint64_t>(got->x))
+      ASSERT_EQ(labcore::bit_cast<std::uint64_t>(want->x), labcore::bit_cast<std::uint64_t>(got->x))
           << hex(want->x) << " != " << hex(got->x) << " target " << hex(target);
-      ASSERT_EQ(std::bit_cast<std::uint64_t>(want->y), std::bit_cast<std::uint64_t>(got->y));
+      ASSERT_EQ(labcore::bit_cast<std::uint64_t>(want->y), labcore::bit_cast<std::uint64_t>(got->y));
     }
   }
   EXPECT_EQ(calls, 24000);
@@ -238,6 +238,9 @@ TEST(LleSearch, RootMatchesTheStepByStepSearchAndEvaluatesFarLess) {
 // Every data set of the program over two thousand seed pairs, with its
 // hidden values, against a digest taken with the step-by-step search.
 TEST(LleSearch, DataSetsOverTwoThousandSeedPairsAreUnchanged) {
+  if (!labtest::kDigestsCLibrary)
+    GTEST_SKIP() << "the hidden values carry this C library's last bit of atan, cos, tan and log; "
+                    "the data sets are held by DataSetDigests";
   std::uint64_t h = 14695981039346656037u;  // FNV-1a
   const auto mix = [&h](const void* data, std::size_t size) {
     const auto* bytes = static_cast<const unsigned char*>(data);

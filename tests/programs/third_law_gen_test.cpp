@@ -34,7 +34,7 @@ TEST(ThirdLaw, WorkedExampleForSeeds12345And67890) {
       {"tfactor", 0.34954664f}, {"cpfactor", 0.38005105f}, {"tm", 104.69920f},    {"cptm", 40.689903f},
       {"x(1)", 1.1158576f},   {"x(2)", 0.37894678f},    {"x(3)", -1111.3070f},    {"selector", 3.0f},
       {"tempcount", 40.0f},   {"fusion1", 36.0f}};
-  for (const auto& [name, value] : expected) EXPECT_EQ(labtest::hidden(ds, name), double{value}) << name;
+  for (const auto& [name, value] : expected) EXPECT_EQ(labtest::hidden(ds, name), static_cast<double>(value)) << name;
   EXPECT_EQ(ds.seeds.draws, 11 + 40);
 
   const Table t = table_of(ds);

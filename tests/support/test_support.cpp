@@ -1,8 +1,8 @@
 #include "support/test_support.hpp"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
+#include <chrono>
 #include <fstream>
 #include <limits>
 #include <random>
@@ -11,9 +11,20 @@
 namespace labtest {
 
 TempDir::TempDir() {
-  std::string templ = (std::filesystem::temp_directory_path() / "labtest-XXXXXX").string();
-  if (::mkdtemp(templ.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = templ;
+  // A name nobody else holds: create_directory is false for a name that
+  // exists, and the next random name is tried.
+  static std::mt19937_64 names(std::random_device{}() ^
+                               static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+  const std::filesystem::path base = std::filesystem::temp_directory_path();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    char name[32];
+    std::snprintf(name, sizeof name, "labtest-%016llx", static_cast<unsigned long long>(names()));
+    if (std::filesystem::create_directory(base / name)) {
+      path_ = base / name;
+      return;
+    }
+  }
+  throw std::runtime_error("no fresh folder could be made in " + base.string());
 }
 
 TempDir::~TempDir() {

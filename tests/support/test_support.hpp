@@ -11,6 +11,15 @@
 
 namespace labtest {
 
+// Whether this build has the C library the stored digests were made with
+// (glibc on Linux), or another one (MinGW's on Windows, Emscripten's), whose
+// double-precision functions round some arguments otherwise.
+#if defined(_WIN32) || defined(__EMSCRIPTEN__)
+inline constexpr bool kDigestsCLibrary = false;
+#else
+inline constexpr bool kDigestsCLibrary = true;
+#endif
+
 // A fresh folder under the system's temporary folder, removed afterwards.
 class TempDir {
  public:
