@@ -1,14 +1,20 @@
-// The elementary functions: each value is first computed as an unevaluated
-// sum of two doubles (hi + lo, "double-double") to about 2^-90 relative, then
-// rounded once to the float or double asked for.
+// The elementary functions of the single-precision generators, correctly
+// rounded. Each has two paths:
 //
-// Why this gives the correctly rounded float: a float result is wrong only
-// when the exact value lies closer to a midpoint between two floats than the
-// approximation's error. For the one-argument functions no float input comes
-// nearer than about 2^-60 relative to a midpoint (the exhaustive check of
-// `make verify-math` measures it), far outside 2^-90. pow(x, y) may hit a
-// midpoint exactly (66049^1.5 = 257^3 has 25 bits); there the approximation
-// is tested against the midpoint and an exact integer test decides.
+// - a fast path in plain double arithmetic, good to about 2^-51 relative:
+//   where every value within 2^-48 of its result rounds to the same float,
+//   that float is the answer;
+// - otherwise (about one input in ten million) the value as an unevaluated
+//   sum of two doubles (hi + lo, "double-double") to about 2^-90, rounded
+//   once.
+//
+// Why this gives the correctly rounded float: a result is wrong only when
+// the exact value lies closer to a midpoint between two floats than the
+// approximation's error. No float input of the one-argument functions comes
+// nearer a midpoint than about 2^-28 of a float spacing, 2^-52 relative (the
+// exhaustive check of `make verify-math` lists the nearest), far outside
+// 2^-90. pow(x, y) may hit a midpoint exactly (66049^1.5 = 257^3 has 25
+// bits); there an exact integer test decides.
 //
 // Only IEEE double operations are used, each correctly rounded: + - * / and
 // sqrt, no fused multiply-add (the build has -ffp-contract=off; the error-free
@@ -229,30 +235,40 @@ Reduced reduce_pio2(double x) {
     carry = t >> 32;
   }
   p[9] = static_cast<std::uint32_t>(carry);
-  auto bit = [&p](int pos) { return (p[pos >> 5] >> (pos & 31)) & 1u; };
-  unsigned q = bit(s) | (bit(s + 1) << 1);
-  // The fraction: bits below s, taken as f - 1 when f >= 1/2.
-  for (int pos = s; pos < 320; ++pos) p[pos >> 5] &= ~(1u << (pos & 31));
-  const bool negative = bit(s - 1) != 0;
+  // Bits pos .. pos+63 of p (zeros beyond its ends).
+  auto limb = [&p](int n) -> std::uint64_t { return n >= 0 && n < 10 ? p[n] : 0u; };
+  auto window = [&limb](int pos) {
+    const int n = pos >= 0 ? pos / 32 : -((31 - pos) / 32);
+    const int shift = pos - 32 * n;
+    const std::uint64_t low = limb(n) | (limb(n + 1) << 32);
+    return shift == 0 ? low : (low >> shift) | (limb(n + 2) << (64 - shift));
+  };
+  // Keeps the bits below s, the fraction.
+  auto cut = [&p, s] {
+    p[s >> 5] &= (1u << (s & 31)) - 1u;
+    for (int n = (s >> 5) + 1; n < 10; ++n) p[n] = 0;
+  };
+  unsigned q = static_cast<unsigned>(window(s) & 3u);
+  cut();
+  // The fraction f, taken as f - 1 when f >= 1/2.
+  const bool negative = (window(s - 1) & 1u) != 0;
   if (negative) {
     ++q;
     std::uint64_t c = 1;  // 2^s - f = (~f + 1) mod 2^s
-    for (std::uint32_t& limb : p) {
-      const std::uint64_t t = static_cast<std::uint64_t>(~limb) + c;
-      limb = static_cast<std::uint32_t>(t);
+    for (std::uint32_t& l : p) {
+      const std::uint64_t t = static_cast<std::uint64_t>(~l) + c;
+      l = static_cast<std::uint32_t>(t);
       c = t >> 32;
     }
-    for (int pos = s; pos < 320; ++pos) p[pos >> 5] &= ~(1u << (pos & 31));
+    cut();
   }
-  int top = s - 1;
-  while (top >= 0 && bit(top) == 0) --top;
+  int top = -1;  // the leading bit of the fraction
+  for (int n = s >> 5; n >= 0 && top < 0; --n)
+    if (p[n] != 0) top = 32 * n + 31 - std::countl_zero(p[n]);
   if (top < 0) return {{0.0, 0.0}, q & 3u};  // cannot happen for a double
-  auto field = [&bit](int hi_pos) {  // the 53 bits hi_pos-52 .. hi_pos
-    std::uint64_t v = 0;
-    for (int pos = hi_pos; pos > hi_pos - 53; --pos) v = (v << 1) | (pos >= 0 ? bit(pos) : 0u);
-    return static_cast<double>(v);
-  };
-  DD f = {field(top) * pow2(top - 52 - s), field(top - 53) * pow2(top - 105 - s)};
+  constexpr std::uint64_t bits53 = (std::uint64_t{1} << 53) - 1u;
+  DD f = {static_cast<double>(window(top - 52) & bits53) * pow2(top - 52 - s),
+          static_cast<double>(window(top - 105) & bits53) * pow2(top - 105 - s)};
   if (negative) f = neg(f);
   DD r = mul(f, kPiHalf);
   if (x < 0.0) {
@@ -457,15 +473,20 @@ DD log_fast(double x) {
   return fast_two_sum(s.hi, s.lo + (a.lo + (rest + (ed * kLn2Lo + t.minus_log_c.lo))));
 }
 
-// cos(x) for |x| < 2^20: x = k pi/2 + r with pi/2 in three parts (k times
+// cos(x): for |x| < 2^20, x = k pi/2 + r with pi/2 in three parts (k times
 // the first two exact, r to 2^-98 absolute, and no float below 2^20 comes
-// nearer a multiple of pi/2 than 2^-30), then the series of cos r or sin r
-// (truncation 2^-64; rounding about 2^-51.3 relative for cos, 2^-52.5 for
-// sin).
+// nearer a multiple of pi/2 than 2^-30); beyond, r from reduce_pio2 (2^-100
+// relative). Then the series of cos r or sin r (truncation 2^-64; rounding
+// about 2^-51.3 relative for cos, 2^-52.5 for sin).
 bool cos_fast(double x, float& f) {
   double rh = x, rl = 0.0;
   unsigned q = 0;
-  if (std::fabs(x) > kPiQuarter) {
+  if (std::fabs(x) > 0x1p20) {
+    const Reduced red = reduce_pio2(x);
+    rh = red.r.hi;
+    rl = red.r.lo;
+    q = red.q;
+  } else if (std::fabs(x) > kPiQuarter) {
     const double z = x * kTwoOverPi;
     const double kd = (z + 0x1.8p52) - 0x1.8p52;
     const DD r = two_sum(x - kd * kPiHalf1, -(kd * kPiHalf2));
@@ -562,7 +583,7 @@ float cosf(float x) {
   if (std::fabs(x) > FLT_MAX) return std::numeric_limits<float>::quiet_NaN();
   const double xd = static_cast<double>(x);
   float f;
-  if (std::fabs(x) < 0x1p20f && cos_fast(xd, f)) return f;
+  if (cos_fast(xd, f)) return f;
   return round_to_float(cos_dd(xd));
 }
 

@@ -14,6 +14,11 @@
 #include "labcore/elementary.hpp"
 #include "support/mpfr_reference.hpp"
 
+namespace labtest {
+// Test names show the function's name.
+void PrintTo(const UnaryFunction& f, std::ostream* os) { *os << f.name; }
+}  // namespace labtest
+
 namespace {
 
 using labtest::bits_float;
