@@ -7,6 +7,8 @@
 #include <ostream>
 #include <string>
 
+#include "analysis/grading.hpp"
+
 namespace analysis {
 
 namespace {
@@ -24,10 +26,6 @@ std::size_t width_of(const std::string& s) {
   std::size_t n = 0;
   for (unsigned char ch : s) n += (ch & 0xC0) != 0x80;
   return n;
-}
-
-std::string with_unit(const std::string& label, const std::string& unit) {
-  return unit.empty() ? label : label + " (" + unit + ")";
 }
 
 // Rows of cells written with each column padded to its widest cell; the
@@ -110,7 +108,8 @@ void print_sheet(std::ostream& out, const AnswerSheet& sheet) {
   out << "Answer sheet of " << sheet.program << " for " << sheet.student << ", seeds " << sheet.seed1 << ' '
       << sheet.seed2 << '\n';
   out << "Tolerance: the larger of " << display(100.0 * sheet.policy.relative) << " % of the expected value and "
-      << display(sheet.policy.sigmas) << " standard uncertainties\n\n";
+      << display(sheet.policy.sigmas) << " standard uncertainties, unless a result's own rule below says "
+         "otherwise\n\n";
 
   std::vector<std::vector<std::string>> rows{
       {"result", "key", "unit", "expected", "uncertainty", "tolerance", "true value", "method"}};
@@ -119,18 +118,38 @@ void print_sheet(std::ostream& out, const AnswerSheet& sheet) {
                     display(r.true_value), r.method});
   print_table(out, rows, {false, false, false, true, true, true, true, false});
 
-  for (const auto& r : sheet.results)
-    if (!r.graded()) out << "Not graded: " << r.key << ": " << r.not_graded << '\n';
+  for (const auto& r : sheet.results) {
+    if (!r.graded()) {
+      out << "Not graded: " << r.key << ": " << r.not_graded << '\n';
+      continue;
+    }
+    if (!r.relative || r.absolute > 0 || r.least_relative > 0) {
+      std::vector<std::string> parts;
+      if (r.relative)
+        parts.push_back(display(100.0 * std::fmax(sheet.policy.relative, r.least_relative)) + " % of the expected value");
+      parts.push_back(display(sheet.policy.sigmas) + " standard uncertainties");
+      if (r.absolute > 0) parts.push_back(display(r.absolute) + (r.unit.empty() ? "" : " " + r.unit));
+      out << "Tolerance of " << r.key << ": the larger of ";
+      for (std::size_t i = 0; i < parts.size(); ++i)
+        out << (i == 0 ? "" : i + 1 == parts.size() ? " and " : ", ") << parts[i];
+      out << '\n';
+    }
+    if (!r.accepted.empty()) {
+      out << "Also full credit for " << r.key << ":";
+      for (double a : r.accepted) out << ' ' << display(a);
+      out << '\n';
+    }
+  }
 
   bool any_other = false;
   for (const auto& r : sheet.results) any_other = any_other || !r.routes.empty() || !r.nulls.empty();
   if (any_other) {
     out << "\nOther values of the results (valid routes, and null answers that must not pass)\n";
-    std::vector<std::vector<std::string>> other{{"key", "", "value", "within tolerance", "route"}};
+    std::vector<std::vector<std::string>> other{{"key", "", "value", "within tolerance", "route or null answer"}};
     const auto add_rows = [&](const Result& r, const std::vector<Alternative>& list, const char* what) {
       for (const auto& a : list) {
-        const bool within = std::fabs(a.value - r.value) <= r.tolerance;
-        other.push_back({r.key, what, display(a.value), std::isnan(a.value) ? "" : within ? "yes" : "no", a.name});
+        other.push_back({r.key, what, display(a.value),
+                         std::isnan(a.value) || !r.graded() ? "" : full_credit(r, a.value) ? "yes" : "no", a.name});
       }
     };
     for (const auto& r : sheet.results) {
@@ -166,16 +185,6 @@ void print_sheet(std::ostream& out, const AnswerSheet& sheet) {
   }
 }
 
-std::string csv_cell(std::string_view text) {
-  if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
-  std::string s = "\"";
-  for (char ch : text) {
-    if (ch == '"') s += '"';
-    s += ch;
-  }
-  return s + '"';
-}
-
 std::string csv_number(double v) {
   if (std::isnan(v)) return {};
   char buf[32];
@@ -185,7 +194,7 @@ std::string csv_number(double v) {
 
 void print_sheet_csv(std::ostream& out, const AnswerSheet& sheet) {
   out << "program," << csv_cell(sheet.program) << '\n';
-  out << "student," << csv_cell(sheet.student) << '\n';
+  out << "student," << text_cell(sheet.student) << '\n';
   out << "seeds," << sheet.seed1 << ',' << sheet.seed2 << '\n';
   out << "relative tolerance," << csv_number(sheet.policy.relative) << '\n';
   out << "sigmas," << csv_number(sheet.policy.sigmas) << '\n';
@@ -196,11 +205,13 @@ void print_sheet_csv(std::ostream& out, const AnswerSheet& sheet) {
         << ',' << csv_number(r.uncertainty) << ',' << csv_number(r.tolerance) << ','
         << csv_number(r.true_value) << ',' << csv_cell(r.method) << ',' << csv_cell(r.bias) << '\n';
   bool any_other = false;
-  for (const auto& r : sheet.results) any_other = any_other || !r.routes.empty() || !r.nulls.empty() || !r.graded();
+  for (const auto& r : sheet.results)
+    any_other = any_other || !r.routes.empty() || !r.nulls.empty() || !r.graded() || !r.accepted.empty();
   if (any_other) {
     out << "\nkey,kind,name,value\n";
     for (const auto& r : sheet.results) {
       if (!r.graded()) out << csv_cell(r.key) << ",not graded," << csv_cell(r.not_graded) << ",\n";
+      for (double a : r.accepted) out << csv_cell(r.key) << ",accepted,," << csv_number(a) << '\n';
       for (const auto& a : r.routes)
         out << csv_cell(r.key) << ",route," << csv_cell(a.name) << ',' << csv_number(a.value) << '\n';
       for (const auto& a : r.nulls)
@@ -229,19 +240,22 @@ void print_sheet_csv(std::ostream& out, const AnswerSheet& sheet) {
   }
 }
 
-std::string answers_csv_heading(const AnswerSheet& sheet) {
-  std::string s = "name,seed1,seed2";
-  for (const auto& r : sheet.results)
-    s += ',' + csv_cell(with_unit(r.key, r.unit)) + ',' + csv_cell(with_unit(r.key + " tolerance", r.unit));
-  for (const auto& r : sheet.results) s += ',' + csv_cell(r.key + " true") + ',' + csv_cell(r.key + " u");
-  return s;
+std::string answers_csv_heading(const AnswerSheet& sheet) { return grading::answers_csv_heading(sheet, {}); }
+
+std::string answers_csv_row(const AnswerSheet& sheet) { return grading::answers_csv_row(sheet, {}, {}); }
+
+bool full_credit(const Result& r, double reported) {
+  if (std::isnan(reported) || !r.graded() || std::isnan(r.tolerance)) return false;
+  if (std::fabs(reported - r.value) <= r.tolerance) return true;
+  for (double a : r.accepted)
+    if (std::fabs(reported - a) <= r.tolerance) return true;
+  return false;
 }
 
-std::string answers_csv_row(const AnswerSheet& sheet) {
-  std::string s = csv_cell(sheet.student) + ',' + std::to_string(sheet.seed1) + ',' + std::to_string(sheet.seed2);
-  for (const auto& r : sheet.results) s += ',' + csv_number(r.value) + ',' + csv_number(r.tolerance);
-  for (const auto& r : sheet.results) s += ',' + csv_number(r.true_value) + ',' + csv_number(r.uncertainty);
-  return s;
+const HandoutResult* Handout::find(std::string_view key) const {
+  for (const auto& r : results)
+    if (r.key == key) return &r;
+  return nullptr;
 }
 
 }  // namespace analysis

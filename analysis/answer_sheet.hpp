@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "analysis/dataset.hpp"
+#include "analysis/safe_text.hpp"
 #include "labcore/program.hpp"
 
 namespace analysis {
@@ -61,6 +62,11 @@ struct Result {
   std::vector<Alternative> nulls;
   bool graded() const { return not_graded.empty(); }
 };
+
+// Whether a reported value earns full credit: within the tolerance of the
+// expected value or of an accepted one. False for a NaN value and for a
+// result not graded.
+bool full_credit(const Result& r, double reported);
 
 // A table of workings: the student's columns, filled in row by row.
 struct Column {
@@ -143,6 +149,8 @@ struct Handout {
   std::vector<HandoutConstant> constants;
   std::vector<std::string> conventions;  // "T(K) = t(°C) + 273.15", "pressures in atm"
   std::vector<HandoutResult> results;
+  // The catalogue entry of a key, or nullptr.
+  const HandoutResult* find(std::string_view key) const;
 };
 
 // A program's analysis: fills the results and workings of the sheet, and
@@ -182,21 +190,18 @@ AnswerSheet answer_sheet(const labcore::Program& program, std::string_view data_
 void print_sheet(std::ostream& out, const AnswerSheet& sheet);
 void print_sheet_csv(std::ostream& out, const AnswerSheet& sheet);
 
-// One row per student of a batch's answers.csv. The heading is
-//   name,seed1,seed2,<key> (<unit>),<key> tolerance (<unit>),...
-//   ...,<key> true,<key> u,...
-// first the expected value and the tolerance of every result in the
-// sheet's order, then the true value and the standard uncertainty of
-// every result in the same order ("(<unit>)" is left out for a pure
-// number). A row holds the student's name, the two seeds and those
-// numbers in shortest round-trip form; a NaN leaves its cell empty. Cells
-// holding a comma, a quote or a line end are quoted, quotes doubled. Both
-// strings come without a line end.
+// The handout as Markdown for the student: the title of the program, the
+// task, what the data set holds, the constants and conventions, the
+// results to report (key, name, unit, method) in the results template's
+// order, and the results left to the workings.
+void print_handout(std::ostream& out, const labcore::Program& program, const Handout& handout);
+
+// One row per student of a batch's answers.csv, with the sheet's own
+// results as its columns: analysis::grading's layout (answers_csv_heading
+// there) without an identifier column. Both strings come without a line end.
 std::string answers_csv_heading(const AnswerSheet& sheet);
 std::string answers_csv_row(const AnswerSheet& sheet);
 
-// A cell of CSV: quoted when it holds a comma, a quote or a line end.
-std::string csv_cell(std::string_view text);
 // A number in its shortest round-trip form; empty for NaN.
 std::string csv_number(double v);
 

@@ -9,6 +9,7 @@
 #include <gsl/gsl_blas.h>
 #include <gsl/gsl_multifit.h>
 #include <gsl/gsl_multifit_nlinear.h>
+#include <gsl/gsl_spline.h>
 
 #include <cmath>
 #include <limits>
@@ -394,6 +395,20 @@ double trapezoid(std::span<const double> x, std::span<const double> y) {
   double s = 0;
   for (std::size_t i = 1; i < x.size(); ++i) s += 0.5 * (x[i] - x[i - 1]) * (y[i] + y[i - 1]);
   return s;
+}
+
+double spline_integral(std::span<const double> x, std::span<const double> y) {
+  quiet_gsl();
+  check_sizes(x.size(), y.size(), 3, "cubic spline");
+  for (std::size_t i = 1; i < x.size(); ++i)
+    if (!(x[i] > x[i - 1])) throw AnalysisError("cubic spline: the x values do not rise strictly");
+  const std::unique_ptr<gsl_interp, decltype(&gsl_interp_free)> spline(gsl_interp_alloc(gsl_interp_cspline, x.size()),
+                                                                       gsl_interp_free);
+  const std::unique_ptr<gsl_interp_accel, decltype(&gsl_interp_accel_free)> accel(gsl_interp_accel_alloc(),
+                                                                                  gsl_interp_accel_free);
+  if (!spline || !accel || gsl_interp_init(spline.get(), x.data(), y.data(), x.size()) != GSL_SUCCESS)
+    throw AnalysisError("cubic spline: GSL could not set it up");
+  return gsl_interp_eval_integ(spline.get(), x.data(), y.data(), x.front(), x.back(), accel.get());
 }
 
 }  // namespace analysis

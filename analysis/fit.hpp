@@ -116,4 +116,9 @@ Estimates propagate_all(const std::function<std::vector<double>(std::span<const 
 // x.back(), negative when x falls and y is positive.
 double trapezoid(std::span<const double> x, std::span<const double> y);
 
+// The integral from x.front() to x.back() of the natural cubic spline
+// through the points (GSL's cspline); x must rise strictly, at least three
+// points.
+double spline_integral(std::span<const double> x, std::span<const double> y);
+
 }  // namespace analysis

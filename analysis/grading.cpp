@@ -1,5 +1,7 @@
 #include "analysis/grading.hpp"
 
+#include "analysis/safe_text.hpp"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -247,33 +249,98 @@ std::optional<double> parse_number(std::string_view cell) {
   return v;
 }
 
+std::vector<ResultColumn> result_columns(const Handout& handout) {
+  std::vector<ResultColumn> out;
+  for (const HandoutResult& r : handout.results)
+    if (r.not_graded.empty()) out.push_back({r.key, r.unit});
+  return out;
+}
+
+std::vector<ResultColumn> result_columns(const AnswerSheet& sheet) {
+  std::vector<ResultColumn> out;
+  for (const Result& r : sheet.results) out.push_back({r.key, r.unit});
+  return out;
+}
+
+namespace {
+
+// "name,<id>,seed1,seed2" or "name,seed1,seed2", and the row's first cells.
+std::string person_heading(std::string_view id_heading) {
+  return id_heading.empty() ? "name,seed1,seed2" : "name," + csv_cell(id_heading) + ",seed1,seed2";
+}
+std::string person_cells(const AnswerSheet& sheet, std::string_view id_heading, std::string_view id) {
+  std::string s = text_cell(sheet.student);
+  if (!id_heading.empty()) s += ',' + text_cell(id);
+  return s + ',' + std::to_string(sheet.seed1) + ',' + std::to_string(sheet.seed2);
+}
+
+}  // namespace
+
+std::string answers_csv_heading(std::span<const ResultColumn> results, std::string_view id_heading) {
+  std::string s = person_heading(id_heading);
+  for (const auto& r : results)
+    s += ',' + csv_cell(with_unit(r)) + ',' + csv_cell(with_unit({r.key + " tolerance", r.unit}));
+  for (const auto& r : results) s += ',' + csv_cell(r.key + " true") + ',' + csv_cell(r.key + " u");
+  for (const auto& r : results)
+    s += ',' + csv_cell(with_unit({r.key + " accepted", r.unit})) + ',' + csv_cell(r.key + " not graded");
+  return s;
+}
+
+std::string answers_csv_row(std::span<const ResultColumn> results, const AnswerSheet& sheet,
+                            std::string_view id_heading, std::string_view id) {
+  std::vector<const Result*> of;
+  for (const auto& c : results) {
+    const Result* r = sheet.find(c.key);
+    of.push_back(r);
+  }
+  std::string s = person_cells(sheet, id_heading, id);
+  for (const Result* r : of) {
+    if (r == nullptr || !r->graded())
+      s += ",,";
+    else
+      s += ',' + csv_number(r->value) + ',' + csv_number(r->tolerance);
+  }
+  for (const Result* r : of) {
+    if (r == nullptr)
+      s += ",,";
+    else
+      s += ',' + csv_number(r->true_value) + ',' + csv_number(r->uncertainty);
+  }
+  for (const Result* r : of) {
+    std::string accepted;
+    if (r != nullptr && r->graded())
+      for (double v : r->accepted)
+        if (!std::isnan(v)) accepted += (accepted.empty() ? "" : " ") + csv_number(v);
+    s += ',' + accepted + ',' + (r != nullptr ? csv_cell(r->not_graded) : std::string());
+  }
+  return s;
+}
+
 std::string answers_csv_heading(const AnswerSheet& sheet, std::string_view id_heading) {
-  const std::string plain = analysis::answers_csv_heading(sheet);  // "name,seed1,seed2,..."
-  if (id_heading.empty()) return plain;
-  return "name," + csv_cell(id_heading) + plain.substr(4);
+  return answers_csv_heading(result_columns(sheet), id_heading);
 }
 
 std::string answers_csv_row(const AnswerSheet& sheet, std::string_view id_heading, std::string_view id) {
-  const std::string plain = analysis::answers_csv_row(sheet);
-  if (id_heading.empty()) return plain;
-  const std::string name = csv_cell(sheet.student);
-  return name + ',' + csv_cell(id) + plain.substr(name.size());
+  return answers_csv_row(result_columns(sheet), sheet, id_heading, id);
+}
+
+std::string results_template_heading(std::span<const ResultColumn> results, std::string_view id_heading) {
+  std::string s = person_heading(id_heading);
+  for (const auto& r : results) s += ',' + csv_cell(with_unit(r));
+  return s;
+}
+
+std::string results_template_row(std::span<const ResultColumn> results, const AnswerSheet& sheet,
+                                 std::string_view id_heading, std::string_view id) {
+  return person_cells(sheet, id_heading, id) + std::string(results.size(), ',');
 }
 
 std::string results_template_heading(const AnswerSheet& sheet, std::string_view id_heading) {
-  std::string s = "name";
-  if (!id_heading.empty()) s += ',' + csv_cell(id_heading);
-  s += ",seed1,seed2";
-  for (const auto& r : sheet.results) s += ',' + csv_cell(r.unit.empty() ? r.key : r.key + " (" + r.unit + ")");
-  return s;
+  return results_template_heading(result_columns(sheet), id_heading);
 }
 
 std::string results_template_row(const AnswerSheet& sheet, std::string_view id_heading, std::string_view id) {
-  std::string s = csv_cell(sheet.student);
-  if (!id_heading.empty()) s += ',' + csv_cell(id);
-  s += ',' + std::to_string(sheet.seed1) + ',' + std::to_string(sheet.seed2);
-  s += std::string(sheet.results.size(), ',');
-  return s;
+  return results_template_row(result_columns(sheet), sheet, id_heading, id);
 }
 
 Answers read_answers(std::string_view text, std::string_view file_name) {
@@ -285,7 +352,7 @@ Answers read_answers(std::string_view text, std::string_view file_name) {
   const int head_line = records[0].line;
   std::size_t name_col = heading.size(), id_col = heading.size(), s1_col = heading.size(), s2_col = heading.size();
   struct ValueColumns {
-    std::size_t value, tolerance, true_value = 0, uncertainty = 0;
+    std::size_t value, tolerance, true_value = 0, uncertainty = 0, accepted = 0, not_graded = 0;
   };
   std::vector<ValueColumns> cols;
   for (std::size_t c = 0; c < heading.size(); ++c) {
@@ -325,14 +392,18 @@ Answers read_answers(std::string_view text, std::string_view file_name) {
       cols.push_back({c, c + 1});
       ++c;
     } else {
-      // "<key> true" and "<key> u", after every result
+      // "<key> true", "<key> u", "<key> accepted (<unit>)" and "<key> not
+      // graded", after every result
       bool known = false;
       for (std::size_t r = 0; r < a.results.size() && !known; ++r) {
-        if (heading[c] == a.results[r].key + " true") {
-          cols[r].true_value = c;
-          known = true;
-        } else if (heading[c] == a.results[r].key + " u") {
-          cols[r].uncertainty = c;
+        const ResultColumn& rc = a.results[r];
+        std::size_t* slot = heading[c] == rc.key + " true"                          ? &cols[r].true_value
+                            : heading[c] == rc.key + " u"                           ? &cols[r].uncertainty
+                            : heading[c] == with_unit({rc.key + " accepted", rc.unit}) ? &cols[r].accepted
+                            : heading[c] == rc.key + " not graded"                  ? &cols[r].not_graded
+                                                                                   : nullptr;
+        if (slot != nullptr) {
+          *slot = c;
           known = true;
         }
       }
@@ -360,8 +431,8 @@ Answers read_answers(std::string_view text, std::string_view file_name) {
     };
     StudentAnswers s;
     s.line = rec.line;
-    s.name = cell(name_col);
-    if (id_col != heading.size()) s.id = cell(id_col);
+    s.name = text_of_cell(cell(name_col));
+    if (id_col != heading.size()) s.id = text_of_cell(cell(id_col));
     for (const auto& [col, seed] : {std::pair{s1_col, &s.seed1}, std::pair{s2_col, &s.seed2}}) {
       const auto v = whole_number(cell(col));
       if (!v) throw GradingError(where(file_name, rec.line, col + 1, heading[col]) + ": \"" + cell(col) +
@@ -374,8 +445,25 @@ Answers read_answers(std::string_view text, std::string_view file_name) {
         throw GradingError(where(file_name, rec.line, id_col + 1, heading[id_col]) + ": " + s.id +
                            " already on line " + std::to_string(it->second));
     }
-    for (const auto& c : cols)
-      s.results.push_back({number(c.value), number(c.tolerance), number(c.true_value), number(c.uncertainty)});
+    for (const auto& c : cols) {
+      Expected e{number(c.value), number(c.tolerance), number(c.true_value), number(c.uncertainty)};
+      if (c.accepted != 0) {
+        const std::string list = cell(c.accepted);
+        std::size_t at = 0;
+        while ((at = list.find_first_not_of(' ', at)) != std::string::npos) {
+          const std::size_t end = std::min(list.find(' ', at), list.size());
+          const std::string word = list.substr(at, end - at);
+          const auto v = parse_number(word);
+          if (!v)
+            throw GradingError(where(file_name, rec.line, c.accepted + 1, heading[c.accepted]) + ": \"" + word +
+                               "\" is not a number");
+          e.accepted.push_back(*v);
+          at = end;
+        }
+      }
+      if (c.not_graded != 0) e.not_graded = cell(c.not_graded);
+      s.results.push_back(std::move(e));
+    }
     a.students.push_back(std::move(s));
   }
   return a;
@@ -470,8 +558,8 @@ std::vector<Submission> read_results(std::string_view text, std::string_view fil
         sub.seeds_cell = a + " " + b;
       }
     }
-    const std::string id = id_col != none ? cell(id_col) : std::string();
-    const std::string name = name_col != none ? cell(name_col) : std::string();
+    const std::string id = id_col != none ? text_of_cell(cell(id_col)) : std::string();
+    const std::string name = name_col != none ? text_of_cell(cell(name_col)) : std::string();
     std::size_t student = answers.students.size();
     if (!id.empty() && !by_id.empty()) {
       const auto it = by_id.find(lower(id));
@@ -533,9 +621,12 @@ std::vector<double> read_weights(std::string_view text, std::string_view file_na
     if (decimal_comma(rec.cells[1]))
       throw GradingError(where(file_name, rec.line, 2) + ": \"" + rec.cells[1] +
                          "\" has a decimal comma; write the number with a decimal point");
+    // Weights are relative: a bound far above any use keeps the weighted
+    // sums finite (weights near 1e308 made every total empty).
     const auto v = parse_number(rec.cells[1]);
-    if (!v || *v < 0)
-      throw GradingError(where(file_name, rec.line, 2) + ": \"" + rec.cells[1] + "\" is not a weight (a number ≥ 0)");
+    if (!v || *v < 0 || *v > 1e6)
+      throw GradingError(where(file_name, rec.line, 2) + ": \"" + rec.cells[1] +
+                         "\" is not a weight (a number from 0 to 1000000)");
     w[r] = *v;
     line_of[r] = rec.line;
   }
@@ -609,7 +700,7 @@ std::vector<Grade> grade(const Answers& answers, std::span<const Submission> res
   for (std::size_t r = 0; r < nr; ++r) {
     for (std::size_t i = 0; i < answers.students.size(); ++i) {
       const Expected& e = answers.students[i].results[r];
-      if (std::isnan(e.value) || std::isnan(e.tolerance)) continue;
+      if (!e.gradable()) continue;
       by_result[r].sorted.emplace_back(e.value, i);
       by_result[r].widest = std::max(by_result[r].widest, e.tolerance / 10);
     }
@@ -646,7 +737,7 @@ std::vector<Grade> grade(const Answers& answers, std::span<const Submission> res
       Mark& m = g.marks[r];
       const Expected& e = st.results[r];
       m.text = sub->cells[r];
-      if (std::isnan(e.value) || std::isnan(e.tolerance)) {
+      if (!e.gradable()) {
         m.cell = Cell::not_gradable;
         m.credit = not_a_number;
         continue;
@@ -664,7 +755,12 @@ std::vector<Grade> grade(const Answers& answers, std::span<const Submission> res
       m.cell = Cell::scored;
       m.reported = m.scored = *v;
       m.credit = credit(*v - e.value, e.tolerance);
-      if (std::fabs(*v - e.value) > e.tolerance) {
+      for (double a : e.accepted)
+        if (m.credit < 1 && std::fabs(*v - a) <= e.tolerance) {
+          m.credit = 1;
+          m.accepted = a;
+        }
+      if (m.credit < 1) {
         for (const Conversion& c : conversions(answers.results[r].unit)) {
           const double converted = *v * c.factor + c.offset;
           if (std::fabs(converted - e.value) <= e.tolerance) {
@@ -675,7 +771,7 @@ std::vector<Grade> grade(const Answers& answers, std::span<const Submission> res
           }
         }
       }
-      if (std::fabs(m.scored - e.value) > e.tolerance) {
+      if (m.credit < 1) {
         const ClassValues& cv = by_result[r];
         // A classmate's expected value, rounded to the digits reported.
         const double window = std::min(cv.widest, half_unit(m.text));
@@ -703,66 +799,65 @@ std::vector<Grade> grade(const Answers& answers, std::span<const Submission> res
 }
 
 std::string grades_csv_heading(const Answers& answers) {
-  std::string s = csv_cell(answers.id_heading.empty() ? std::string("id") : answers.id_heading) + ",name,total (%)";
-  for (const auto& r : answers.results) s += ',' + csv_cell(r.key);
+  std::string s = text_cell(answers.id_heading.empty() ? std::string("id") : answers.id_heading) + ",name,total (%)";
+  for (const auto& r : answers.results) s += ',' + text_cell(r.key);
   return s;
 }
 
 std::string grades_csv_row(const Answers& answers, const Grade& g) {
   const StudentAnswers& st = answers.students[g.student];
-  std::string s = csv_cell(st.id) + ',' + csv_cell(st.name) + ',' + fixed(g.total, 1);
+  std::string s = text_cell(st.id) + ',' + text_cell(st.name) + ',' + fixed(g.total, 1);
   for (const Mark& m : g.marks) s += ',' + (g.line ? format_credit(m.credit) : std::string());
   return s;
 }
 
 std::string feedback_text(const Answers& answers, const Grade& g, std::span<const double> weights) {
   const StudentAnswers& st = answers.students[g.student];
-  std::string s = identity(st) + ", seeds " + std::to_string(st.seed1) + " " + std::to_string(st.seed2) + "\n";
+  // Names, identifiers, headings and cells come from files others wrote:
+  // every one is shown() (control bytes escaped) in the text.
+  std::string s = shown(identity(st)) + ", seeds " + std::to_string(st.seed1) + " " + std::to_string(st.seed2) + "\n";
   if (!g.line) return s + "No results reported.\n";
   s += "Total: " + (std::isnan(g.total) ? std::string("-") : fixed(g.total, 1) + " %") + "\n\n";
   for (std::size_t r = 0; r < g.marks.size(); ++r) {
     const Mark& m = g.marks[r];
     const Expected& e = st.results[r];
     const ResultColumn& rc = answers.results[r];
-    s += with_unit(rc) + ": ";
+    s += shown(with_unit(rc)) + ": ";
     switch (m.cell) {
       case Cell::empty: s += "nothing reported"; break;
-      case Cell::unreadable: s += "\"" + m.text + "\" is not a number"; break;
-      case Cell::scored: s += "reported " + m.text; break;
-      case Cell::not_gradable: s += "reported " + (m.text.empty() ? "-" : m.text) + ", not graded"; break;
+      case Cell::unreadable: s += "\"" + shown(m.text) + "\" is not a number"; break;
+      case Cell::scored: s += "reported " + shown(m.text); break;
+      case Cell::not_gradable:
+        s += (m.text.empty() ? std::string() : "reported " + shown(m.text) + ", ") + "not graded for your data set";
+        if (!e.not_graded.empty()) s += ": " + shown(e.not_graded, 1000);
+        break;
     }
     if (m.cell != Cell::not_gradable) {
-      s += ", expected " + display(e.value) + " ± " + display(e.tolerance) + ", credit " + credit_words(m.credit);
+      s += ", expected " + display(e.value);
+      if (!e.accepted.empty()) {
+        s += " (or";
+        for (std::size_t k = 0; k < e.accepted.size(); ++k) s += (k ? ", " : " ") + display(e.accepted[k]);
+        s += ")";
+      }
+      s += " ± " + display(e.tolerance) + ", credit " + credit_words(m.credit);
       if (weights[r] != 1) s += " (weight " + display(weights[r]) + ")";
     }
     s += '\n';
-    for (const Flag& f : m.flags) s += "  flag (" + std::string(flag_name(f.kind)) + "): " + f.detail + "\n";
+    for (const Flag& f : m.flags) s += "  flag (" + std::string(flag_name(f.kind)) + "): " + shown(f.detail, 1000) + "\n";
   }
-  for (const Flag& f : g.flags) s += "flag (" + std::string(flag_name(f.kind)) + "): " + f.detail + "\n";
+  for (const Flag& f : g.flags) s += "flag (" + std::string(flag_name(f.kind)) + "): " + shown(f.detail, 1000) + "\n";
   if (g.flagged()) s += "Flags are for the instructor to look into; they take no credit.\n";
   return s;
 }
 
 std::vector<std::string> feedback_file_names(const Answers& answers) {
-  std::vector<std::string> names;
-  std::set<std::string> used;
+  std::vector<std::string> stems;
   for (const StudentAnswers& st : answers.students) {
-    std::string stem;
-    for (unsigned char ch : st.id.empty() ? st.name : st.id) {
-      if ((ch >= 'a' && ch <= 'z') || (ch >= '0' && ch <= '9') || ch >= 0x80)
-        stem += static_cast<char>(ch);
-      else if (ch >= 'A' && ch <= 'Z')
-        stem += static_cast<char>(ch - 'A' + 'a');
-      else if (!stem.empty() && stem.back() != '_')
-        stem += '_';
-    }
-    while (!stem.empty() && stem.back() == '_') stem.pop_back();
-    if (stem.empty()) stem = "student";
-    std::string name = stem;
-    for (int n = 2; used.count(name); ++n) name = stem + "_" + std::to_string(n);
-    used.insert(name);
-    names.push_back(name + ".txt");
+    std::string stem = file_stem(st.id.empty() ? st.name : st.id);
+    stems.push_back(stem.empty() ? std::string("student") : std::move(stem));
   }
+  std::vector<std::string> names = unique_stems(stems, {".txt"}, {});
+  for (std::string& n : names) n += ".txt";
   return names;
 }
 
@@ -800,7 +895,7 @@ ClassSummary summarise(const Answers& answers, std::span<const Grade> grades, st
       }
       ++rs.numbers;
       const Expected& e = answers.students[g.student].results[r];
-      rs.within += std::fabs(m.scored - e.value) <= e.tolerance;
+      rs.within += m.credit == 1;
       if (e.value != 0) {
         dev.push_back((m.scored - e.value) / std::fabs(e.value));
         abs_dev.push_back(std::fabs(dev.back()));
@@ -833,7 +928,7 @@ std::string summary_csv(const ClassSummary& cs) {
       "result,unit,weight,rows,numbers,within tolerance (%),median deviation (%),median |deviation| (%),"
       "empty or unreadable,unit flags,shared flags,leaked flags\n";
   for (const ResultSummary& r : cs.results)
-    s += csv_cell(r.key) + ',' + csv_cell(r.unit) + ',' + csv_number(r.weight) + ',' + std::to_string(r.rows) + ',' +
+    s += text_cell(r.key) + ',' + text_cell(r.unit) + ',' + csv_number(r.weight) + ',' + std::to_string(r.rows) + ',' +
          std::to_string(r.numbers) + ',' + share(r.within, r.rows) + ',' + percent3(r.median_deviation) + ',' +
          percent3(r.median_abs_deviation) + ',' + std::to_string(r.missing) + ',' + std::to_string(r.unit_flags) +
          ',' + std::to_string(r.shared_flags) + ',' + std::to_string(r.leaked_flags) + '\n';
@@ -848,25 +943,25 @@ void print_summary(std::ostream& out, const Answers& answers, std::span<const Gr
   std::vector<std::vector<std::string>> rows{{"result", "within tol.", "median dev.", "median |dev.|", "missing",
                                               "unit", "shared", "leaked"}};
   for (const ResultSummary& r : cs.results)
-    rows.push_back({r.unit.empty() ? r.key : r.key + " (" + r.unit + ")", share(r.within, r.rows) + " %",
+    rows.push_back({shown(r.unit.empty() ? r.key : r.key + " (" + r.unit + ")"), share(r.within, r.rows) + " %",
                     percent3(r.median_deviation) + " %", percent3(r.median_abs_deviation) + " %",
                     std::to_string(r.missing), std::to_string(r.unit_flags), std::to_string(r.shared_flags),
                     std::to_string(r.leaked_flags)});
   print_table(out, rows);
 
   auto who = [&](const Grade& g) {
-    return "line " + std::to_string(g.line) + ", " + identity(answers.students[g.student]);
+    return "line " + std::to_string(g.line) + ", " + shown(identity(answers.students[g.student]));
   };
   bool heading = false;
   for (const Grade& g : grades) {
     if (!g.flagged()) continue;
     if (!heading) out << "\nFlags (no credit taken):\n";
     heading = true;
-    for (const Flag& f : g.flags) out << "  " << who(g) << ": " << flag_name(f.kind) << ": " << f.detail << '\n';
+    for (const Flag& f : g.flags) out << "  " << who(g) << ": " << flag_name(f.kind) << ": " << shown(f.detail, 1000) << '\n';
     for (std::size_t r = 0; r < g.marks.size(); ++r)
       for (const Flag& f : g.marks[r].flags)
-        out << "  " << who(g) << ": " << answers.results[r].key << ": " << flag_name(f.kind) << ": " << f.detail
-            << '\n';
+        out << "  " << who(g) << ": " << shown(answers.results[r].key) << ": " << flag_name(f.kind) << ": "
+            << shown(f.detail, 1000) << '\n';
   }
   heading = false;
   for (const Grade& g : grades) {
@@ -876,8 +971,8 @@ void print_summary(std::ostream& out, const Answers& answers, std::span<const Gr
       if (m.cell != Cell::empty && m.cell != Cell::unreadable) continue;
       if (!heading) out << "\nEmpty or unreadable cells (no credit):\n";
       heading = true;
-      out << "  " << who(g) << ": " << answers.results[r].key << ": "
-          << (m.cell == Cell::empty ? std::string("empty") : "\"" + m.text + "\"") << '\n';
+      out << "  " << who(g) << ": " << shown(answers.results[r].key) << ": "
+          << (m.cell == Cell::empty ? std::string("empty") : "\"" + shown(m.text) + "\"") << '\n';
     }
   }
   heading = false;
@@ -885,7 +980,7 @@ void print_summary(std::ostream& out, const Answers& answers, std::span<const Gr
     if (g.line) continue;
     if (!heading) out << "\nNo row in the results:\n";
     heading = true;
-    out << "  " << identity(answers.students[g.student]) << '\n';
+    out << "  " << shown(identity(answers.students[g.student])) << '\n';
   }
 }
 

@@ -8,20 +8,29 @@
 //
 //   answers.csv   name,<identifier>,seed1,seed2, then per result
 //                 "<key> (<unit>)" and "<key> tolerance (<unit>)", then per
-//                 result "<key> true" and "<key> u" (answers_csv_heading).
-//                 The identifier column is optional; its heading is any of
-//                 is_identifier_heading's ("id", "student number", "email"...).
+//                 result "<key> true" and "<key> u", then per result
+//                 "<key> accepted (<unit>)" and "<key> not graded"
+//                 (answers_csv_heading). The identifier column is optional;
+//                 its heading is any of is_identifier_heading's ("id",
+//                 "student number", "email"...). The accepted and not-graded
+//                 columns are optional too (answers of an earlier version).
+//                 A result whose expected value or tolerance is empty is not
+//                 graded for that student.
 //   results.csv   name and/or the identifier, optionally seed1,seed2, and
 //                 one column per result headed "<key> (<unit>)" or "<key>":
 //                 what each student reported. Every column must be known;
 //                 every result of the answers must have its column.
 //   weights.csv   rows "result,weight" by result key (a heading row
 //                 "result,weight" is skipped); results not listed weigh 1,
-//                 a weight 0 leaves a result out of the total.
+//                 a weight 0 leaves a result out of the total; none above
+//                 1000000.
 //
 // Credit of one result, d = reported − expected, t = the tolerance:
 //   |d| ≤ t: 1;  |d| ≤ 2t: 2/3;  |d| ≤ 3t: 1/3;  beyond: 0;
-//   an empty or unreadable cell: 0, named in the feedback.
+//   within t of an accepted value (the law's integer order, say): 1;
+//   an empty or unreadable cell: 0, named in the feedback;
+//   a result not graded for the student's data set: no credit either way,
+//   left out of the total and named in the feedback with its reason.
 // A value a factor 1000 off (kJ given where J is expected, or the reverse)
 // or 273.15 off a temperature (°C given where K is expected, or the
 // reverse) that lands within the tolerance once converted is scored as
@@ -40,6 +49,7 @@
 //            (named when they are a classmate's).
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <iosfwd>
 #include <optional>
@@ -77,9 +87,29 @@ std::vector<CsvRecord> read_csv(std::string_view text, std::string_view file_nam
 // for an empty cell or text.
 std::optional<double> parse_number(std::string_view cell);
 
-// answers.csv with an identifier column after the name: the heading and
-// the row of one student's sheet, in the layout of answers_csv_heading
-// (which they are when id_heading is empty).
+struct ResultColumn {
+  std::string key;
+  std::string unit;  // empty for a pure number
+  bool operator==(const ResultColumn&) const = default;
+};
+
+// The results of a class's answers.csv and results template: for a
+// program with a handout, the graded results of its catalogue in the
+// catalogue's order (every result any data set of the program can have);
+// otherwise the results of one sheet.
+std::vector<ResultColumn> result_columns(const Handout& handout);
+std::vector<ResultColumn> result_columns(const AnswerSheet& sheet);
+
+// answers.csv: the heading, and the row of one student's sheet, whose
+// results are found by key. A result the sheet does not hold, or holds as
+// not graded, leaves its numbers empty (the sheet's reason in "<key> not
+// graded"); a result of the sheet that is no column is left out. The
+// accepted values of a result share one cell, separated by blanks. An
+// empty id_heading leaves the identifier column out.
+std::string answers_csv_heading(std::span<const ResultColumn> results, std::string_view id_heading);
+std::string answers_csv_row(std::span<const ResultColumn> results, const AnswerSheet& sheet,
+                            std::string_view id_heading, std::string_view id);
+// The same with the sheet's own results as the columns.
 std::string answers_csv_heading(const AnswerSheet& sheet, std::string_view id_heading);
 std::string answers_csv_row(const AnswerSheet& sheet, std::string_view id_heading, std::string_view id);
 
@@ -87,19 +117,20 @@ std::string answers_csv_row(const AnswerSheet& sheet, std::string_view id_headin
 // to fill in: name, the identifier when the roster has one, the seeds and
 // one empty column per result headed "<key> (<unit>)". An empty id_heading
 // leaves the identifier column out.
+std::string results_template_heading(std::span<const ResultColumn> results, std::string_view id_heading);
+std::string results_template_row(std::span<const ResultColumn> results, const AnswerSheet& sheet,
+                                 std::string_view id_heading, std::string_view id);
 std::string results_template_heading(const AnswerSheet& sheet, std::string_view id_heading);
 std::string results_template_row(const AnswerSheet& sheet, std::string_view id_heading, std::string_view id);
-
-struct ResultColumn {
-  std::string key;
-  std::string unit;  // empty for a pure number
-};
 
 struct Expected {
   double value = not_a_number;
   double tolerance = not_a_number;
   double true_value = not_a_number;
   double uncertainty = not_a_number;
+  std::vector<double> accepted;  // also full credit within the tolerance
+  std::string not_graded;        // why not, when the sheet says
+  bool gradable() const { return !std::isnan(value) && !std::isnan(tolerance); }
 };
 
 struct StudentAnswers {
@@ -153,6 +184,7 @@ struct Mark {
   double reported = not_a_number;
   double scored = not_a_number;  // the value scored: reported, or converted
   double credit = 0;
+  double accepted = not_a_number;  // the accepted value it lies on, when that earned the credit
   std::vector<Flag> flags;
 };
 
@@ -170,12 +202,16 @@ std::vector<Grade> grade(const Answers& answers, std::span<const Submission> res
                          std::span<const double> weights);
 
 // grades.csv: the identifier first (heading as in the answers, "id" when
-// they have none), then name, "total (%)" and per result its credit.
+// they have none), then name, "total (%)" and per result its credit; the
+// identifier and name as text_cell()s. read_answers() and read_results()
+// read such cells back as the text typed (text_of_cell()).
 std::string grades_csv_heading(const Answers& answers);
 std::string grades_csv_row(const Answers& answers, const Grade& grade);
 
-// Short feedback for one student, and a file name for it (from the
-// identifier, or the name when there is none; unique across the class).
+// Short feedback for one student (names, identifiers and cells shown()
+// with control bytes escaped), and a file name for it (file_stem() of the
+// identifier, or of the name when there is none, "student" when nothing is
+// left; unique across the class by unique_stems()).
 std::string feedback_text(const Answers& answers, const Grade& grade, std::span<const double> weights);
 std::vector<std::string> feedback_file_names(const Answers& answers);
 
@@ -200,7 +236,8 @@ struct ClassSummary {
 };
 ClassSummary summarise(const Answers& answers, std::span<const Grade> grades, std::span<const double> weights);
 std::string summary_csv(const ClassSummary& summary);
-// The same for a person, then one line per flag and per empty cell.
+// The same for a person, then one line per flag and per empty cell (the
+// cells, names and identifiers shown()).
 void print_summary(std::ostream& out, const Answers& answers, std::span<const Grade> grades,
                    const ClassSummary& summary);
 

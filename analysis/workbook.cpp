@@ -69,7 +69,8 @@ class XlsxSolution final : public SolutionSheet {
       number(row, kUncertainty, r.uncertainty);
       number(row, kTolerance, r.tolerance);
       number(row, kTrue, r.true_value);
-      worksheet_write_string(ws_, row, kMethod, r.method.c_str(), nullptr);
+      const std::string method = r.graded() ? r.method : r.method + " (not graded for this data set: " + r.not_graded + ")";
+      worksheet_write_string(ws_, row, kMethod, method.c_str(), nullptr);
       ++row;
     }
     next_value_row_ = row + 1;

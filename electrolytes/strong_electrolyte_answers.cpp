@@ -27,6 +27,11 @@ constexpr double beta = 60.2;
 
 constexpr const char* lambda_unit = "ohm^-1 cm2 eq^-1";
 
+// The specific conductance of the conductivity water the handout states,
+// ohm^-1 cm^-1: the resistances include the solvent's, which varies a little
+// from run to run (1.1e-6 to 1.3e-6) and which the file does not give.
+constexpr double kappa_water = 1.2e-6;
+
 struct Extrapolation {
   double l0 = 0, u = 0;
 };
@@ -36,6 +41,34 @@ struct Extrapolation {
 Extrapolation extrapolate(const std::vector<double>& c, const std::vector<double>& lambda_prime) {
   const analysis::LineFit fit = analysis::fit_line(c, lambda_prime);
   return {fit.intercept, fit.se_intercept};
+}
+
+// One compound's conductance table worked through: κ = 1/ρ − κ(solvent),
+// Λ = 1000·κ/c, the anion's share λc = t−·Λ, and the two straight lines
+// in c of the conductance law, the compound's and the anion's.
+struct Conductance {
+  std::vector<double> kappa, lambda, lambda_x, root, lambda_x_plus, relax, lambda_x_prime, lambda_prime;
+  Extrapolation compound, anion;
+};
+
+Conductance conductance(const std::vector<double>& c, const std::vector<double>& rho,
+                        const std::vector<double>& t_minus, double solvent) {
+  const std::size_t n = c.size();
+  Conductance k{std::vector<double>(n), std::vector<double>(n), std::vector<double>(n), std::vector<double>(n),
+                std::vector<double>(n), std::vector<double>(n), std::vector<double>(n), std::vector<double>(n)};
+  for (std::size_t r = 0; r < n; ++r) {
+    k.kappa[r] = 1.0 / rho[r] - solvent;
+    k.lambda[r] = 1000.0 * k.kappa[r] / c[r];
+    k.lambda_x[r] = t_minus[r] * k.lambda[r];
+    k.root[r] = std::sqrt(c[r]);
+    k.lambda_x_plus[r] = k.lambda_x[r] + 0.5 * beta * k.root[r];
+    k.relax[r] = 1.0 - alpha * k.root[r];
+    k.lambda_x_prime[r] = k.lambda_x_plus[r] / k.relax[r];
+    k.lambda_prime[r] = (k.lambda[r] + beta * k.root[r]) / k.relax[r];
+  }
+  k.compound = extrapolate(c, k.lambda_prime);
+  k.anion = extrapolate(c, k.lambda_x_prime);
+  return k;
 }
 
 void analyse(const analysis::Case& in, analysis::AnswerSheet& sheet) {
@@ -57,14 +90,27 @@ void analyse(const analysis::Case& in, analysis::AnswerSheet& sheet) {
     const double t_plus = 1.0 / fit.slope;
     const double u_t_plus = fit.se_slope / (fit.slope * fit.slope);
     const int k = static_cast<int>(j) + 1;
+    std::vector<double> ratio(rows.size(), analysis::not_a_number);
+    double ratio_sum = 0;
+    int ratio_rows = 0;
+    for (std::size_t i = 0; i < rows.size(); ++i)
+      if (time[i] > 0) {
+        ratio[i] = vcf[i] / time[i];
+        ratio_sum += ratio[i];
+        ++ratio_rows;
+      }
+    // No null answer: the boundary's motion gives t+ directly (equal shares,
+    // 0.5, lie within 2 % of it in 7 % to 8 % of the seed sweep).
     sheet.add(Result{.key = "t+(" + moving[j] + ")", .name = "cation transference number of " + moving[j],
                      .unit = "", .true_value = in.hidden("transnumbplus", k), .value = t_plus,
                      .uncertainty = u_t_plus,
                      .method = "1/slope of time against VCF/1000I through the origin, " + std::to_string(rows.size()) +
-                               " rows"});
-    std::vector<double> ratio(rows.size(), analysis::not_a_number);
-    for (std::size_t i = 0; i < rows.size(); ++i)
-      if (time[i] > 0) ratio[i] = vcf[i] / time[i];
+                               " rows",
+                     .routes = {{"1/slope of time against VCF/1000I with an intercept",
+                                 1.0 / analysis::fit_line(vcf, time).slope},
+                                {"mean of (VCF/1000I)/time over the rows after the first",
+                                 ratio_rows > 0 ? ratio_sum / ratio_rows : analysis::not_a_number},
+                                {"(VCF/1000I)/time of the last row", vcf.back() / time.back()}}});
     sheet.add(Workings{"moving boundary, compound " + moving[j],
                        {Column{"dist(cm)", "cm", dist},
                         Column{"time(sec)", "s", time},
@@ -77,8 +123,10 @@ void analyse(const analysis::Case& in, analysis::AnswerSheet& sheet) {
   // the anion's share is λ_c = t−·Λ (the column tc).
   const std::size_t cond_at = data.find("Equivalent Conductance Experiments,", at);
   const std::array<std::string, 3> compounds{"AX", "BX", "CX"};
-  std::array<Extrapolation, 3> compound{};
-  std::array<Extrapolation, 3> anion{};
+  std::array<Conductance, 3> sheet_lines, solvent_lines;
+  // Per compound: Λ0 by a quadratic in √c; t− carried to c = 0 on a line
+  // in √c; the first row's Λ and t−·Λ, not extrapolated.
+  std::array<double, 3> quadratic{}, t_minus_0{}, lowest{}, lowest_x{};
   std::size_t from = cond_at;
   for (std::size_t i = 0; i < compounds.size(); ++i) {
     const std::size_t label = data.find(compounds[i] + ",", from);
@@ -86,70 +134,81 @@ void analyse(const analysis::Case& in, analysis::AnswerSheet& sheet) {
     const std::vector<double> c = data.column(rows, 0);
     const std::vector<double> rho = data.column(rows, 1);
     const std::vector<double> t_minus = data.column(rows, 4);
-    const std::size_t n = rows.size();
-    std::vector<double> kappa(n), lambda(n), lambda_x(n), root(n), lambda_x_plus(n), relax(n), lambda_x_prime(n),
-        lambda_prime(n);
-    for (std::size_t r = 0; r < n; ++r) {
-      kappa[r] = 1.0 / rho[r];
-      lambda[r] = 1000.0 * kappa[r] / c[r];
-      lambda_x[r] = t_minus[r] * lambda[r];
-      root[r] = std::sqrt(c[r]);
-      lambda_x_plus[r] = lambda_x[r] + 0.5 * beta * root[r];
-      relax[r] = 1.0 - alpha * root[r];
-      lambda_x_prime[r] = lambda_x_plus[r] / relax[r];
-      lambda_prime[r] = (lambda[r] + beta * root[r]) / relax[r];
-    }
-    compound[i] = extrapolate(c, lambda_prime);
-    anion[i] = extrapolate(c, lambda_x_prime);
+    const Conductance& k = sheet_lines[i] = conductance(c, rho, t_minus, 0.0);
+    solvent_lines[i] = conductance(c, rho, t_minus, kappa_water);
+    quadratic[i] = analysis::fit_poly(k.root, k.lambda, 2).c[0];
+    t_minus_0[i] = analysis::fit_line(k.root, t_minus).intercept;
+    lowest[i] = k.lambda.front();
+    lowest_x[i] = k.lambda_x.front();
     sheet.add(Workings{"conductance of " + compounds[i],
                        {Column{"conc", "eq/L", c},
                         Column{"specific resistance", "ohm cm", rho},
-                        Column{"specific conductance", "ohm^-1 cm^-1", kappa},
-                        Column{"equiv conductance", lambda_unit, lambda},
+                        Column{"specific conductance", "ohm^-1 cm^-1", k.kappa},
+                        Column{"equiv conductance", lambda_unit, k.lambda},
                         Column{"tc", "", t_minus},
-                        Column{"lambda_c", lambda_unit, lambda_x},
-                        Column{"sqrt(c)", "(eq/L)^0.5", root},
-                        Column{"(lambda_c + 0.5 beta sqrt(c))", lambda_unit, lambda_x_plus},
-                        Column{"(1-alpha sqrt(c))", "", relax},
-                        Column{"lambda'", lambda_unit, lambda_x_prime},
-                        Column{"Lambda' (compound)", lambda_unit, lambda_prime}}});
+                        Column{"lambda_c", lambda_unit, k.lambda_x},
+                        Column{"sqrt(c)", "(eq/L)^0.5", k.root},
+                        Column{"(lambda_c + 0.5 beta sqrt(c))", lambda_unit, k.lambda_x_plus},
+                        Column{"(1-alpha sqrt(c))", "", k.relax},
+                        Column{"lambda'", lambda_unit, k.lambda_x_prime},
+                        Column{"Lambda' (compound)", lambda_unit, k.lambda_prime}}});
     from = label + 1;
   }
 
+  const std::string solvent_route = "the solvent's conductance subtracted, kappa(water) = 1.2e-6 ohm^-1 cm^-1";
   const std::string bias = "high by about 0.1 %: the solvent water's conductance is in every resistance";
   for (std::size_t i = 0; i < compounds.size(); ++i) {
     const int k = static_cast<int>(i) + 1;
     sheet.add(Result{.key = "L0(" + compounds[i] + ")", .name = "limiting conductance of " + compounds[i],
-                     .unit = lambda_unit, .true_value = in.hidden("l0comp", k), .value = compound[i].l0,
-                     .uncertainty = compound[i].u,
+                     .unit = lambda_unit, .true_value = in.hidden("l0comp", k), .value = sheet_lines[i].compound.l0,
+                     .uncertainty = sheet_lines[i].compound.u,
                      .method = "intercept of (Lambda + beta sqrt(c))/(1 - alpha sqrt(c)) against c, 5 rows",
-                     .bias = bias});
+                     .bias = bias,
+                     .routes = {{solvent_route, solvent_lines[i].compound.l0},
+                                {"Lambda against sqrt(c), quadratic over the 5 rows", quadratic[i]}},
+                     .nulls = {{"Lambda at 0.01 eq/L, not extrapolated", lowest[i]}}});
   }
 
   // The anion: each compound's extrapolation of λ', averaged; the three
   // tables are independent measurements.
-  double sum = 0, variance = 0;
-  for (const Extrapolation& e : anion) {
-    sum += e.l0;
-    variance += e.u * e.u;
+  const auto mean_of = [](const std::array<double, 3>& v) { return (v[0] + v[1] + v[2]) / 3.0; };
+  double variance = 0;
+  std::array<double, 3> anion{}, anion_solvent{}, t0_lambda0{};
+  for (std::size_t i = 0; i < compounds.size(); ++i) {
+    anion[i] = sheet_lines[i].anion.l0;
+    anion_solvent[i] = solvent_lines[i].anion.l0;
+    t0_lambda0[i] = t_minus_0[i] * sheet_lines[i].compound.l0;
+    variance += sheet_lines[i].anion.u * sheet_lines[i].anion.u;
   }
-  const double count = static_cast<double>(anion.size());
-  const double l0_x = sum / count;
-  const double u_x = std::sqrt(variance) / count;
+  const double l0_x = mean_of(anion);
+  const double u_x = std::sqrt(variance) / 3.0;
+  const std::string t0_route = "t- carried to c = 0 on a straight line in sqrt(c), times Lambda0";
+  const std::string null_x = "tc Lambda at 0.01 eq/L, not extrapolated";
   sheet.add(Result{.key = "l0(X-)", .name = "limiting ionic conductance of X-", .unit = lambda_unit,
                    .true_value = in.hidden("l0anion"), .value = l0_x, .uncertainty = u_x,
                    .method = "intercept of lambda' = (tc*Lambda + 0.5 beta sqrt(c))/(1 - alpha sqrt(c)) against c, "
                              "mean over AX, BX, CX",
-                   .bias = bias});
+                   .bias = bias,
+                   .routes = {{solvent_route, mean_of(anion_solvent)},
+                              {"lambda' of AX alone", anion[0]},
+                              {t0_route + ", mean over AX, BX, CX", mean_of(t0_lambda0)}},
+                   .nulls = {{null_x + ", mean over AX, BX, CX", mean_of(lowest_x)}}});
 
   // The cations by difference, Λ0 = λ0(M+) + λ0(X−).
   const std::array<std::string, 3> cations{"A+", "B+", "C+"};
   for (std::size_t i = 0; i < cations.size(); ++i) {
     const int k = static_cast<int>(i) + 1;
+    const double l0 = sheet_lines[i].compound.l0, u = sheet_lines[i].compound.u;
     sheet.add(Result{.key = "l0(" + cations[i] + ")", .name = "limiting ionic conductance of " + cations[i],
-                     .unit = lambda_unit, .true_value = in.hidden("l0cation", k), .value = compound[i].l0 - l0_x,
-                     .uncertainty = std::sqrt(compound[i].u * compound[i].u + u_x * u_x),
-                     .method = "Lambda0(" + compounds[i] + ") - lambda0(X-)", .bias = bias});
+                     .unit = lambda_unit, .true_value = in.hidden("l0cation", k), .value = l0 - l0_x,
+                     .uncertainty = std::sqrt(u * u + u_x * u_x),
+                     .method = "Lambda0(" + compounds[i] + ") - lambda0(X-)", .bias = bias,
+                     .routes = {{solvent_route, solvent_lines[i].compound.l0 - mean_of(anion_solvent)},
+                                {"lambda0(X-) from AX alone", l0 - anion[0]},
+                                {"(1 - t-) carried to c = 0 on a straight line in sqrt(c), times Lambda0 of " +
+                                     compounds[i],
+                                 (1.0 - t_minus_0[i]) * l0}},
+                     .nulls = {{"(1 - tc) Lambda at 0.01 eq/L, not extrapolated", lowest[i] - lowest_x[i]}}});
   }
 
   sheet.notes.push_back(
@@ -165,7 +224,8 @@ void analyse(const analysis::Case& in, analysis::AnswerSheet& sheet) {
   sheet.notes.push_back(
       "The resistances include the solvent water's conductance (about 1.2e-6 ohm^-1 cm^-1), which the file does "
       "not give: each Lambda is high by 1000 kappa(water)/c (0.1 at 0.01 eq/L), and the limiting conductances "
-      "by about 0.1 % (at most 0.16 % over the seed sweep).");
+      "by about 0.1 % (at most 0.16 % over the seed sweep). The handout states 1.2e-6; subtracted or not, the "
+      "results lie well within tolerance.");
 }
 
 
@@ -295,7 +355,80 @@ void workbook(const analysis::Case& in, const analysis::AnswerSheet& sheet, anal
   ws.chart("Anion X-: λ' against c, extrapolated to c = 0", "c (eq/L)", "λ' (ohm^-1 cm2 eq^-1)", anion_chart);
 }
 
+const analysis::Handout& handout() {
+  static const analysis::Handout h{
+      .task = "Two experiments on 1:1 strong electrolytes with a common anion X−. A moving boundary gives the "
+              "cation transference numbers of AX (at 0.015 eq/L) and BX (at 0.085 eq/L). The specific "
+              "resistances of AX, BX and CX at five concentrations, with the anion's transference number at "
+              "each, give the equivalent conductances, the limiting conductances of the three compounds and, "
+              "by Kohlrausch's law of independent migration, the limiting ionic conductances of X−, A+, B+ "
+              "and C+.",
+      .data = "After the prologue (project, your name, your seeds) comes `Transference Number Determination,`; "
+              "for each of AX and BX the record `compound AX,` (BX), a record `conc =, c,current =, I,` "
+              "(eq/L, A), the heading `dist(cm),time(sec),VCF/1000I,` and 21 rows:\n\n"
+              "| column | quantity | unit |\n|---|---|---|\n"
+              "| `dist(cm)` | distance the boundary has moved | cm |\n"
+              "| `time(sec)` | time it took | s |\n"
+              "| `VCF/1000I` | the time it would take if the cation carried all the current | s |\n\n"
+              "Then `Equivalent Conductance Experiments,` with a two-line heading and, under `AX,`, `BX,` and "
+              "`CX,`, five rows each:\n\n"
+              "| column | quantity | unit |\n|---|---|---|\n"
+              "| `conc` | concentration | eq/L |\n"
+              "| `specific resistance` | ρ of the solution | ohm·cm |\n"
+              "| `specific conductance`, `equiv conductance` | empty: yours to fill | |\n"
+              "| `tc` | transference number of the anion X− at that concentration | |\n\n"
+              "The other columns of the heading are yours to fill.\n",
+      .constants = {{.name = "α, relaxation coefficient of the conductance law",
+                     .value = alpha,
+                     .unit = "(L/eq)^½",
+                     .use = "Λ = (1 − α·√c)·(Λ0 + B·c) − β·√c for a compound"},
+                    {.name = "β, electrophoretic coefficient of the conductance law",
+                     .value = beta,
+                     .unit = "ohm⁻¹·cm²·eq⁻¹·(L/eq)^½",
+                     .use = "the same law; an ion takes half of it, β/2"},
+                    {.name = "κ(water), specific conductance of the conductivity water",
+                     .value = kappa_water,
+                     .unit = "ohm⁻¹·cm⁻¹",
+                     .use = "included in every resistance; you may subtract it from 1/ρ (the effect on the "
+                            "results is about 0.1 %)"}},
+      .conventions = {"The file gives the specific resistance ρ (ohm·cm), so no cell constant is needed: "
+                      "κ = 1/ρ and Λ = 1000·κ/c with c in eq/L.",
+                      "t+ = (VCF/1000I)/time: the slope of time against VCF/1000I is 1/t+.",
+                      "The anion's share of the conductance is λc = tc·Λ; an ion's law has β/2 in place of β.",
+                      "Λ0 = λ0(M+) + λ0(X−) for each compound."},
+      .results = {{.key = "t+(AX)",
+                   .name = "cation transference number of AX at 0.015 eq/L",
+                   .method = "from the times against VCF/1000I"},
+                  {.key = "t+(BX)", .name = "cation transference number of BX at 0.085 eq/L", .method = "as AX"},
+                  {.key = "L0(AX)",
+                   .name = "limiting conductance of AX",
+                   .unit = lambda_unit,
+                   .method = "the conductance law: (Λ + β√c)/(1 − α√c) against c is a straight line whose "
+                             "intercept is Λ0 (Kohlrausch's square-root law does not hold at 0.01 to 0.1 eq/L)"},
+                  {.key = "L0(BX)", .name = "limiting conductance of BX", .unit = lambda_unit, .method = "as AX"},
+                  {.key = "L0(CX)", .name = "limiting conductance of CX", .unit = lambda_unit, .method = "as AX"},
+                  {.key = "l0(X-)",
+                   .name = "limiting ionic conductance of X−",
+                   .unit = lambda_unit,
+                   .method = "λ' = (tc·Λ + β√c/2)/(1 − α√c) against c, extrapolated to c = 0; the mean over AX, "
+                             "BX and CX"},
+                  {.key = "l0(A+)",
+                   .name = "limiting ionic conductance of A+",
+                   .unit = lambda_unit,
+                   .method = "Λ0(AX) − λ0(X−)"},
+                  {.key = "l0(B+)",
+                   .name = "limiting ionic conductance of B+",
+                   .unit = lambda_unit,
+                   .method = "Λ0(BX) − λ0(X−)"},
+                  {.key = "l0(C+)",
+                   .name = "limiting ionic conductance of C+",
+                   .unit = lambda_unit,
+                   .method = "Λ0(CX) − λ0(X−)"}},
+  };
+  return h;
+}
+
 }  // namespace
 
 extern const analysis::Analysis strong_electrolyte_gen_answers{
-    .program = "strong_electrolyte_gen", .analyse = analyse, .workbook = workbook};
+    .program = "strong_electrolyte_gen", .analyse = analyse, .workbook = workbook, .handout = handout};

@@ -1,23 +1,20 @@
 #include "instructor/class_batch.hpp"
 
-#include <fcntl.h>
-#include <stdio.h>
-#include <unistd.h>
+#include <sys/stat.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdlib>
-#include <iterator>
 #include <charconv>
-#include <cstring>
 #include <fstream>
 #include <map>
 #include <set>
+#include <sstream>
 
 #include "analysis/grading.hpp"
+#include "analysis/safe_text.hpp"
+#include "instructor/class_key.hpp"
+#include "instructor/solution_files.hpp"
 #include "instructor/text_io.hpp"
 #include "labcore/datafile.hpp"
-#include "analysis/answer_sheet.hpp"
 
 namespace instructor {
 
@@ -29,18 +26,10 @@ namespace {
 class DataSetOutput final : public BatchOutput {
  public:
   std::string student_file_ending() const override { return ".csv"; }
-  bool add(StagedFolder& folder, const BatchStudent& s, std::string& error) override {
+  bool add(ClassFolder& folder, const BatchStudent& s, std::string& error) override {
     if (s.failed()) return true;
     const std::string name = s.stem + ".csv";
-    labcore::DataFile file;
-    if (!folder.create(name, file, error)) return false;
-    const std::string& text = s.generated.text;
-    file.record(std::string_view(text).substr(0, text.size() - 1));
-    if (!file.close()) {
-      error = "writing " + (folder.target() / name).string() + " failed: " + std::strerror(errno);
-      return false;
-    }
-    return true;
+    return folder.write(name, s.generated.text, error);
   }
 };
 
@@ -52,15 +41,19 @@ class DataSetOutput final : public BatchOutput {
 // end.
 class KeyOutput final : public BatchOutput {
  public:
-  KeyOutput(const labcore::Program& program, std::string id_heading)
-      : name_(key_file_name(program)), id_heading_(std::move(id_heading)) {}
+  // `columns`: the hidden values' columns to begin with (a class's, when
+  // late students join it), so that their rows line up with its rows.
+  KeyOutput(const labcore::Program& program, std::string id_heading, const std::vector<std::string>& columns)
+      : name_(key_file_name(program)), id_heading_(std::move(id_heading)) {
+    for (const std::string& c : columns) column_of_.try_emplace(c, columns_.size()), columns_.push_back(c);
+  }
   std::vector<std::string> class_files() const override { return {name_}; }
 
-  bool begin(StagedFolder& folder, std::string& error) override {
-    return folder.create(scratch_name(), rows_, error, false);
+  bool begin(ClassFolder& folder, std::string& error) override {
+    return folder.create(scratch_name(), rows_, error, Access::instructor, false);
   }
 
-  bool add(StagedFolder&, const BatchStudent& s, std::string& error) override {
+  bool add(ClassFolder&, const BatchStudent& s, std::string& error) override {
     (void)error;
     std::vector<std::string> values(columns_.size());
     for (const labcore::HiddenValue& h : s.generated.key) {
@@ -72,10 +65,10 @@ class KeyOutput final : public BatchOutput {
       values[at->second] = format_value(h);
     }
     std::string row = std::to_string(values.size()) + ' ';
-    row += csv_cell(spreadsheet_safe_cell(s.student.name));
+    row += analysis::text_cell(s.student.name);
     row += ',';
-    if (!id_heading_.empty()) row += csv_cell(spreadsheet_safe_cell(s.student.id)) + ',';
-    row += s.failed() ? std::string("(model failed)") : csv_cell(s.stem + ".csv");
+    if (!id_heading_.empty()) row += analysis::text_cell(s.student.id) + ',';
+    row += s.failed() ? std::string("(model failed)") : analysis::text_cell(s.stem + ".csv");
     row += ',' + std::to_string(s.student.seed1) + ',' + std::to_string(s.student.seed2) + ',';
     row += s.student.derived ? "derived" : "roster";
     for (const std::string& v : values) row += ',' + v;
@@ -83,18 +76,15 @@ class KeyOutput final : public BatchOutput {
     return true;
   }
 
-  bool finish(StagedFolder& folder, std::string& error) override {
+  bool finish(ClassFolder& folder, std::string& error) override {
     const std::string where = (folder.target() / name_).string();
-    if (!rows_.close()) {
-      error = "writing " + where + " failed: " + std::strerror(errno);
-      return false;
-    }
+    if (!folder.close(rows_, name_, error)) return false;
     labcore::DataFile key;
-    if (!folder.create(name_, key, error)) return false;
+    if (!folder.create(name_, key, error, Access::instructor)) return false;
     std::string heading = "student,";
-    if (!id_heading_.empty()) heading += csv_cell(id_heading_) + ',';
+    if (!id_heading_.empty()) heading += analysis::text_cell(id_heading_) + ',';
     heading += "file,seed1,seed2,seeds";
-    for (const std::string& c : columns_) heading += ',' + csv_cell(c);
+    for (const std::string& c : columns_) heading += ',' + analysis::csv_cell(c);
     key.record(heading);
     std::ifstream rows(folder.working(scratch_name()), std::ios::binary);
     std::string line;
@@ -110,11 +100,7 @@ class KeyOutput final : public BatchOutput {
       error = "reading back the rows of " + where + " failed";
       return false;
     }
-    if (!key.close()) {
-      error = "writing " + where + " failed: " + std::strerror(errno);
-      return false;
-    }
-    return true;
+    return folder.close(key, name_, error);
   }
 
  private:
@@ -128,21 +114,33 @@ class KeyOutput final : public BatchOutput {
 
 // answers.csv and results_template.csv: a row each per student, written as
 // the student is generated, from the answer sheet of the student's data
-// set. The headings come from the first sheet; the students before it
-// whose data set the analysis cannot read are held until then (their rows
-// have empty cells).
+// set. The columns are the graded results of the program's catalogue (its
+// handout), so every sheet fits them: a result a student's data set does
+// not give is an empty cell in that row. A program without a handout yet
+// takes its columns from the first sheet, and refuses a later sheet with
+// other results; the students before that first sheet whose data set the
+// analysis cannot read are held until then (their rows have empty cells).
 class AnswersOutput final : public BatchOutput {
  public:
   AnswersOutput(const analysis::Analysis& analysis, std::string id_heading, analysis::TolerancePolicy policy,
                 std::vector<std::string>& notes)
-      : analysis_(analysis), id_heading_(std::move(id_heading)), policy_(policy), notes_(notes) {}
+      : analysis_(analysis), id_heading_(std::move(id_heading)), policy_(policy), notes_(notes) {
+    if (analysis_.handout != nullptr) {
+      columns_ = analysis::grading::result_columns(analysis_.handout());
+      started_ = true;
+    }
+  }
   std::vector<std::string> class_files() const override { return {kAnswersFile, kTemplateFile}; }
 
-  bool begin(StagedFolder& folder, std::string& error) override {
-    return folder.create(kAnswersFile, answers_, error) && folder.create(kTemplateFile, template_, error);
+  bool begin(ClassFolder& folder, std::string& error) override {
+    if (!folder.create(kAnswersFile, answers_, error, Access::instructor) ||
+        !folder.create(kTemplateFile, template_, error))
+      return false;
+    if (started_) write_headings();
+    return true;
   }
 
-  bool add(StagedFolder&, const BatchStudent& s, std::string& error) override {
+  bool add(ClassFolder&, const BatchStudent& s, std::string& error) override {
     if (s.failed()) return true;  // no data set, nothing to answer
     analysis::AnswerSheet sheet;
     try {
@@ -151,54 +149,59 @@ class AnswersOutput final : public BatchOutput {
     } catch (const analysis::AnalysisError& e) {
       notes_.push_back("roster line " + std::to_string(s.student.line) + ", " + s.student.name +
                        ": the analysis cannot read this data set (" + e.what() + "); the answers row is empty");
+      // The reason every result of the row is not graded, for the feedback.
+      const std::string why = dynamic_cast<const analysis::NoAnswer*>(&e) != nullptr
+                                  ? std::string("it holds no answer (") + e.what() + ")"
+                                  : std::string("the analysis cannot read it (") + e.what() + ")";
       if (!started_) {
-        pending_.push_back(s.student);
+        pending_.emplace_back(s.student, why);
         return true;
       }
-      sheet = blank(s.student);
+      sheet = blank(s.student, why);
     }
     if (!started_) {
       started_ = true;
-      prototype_ = sheet;
-      answers_.record(analysis::grading::answers_csv_heading(sheet, id_heading_));
-      template_.record(analysis::grading::results_template_heading(sheet, id_heading_));
-      for (const Student& p : pending_) write(blank(p), p.id);
+      columns_ = analysis::grading::result_columns(sheet);
+      write_headings();
+      for (const auto& [p, why] : pending_) write(blank(p, why), p.id);
       pending_.clear();
-    } else if (sheet.results.size() != prototype_.results.size() ||
-               analysis::grading::answers_csv_heading(sheet, id_heading_) !=
-                   analysis::grading::answers_csv_heading(prototype_, id_heading_)) {
+    } else if (analysis_.handout == nullptr && analysis::grading::result_columns(sheet) != columns_) {
       error = "the answer sheet of " + s.student.name + " has other results than the first student's";
       return false;
     }
+    for (const analysis::Result& r : sheet.results)
+      if (r.graded() && std::none_of(columns_.begin(), columns_.end(), [&](const auto& c) { return c.key == r.key; }) &&
+          uncatalogued_.insert(r.key).second)
+        notes_.push_back("roster line " + std::to_string(s.student.line) + ", " + s.student.name + ": the result " +
+                         r.key + " of the answer sheet is not in the handout's list of results; left out of " +
+                         kAnswersFile + " for every student");
     write(sheet, s.student.id);
     return true;
   }
 
-  bool finish(StagedFolder& folder, std::string& error) override {
-    if (!started_) {  // no sheet at all: headings of the name and seeds only
-      answers_.record(id_heading_.empty() ? "name,seed1,seed2" : "name," + csv_cell(id_heading_) + ",seed1,seed2");
-      template_.record(id_heading_.empty() ? "name,seed1,seed2" : "name," + csv_cell(id_heading_) + ",seed1,seed2");
-    }
-    for (auto [file, name] : {std::pair{&answers_, kAnswersFile}, std::pair{&template_, kTemplateFile}})
-      if (!file->close()) {
-        error = "writing " + (folder.target() / name).string() + " failed: " + std::strerror(errno);
-        return false;
-      }
-    return true;
+  bool finish(ClassFolder& folder, std::string& error) override {
+    if (!started_) write_headings();  // no sheet at all: headings of the name and seeds only
+    return folder.close(answers_, kAnswersFile, error) && folder.close(template_, kTemplateFile, error);
   }
 
  private:
-  analysis::AnswerSheet blank(const Student& s) const {
-    analysis::AnswerSheet b = prototype_;
+  // The row of a student whose data set the analysis cannot read: every
+  // result not graded, for that reason.
+  analysis::AnswerSheet blank(const Student& s, const std::string& why) const {
+    analysis::AnswerSheet b;
     b.student = s.name;
     b.seed1 = s.seed1;
     b.seed2 = s.seed2;
-    for (auto& r : b.results) r.value = r.true_value = r.uncertainty = r.tolerance = analysis::not_a_number;
+    for (const auto& c : columns_) b.add(analysis::Result{.key = c.key, .unit = c.unit, .not_graded = why});
     return b;
   }
+  void write_headings() {
+    answers_.record(analysis::grading::answers_csv_heading(columns_, id_heading_));
+    template_.record(analysis::grading::results_template_heading(columns_, id_heading_));
+  }
   void write(const analysis::AnswerSheet& sheet, const std::string& id) {
-    answers_.record(analysis::grading::answers_csv_row(sheet, id_heading_, id));
-    template_.record(analysis::grading::results_template_row(sheet, id_heading_, id));
+    answers_.record(analysis::grading::answers_csv_row(columns_, sheet, id_heading_, id));
+    template_.record(analysis::grading::results_template_row(columns_, sheet, id_heading_, id));
   }
 
   const analysis::Analysis& analysis_;
@@ -207,112 +210,56 @@ class AnswersOutput final : public BatchOutput {
   std::vector<std::string>& notes_;
   labcore::DataFile answers_, template_;
   bool started_ = false;
-  analysis::AnswerSheet prototype_;
-  std::vector<Student> pending_;
+  std::vector<analysis::grading::ResultColumn> columns_;
+  std::set<std::string> uncatalogued_;  // results of sheets that are no column, noted once each
+  std::vector<std::pair<Student, std::string>> pending_;  // with the reason their rows are empty
 };
 
-// `stem` cut to at most `limit` bytes, never inside a UTF-8 character, and
-// without a trailing underscore.
-std::string cut_stem(std::string stem, std::size_t limit) {
-  if (stem.size() <= limit) return stem;
-  std::size_t end = limit;
-  while (end > 0 && (static_cast<unsigned char>(stem[end]) & 0xC0) == 0x80) --end;
-  stem.resize(end);
-  while (!stem.empty() && stem.back() == '_') stem.pop_back();
-  return stem;
-}
-
-}  // namespace
-
-std::string key_file_name(const labcore::Program& program) { return std::string(program.name) + "_key.csv"; }
-
-BatchOutputs standard_batch_outputs(const labcore::Program& program, const std::string& id_heading,
-                                    const analysis::TolerancePolicy& policy, std::vector<std::string>& notes) {
-  BatchOutputs outputs;
-  outputs.push_back(std::make_unique<DataSetOutput>());
-  outputs.push_back(std::make_unique<KeyOutput>(program, id_heading));
-  if (const analysis::Analysis* a = analysis::find_analysis(program.name))
-    outputs.push_back(std::make_unique<AnswersOutput>(*a, id_heading, policy, notes));
-  return outputs;
-}
-
-std::vector<std::string> plan_stems(const std::vector<Student>& students, const std::vector<std::string>& endings,
-                                    const std::vector<std::string>& class_files) {
-  std::vector<std::string> base;
-  for (const Student& s : students) {
-    std::string stem = cut_stem(file_stem(s.name), kMaxStemBytes);
-    if (stem.empty()) stem = "student_line" + std::to_string(s.line);
-    base.push_back(std::move(stem));
+// handout.md: the student's handout of the program, once for the class.
+class HandoutOutput final : public BatchOutput {
+ public:
+  HandoutOutput(const labcore::Program& program, const analysis::Handout& handout)
+      : program_(program), handout_(handout) {}
+  std::vector<std::string> class_files() const override { return {kHandoutFile}; }
+  bool appends_rows() const override { return false; }
+  bool begin(ClassFolder& folder, std::string& error) override {
+    std::ostringstream text;
+    analysis::print_handout(text, program_, handout_);
+    return folder.write(kHandoutFile, text.str(), error);
   }
-  std::set<std::string> taken(class_files.begin(), class_files.end());
-  auto free_stem = [&](const std::string& stem) {
-    for (const std::string& e : endings)
-      if (taken.count(stem + e) != 0) return false;
-    return true;
-  };
-  auto take = [&](const std::string& stem) {
-    for (const std::string& e : endings) taken.insert(stem + e);
-  };
-  // The first holder of each stem keeps it, unless a class file has that
-  // name: claim all of them first, so that no number given to a duplicate
-  // can land on another student's own stem.
-  std::set<std::string> kept;
-  for (const std::string& stem : base)
-    if (kept.count(stem) == 0 && free_stem(stem)) {
-      kept.insert(stem);
-      take(stem);
-    }
-  std::vector<std::string> stems;
-  std::set<std::string> given;
-  for (const std::string& stem : base) {
-    if (kept.count(stem) != 0 && given.insert(stem).second) {
-      stems.push_back(stem);
-      continue;
-    }
-    for (int n = 2;; ++n) {
-      const std::string candidate = stem + "_" + std::to_string(n);
-      if (free_stem(candidate)) {
-        take(candidate);
-        stems.push_back(candidate);
-        break;
-      }
-    }
-  }
-  return stems;
-}
+  bool add(ClassFolder&, const BatchStudent&, std::string&) override { return true; }
 
-int write_batch(const labcore::Program& program, const std::vector<Student>& students, const fs::path& outdir,
-                BatchOutputs& outputs, std::ostream& err, bool progress, BatchCounts& counts,
-                const std::vector<std::string>& taken) {
-  std::vector<std::string> endings, class_files;
+ private:
+  const labcore::Program& program_;
+  const analysis::Handout& handout_;
+};
+
+// The names every output will write, and the endings of its student files.
+struct Plan {
+  std::vector<std::string> endings, class_files, growing, fixed;
+};
+
+Plan plan_of(const BatchOutputs& outputs) {
+  Plan p;
   for (const auto& o : outputs) {
-    if (const std::string e = o->student_file_ending(); !e.empty()) endings.push_back(e);
-    for (const std::string& f : o->class_files()) class_files.push_back(f);
+    if (const std::string e = o->student_file_ending(); !e.empty()) p.endings.push_back(e);
+    for (const std::string& f : o->class_files()) {
+      p.class_files.push_back(f);
+      (o->appends_rows() ? p.growing : p.fixed).push_back(f);
+    }
   }
-  std::vector<std::string> avoid = class_files;
-  avoid.insert(avoid.end(), taken.begin(), taken.end());
-  const std::vector<std::string> stems = plan_stems(students, endings, avoid);
+  return p;
+}
 
-  StagedFolder folder;
+// Every student through every output, into the open folder; nothing is
+// committed. Returns 0 or the exit status with the reason on err.
+int write_students(const labcore::Program& program, const std::vector<Student>& students,
+                   const std::vector<std::string>& stems, ClassFolder& folder, BatchOutputs& outputs,
+                   std::ostream& err, bool progress, BatchCounts& counts) {
   std::string error;
-  if (!folder.open(outdir, error)) {
-    err << error << '\n';
-    return labcore::exit_file_not_created;
-  }
-  // Every name first, all of them new, so that nothing is overwritten.
-  std::vector<std::string> names = class_files;
-  for (const std::string& stem : stems)
-    for (const std::string& e : endings) names.push_back(stem + e);
-  const std::vector<std::string> clashes = folder.existing(names);
-  for (const std::string& n : clashes) err << (outdir / n).string() << " exists already\n";
-  if (!clashes.empty()) {
-    err << "nothing written: choose an empty folder\n";
-    return labcore::exit_file_not_created;
-  }
-
   auto failed = [&](int status) {
     if (progress) err << '\n';
-    err << error << "\nnothing written to " << outdir.string() << '\n';
+    err << shown(error, 4096) << "\nnothing written to " << shown(folder.target().string(), 4096) << '\n';
     return status;
   };
   for (const auto& o : outputs)
@@ -337,120 +284,333 @@ int write_batch(const labcore::Program& program, const std::vector<Student>& stu
   if (progress) err << '\n';
   for (const auto& o : outputs)
     if (!o->finish(folder, error)) return failed(labcore::exit_write_failed);
-  if (!folder.commit(error)) return failed(labcore::exit_file_not_created);
   return 0;
 }
 
-namespace {
-
-bool read_whole(const fs::path& path, std::string& text) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
+int commit(ClassFolder& folder, std::ostream& err) {
+  std::string error;
+  const int status = folder.commit(error);
+  if (status != 0)
+    err << shown(error, 4096) << "\nnothing written to " << shown(folder.target().string(), 4096) << '\n';
+  return status;
 }
 
-// A working folder inside outdir, removed with all it holds.
-struct WorkFolder {
-  fs::path path;
-  ~WorkFolder() {
-    std::error_code ec;
-    if (!path.empty()) fs::remove_all(path, ec);
+// Identifier headings compared as a person reads them: case, blanks and
+// underscores aside.
+std::string heading_key(std::string_view h) {
+  std::string out;
+  for (char c : h) {
+    if (c == '_' || c == '\t') c = ' ';
+    if (c == ' ' && (out.empty() || out.back() == ' ')) continue;
+    out += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
   }
+  while (!out.empty() && out.back() == ' ') out.pop_back();
+  return out;
+}
+
+std::string lower(std::string_view s) {
+  std::string out(s);
+  for (char& c : out)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return out;
+}
+
+// The class's students as the roster names them: by identifier when the
+// row has one and the class has identifiers, else by name and occurrence
+// (the second Sam Lee of the roster is the class's second Sam Lee, whether
+// or not the class knows an identifier of hers).
+class ClassMembers {
+ public:
+  explicit ClassMembers(const ClassKey& key) : key_(key) {}
+  const KeyStudent* find(const Student& s) {
+    if (!s.id.empty() && !key_.id_heading.empty()) {
+      for (const KeyStudent& k : key_.students)
+        if (lower(k.id) == lower(s.id)) return &k;
+      return nullptr;
+    }
+    int n = ++occurrence_[s.name];
+    for (const KeyStudent& k : key_.students)
+      if (k.name == s.name && --n == 0) return &k;
+    return nullptr;
+  }
+
+ private:
+  const ClassKey& key_;
+  std::map<std::string, int> occurrence_;
 };
+
+// batch into a folder that holds this very class already (the same
+// settings, every roster student with the same seeds, no other, every data
+// set there): the run that made it was stopped after its commit.
+bool same_class(const labcore::Program& program, const std::vector<Student>& students,
+                const ClassSettings& settings, const fs::path& outdir) {
+  ClassSettings there;
+  std::string error;
+  if (read_settings(outdir, there, error) != SettingsFile::found) return false;
+  if (there.program != settings.program || there.course != settings.course || there.relative != settings.relative ||
+      there.workbooks != settings.workbooks || there.id_heading != settings.id_heading)
+    return false;
+  ClassKey key;
+  if (!read_class_key(outdir, program, key, error) || key.students.size() != students.size()) return false;
+  ClassMembers members(key);
+  for (const Student& s : students) {
+    const KeyStudent* k = members.find(s);
+    if (k == nullptr || k->seed1 != s.seed1 || k->seed2 != s.seed2) return false;
+    struct stat st{};
+    if (k->file != "(model failed)" && ::lstat((outdir / k->file).c_str(), &st) != 0) return false;
+  }
+  return true;
+}
+
+// A class file's text with the new students' rows added: the headings must
+// agree (a byte-order mark and CR LF line ends of a re-saved file set
+// aside); the rows follow the old file's line ends.
+bool extended(std::string old_text, const std::string& new_text, std::string& text, std::string& why) {
+  auto heading = [](const std::string& t) {
+    std::string_view h(t);
+    if (h.substr(0, 3) == "\xEF\xBB\xBF") h.remove_prefix(3);
+    h = h.substr(0, h.find('\n'));
+    if (!h.empty() && h.back() == '\r') h.remove_suffix(1);
+    return h;
+  };
+  const std::size_t new_end = new_text.find('\n');
+  if (old_text.find('\n') == std::string::npos || new_end == std::string::npos ||
+      heading(old_text) != heading(new_text)) {
+    why = "its heading is not that of the new students' rows:\n  the class's: \"" + shown(heading(old_text), 600) +
+          "\"\n  the new:     \"" + shown(heading(new_text), 600) + "\"";
+    return false;
+  }
+  const bool crlf = old_text.find("\r\n") == old_text.find('\n') - 1;
+  if (old_text.back() != '\n') old_text += crlf ? "\r\n" : "\n";
+  std::string rows = new_text.substr(new_end + 1);
+  if (crlf) {
+    std::string with_cr;
+    for (char c : rows) {
+      if (c == '\n') with_cr += '\r';
+      with_cr += c;
+    }
+    rows = std::move(with_cr);
+  }
+  text = old_text + rows;
+  return true;
+}
 
 }  // namespace
 
-int add_to_class(const labcore::Program& program, const std::vector<Student>& students, const fs::path& outdir,
-                 const std::string& id_heading, const analysis::TolerancePolicy& policy, std::ostream& err,
-                 bool progress, BatchCounts& counts, std::vector<std::string>& notes) {
+std::string key_file_name(const labcore::Program& program) { return std::string(program.name) + "_key.csv"; }
+
+BatchOutputs class_outputs(const labcore::Program& program, const ClassSettings& settings,
+                           std::vector<std::string>& notes, const std::vector<std::string>& key_columns) {
+  const analysis::TolerancePolicy policy{.relative = settings.relative / 100};
+  BatchOutputs outputs;
+  outputs.push_back(std::make_unique<DataSetOutput>());
+  outputs.push_back(std::make_unique<KeyOutput>(program, settings.id_heading, key_columns));
+  if (const analysis::Analysis* a = analysis::find_analysis(program.name)) {
+    outputs.push_back(std::make_unique<AnswersOutput>(*a, settings.id_heading, policy, notes));
+    if (a->handout != nullptr) outputs.push_back(std::make_unique<HandoutOutput>(program, a->handout()));
+    if (settings.workbooks) outputs.push_back(workbook_output(program, policy));
+  }
+  return outputs;
+}
+
+std::vector<std::string> plan_stems(const std::vector<Student>& students, const std::vector<std::string>& endings,
+                                    const std::vector<std::string>& taken) {
+  std::vector<std::string> base;
+  for (const Student& s : students) {
+    std::string stem = analysis::file_stem(s.name);
+    if (stem.empty()) stem = "student_line" + std::to_string(s.line);
+    base.push_back(std::move(stem));
+  }
+  return analysis::unique_stems(base, endings, taken);
+}
+
+int write_batch(const labcore::Program& program, const std::vector<Student>& students,
+                const ClassSettings& settings, const fs::path& outdir, std::ostream& err, bool progress,
+                BatchCounts& counts, std::vector<std::string>& notes) {
+  BatchOutputs outputs = class_outputs(program, settings, notes);
+  Plan plan = plan_of(outputs);
+  plan.class_files.push_back(kSettingsFile);
+  const std::vector<std::string> stems = plan_stems(students, plan.endings, plan.class_files);
+
+  ClassFolder folder;
+  std::string error;
+  if (const int status = folder.open(outdir, err, error)) {
+    err << shown(error, 4096) << '\n';
+    return status;
+  }
+  // Every name first, all of them new, so that nothing is overwritten.
+  std::vector<std::string> names = plan.class_files;
+  for (const std::string& stem : stems)
+    for (const std::string& e : plan.endings) names.push_back(stem + e);
+  const std::vector<std::string> clashes = folder.existing(names);
+  if (!clashes.empty() && same_class(program, students, settings, outdir)) {
+    counts = {};
+    counts.already = true;
+    return 0;
+  }
+  for (const std::string& n : clashes) err << shown((outdir / n).string(), 4096) << " exists already\n";
+  if (!clashes.empty()) {
+    err << "nothing written: choose an empty folder";
+    if (!folder.existing({kSettingsFile}).empty()) err << " (batch --add adds students to the class there)";
+    err << '\n';
+    return labcore::exit_file_not_created;
+  }
+  if (const int status = write_students(program, students, stems, folder, outputs, err, progress, counts))
+    return status;
+  if (!folder.write(kSettingsFile, settings_text(settings), error)) {
+    err << shown(error, 4096) << "\nnothing written to " << shown(outdir.string(), 4096) << '\n';
+    return labcore::exit_write_failed;
+  }
+  return commit(folder, err);
+}
+
+int add_to_class(const labcore::Program& program, std::string_view roster_text, const std::string& roster_name,
+                 const AddRequest& request, const fs::path& outdir, std::ostream& err, bool progress,
+                 BatchCounts& counts, std::vector<std::string>& notes) {
+  const std::string where = shown(outdir.string(), 4096), roster_where = shown(roster_name, 4096);
+  auto refuse = [&](const std::string& why) {
+    err << why << "\nnothing added to " << where << '\n';
+    return labcore::exit_input_error;
+  };
+  struct stat st{};
+  if (::stat(outdir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+    return refuse(where + " is no class folder: --add needs the folder of an earlier batch of " +
+                  std::string(program.name));
+  // The class is read under its lock: a run that adds to it meanwhile
+  // waits, so that no row is lost.
+  ClassFolder folder;
+  std::string error;
+  if (const int status = folder.open(outdir, err, error)) {
+    err << shown(error, 4096) << '\n';
+    return status;
+  }
+  ClassSettings settings;
+  const SettingsFile found = read_settings(outdir, settings, error);
+  if (found == SettingsFile::unreadable) return refuse(shown(error, 4096));
+  ClassKey key;
+  if (!read_class_key(outdir, program, key, error))
+    return refuse(shown(error, 4096) + "\n--add needs the class folder of an earlier batch of " +
+                  std::string(program.name));
+  const ClassSettings& given = request.settings;
+  bool settings_change = false;
+  if (found == SettingsFile::found) {
+    const std::string file = where + "/" + kSettingsFile;
+    if (settings.program != program.name)
+      return refuse(where + " is a class of " + shown(settings.program) + " (" + file + ")");
+    if (request.relative_given && given.relative != settings.relative)
+      return refuse("the class was made with --relative " + shown(std::to_string(settings.relative)) +
+                    " (" + file + "); late students get the same tolerance: leave --relative out");
+    if (!given.course.empty() && !settings.course.empty() && given.course != settings.course)
+      return refuse("the class's seeds are derived with --course " + shown(settings.course) + " (" + file +
+                    "); leave --course out");
+    if (given.workbooks && !settings.workbooks)
+      return refuse("the class was made without solution workbooks (" + file +
+                    "); a workbook for late students only would leave the class half with them");
+    if (settings.course.empty() && !given.course.empty()) {
+      settings.course = given.course;  // remembered from now on
+      settings_change = true;
+    }
+  } else {
+    // A class of an earlier version: the words given now, the identifier
+    // of its key, and workbooks when its first student has one.
+    settings = given;
+    settings.program = program.name;
+    settings.id_heading = key.id_heading;
+    if (!key.students.empty()) {
+      const std::string& f = key.students.front().file;
+      if (f.size() > 4 && ::lstat((outdir / (f.substr(0, f.size() - 4) + ".xlsx")).c_str(), &st) == 0)
+        settings.workbooks = true;
+    }
+    notes.push_back(where + " has no " + kSettingsFile +
+                    " (a class of an earlier version): the late students get --relative " +
+                    std::to_string(settings.relative) + (settings.workbooks ? " and workbooks" : ", no workbooks"));
+  }
+
+  Roster roster;
+  if (!read_roster(roster_text, settings.course, roster, error)) return refuse(roster_where + ": " + shown(error, 4096));
+  for (const std::string& warning : roster.warnings) err << roster_where << ": " << shown(warning, 4096) << '\n';
+  if (!roster.id_heading.empty() && heading_key(roster.id_heading) != heading_key(key.id_heading)) {
+    if (key.id_heading.empty() && found == SettingsFile::absent) {
+      err << "the class has no identifier column: the roster's " << shown(roster.id_heading)
+          << " is not carried into it\n";
+    } else {
+      return refuse(roster_where + ": the roster's identifier column is " + shown(roster.id_heading) +
+                    (key.id_heading.empty() ? std::string(", the class has none")
+                                            : ", the class's is " + shown(key.id_heading)) +
+                    ": give the late students under the class's heading (or without one)");
+    }
+  }
+
+  ClassMembers members(key);
+  std::vector<Student> fresh;
+  for (const Student& s : roster.students) {
+    const KeyStudent* known = members.find(s);
+    if (known == nullptr) {
+      for (const KeyStudent& k : key.students)
+        if (k.seed1 == s.seed1 && k.seed2 == s.seed2)
+          err << roster_where << ": roster line " << s.line << ", " << shown(s.name) << ": the same seeds as "
+              << shown(k.name) << " of the class (key line " << k.line << "): the same data set\n";
+      fresh.push_back(s);
+      continue;
+    }
+    // Seeds the roster gives must be the class's; a row that asks for
+    // derived seeds is the class's student with the seeds she has (derived
+    // from her identifier, say, where this roster has only her name).
+    if (!s.derived && (known->seed1 != s.seed1 || known->seed2 != s.seed2))
+      return refuse(roster_where + ": roster line " + std::to_string(s.line) + ", " + shown(s.name) +
+                    ": in the class with seeds " + std::to_string(known->seed1) + " " + std::to_string(known->seed2) +
+                    " (key line " + std::to_string(known->line) + "), the roster gives " + std::to_string(s.seed1) +
+                    " " + std::to_string(s.seed2));
+    err << "roster line " << s.line << ", " << shown(s.name) << ": in the class already (" << shown(known->file)
+        << "), skipped\n";
+  }
+  counts = {};
+  if (fresh.empty()) return 0;
+
   std::vector<std::string> taken;
   std::error_code ec;
   for (const auto& e : fs::directory_iterator(outdir, ec)) taken.push_back(e.path().filename().string());
   if (ec) {
-    err << "cannot read the folder " << outdir.string() << ": " << ec.message() << '\n';
+    err << "cannot read the folder " << where << ": " << ec.message() << '\n';
     return labcore::exit_file_not_created;
   }
-  WorkFolder work;
-  std::string templ = (outdir / ".lab_instructor_add.XXXXXX").string();
-  if (::mkdtemp(templ.data()) == nullptr) {
-    err << "cannot write in the folder " << outdir.string() << ": " << std::strerror(errno) << '\n';
-    return labcore::exit_file_not_created;
-  }
-  work.path = templ;
-  const fs::path fresh = work.path / "new";
-  BatchOutputs outputs = standard_batch_outputs(program, id_heading, policy, notes);
-  if (const int status = write_batch(program, students, fresh, outputs, err, progress, counts, taken)) return status;
+  BatchOutputs outputs = class_outputs(program, settings, notes, key.columns);
+  const Plan plan = plan_of(outputs);
+  // The tables are made aside and extended below; a file written once for
+  // the class (the handout) stays as the class has it, and moves in only
+  // where the class lacks it.
+  folder.set_aside(plan.growing);
+  folder.set_aside(folder.existing(plan.fixed));
+  taken.insert(taken.end(), plan.class_files.begin(), plan.class_files.end());
+  taken.push_back(kSettingsFile);
+  const std::vector<std::string> stems = plan_stems(fresh, plan.endings, taken);
+  if (const int status = write_students(program, fresh, stems, folder, outputs, err, progress, counts)) return status;
 
-  // The class files extended: the old text, then the new rows under the
-  // same heading.
-  std::vector<std::string> class_files;
-  for (const auto& o : outputs)
-    for (const std::string& f : o->class_files()) class_files.push_back(f);
-  std::vector<std::string> replace;
-  for (const std::string& name : class_files) {
-    std::string old_text, new_text;
-    if (!fs::exists(outdir / name)) {
-      notes.push_back(outdir.string() + " has no " + name + " (a class of an earlier version): left without one");
+  // Each class file replaced by its old text with the new rows added.
+  for (const std::string& name : plan.growing) {
+    std::string old_text, new_text, text, why;
+    if (::lstat((outdir / name).c_str(), &st) != 0 && errno == ENOENT) {
+      notes.push_back(where + " has no " + name + " (a class of an earlier version): left without one");
       continue;
     }
-    if (!read_whole(outdir / name, old_text) || !read_whole(fresh / name, new_text)) {
-      err << "cannot read " << (outdir / name).string() << "\nnothing added to " << outdir.string() << '\n';
-      return labcore::exit_input_error;
-    }
-    const std::size_t old_end = old_text.find('\n'), new_end = new_text.find('\n');
-    if (old_end == std::string::npos || new_end == std::string::npos ||
-        old_text.compare(0, old_end, new_text, 0, new_end) != 0) {
-      err << (outdir / name).string() << ": its heading is not that of the new students' rows ("
-          << shown(new_text.substr(0, new_end), 300) << ")\nnothing added to " << outdir.string() << '\n';
-      return labcore::exit_input_error;
-    }
-    if (old_text.back() != '\n') old_text += '\n';
-    labcore::DataFile merged;
-    if (!merged.create(work.path / name)) {
-      err << "cannot create a file in " << work.path.string() << ": " << std::strerror(errno) << '\n';
-      return labcore::exit_file_not_created;
-    }
-    const std::string text = old_text + new_text.substr(new_end + 1);
-    merged.record(std::string_view(text).substr(0, text.size() - 1));
-    if (!merged.close()) {
-      err << "writing " << (outdir / name).string() << " failed: " << std::strerror(errno) << "\nnothing added to "
-          << outdir.string() << '\n';
+    // A symbolic link is not followed: its target is not the class's file.
+    if (S_ISLNK(st.st_mode)) return refuse(where + "/" + name + " is a symbolic link, not a file of the class");
+    if (!read_bounded((outdir / name).string(), 1u << 30, old_text, error) ||
+        !read_bounded(folder.aside(name).string(), 1u << 30, new_text, error))
+      return refuse(shown(error, 4096));
+    if (!extended(std::move(old_text), new_text, text, why)) return refuse(where + "/" + name + ": " + why);
+    if (!folder.replace(name, text, error)) {
+      err << shown(error, 4096) << "\nnothing added to " << where << '\n';
       return labcore::exit_write_failed;
     }
-    replace.push_back(name);
   }
-
-  // The new data sets move in, never over a file; then each class file is
-  // replaced, its old version kept aside until all are done.
-  std::vector<std::string> moved, replaced;
-  auto undo = [&] {
-    for (const std::string& n : moved) ::unlink((outdir / n).c_str());
-    for (const std::string& n : replaced)
-      ::rename((work.path / (n + ".old")).c_str(), (outdir / n).c_str());
-  };
-  for (const auto& e : fs::directory_iterator(fresh, ec)) {
-    const std::string n = e.path().filename().string();
-    if (std::find(class_files.begin(), class_files.end(), n) != class_files.end()) continue;
-    if (::renameat2(AT_FDCWD, e.path().c_str(), AT_FDCWD, (outdir / n).c_str(), RENAME_NOREPLACE) != 0) {
-      err << "cannot move " << n << " into " << outdir.string() << ": " << std::strerror(errno)
-          << "\nnothing added to " << outdir.string() << '\n';
-      undo();
-      return labcore::exit_file_not_created;
-    }
-    moved.push_back(n);
+  if (settings_change && !folder.replace(kSettingsFile, settings_text(settings), error)) {
+    err << shown(error, 4096) << "\nnothing added to " << where << '\n';
+    return labcore::exit_write_failed;
   }
-  for (const std::string& n : replace) {
-    if (::link((outdir / n).c_str(), (work.path / (n + ".old")).c_str()) != 0 ||
-        ::rename((work.path / n).c_str(), (outdir / n).c_str()) != 0) {
-      err << "cannot replace " << (outdir / n).string() << ": " << std::strerror(errno) << "\nnothing added to "
-          << outdir.string() << '\n';
-      undo();
-      return labcore::exit_file_not_created;
-    }
-    replaced.push_back(n);
-  }
-  return 0;
+  const int status = folder.commit(error);
+  if (status != 0) err << shown(error, 4096) << "\nnothing added to " << where << '\n';
+  return status;
 }
 
 }  // namespace instructor

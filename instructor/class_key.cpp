@@ -1,6 +1,7 @@
 #include "instructor/class_key.hpp"
 
 #include "analysis/grading.hpp"
+#include "analysis/safe_text.hpp"
 #include "instructor/class_batch.hpp"
 #include "instructor/generate.hpp"
 #include "instructor/text_io.hpp"
@@ -11,15 +12,6 @@ namespace {
 
 // A key is a few hundred bytes a student.
 constexpr std::size_t kMaxKeyBytes = 256u << 20;
-
-// The key keeps a name that would start a formula as text with a leading
-// apostrophe (spreadsheet_safe_cell); the name is what follows.
-std::string unsafe(const std::string& cell) {
-  if (cell.size() > 1 && cell[0] == '\'' &&
-      (cell[1] == '=' || cell[1] == '+' || cell[1] == '-' || cell[1] == '@'))
-    return cell.substr(1);
-  return cell;
-}
 
 }  // namespace
 
@@ -43,6 +35,7 @@ bool read_class_key(const std::filesystem::path& outdir, const labcore::Program&
       else if (heading[c] == "file") file = c;
       else if (heading[c] == "seed1") s1 = c;
       else if (heading[c] == "seed2") s2 = c;
+      else if (heading[c] == "seeds") key.columns.assign(heading.begin() + static_cast<std::ptrdiff_t>(c) + 1, heading.end());
       else if (c == 1 && analysis::grading::is_identifier_heading(heading[c])) {
         id = c;
         key.id_heading = heading[c];
@@ -57,8 +50,10 @@ bool read_class_key(const std::filesystem::path& outdir, const labcore::Program&
       auto cell = [&](std::size_t c) { return c < cells.size() ? cells[c] : std::string(); };
       KeyStudent s;
       s.line = records[r].line;
-      s.name = unsafe(cell(name));
-      if (id != heading.size()) s.id = unsafe(cell(id));
+      // A name that would start a formula is kept as text with a leading
+      // apostrophe (analysis::text_cell); the name is what follows.
+      s.name = analysis::text_of_cell(cell(name));
+      if (id != heading.size()) s.id = analysis::text_of_cell(cell(id));
       s.file = cell(file);
       const auto v1 = analysis::grading::parse_number(cell(s1)), v2 = analysis::grading::parse_number(cell(s2));
       if (!v1 || !v2) {

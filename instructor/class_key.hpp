@@ -20,6 +20,7 @@ struct KeyStudent {
 
 struct ClassKey {
   std::string id_heading;  // empty when the key has no identifier column
+  std::vector<std::string> columns;  // the hidden values' headings, in order
   std::vector<KeyStudent> students;
 };
 

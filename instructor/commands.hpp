@@ -45,5 +45,6 @@ Action setup_verify(CLI::App& cmd);
 Action setup_answers(CLI::App& cmd);
 Action setup_grade(CLI::App& cmd);
 Action setup_workbook(CLI::App& cmd);
+Action setup_handout(CLI::App& cmd);
 
 }  // namespace instructor

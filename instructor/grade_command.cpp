@@ -4,13 +4,11 @@
 // written or none.
 #include <CLI/CLI.hpp>
 
-#include <cerrno>
-#include <cstring>
 #include <memory>
 
 #include "analysis/grading.hpp"
 #include "instructor/commands.hpp"
-#include "instructor/staged_folder.hpp"
+#include "instructor/class_folder.hpp"
 #include "instructor/text_io.hpp"
 #include "labcore/program.hpp"
 
@@ -34,19 +32,6 @@ bool read_input(const std::string& path, std::string& text, Io& io) {
   return false;
 }
 
-// One file of the output, written whole into the working folder.
-bool write_file(StagedFolder& folder, const std::string& name, const std::string& text, std::string& error,
-                bool keep = true) {
-  labcore::DataFile file;
-  if (!folder.create(name, file, error, keep)) return false;
-  file.record(std::string_view(text).substr(0, text.empty() ? 0 : text.size() - 1));
-  if (!file.close()) {
-    error = "writing " + (folder.target() / name).string() + " failed: " + std::strerror(errno);
-    return false;
-  }
-  return true;
-}
-
 int grade(const GradeWords& w, Io& io) {
   std::string answers_text, results_text, weights_text;
   if (!read_input(w.answers, answers_text, io) || !read_input(w.results, results_text, io) ||
@@ -68,44 +53,42 @@ int grade(const GradeWords& w, Io& io) {
   const grading::ClassSummary summary = grading::summarise(answers, grades, weights);
   const std::vector<std::string> feedback_names = grading::feedback_file_names(answers);
 
+  // Grades are the instructor's: every file private, and the folder too
+  // when grade makes it.
   const std::filesystem::path outdir = w.outdir;
-  StagedFolder folder;
+  const std::string shown_outdir = shown(outdir.string(), 4096);
+  ClassFolder folder;
   std::string error;
-  if (!folder.open(outdir, error)) {
-    io.err << error << '\n';
-    return labcore::exit_file_not_created;
+  if (const int status = folder.open(outdir, io.err, error, Access::instructor)) {
+    io.err << shown(error, 4096) << '\n';
+    return status;
   }
   const std::vector<std::string> clashes = folder.existing({"grades.csv", "summary.csv", "feedback"});
-  for (const std::string& n : clashes) io.err << (outdir / n).string() << " exists already\n";
+  for (const std::string& n : clashes) io.err << shown((outdir / n).string(), 4096) << " exists already\n";
   if (!clashes.empty()) {
     io.err << "nothing written: choose another folder\n";
     return labcore::exit_file_not_created;
   }
-  auto failed = [&] {
-    io.err << error << "\nnothing written to " << outdir.string() << '\n';
-    return labcore::exit_write_failed;
+  auto failed = [&](int status) {
+    io.err << shown(error, 4096) << "\nnothing written to " << shown_outdir << '\n';
+    return status;
   };
   // grades.csv row by row.
   labcore::DataFile file;
-  if (!folder.create("grades.csv", file, error)) return failed();
+  if (!folder.create("grades.csv", file, error, Access::instructor)) return failed(labcore::exit_write_failed);
   file.record(grading::grades_csv_heading(answers));
   for (const grading::Grade& g : grades) file.record(grading::grades_csv_row(answers, g));
-  if (!file.close()) {
-    error = "writing " + (outdir / "grades.csv").string() + " failed: " + std::strerror(errno);
-    return failed();
-  }
-  if (!write_file(folder, "summary.csv", grading::summary_csv(summary), error)) return failed();
-  if (!folder.create_folder("feedback", error)) return failed();
+  if (!folder.close(file, "grades.csv", error) ||
+      !folder.write("summary.csv", grading::summary_csv(summary), error, Access::instructor) ||
+      !folder.create_folder("feedback", error, Access::instructor))
+    return failed(labcore::exit_write_failed);
   for (std::size_t i = 0; i < grades.size(); ++i)
-    if (!write_file(folder, "feedback/" + feedback_names[i], grading::feedback_text(answers, grades[i], weights),
-                    error, false))
-      return failed();
-  if (!folder.commit(error)) {
-    io.err << error << "\nnothing written to " << outdir.string() << '\n';
-    return labcore::exit_file_not_created;
-  }
+    if (!folder.write("feedback/" + feedback_names[i], grading::feedback_text(answers, grades[i], weights), error,
+                      Access::instructor, false))
+      return failed(labcore::exit_write_failed);
+  if (const int status = folder.commit(error)) return failed(status);
   grading::print_summary(io.out, answers, grades, summary);
-  io.out << "\ngrades.csv, summary.csv and feedback/ written to " << outdir.string() << '\n';
+  io.out << "\ngrades.csv, summary.csv and feedback/ written to " << shown_outdir << '\n';
   return 0;
 }
 

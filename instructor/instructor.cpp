@@ -30,6 +30,7 @@ const Command kCommands[] = {
      setup_grade},
     {"workbook", "the solution workbook of one data set: workbook PROGRAM SEED1 SEED2 OUT.xlsx | DATASET.csv OUT.xlsx",
      setup_workbook},
+    {"handout", "the student's handout of a program as Markdown: handout PROGRAM", setup_handout},
 };
 
 int dispatch(std::vector<std::string> args, std::ostream& out, std::ostream& err, bool progress) {

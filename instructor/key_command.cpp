@@ -6,7 +6,7 @@
 
 #include "instructor/commands.hpp"
 #include "instructor/generate.hpp"
-#include "instructor/roster.hpp"
+#include "analysis/safe_text.hpp"
 #include "labcore/replies.hpp"
 
 namespace instructor {
@@ -29,7 +29,7 @@ int key(const KeyWords& w, Io& io) {
   const Generated g = generate(*program, "", s1, s2);
   if (w.csv) {
     io.out << "name,value\n";
-    for (const labcore::HiddenValue& h : g.key) io.out << csv_cell(h.name) << ',' << format_value(h) << '\n';
+    for (const labcore::HiddenValue& h : g.key) io.out << analysis::csv_cell(h.name) << ',' << format_value(h) << '\n';
   } else {
     io.out << program->name << ", seeds " << s1 << ' ' << s2 << '\n';
     std::size_t width = 4;

@@ -4,6 +4,7 @@
 #include <csignal>
 #include <iostream>
 
+#include "instructor/class_folder.hpp"
 #include "instructor/instructor.hpp"
 
 int main(int argc, char** argv) {
@@ -20,5 +21,15 @@ int main(int argc, char** argv) {
       const int held = ::open("/dev/null", O_RDONLY);
       if (held >= 0 && held != fd) ::close(held);
     }
-  return instructor::run(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr, ::isatty(2) != 0);
+  const int status =
+      instructor::run(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr, ::isatty(2) != 0);
+  // A run into a folder that SIGINT, SIGTERM or SIGHUP stopped has left
+  // the folder clean (as before, or as after when the signal came during
+  // the commit): now the signal ends the process as it would have.
+  if (const int sig = instructor::pending_signal()) {
+    std::cout.flush();
+    std::signal(sig, SIG_DFL);
+    std::raise(sig);
+  }
+  return status;
 }

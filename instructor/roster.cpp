@@ -61,44 +61,11 @@ std::optional<std::vector<std::string>> split_csv(std::string_view line) {
   return fields;
 }
 
-std::string csv_cell(std::string_view text) {
-  if (text.find_first_of(",\"\n\r") == std::string_view::npos) return std::string(text);
-  std::string out = "\"";
-  for (char c : text) {
-    if (c == '"') out.push_back('"');
-    out.push_back(c);
-  }
-  out.push_back('"');
-  return out;
-}
-
-std::string spreadsheet_safe_cell(std::string_view text) {
-  if (labcore::starts_formula(text)) return "'" + std::string(text);
-  return std::string(text);
-}
-
 void derive_seeds(std::string_view course, std::string_view name, std::int32_t& seed1, std::int32_t& seed2) {
   const std::uint64_t h1 = fnv1a(name, fnv1a("\n", fnv1a(course)));
   const std::uint64_t h2 = fnv1a(name, fnv1a("\n", fnv1a(course, fnv1a("second seed"))));
   seed1 = static_cast<std::int32_t>(1 + h1 % 2147483562u);
   seed2 = static_cast<std::int32_t>(1 + h2 % 2147483562u);
-}
-
-std::string file_stem(std::string_view name) {
-  std::string out;
-  bool gap = false;
-  for (unsigned char c : name) {
-    // Letters beyond ASCII (UTF-8 bytes) are kept as they are.
-    const bool keep = (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || c >= 0x80;
-    if (keep) {
-      if (gap && !out.empty()) out.push_back('_');
-      out.push_back(static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c));
-      gap = false;
-    } else {
-      gap = true;
-    }
-  }
-  return out;
 }
 
 bool read_roster(std::string_view text, std::string_view course, Roster& roster, std::string& error) {
@@ -185,6 +152,13 @@ bool read_roster(std::string_view text, std::string_view course, Roster& roster,
                                   "an identifier column tells namesakes apart for good");
       }
       s.derived = true;
+    } else if (seed1.empty() != seed2.empty()) {
+      // Derived seeds for the empty one would hand out a data set no one
+      // asked for: the row is refused.
+      const bool first = seed1.empty();
+      return where("column " + std::to_string((first ? seed1_col : seed2_col) + 1) + ": no " +
+                   (first ? "first" : "second") + " seed for " + s.name + ", though the " + (first ? "second" : "first") +
+                   " is given; give both seeds or neither");
     } else if (!parse_seed(seed1, s.seed1) || !parse_seed(seed2, s.seed2)) {
       return where("the seeds of " + s.name + " must be whole numbers from -2147483648 to 2147483647");
     }

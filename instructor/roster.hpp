@@ -29,23 +29,9 @@ struct Roster {
 // doubled quotes. Nothing when the quotes do not close.
 std::optional<std::vector<std::string>> split_csv(std::string_view line);
 
-// A field quoted for a CSV cell when it needs to be.
-std::string csv_cell(std::string_view text);
-
-// Text a spreadsheet shows as text: a leading =, +, - or @ would make the
-// cell a formula, so such text gets a leading apostrophe. For cells that
-// hold what someone typed (a student's name); quote the result with
-// csv_cell().
-std::string spreadsheet_safe_cell(std::string_view text);
-
 // Seeds in 1..2147483562 made from the course word and the student's name:
 // the same name and word always give the same pair.
 void derive_seeds(std::string_view course, std::string_view name, std::int32_t& seed1, std::int32_t& seed2);
-
-// A file name made from a student's name: letters and digits kept (ASCII
-// letters in lower case, others as they are), every other run of
-// characters one underscore.
-std::string file_stem(std::string_view name);
 
 // Reads a roster. Rows are "name" or "name,seed1,seed2"; blank lines and
 // lines starting with '#' are skipped. The first row may be a heading (a
@@ -56,8 +42,10 @@ std::string file_stem(std::string_view name);
 // Rows without seeds take derived seeds, which need a course word: from the
 // name, or from the identifier when the row has one. A second (third, ...)
 // student of the same name without an identifier derives from the name and
-// that number, with a warning; students sharing seeds are warned of too.
-// On a malformed row, returns false with a message naming its line.
+// that number, with a warning; students sharing both seeds are warned of
+// too. A row that gives one seed and leaves the other empty is refused. On
+// a malformed row, returns false with a message naming its line (and the
+// column, for a missing seed).
 bool read_roster(std::string_view text, std::string_view course, Roster& roster, std::string& error);
 
 }  // namespace instructor

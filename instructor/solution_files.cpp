@@ -115,10 +115,7 @@ int write_new_workbook(const fs::path& out, const DataSetToAnalyse& d, const ana
     err << "cannot write in " << shown(folder.string()) << ": " << std::strerror(errno) << '\n';
     return labcore::exit_file_not_created;
   }
-  // mkstemp makes the file private; the workbook gets the usual mode.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(fd, 0666 & ~mask);
+  // mkstemp makes the file private (0600), as a workbook of answers stays.
   ::close(fd);
   try {
     charts = analysis::write_workbook(temp, *analysis::find_analysis(d.program->name), d.text, d.key, sheet).charts;
@@ -145,7 +142,7 @@ class WorkbookOutput final : public BatchOutput {
   WorkbookOutput(const labcore::Program& program, analysis::TolerancePolicy policy)
       : program_(program), policy_(policy) {}
   std::string student_file_ending() const override { return ".xlsx"; }
-  bool add(StagedFolder& folder, const BatchStudent& s, std::string& error) override {
+  bool add(ClassFolder& folder, const BatchStudent& s, std::string& error) override {
     if (s.failed()) return true;
     DataSetToAnalyse d{&program_, s.student.seed1, s.student.seed2, s.student.name, s.generated.text,
                        s.generated.key};
@@ -156,9 +153,11 @@ class WorkbookOutput final : public BatchOutput {
       return false;
     }
     const std::string name = s.stem + ".xlsx";
-    labcore::DataFile placeholder;  // the name taken in the working folder, then the workbook written there
-    if (!folder.create(name, placeholder, error)) return false;
-    placeholder.close();
+    // The name taken in the working folder, private, then the workbook
+    // written into that file.
+    labcore::DataFile placeholder;
+    if (!folder.create(name, placeholder, error, Access::instructor) || !folder.close(placeholder, name, error))
+      return false;
     try {
       analysis::write_workbook(folder.working(name), *analysis::find_analysis(program_.name), d.text, d.key, sheet);
     } catch (const std::exception& e) {

@@ -39,8 +39,9 @@ int data_set_of_file(const std::string& path, DataSetToAnalyse& d, std::ostream&
 bool sheet_of(const DataSetToAnalyse& d, analysis::TolerancePolicy policy, analysis::AnswerSheet& sheet,
               std::ostream& err);
 
-// Writes the workbook as a new file `out` (never replacing one): written
-// beside it under a temporary name and linked into place. Returns 0 (with
+// Writes the workbook as a new file `out` (never replacing one), readable
+// by the instructor alone (0600): written beside it under a temporary name
+// and linked into place. Returns 0 (with
 // the number of chart sheets in `charts`) or the exit status with the
 // reason on err.
 int write_new_workbook(const std::filesystem::path& out, const DataSetToAnalyse& d,

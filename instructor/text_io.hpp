@@ -7,21 +7,22 @@
 #include <string>
 #include <string_view>
 
+#include "analysis/safe_text.hpp"
+
 namespace instructor {
 
-// Reads a whole file of at most `limit` bytes. The size of a regular file is
-// checked before anything is read; anything else (a device, a pipe) is read
-// until `limit` + 1 bytes. On failure, false with a message naming the file.
+// Reads a whole regular file of at most `limit` bytes, its size checked
+// before anything is read. A folder, a pipe (a FIFO is not waited on), a
+// device or a socket is refused unread. On failure, false with a message
+// naming the file.
 bool read_bounded(const std::string& path, std::size_t limit, std::string& text, std::string& error);
 
-// Text from a file someone else wrote, safe to print: CR, TAB, ESC, other
-// C0 control bytes and DEL shown as \r, \t, \x1b, ..., a backslash as \\,
-// and the text cut after `limit` bytes with a marker saying how much more
-// there is.
-std::string shown(std::string_view text, std::size_t limit = 200);
+// Text from a file someone else wrote, safe to print (analysis::shown).
+using analysis::shown;
 
-// Flushes `out` and tells whether everything written to it arrived; when
-// not, says so on `err`.
+// Flushes `out` and `err` and tells whether everything written to both
+// arrived; when not, says so on `err` (which may be lost too: the exit
+// status then tells).
 bool output_written(std::ostream& out, std::ostream& err);
 
 }  // namespace instructor

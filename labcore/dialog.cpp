@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "labcore/datafile.hpp"
+#include "labcore/incomplete_file.hpp"
 #include "labcore/program.hpp"
 #include "labcore/replies.hpp"
 
@@ -114,6 +115,14 @@ bool has_control_character(std::string_view text) {
   throw Failure({list_record("Input error: ", what)}, exit_input_error);
 }
 
+// No reply came: the input ended, or it could not be read at all (a reply
+// too long for the memory the program may use, a read error).
+[[noreturn]] void no_reply(const Replies& replies, std::string_view before) {
+  if (replies.broken())
+    input_error("a reply could not be read: it is longer than the memory allows, or the input failed.");
+  input_error(std::string("the input ended before ") + std::string(before) + ".");
+}
+
 // " (the system says: No such file or directory)": the reason of a failed
 // create or write, as the C library words it.
 std::string system_says(int err) { return list_record("(the system says: ", std::strerror(err), ")"); }
@@ -132,7 +141,7 @@ std::int32_t read_seed(Replies& replies, std::string_view which) {
     case Replies::Number::ok:
       return seed;
     case Replies::Number::end_of_input:
-      input_error(std::string("the input ended before the ") + std::string(which) + " seed was given.");
+      no_reply(replies, std::string("the ") + std::string(which) + " seed was given");
     case Replies::Number::not_a_number:
       break;
   }
@@ -150,6 +159,12 @@ int run_program(const Program& program, std::istream& in, std::ostream& terminal
   Replies replies(in);
   DataFile data;
   std::string output_file;
+  std::filesystem::path path;  // the data-set file once it is created
+  bool complete = false;
+  // Whatever way the run ends, a signal after it leaves the file alone.
+  struct Kept {
+    ~Kept() { file_kept(); }
+  } kept;
   auto prompt = [&](std::string_view text) { screen.list(text); };
   // Before every wait for a reply, every record written so far is handed
   // to the system, so that a run stopped while it waits loses nothing; a
@@ -169,7 +184,7 @@ int run_program(const Program& program, std::istream& in, std::ostream& terminal
     prompt(t.extension_hint);
     wait();
     if (!replies.field(kFileNameWidth, output_file))
-      input_error("the input ended before the name of the output file was given.");
+      no_reply(replies, "the name of the output file was given");
     const std::string_view file_name = trim_right(output_file);
     if (file_name.empty())
       input_error("the name of the output file is empty; type a new name such as data.csv.");
@@ -186,6 +201,8 @@ int run_program(const Program& program, std::istream& in, std::ostream& terminal
       return exit_file_not_created;
     }
     output_file = std::string(file_name);
+    path = folder / std::filesystem::path(output_file);
+    file_incomplete(path);
     Records file(data);
     file.write(program.header_format);
 
@@ -193,7 +210,7 @@ int run_program(const Program& program, std::istream& in, std::ostream& terminal
     wait();
     std::string student_name;
     if (!replies.field(kStudentNameWidth, student_name))
-      input_error("the input ended before the name of the student was given.");
+      no_reply(replies, "the name of the student was given");
     write_name_records(file, program, student_name);
 
     prompt("Two random number seeds between 1 and 2^31 are needed");
@@ -211,19 +228,29 @@ int run_program(const Program& program, std::istream& in, std::ostream& terminal
 
     // The data set is on disk and checked before the screen says so.
     if (!data.close()) write_failed(data.error(), output_file);
+    complete = true;
+    file_kept();
     screen.list(t.completed, fit_field(output_file, kFileNameWidth));
     prompt("done? Enter any character ");
     wait();
     if (!replies.any_character())
-      input_error("the input ended before a character was typed to finish.");
+      no_reply(replies, "a character was typed to finish");
     terminal.flush();
     return exit_ok;
   } catch (const Failure& failure) {
-    // The records written before the stop stay in the file, which is
-    // closed before the message is shown; a write that failed meanwhile is
-    // reported too.
+    // The file is closed before the message is shown; a write that failed
+    // meanwhile is reported too. The records written before a failure of
+    // the model or of a write stay in the file; a dialog that cannot go on
+    // (a reply that cannot be used, the input ended, the terminal closed)
+    // removes the file it began, unless it was complete, so that the name
+    // can be used again.
+    file_kept();
     const bool written = data.close();
     for (const std::string& record : failure.records()) screen_sink.record(record);
+    std::error_code ec;
+    if (written && failure.status() == exit_input_error && !path.empty() && !complete &&
+        std::filesystem::remove(path, ec))
+      screen.list("the incomplete file ", output_file, " was removed");
     if (!written && failure.status() != exit_write_failed) {
       for (const std::string& record : write_failure_records(data.error(), output_file))
         screen_sink.record(record);
@@ -239,10 +266,12 @@ int program_main(const Program& program) {
   // A closed terminal pipe must not end the run before the data set is
   // flushed: writes to it fail instead (EPIPE), and the dialog ends at its
   // next wait. Beyond the file-size limit a write fails with EFBIG and is
-  // reported as a write failure, instead of ending the process. Every other
-  // signal keeps its default action; the file is flushed at every wait.
+  // reported as a write failure, instead of ending the process. SIGINT,
+  // SIGTERM and SIGHUP end it as usual, after removing a data set that is
+  // not complete; the file is flushed at every wait.
   std::signal(SIGPIPE, SIG_IGN);
   std::signal(SIGXFSZ, SIG_IGN);
+  remove_incomplete_file_on_signal();
   try {
     const int status = run_program(program, std::cin, std::cout, std::filesystem::path());
     if (!std::cout) {

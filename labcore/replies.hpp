@@ -48,6 +48,10 @@ class Replies {
   // Waits for a line with a visible character. False at the end of input.
   bool any_character();
 
+  // Whether the input broke rather than ended: a line too long for the
+  // memory available, or a read error.
+  bool broken() const { return in_.bad(); }
+
  private:
   bool next_line(std::string& line);
   std::istream& in_;

@@ -1,21 +1,35 @@
 // Answer sheet of molar_volume_gen: partial molar volumes from densities.
 //
 // Electrolyte: from the weight percent w and the density rho (g/mL) of each
-// solution, the molality m = 1000 w/((100 - w) M2) and the apparent molar
-// volume phiv = [(1000 + m M2)/rho - 1000/rho0]/m (mL/mol). Masson's rule
-// makes phiv linear in m^1/2 in dilute solution; over the table's range (up
-// to 20 wt%) it bends, so phiv is fitted by a cubic in m^1/2, and with its
-// slope S = dphiv/dm^1/2
-//   V2 = phiv + (m^1/2 / 2) S,   V1 = V1o - (M1/1000) m^2 dphiv/dm.
+// solution, the molality m = 1000 w/((100 - w) M2), the molar concentration
+// c = 10 w rho/M2 (mol/L) and the apparent molar volume
+// phiv = [(1000 + m M2)/rho - 1000/rho0]/m (mL/mol). Masson's rule makes
+// phiv a straight line in c^1/2, phiv = phiv0 + Sv c^1/2; its intercept is
+// V2 at infinite dilution. With V = 1000/rho0 + m phiv the volume holding
+// 1 kg of water and c = 1000 m/V, the line gives the partial molar volumes
+// exactly:
+//   V2 = phiv + (1000 - c phiv) Sv c^1/2 / (2000 + Sv c^3/2),
+//   V1 = V1o - (M1/1000) m (V2 - phiv).
 // The weight percents are written to one decimal, so the dilute solutions
 // (0.2 % and so on) carry molalities good to a few tens of per cent: the
-// fit is weighted by 1/u^2, u the uncertainty of each phiv propagated from
-// half a unit in the last written digit of w and rho.
+// line is weighted by 1/u^2, u the uncertainty of each phiv propagated from
+// half a unit in the last written digit of w and rho. (A curve of more
+// terms, a cubic in m^1/2, follows the rounding of the dilute rows and can
+// turn the limiting slope's sign.)
 //
 // Nonelectrolyte: mole fractions, the ideal molar volume x1 V1o + x2 V2o,
 // the experimental (x1 M1 + x2 M2)/rho and the excess volume, fitted by a
 // four-term Redlich-Kister series VE = x1 x2 sum_k a_k (x2 - x1)^k; the
 // partial molar volumes follow from VE and its slope.
+//
+// What is graded where an effect is small: a partial molar volume is graded
+// on its own scale in mL/mol, not as a percentage of itself, since what the
+// experiment measures is its departure from the pure component's volume
+// (or from phiv), a fraction of a per cent of it. Where the data set's own
+// effect lies within the tolerance (the nonelectrolyte's V2 at x2 = 0.75
+// can be within a few hundredths of V2o; a salt whose phiv hardly depends
+// on c), an answer that leaves the effect out cannot be told from a worked
+// one, and the result is left to the workings with that reason.
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -37,7 +51,7 @@ using analysis::Result;
 using analysis::Workings;
 
 constexpr std::size_t rk_terms = 4;
-constexpr std::size_t phiv_degree = 3;  // phiv as a polynomial in m^1/2
+constexpr std::size_t masson_terms = 2;  // phiv0 + Sv c^1/2
 // The electrolyte table always reaches 1.25 mol/L (12 rows) before it is cut
 // at 20 wt%; those rows are graded one by one.
 constexpr std::size_t graded_rows = 12;
@@ -49,6 +63,13 @@ constexpr double u_density = rounding(1e-4);   // g/mL, four decimals
 constexpr double u_volume = rounding(1e-3);    // mL/mol, three decimals
 
 double molality(double w, double m2) { return 1000.0 * w / ((100.0 - w) * m2); }  // mol/kg
+double concentration(double w, double rho, double m2) { return 10.0 * w * rho / m2; }  // mol/L
+
+// V2 - phiv at concentration c on Masson's line of slope Sv (mL/mol).
+double partial_minus_apparent(double phiv, double c, double sv) {
+  const double root_c = std::sqrt(c);
+  return (1000.0 - c * phiv) * sv * root_c / (2000.0 + sv * c * root_c);
+}
 
 // Apparent molar volume, mL/mol.
 double apparent_volume(double w, double rho, double rho0, double m2) {
@@ -107,6 +128,36 @@ double v2_excess(std::span<const double> a, double x2) {
   return e.ve + (1.0 - x2) * e.slope;
 }
 
+// Least squares of VE on the Redlich-Kister series of `terms` terms.
+analysis::PolyFit redlich_kister_fit(const std::vector<double>& x2, const std::vector<double>& ve, std::size_t terms) {
+  std::vector<std::vector<double>> design(terms);
+  for (std::size_t i = 0; i < x2.size(); ++i) {
+    double power = 1.0;
+    for (std::size_t k = 0; k < terms; ++k, power *= 2.0 * x2[i] - 1.0)
+      design[k].push_back(x2[i] * (1.0 - x2[i]) * power);
+  }
+  return analysis::fit_linear(design, ve);
+}
+
+// The method of intercepts drawn by hand: VE and its slope at x from a
+// quadratic through the five mixtures nearest x.
+Excess tangent(const std::vector<double>& x2, const std::vector<double>& ve, double x) {
+  std::vector<std::size_t> order(x2.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::sort(order.begin(), order.end(),
+            [&](std::size_t a, std::size_t b) { return std::fabs(x2[a] - x) < std::fabs(x2[b] - x); });
+  std::vector<double> dx, y;
+  for (std::size_t k = 0; k < std::min<std::size_t>(5, order.size()); ++k) {
+    dx.push_back(x2[order[k]] - x);
+    y.push_back(ve[order[k]]);
+  }
+  const analysis::PolyFit q = analysis::fit_poly(dx, y, 2);
+  return {q.c[0], q.c[1]};
+}
+// How far that tangent may land from the series' value (mL/mol): over the
+// seed sweep within 0.025 of the 4-term series at every composition graded.
+constexpr double tangent_floor = 0.03;
+
 // Mole fraction of the solute from its weight percent.
 double solute_fraction(double w, double m1, double m2) {
   const double n2 = w / m2, n1 = (100.0 - w) / m1;
@@ -134,14 +185,15 @@ analysis::PolyFit weighted_poly(const std::vector<double>& x, const std::vector<
 }
 
 // The electrolyte's table as written: the constants above it, and per
-// solution the molality, phiv and the rounding's part of u(phiv) that
-// differs from row to row (rho0 is common to all), the fit's weights.
+// solution the molality, the concentration, phiv and the rounding's part
+// of u(phiv) that differs from row to row (rho0 is common to all), the
+// line's weights.
 struct ElectrolyteTable {
   std::size_t heading = 0;  // the record "% by wt,molality,..."
   std::size_t rho0_at = 0, water_at = 0, m2_at = 0;
   double rho0 = 0, m1 = 0, v1o = 0, m2 = 0;
   std::vector<std::size_t> rows;
-  std::vector<double> w, rho, m, root_m, phiv, u_row;
+  std::vector<double> w, rho, m, root_m, c, root_c, phiv, u_row;
 };
 
 ElectrolyteTable electrolyte_table(const analysis::DataSet& data) {
@@ -159,17 +211,29 @@ ElectrolyteTable electrolyte_table(const analysis::DataSet& data) {
   t.w = data.column(t.rows, 0);    // % by wt
   t.rho = data.column(t.rows, 3);  // g/mL
   const std::size_t n = t.w.size();
-  if (n <= phiv_degree + 1)
-    throw analysis::AnalysisError("molar_volume_gen: too few electrolyte solutions for the fit of phiv");
+  if (n <= masson_terms + 1)
+    throw analysis::AnalysisError("molar_volume_gen: too few electrolyte solutions for Masson's line");
   const double m2 = t.m2;
   const auto phiv_of = [m2](std::span<const double> p) { return apparent_volume(p[0], p[1], p[2], m2); };
   for (std::size_t i = 0; i < n; ++i) {
     t.m.push_back(molality(t.w[i], m2));
     t.root_m.push_back(std::sqrt(t.m[i]));
+    t.c.push_back(concentration(t.w[i], t.rho[i], m2));
+    t.root_c.push_back(std::sqrt(t.c[i]));
     t.phiv.push_back(apparent_volume(t.w[i], t.rho[i], t.rho0, m2));
     t.u_row.push_back(from_rounded(phiv_of, {t.w[i], t.rho[i], t.rho0}, {u_percent, u_density, 0.0}).u);
   }
   return t;
+}
+
+// The result is left to the workings when the answer that leaves the
+// experiment's effect out lies within its tolerance: the data set's own
+// effect is too small for the result to tell the two apart.
+void unless_resolved(Result& r, const analysis::AnswerSheet& sheet, double null_value, const std::string& effect) {
+  const double tolerance = sheet.policy.of(r);
+  if (std::fabs(r.value - null_value) > tolerance) return;
+  r.not_graded = effect + " is " + fmt(r.value - null_value, 3) + " " + r.unit + " in this data set, within the " +
+                 "tolerance of " + fmt(tolerance, 3) + " " + r.unit + ": an answer that leaves it out would pass";
 }
 
 void electrolyte(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
@@ -183,6 +247,7 @@ void electrolyte(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
   // rounding of w, rho and rho0 leaves uncertain in them.
   const std::vector<double>& m = table.m;
   const std::vector<double>& root_m = table.root_m;
+  const std::vector<double>& c = table.c;
   const std::vector<double>& phiv = table.phiv;
   const std::vector<double>& u_row = table.u_row;
   std::vector<double> u_m(n), u_phiv(n);
@@ -191,55 +256,37 @@ void electrolyte(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
     u_m[i] = from_rounded([m2](std::span<const double> p) { return molality(p[0], m2); }, {w[i]}, {u_percent}).u;
     u_phiv[i] = from_rounded(phiv_of, {w[i], rho[i], rho0}, {u_percent, u_density, u_density}).u;
   }
-  // phiv against m^1/2 weighted by the rows' own uncertainties: Masson's
-  // line bends over the wide range of the table, so a cubic in m^1/2.
-  // The fit as a function of the written numbers (w..., rho..., rho0):
+  // Masson's line of phiv against c^1/2, weighted by the rows' own
+  // uncertainties, as a function of the written numbers (w..., rho..., rho0):
   const auto fit_of = [&](std::span<const double> p) {
     std::vector<double> x(n), y(n);
     for (std::size_t i = 0; i < n; ++i) {
-      x[i] = std::sqrt(molality(p[i], m2));
+      x[i] = std::sqrt(concentration(p[i], p[n + i], m2));
       y[i] = apparent_volume(p[i], p[n + i], p[2 * n], m2);
     }
-    return weighted_poly(x, y, u_row, phiv_degree);
+    return weighted_poly(x, y, u_row, masson_terms - 1);
   };
   std::vector<double> inputs(w), u_inputs(n, u_percent);
   inputs.insert(inputs.end(), rho.begin(), rho.end());
   inputs.push_back(rho0);
   u_inputs.resize(2 * n, u_density);
   u_inputs.push_back(u_density);
-  const analysis::PolyFit curve = fit_of(inputs);
-  // A result of the fit with its standard uncertainty: the fit's own (from
-  // the residuals: the rounding's scatter and the cubic's misfit) and that
-  // of the rounding of every written number carried through the fit, in
-  // quadrature. The dilute solutions' weight percents round in step (w grows
-  // nearly as c) and rho0 moves every phiv at once, errors the residuals do
-  // not show; adding both counts the scatter twice, on the generous side.
+  const analysis::PolyFit line = fit_of(inputs);
+  // A result of the line with its standard uncertainty: the fit's own (from
+  // the residuals) and that of the rounding of every written number carried
+  // through the fit, in quadrature. The dilute solutions' weight percents
+  // round in step (w grows nearly as c) and rho0 moves every phiv at once,
+  // errors the residuals do not show; adding both counts the scatter twice,
+  // on the generous side.
   const std::vector<double> rounding_cov = [&] {
     std::vector<double> cov(inputs.size() * inputs.size(), 0.0);
     for (std::size_t k = 0; k < inputs.size(); ++k) cov[k * inputs.size() + k] = u_inputs[k] * u_inputs[k];
     return analysis::propagate_all([&](std::span<const double> p) { return fit_of(p).c; }, inputs, cov).cov;
   }();
   const auto of_fit = [&](const std::function<double(std::span<const double>)>& g) {
-    const analysis::Estimate own = analysis::propagate(g, curve.c, curve.cov);
-    const analysis::Estimate rounded = analysis::propagate(g, curve.c, rounding_cov);
+    const analysis::Estimate own = analysis::propagate(g, line.c, line.cov);
+    const analysis::Estimate rounded = analysis::propagate(g, line.c, rounding_cov);
     return analysis::Estimate{own.value, std::hypot(own.u, rounded.u)};
-  };
-  const auto value_at = [](std::span<const double> b, double x) {
-    double sum = 0.0;
-    for (std::size_t k = b.size(); k-- > 0;) sum = sum * x + b[k];
-    return sum;
-  };
-  const auto slope_at = [](std::span<const double> b, double x) {
-    double sum = 0.0;
-    for (std::size_t k = b.size(); k-- > 1;) sum = sum * x + static_cast<double>(k) * b[k];
-    return sum;
-  };
-  // V2 = phiv + (m^1/2/2) dphiv/dm^1/2 and V1 = V1o - (M1/1000) m^2 dphiv/dm.
-  const auto v2_at = [&](std::span<const double> b, double x) {
-    return value_at(b, x) + 0.5 * x * slope_at(b, x);
-  };
-  const auto v1_at = [&](std::span<const double> b, double x) {
-    return v1o - 0.001 * m1 * x * x * x * x * 0.5 * slope_at(b, x) / x;
   };
 
   // The law: rho = rho_w + c1 c + c2 c^3/2 (kg/m3, c in mol/L), and each
@@ -253,11 +300,10 @@ void electrolyte(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
     m_true[i] = molality(w_true, m2_true);
     phiv_true[i] = apparent_volume(w_true, 0.001 * rho_true, 0.001 * rho_w, m2_true);
   }
-  // The law makes phiv = (M2 - c1 - c2 c^1/2)/rho_w exactly, and c -> m rho_w
-  // as m -> 0: the limiting values are (M2 - c1)/rho_w and the slope
-  // -c2/rho_w^1/2 (rho_w in g/mL).
+  // The law makes phiv = (M2 - c1 - c2 c^1/2)/rho_w exactly (rho_w in g/mL):
+  // Masson's line itself, intercept (M2 - c1)/rho_w, slope -c2/rho_w.
   const double phiv0_true = (m2_true - c1) / (0.001 * rho_w);
-  const double slope0_true = -c2 / std::sqrt(0.001 * rho_w);
+  const double slope_true = -c2 / (0.001 * rho_w);
   // Exact partial molar volumes of the law at concentration c (mol/L):
   // per kg of water V = 1e6/(rho - c M2) mL and m = 1000 c/(rho - c M2), so
   // V2 = dV/dm = 1000 (M2 - rho')/(rho - c rho') and V1 = (M1/1000)(V - m V2).
@@ -285,64 +331,103 @@ void electrolyte(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
                      .method = "m = 1000 w/((100 - w) M2)" + written(i)});
   }
   for (std::size_t i = 0; i < graded; ++i) {
-    sheet.add(Result{.key = "phiv(" + std::to_string(i + 1) + ")",
-                     .name = "apparent molar volume in electrolyte solution " + std::to_string(i + 1),
-                     .unit = "mL/mol",
-                     .true_value = phiv_true[i],
-                     .value = phiv[i],
-                     .uncertainty = u_phiv[i],
-                     .method = "phiv = [(1000 + m M2)/rho - 1000/rho0]/m" + written(i)});
+    Result& r = sheet.add(Result{.key = "phiv(" + std::to_string(i + 1) + ")",
+                                 .name = "apparent molar volume in electrolyte solution " + std::to_string(i + 1),
+                                 .unit = "mL/mol",
+                                 .true_value = phiv_true[i],
+                                 .value = phiv[i],
+                                 .uncertainty = u_phiv[i],
+                                 .method = "phiv = [(1000 + m M2)/rho - 1000/rho0]/m" + written(i)});
+    // A weight percent of a few tenths, written to one decimal, leaves phiv
+    // uncertain by as much as its own size: its sign is not known.
+    if (3.0 * u_phiv[i] >= std::fabs(phiv[i]))
+      r.not_graded = "w = " + fmt(w[i], 1) + " % is written to one decimal: the rounding leaves phiv uncertain by ±" +
+                     fmt(3.0 * u_phiv[i], 1) + " mL/mol (3 u), as much as the value itself";
   }
-  const std::string how =
-      "weighted least-squares cubic of phiv in m^1/2, " + std::to_string(n) + " points";
-  const analysis::Estimate slope0 = of_fit([](std::span<const double> b) { return b[1]; });
+  const std::string how = "weighted least-squares line of phiv against c^1/2 (Masson), " + std::to_string(n) +
+                          " solutions, c = 10 w rho/M2";
+  const analysis::Estimate slope = of_fit([](std::span<const double> b) { return b[1]; });
   const analysis::Estimate phiv0 = of_fit([](std::span<const double> b) { return b[0]; });
-  sheet.add(Result{.key = "dphiv/dm^0.5",
-                   .name = "limiting slope of phiv against m^1/2 (at m = 0)",
-                   .unit = "mL kg^1/2/mol^3/2",
-                   .true_value = slope0_true,
-                   .value = slope0.value,
-                   .uncertainty = slope0.u,
-                   .method = "linear coefficient of the " + how});
+  // The same line weighted by the rounding of w alone, which dominates
+  // every row but the most concentrated.
+  const analysis::PolyFit line_w = [&] {
+    std::vector<double> u_w(n);
+    for (std::size_t i = 0; i < n; ++i) u_w[i] = from_rounded(phiv_of, {w[i], rho[i], rho0}, {u_percent, 0.0, 0.0}).u;
+    return weighted_poly(table.root_c, phiv, u_w, masson_terms - 1);
+  }();
+  const std::string by_w = "weights from the rounding of w alone";
+  Result& sv = sheet.add(Result{.key = "dphiv/dc^0.5",
+                                .name = "Masson slope of phiv against c^1/2",
+                                .unit = "mL L^1/2/mol^3/2",
+                                .true_value = slope_true,
+                                .value = slope.value,
+                                .uncertainty = slope.u,
+                                .method = "slope of the " + how,
+                                .routes = {{by_w, line_w.c[1]}},
+                                .nulls = {{"phiv taken as independent of the concentration", 0.0}}});
+  unless_resolved(sv, sheet, 0.0, "The dependence of phiv on c^1/2");
+  // Where phiv does not measurably depend on c, a measured phiv is V2 at
+  // infinite dilution as well: not extrapolating leaves nothing out.
+  const bool slope_resolved = sv.graded();
   sheet.add(Result{.key = "V2(m=0)",
                    .name = "partial molar volume of the electrolyte at infinite dilution (phiv at m = 0)",
                    .unit = "mL/mol",
                    .true_value = phiv0_true,
                    .value = phiv0.value,
                    .uncertainty = phiv0.u,
-                   .method = "intercept of the " + how});
-  const double x_last = root_m[last];
-  const analysis::Estimate v2_last = of_fit([&](std::span<const double> b) { return v2_at(b, x_last); });
-  const analysis::Estimate v1_last = of_fit([&](std::span<const double> b) { return v1_at(b, x_last); });
+                   .method = "intercept of the " + how,
+                   .routes = {{by_w, line_w.c[0]}},
+                   .nulls = {{"phiv as measured (the most concentrated solution's), not extrapolated",
+                              slope_resolved ? phiv.back() : analysis::not_a_number}}});
+  // V2 - phiv and V1 in the most concentrated solution, from the row's own
+  // phiv and the line's slope.
+  const double c_at = c[last], m_at = m[last], phiv_at = phiv[last];
+  const analysis::Estimate excess =
+      of_fit([=](std::span<const double> b) { return partial_minus_apparent(phiv_at, c_at, b[1]); });
+  const double phiv_on_line = line.c[0] + line.c[1] * std::sqrt(c_at);
+  const double excess_on_line = partial_minus_apparent(phiv_on_line, c_at, line.c[1]);
   const std::string at_last = " in the most concentrated solution";
-  const std::string m_last = " at m = " + fmt(m[last], 3) + " mol/kg";
-  sheet.add(Result{.key = "V2(last)",
-                   .name = "partial molar volume of the electrolyte" + at_last,
-                   .unit = "mL/mol",
-                   .true_value = v2_last_true,
-                   .value = v2_last.value,
-                   .uncertainty = v2_last.u,
-                   .method = "V2 = phiv + (m^1/2/2) dphiv/dm^1/2 from the cubic" + m_last});
-  sheet.add(Result{.key = "V1(last)",
-                   .name = "partial molar volume of the water" + at_last,
-                   .unit = "mL/mol",
-                   .true_value = v1_last_true,
-                   .value = v1_last.value,
-                   .uncertainty = v1_last.u,
-                   .method = "V1 = V1o - (M1/1000) m^2 dphiv/dm from the cubic" + m_last});
+  const std::string c_last_text = " at c = " + fmt(c_at, 3) + " mol/L, m = " + fmt(m_at, 3) + " mol/kg";
+  Result& v2 = sheet.add(Result{
+      .key = "V2(last)",
+      .name = "partial molar volume of the electrolyte" + at_last,
+      .unit = "mL/mol",
+      .true_value = v2_last_true,
+      .value = phiv_at + excess.value,
+      .uncertainty = std::hypot(u_phiv[last], excess.u),
+      .method = "V2 = phiv + (1000 - c phiv) Sv c^1/2/(2000 + Sv c^3/2), the row's phiv" + c_last_text,
+      .routes = {{"phiv of Masson's line at the solution instead of the row's", phiv_on_line + excess_on_line}},
+      .nulls = {{"V2 taken as the apparent molar volume phiv", phiv_at}}});
+  unless_resolved(v2, sheet, phiv_at, "V2 - phiv");
+  const double to_v1 = 0.001 * m1 * m_at;  // V1 = V1o - (M1/1000) m (V2 - phiv)
+  Result& v1 = sheet.add(Result{.key = "V1(last)",
+                                .name = "partial molar volume of the water" + at_last,
+                                .unit = "mL/mol",
+                                .true_value = v1_last_true,
+                                .value = v1o - to_v1 * excess.value,
+                                .uncertainty = to_v1 * excess.u,
+                                .method = "V1 = V1o - (M1/1000) m (V2 - phiv)" + c_last_text,
+                                .relative = false,
+                                .routes = {{"phiv of Masson's line at the solution instead of the row's",
+                                            v1o - to_v1 * excess_on_line}},
+                                .nulls = {{"V1 taken as the molar volume of pure water V1o", v1o}}});
+  unless_resolved(v1, sheet, v1o, "V1 - V1o");
 
   Workings wk{.title = "Electrolyte"};
   std::vector<Column> cols{{"% by wt", "%", w},         {"molality", "mol/kg", m},
                            {"molality^(1/2)", "(mol/kg)^1/2", root_m}, {"density", "g/mL", rho},
                            {"phiv", "mL/mol", phiv},     {"dphi/dm^0.5", "mL kg^1/2/mol^3/2", {}},
                            {"dphi/dm", "mL kg/mol^2", {}}, {"V2", "mL/mol", {}},
-                           {"V1", "mL/mol", {}},         {"total V", "mL", {}}};
+                           {"V1", "mL/mol", {}},         {"total V", "mL", {}},
+                           {"c", "mol/L", c},            {"c^(1/2)", "(mol/L)^1/2", table.root_c}};
+  // Per solution, from the line's slope: V2 - phiv = m dphiv/dm, and so
+  // dphiv/dm^1/2 = 2 (V2 - phiv)/m^1/2.
   for (std::size_t i = 0; i < n; ++i) {
-    const double slope = slope_at(curve.c, root_m[i]);
-    cols[5].values.push_back(slope);
-    cols[6].values.push_back(0.5 * slope / root_m[i]);
-    cols[7].values.push_back(v2_at(curve.c, root_m[i]));
-    cols[8].values.push_back(v1_at(curve.c, root_m[i]));
+    const double d = partial_minus_apparent(phiv[i], c[i], line.c[1]);
+    cols[5].values.push_back(2.0 * d / root_m[i]);
+    cols[6].values.push_back(d / m[i]);
+    cols[7].values.push_back(phiv[i] + d);
+    cols[8].values.push_back(v1o - 0.001 * m1 * m[i] * d);
     cols[9].values.push_back((1000.0 + m[i] * m2) / rho[i]);
   }
   wk.columns = std::move(cols);
@@ -394,39 +479,50 @@ void nonelectrolyte(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
     ri.push_back({.key = "Vid" + tag, .name = "ideal molar volume" + at, .unit = "mL/mol",
                   .true_value = cs.hidden("videal", k), .value = ei.value, .uncertainty = ei.u,
                   .method = "x1 V1o + x2 V2o" + written});
+    // Vexp is graded on its own scale: what it measures is its departure
+    // from Vid, VE, a per cent of it or less.
     re.push_back({.key = "Vexp" + tag, .name = "experimental molar volume" + at, .unit = "mL/mol",
                   .true_value = cs.hidden("vobs", k), .value = ee.value, .uncertainty = ee.u,
-                  .method = "(x1 M1 + x2 M2)/rho" + written});
+                  .method = "(x1 M1 + x2 M2)/rho" + written, .relative = false,
+                  .nulls = {{"the ideal molar volume (no excess volume)", ei.value}}});
+    unless_resolved(re.back(), sheet, ei.value, "VE = Vexp - Vid");
     rv.push_back({.key = "VE" + tag, .name = "excess molar volume" + at, .unit = "mL/mol",
                   .true_value = cs.hidden("vme", k), .value = eve.value, .uncertainty = eve.u,
-                  .method = "experimental minus ideal" + written});
+                  .method = "experimental minus ideal" + written,
+                  .nulls = {{"ideal mixing, VE = 0", 0.0}}});
   }
   for (auto* group : {&rx, &ri, &re, &rv})
     for (auto& r : *group) sheet.add(std::move(r));
 
-  // Redlich-Kister fit of the excess volume.
-  std::vector<std::vector<double>> design(rk_terms);
-  for (std::size_t i = 0; i < n; ++i) {
-    double power = 1.0;
-    for (std::size_t k = 0; k < rk_terms; ++k, power *= 2.0 * x2[i] - 1.0)
-      design[k].push_back(x2[i] * (1.0 - x2[i]) * power);
-  }
-  const analysis::PolyFit rk = analysis::fit_linear(design, excess);
+  const analysis::PolyFit rk = redlich_kister_fit(x2, excess, rk_terms);
+  const analysis::PolyFit rk_longer = redlich_kister_fit(x2, excess, rk_terms + 1);
   const std::array<double, rk_terms> a_true{cs.hidden("a0"), cs.hidden("a1"), cs.hidden("a2"), cs.hidden("a3")};
   const double v1o_true = cs.hidden("vwater"), v2o_true = cs.hidden("vnonelec");
 
   for (const double x : {0.25, 0.5, 0.75}) {
     const auto v1 = analysis::propagate([&](std::span<const double> a) { return v1o + v1_excess(a, x); }, rk.c, rk.cov);
     const auto v2 = analysis::propagate([&](std::span<const double> a) { return v2o + v2_excess(a, x); }, rk.c, rk.cov);
+    const Excess local = tangent(x2, excess, x);
     const std::string at = " at x2 = " + fmt(x, 2);
     const std::string how = "Vo + partial excess volume of the 4-term Redlich-Kister fit of VE, " +
                             std::to_string(n) + " mixtures";
-    sheet.add(Result{.key = "V1(x=" + fmt(x, 2) + ")", .name = "partial molar volume of water" + at,
-                     .unit = "mL/mol", .true_value = v1o_true + v1_excess(a_true, x), .value = v1.value,
-                     .uncertainty = v1.u, .method = how});
-    sheet.add(Result{.key = "V2(x=" + fmt(x, 2) + ")", .name = "partial molar volume of the nonelectrolyte" + at,
-                     .unit = "mL/mol", .true_value = v2o_true + v2_excess(a_true, x), .value = v2.value,
-                     .uncertainty = v2.u, .method = how});
+    const std::string longer = "5-term Redlich-Kister series";
+    const std::string drawn = "tangent to a quadratic through the 5 mixtures nearest x2 (method of intercepts)";
+    Result r1{.key = "V1(x=" + fmt(x, 2) + ")", .name = "partial molar volume of water" + at, .unit = "mL/mol",
+              .true_value = v1o_true + v1_excess(a_true, x), .value = v1.value, .uncertainty = v1.u, .method = how,
+              .absolute = tangent_floor, .relative = false,
+              .routes = {{longer, v1o + v1_excess(rk_longer.c, x)}, {drawn, v1o + local.ve - x * local.slope}},
+              .nulls = {{"the molar volume of pure water V1o", v1o}}};
+    Result r2{.key = "V2(x=" + fmt(x, 2) + ")", .name = "partial molar volume of the nonelectrolyte" + at,
+              .unit = "mL/mol", .true_value = v2o_true + v2_excess(a_true, x), .value = v2.value, .uncertainty = v2.u,
+              .method = how, .absolute = tangent_floor, .relative = false,
+              .routes = {{longer, v2o + v2_excess(rk_longer.c, x)},
+                         {drawn, v2o + local.ve + (1.0 - x) * local.slope}},
+              .nulls = {{"the molar volume of the pure nonelectrolyte V2o", v2o}}};
+    unless_resolved(r1, sheet, v1o, "V1 - V1o");
+    unless_resolved(r2, sheet, v2o, "V2 - V2o");
+    sheet.add(std::move(r1));
+    sheet.add(std::move(r2));
   }
 
   std::vector<double> m(n), root_m(n), phiv(n), v1(n), v2(n), total(n), moles(n), x1(n);
@@ -468,20 +564,22 @@ void analyse(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
   electrolyte(cs, sheet);
   nonelectrolyte(cs, sheet);
   sheet.notes.push_back(
-      "Electrolyte: m = 1000 w/((100 - w) M2); phiv = [(1000 + m M2)/rho - 1000/rho0]/m; phiv fitted by a "
-      "cubic in m^1/2 weighted by 1/u^2 (u from half a unit in the last digit of w and rho: the 0.1 wt% "
-      "steps make the dilute solutions' phiv uncertain by tens of mL/mol); V2 = phiv + (m^1/2/2) dphiv/dm^1/2, "
-      "V1 = V1o - (M1/1000) m^2 dphiv/dm, both from the fitted curve. The uncertainty of each result of the "
-      "fit combines the fit's own and the rounding of every written number carried through the fit.");
+      "Electrolyte: m = 1000 w/((100 - w) M2); c = 10 w rho/M2 (mol/L); phiv = [(1000 + m M2)/rho - "
+      "1000/rho0]/m; Masson's line phiv = phiv0 + Sv c^1/2 weighted by 1/u^2 (u from half a unit in the last "
+      "digit of w and rho: the 0.1 wt% steps make the dilute solutions' phiv uncertain by tens of mL/mol); "
+      "V2 = phiv + (1000 - c phiv) Sv c^1/2/(2000 + Sv c^3/2) with the row's phiv, V1 = V1o - (M1/1000) m "
+      "(V2 - phiv). The uncertainty of each result of the line combines the fit's own and the rounding of "
+      "every written number carried through the fit.");
   sheet.notes.push_back(
       "True values from the density law rho = rho_w + c1 c + c2 c^3/2 (c in mol/L), which makes phiv = "
-      "(M2 - c1 - c2 c^1/2)/rho_w exactly: phiv at m = 0 is (M2 - c1)/rho_w and the limiting slope against "
-      "m^1/2 is -c2/rho_w^1/2; V2 and V1 by differentiating the law at the last solution's exact "
-      "concentration.");
+      "(M2 - c1 - c2 c^1/2)/rho_w exactly, Masson's line: phiv at c = 0 is (M2 - c1)/rho_w and its slope "
+      "-c2/rho_w; V2 and V1 by differentiating the law at the last solution's exact concentration.");
   sheet.notes.push_back(
       "Nonelectrolyte: moles solute per 100 g of mixture; VE = x1 x2 sum a_k (x2 - x1)^k, k = 0..3, by least "
-      "squares; V1 = V1o + VE - x2 dVE/dx2, V2 = V2o + VE + x1 dVE/dx2. True values from the hidden "
-      "Redlich-Kister coefficients and the pure molar volumes.");
+      "squares; V1 = V1o + VE - x2 dVE/dx2, V2 = V2o + VE + x1 dVE/dx2, graded in mL/mol (their departure "
+      "from V1o and V2o is what the mixtures measure), at least 0.03 mL/mol: the tangent drawn to the "
+      "neighbouring mixtures lands that close. True values from the hidden Redlich-Kister coefficients and "
+      "the pure molar volumes.");
   sheet.notes.push_back(
       "Per-row uncertainties are those the rounding of the written numbers leaves (half a unit in the last "
       "digit, evenly spread).");
@@ -506,10 +604,10 @@ std::string phiv_formula(const std::string& w, const std::string& rho, const std
   return "((1000+" + m + "*" + m2 + ")/" + rho + "-1000/" + rho0 + ")/" + m;
 }
 
-// The electrolyte: m, phiv, the rounding's u(phiv) per row (the secant of
-// phiv across half a unit of w and of rho either side), the weighted cubic
-// by LINEST without a constant over the columns x^k/u and phiv/u, and the
-// partial molar volumes from the fitted curve.
+// The electrolyte: m, c, phiv, the rounding's u(phiv) per row (the secant
+// of phiv across half a unit of w and of rho either side), Masson's line by
+// LINEST without a constant over the columns 1/u, c^1/2/u and phiv/u, and
+// the partial molar volumes from its slope.
 analysis::SolutionSheet::Series workbook_electrolyte(const analysis::Case& cs, const analysis::AnswerSheet& sheet,
                                                      analysis::SolutionSheet& ws,
                                                      std::vector<analysis::SolutionSheet::Series>& chart) {
@@ -553,59 +651,53 @@ analysis::SolutionSheet::Series workbook_electrolyte(const analysis::Case& cs, c
            ")^2)/12)";
   });
 
-  // The weighted design: every row of x^k and of phiv divided by u (the
-  // square root of the weight 1/u^2), the constant's column 1/u first.
-  std::vector<ColumnRef> design;
-  const char* names[] = {"1/u", "m^1/2/u", "m/u", "m^3/2/u"};
-  for (std::size_t k = 0; k <= phiv_degree; ++k) {
-    std::vector<double> v(n);
-    for (std::size_t i = 0; i < n; ++i) v[i] = std::pow(t.root_m[i], static_cast<double>(k)) / t.u_row[i];
-    design.push_back(column(names[k], "", v, [&](std::size_t i) {
-      return k == 0 ? "1/" + u.cells[i] : root_m.cells[i] + "^" + std::to_string(k) + "/" + u.cells[i];
-    }));
+  // The weighted design: every row's 1, c^1/2 and phiv divided by u (the
+  // square root of the weight 1/u^2).
+  const ColumnRef c = column("c", "mol/L", t.c, [&](std::size_t i) { return "10*" + w(i) + "*" + rho(i) + "/" + m2; });
+  const ColumnRef root_c =
+      column("c^(1/2)", "(mol/L)^1/2", t.root_c, [&](std::size_t i) { return "SQRT(" + c.cells[i] + ")"; });
+  std::vector<double> one_u(n), x_u(n), y_u(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    one_u[i] = 1.0 / t.u_row[i];
+    x_u[i] = t.root_c[i] / t.u_row[i];
+    y_u[i] = t.phiv[i] / t.u_row[i];
   }
-  std::vector<double> yw(n);
-  for (std::size_t i = 0; i < n; ++i) yw[i] = t.phiv[i] / t.u_row[i];
-  const ColumnRef y = column("phiv/u", "", yw, [&](std::size_t i) { return phiv.cells[i] + "/" + u.cells[i]; });
-  const analysis::PolyFit curve = weighted_poly(t.root_m, t.phiv, t.u_row, phiv_degree);
-  const std::string law =
-      "LINEST(" + y.range + "," + design.front().cells.front() + ":" + design.back().cells.back() + ",FALSE,TRUE)";
-  std::vector<std::string> b(phiv_degree + 1);
-  b[0] = ws.result("V2(m=0)", "INDEX(" + law + ",1," + std::to_string(phiv_degree + 1) + ")");
-  b[1] = ws.result("dphiv/dm^0.5", "INDEX(" + law + ",1," + std::to_string(phiv_degree) + ")");
-  for (std::size_t k = 2; k <= phiv_degree; ++k)
-    b[k] = ws.value("phiv: coefficient of m^" + std::to_string(k) + "/2", "mL kg^" + std::to_string(k) + "/2/mol^" +
-                                                                             std::to_string(k + 2) + "/2",
-                    "INDEX(" + law + ",1," + std::to_string(phiv_degree + 1 - k) + ")", curve.c[k]);
+  const ColumnRef d0 = column("1/u", "", one_u, [&](std::size_t i) { return "1/" + u.cells[i]; });
+  const ColumnRef d1 = column("c^1/2/u", "", x_u, [&](std::size_t i) { return root_c.cells[i] + "/" + u.cells[i]; });
+  const ColumnRef y = column("phiv/u", "", y_u, [&](std::size_t i) { return phiv.cells[i] + "/" + u.cells[i]; });
+  const analysis::PolyFit line = weighted_poly(t.root_c, t.phiv, t.u_row, masson_terms - 1);
+  const std::string law = "LINEST(" + y.range + "," + d0.cells.front() + ":" + d1.cells.back() + ",FALSE,TRUE)";
+  const std::string b0 = ws.result("V2(m=0)", "INDEX(" + law + ",1,2)");
+  const std::string b1 = ws.result("dphiv/dc^0.5", "INDEX(" + law + ",1,1)");
 
-  // The fitted curve from m^1/2 = 0 (on the heading's record) through the rows.
+  // The line from c^1/2 = 0 (on the heading's record) through the rows.
   std::vector<std::size_t> curve_rows{t.heading};
   curve_rows.insert(curve_rows.end(), rows.begin(), rows.end());
   std::vector<double> cx{0.0}, cy;
-  for (const double x : t.root_m) cx.push_back(x);
-  for (const double x : cx) cy.push_back(curve.at(x));
-  const ColumnRef c_x = per_row(ws, curve_rows, "m^1/2 for the curve", "(mol/kg)^1/2", cx, [&](std::size_t j) {
-    return j == 0 ? std::string("0") : root_m.cells[j - 1];
+  for (const double x : t.root_c) cx.push_back(x);
+  for (const double x : cx) cy.push_back(line.at(x));
+  const ColumnRef c_x = per_row(ws, curve_rows, "c^1/2 for the line", "(mol/L)^1/2", cx, [&](std::size_t j) {
+    return j == 0 ? std::string("0") : root_c.cells[j - 1];
   });
-  const ColumnRef c_y = per_row(ws, curve_rows, "phiv fitted", "mL/mol", cy, [&](std::size_t j) {
-    std::string f = b[phiv_degree];
-    for (std::size_t k = phiv_degree; k-- > 0;) f = b[k] + "+" + c_x.cells[j] + "*(" + f + ")";
-    return f;
-  });
+  const ColumnRef c_y = per_row(ws, curve_rows, "phiv on Masson's line", "mL/mol", cy,
+                                [&](std::size_t j) { return b0 + "+" + b1 + "*" + c_x.cells[j]; });
 
-  // The heading's remaining columns, from the fitted curve.
+  // The heading's remaining columns, from the line's slope: V2 - phiv,
+  // then dphiv/dm = (V2 - phiv)/m and dphiv/dm^1/2 = 2 (V2 - phiv)/m^1/2.
   const auto& work = sheet.workings.at(0).columns;
-  const ColumnRef slope = column("dphi/dm^0.5", "mL kg^1/2/mol^3/2", work[5].values, [&](std::size_t i) {
-    const std::string& x = root_m.cells[i];
-    return b[1] + "+" + x + "*(2*" + b[2] + "+3*" + b[3] + "*" + x + ")";
+  std::vector<double> excess(n);
+  for (std::size_t i = 0; i < n; ++i) excess[i] = work[7].values[i] - t.phiv[i];
+  const ColumnRef d = column("V2 - phiv", "mL/mol", excess, [&](std::size_t i) {
+    return "(1000-" + c.cells[i] + "*" + phiv.cells[i] + ")*" + b1 + "*" + root_c.cells[i] + "/(2000+" + b1 + "*" +
+           c.cells[i] + "*" + root_c.cells[i] + ")";
   });
-  column("dphi/dm", "mL kg/mol^2", work[6].values,
-         [&](std::size_t i) { return "0.5*" + slope.cells[i] + "/" + root_m.cells[i]; });
-  const ColumnRef v2 = column("V2", "mL/mol", work[7].values, [&](std::size_t i) {
-    return c_y.cells[i + 1] + "+0.5*" + root_m.cells[i] + "*" + slope.cells[i];
-  });
+  column("dphi/dm^0.5", "mL kg^1/2/mol^3/2", work[5].values,
+         [&](std::size_t i) { return "2*" + d.cells[i] + "/" + root_m.cells[i]; });
+  column("dphi/dm", "mL kg/mol^2", work[6].values, [&](std::size_t i) { return d.cells[i] + "/" + m.cells[i]; });
+  const ColumnRef v2 = column("V2", "mL/mol", work[7].values,
+                              [&](std::size_t i) { return phiv.cells[i] + "+" + d.cells[i]; });
   const ColumnRef v1 = column("V1", "mL/mol", work[8].values, [&](std::size_t i) {
-    return v1o + "-0.001*" + m1 + "*" + root_m.cells[i] + "^4*0.5*" + slope.cells[i] + "/" + root_m.cells[i];
+    return v1o + "-0.001*" + m1 + "*" + m.cells[i] + "*" + d.cells[i];
   });
   column("total V", "mL", work[9].values,
          [&](std::size_t i) { return "(1000+" + m.cells[i] + "*" + m2 + ")/" + rho(i); });
@@ -617,8 +709,8 @@ analysis::SolutionSheet::Series workbook_electrolyte(const analysis::Case& cs, c
   ws.result("V2(last)", v2.cells.back());
   ws.result("V1(last)", v1.cells.back());
 
-  chart.push_back({.name = "phiv", .x_range = on_solution(root_m.range), .y_range = on_solution(phiv.range)});
-  return {.name = "weighted cubic fit", .x_range = on_solution(c_x.range), .y_range = on_solution(c_y.range),
+  chart.push_back({.name = "phiv", .x_range = on_solution(root_c.range), .y_range = on_solution(phiv.range)});
+  return {.name = "Masson's line, weighted", .x_range = on_solution(c_x.range), .y_range = on_solution(c_y.range),
           .markers = false, .line = true, .colour = 0};
 }
 
@@ -765,19 +857,92 @@ void workbook_nonelectrolyte(const analysis::Case& cs, const analysis::AnswerShe
 void workbook(const analysis::Case& cs, const analysis::AnswerSheet& sheet, analysis::SolutionSheet& ws) {
   std::vector<analysis::SolutionSheet::Series> phiv_chart;
   phiv_chart.push_back(workbook_electrolyte(cs, sheet, ws, phiv_chart));
-  ws.chart("Apparent molar volume of the electrolyte against m^1/2", "m^1/2 ((mol/kg)^1/2)", "phiv (mL/mol)",
+  ws.chart("Apparent molar volume of the electrolyte against c^1/2", "c^1/2 ((mol/L)^1/2)", "phiv (mL/mol)",
            phiv_chart);
   workbook_nonelectrolyte(cs, sheet, ws);
-  ws.note("phiv is fitted by a cubic in m^1/2 weighted by 1/u^2: LINEST without a constant of phiv/u against "
-          "1/u, m^1/2/u, m/u and m^3/2/u lists the coefficients from m^3/2 down to the intercept. u is the "
-          "rounding's uncertainty of each phiv, (phiv(w+0.05) - phiv(w-0.05))^2 + the same across rho, over 12, "
-          "square-rooted.");
-  ws.note("The uncertainties beside the results are the answer sheet's: for the cubic's results they combine the "
+  ws.note("Masson's line phiv = phiv0 + Sv c^1/2, c = 10 w rho/M2 (mol/L), weighted by 1/u^2: LINEST without a "
+          "constant of phiv/u against 1/u and c^1/2/u lists Sv, then phiv0. u is the rounding's uncertainty of "
+          "each phiv, (phiv(w+0.05) - phiv(w-0.05))^2 + the same across rho, over 12, square-rooted. "
+          "V2 - phiv = (1000 - c phiv) Sv c^1/2/(2000 + Sv c^3/2), V1 = V1o - (M1/1000) m (V2 - phiv).");
+  ws.note("The uncertainties beside the results are the answer sheet's: for the line's results they combine the "
           "fit's own standard errors with the rounding of every written number carried through the fit.");
   ws.note("Redlich-Kister: LINEST without a constant of VE against x1 x2 (x2 - x1)^k, k = 0..3, lists a3 first.");
+}
+
+// The student's handout: the two tables, the constants the rounding
+// implies, and every result in the order of the results template.
+const analysis::Handout& handout() {
+  static const analysis::Handout h = [] {
+    analysis::Handout out;
+    out.task =
+        "From the densities of solutions of an electrolyte in water, find the molality and the apparent molar volume "
+        "phiv of each solution, V2 of the electrolyte at infinite dilution with Masson's slope, and the partial molar "
+        "volumes V2 and V1 in the most concentrated solution. From the densities of mixtures of water with a "
+        "nonelectrolyte over the whole range of composition, find each mixture's mole fraction and its ideal, "
+        "experimental and excess molar volumes, and the partial molar volumes of both components at x2 = 0.25, 0.50 "
+        "and 0.75.";
+    out.data =
+        "Two tables at one temperature (`Temp(C) =`, °C), the electrolyte's first. Above each: the density of water "
+        "rho0 (`dens water`, g/mL), the molar mass of water M1 and its molar volume V1o (`MW water =`, g/mol and "
+        "mL/mol), the solute's molar mass M2 (`MW electrolyte =` or `MW nonelectrolyte =`, g/mol; for the "
+        "nonelectrolyte also its molar volume V2o, mL/mol). Each row: the weight percent of solute w (`% by wt`, "
+        "one decimal) and the density of the solution rho (`density`, g/mL, four decimals); the other columns of "
+        "the heading are yours to fill in. The electrolyte table holds 12 to 28 solutions (up to 20 % by weight), "
+        "the nonelectrolyte table 19 mixtures, x2 = 0.05 to 0.95.";
+    out.constants = {
+        {"half a unit of the last written digit of w", 0.05, "%",
+         "the rounding of w, spread evenly: u(w) = 0.05/√3; with u(rho) the uncertainty u of each phiv and the "
+         "weights 1/u² of Masson's line"},
+        {"half a unit of the last written digit of rho", 0.00005, "g/mL", "the same: u(rho) = 0.00005/√3"},
+    };
+    out.conventions = {
+        "m in mol per kg of water: m = 1000 w/((100 − w) M2); c in mol per litre of solution: c = 10 w rho/M2",
+        "phiv = [(1000 + m M2)/rho − 1000/rho0]/m, mL/mol",
+        "u(phiv) of a row: the change of phiv across w ± 0.05 and across rho ± 0.00005, each squared, summed, "
+        "over 12, square-rooted",
+        "x2 is the mole fraction of the solute (the nonelectrolyte), x1 = 1 − x2; the pure components' molar "
+        "volumes are the V1o and V2o the data set gives",
+    };
+    const std::string masson =
+        "Masson's rule, phiv = V2(m=0) + Sv c^1/2: a straight line of phiv against c^1/2 over every solution, "
+        "weighted by 1/u(phiv)² (the dilute solutions' phiv carry the rounding of w)";
+    const std::string from_line =
+        "V2 = phiv + (1000 − c phiv) Sv c^1/2/(2000 + Sv c^3/2) with Sv of that line and the row's phiv; "
+        "V1 = V1o − (M1/1000) m (V2 − phiv)";
+    const std::string partial =
+        "V1 = V1o + VE − x2 dVE/dx2, V2 = V2o + VE + x1 dVE/dx2 from a smooth curve through the excess volumes "
+        "(a Redlich-Kister series of 4 or 5 terms, or the tangent drawn to the neighbouring mixtures)";
+    auto& r = out.results;
+    const auto row = [](const char* key, int i) { return std::string(key) + "(" + std::to_string(i) + ")"; };
+    for (int i = 1; i <= static_cast<int>(graded_rows); ++i)
+      r.push_back({row("m", i), "molality of electrolyte solution " + std::to_string(i), "mol/kg", "", ""});
+    for (int i = 1; i <= static_cast<int>(graded_rows); ++i)
+      r.push_back({row("phiv", i), "apparent molar volume in electrolyte solution " + std::to_string(i), "mL/mol",
+                   "", ""});
+    r.push_back({"dphiv/dc^0.5", "Masson slope Sv of phiv against c^1/2", "mL L^1/2/mol^3/2", masson, ""});
+    r.push_back({"V2(m=0)", "partial molar volume of the electrolyte at infinite dilution", "mL/mol", masson, ""});
+    r.push_back({"V2(last)", "partial molar volume of the electrolyte in the most concentrated solution", "mL/mol",
+                 from_line, ""});
+    r.push_back({"V1(last)", "partial molar volume of the water in the most concentrated solution", "mL/mol",
+                 from_line, ""});
+    const char* per_mixture[][3] = {{"X", "mole fraction of the nonelectrolyte in mixture ", ""},
+                                    {"Vid", "ideal molar volume x1 V1o + x2 V2o of mixture ", "mL/mol"},
+                                    {"Vexp", "experimental molar volume (x1 M1 + x2 M2)/rho of mixture ", "mL/mol"},
+                                    {"VE", "excess molar volume Vexp − Vid of mixture ", "mL/mol"}};
+    for (const auto& what : per_mixture)
+      for (int i = 1; i <= 19; ++i) r.push_back({row(what[0], i), what[1] + std::to_string(i), what[2], "", ""});
+    for (const char* x : {"0.25", "0.50", "0.75"}) {
+      r.push_back({std::string("V1(x=") + x + ")", std::string("partial molar volume of water at x2 = ") + x,
+                   "mL/mol", partial, ""});
+      r.push_back({std::string("V2(x=") + x + ")",
+                   std::string("partial molar volume of the nonelectrolyte at x2 = ") + x, "mL/mol", partial, ""});
+    }
+    return out;
+  }();
+  return h;
 }
 
 }  // namespace
 
 extern const analysis::Analysis molar_volume_gen_answers{
-    .program = "molar_volume_gen", .analyse = analyse, .workbook = workbook};
+    .program = "molar_volume_gen", .analyse = analyse, .workbook = workbook, .handout = handout};

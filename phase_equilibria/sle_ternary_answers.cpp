@@ -25,6 +25,7 @@
 // by Cramer's rule.
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,12 @@ using analysis::Result;
 
 constexpr double root3 = 1.7320508075688772;
 const double u_written = 0.005 / std::sqrt(3.0);  // wt %
+// A pure solid's own component is graded on 3 u of its meeting point, at
+// least 0.04 wt % (four units of the last written digit), not on 2 % of
+// 100: the last branches' wet residues lie within 35 % of the way from the
+// corner, and within ±2 wt % the driest of them, taken for the solid
+// without extrapolating, would pass in four data sets out of ten.
+constexpr double pure_floor = 0.04;
 
 // The plane of the triangular diagram (side 100; A at the origin, B at
 // (100, 0), W at the top) from the weight percentages of A and B.
@@ -47,15 +54,34 @@ double plane_y(double pa, double pb) { return (100.0 - pa - pb) * root3 / 2.0; }
 double percent_a(double x, double y) { return 100.0 - x - y / root3; }
 double percent_b(double x, double y) { return x - y / root3; }
 
+std::string fmt(double v) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f", v);
+  return text;
+}
+
+// Why a written composition is impossible (a negative %A, %B or %W), or
+// empty. The construction of case 3 can put its second invariant point and
+// the last branch's solutions beyond the side B-W.
+std::string outside_triangle(double pa, double pb) {
+  if (pa >= 0.0 && pb >= 0.0 && pa + pb <= 100.0) return {};
+  return fmt(pa) + " % A, " + fmt(pb) + " % B, " + fmt(100.0 - pa - pb) +
+         " % W lies outside the triangle: no solution has a negative composition";
+}
+
 // The point nearest to the lines through (solution, residue) pairs; the
 // numbers are, per line, %A and %B of the solution then of the residue.
-// Returns the point as %A, %B.
-std::pair<double, double> meeting_point(std::span<const double> v) {
+// Returns the point as %A, %B. The distances are perpendicular in the
+// plane of the triangular diagram, or (`right_angled`) on a plot of %B
+// against %A with equal scales, as a student may draw it instead.
+std::pair<double, double> meeting_point(std::span<const double> v, bool right_angled = false) {
   const std::size_t lines = v.size() / 4;
   std::vector<double> nx(lines), ny(lines), rhs(lines);
+  const auto x_of = [&](double pa, double pb) { return right_angled ? pa : plane_x(pa, pb); };
+  const auto y_of = [&](double pa, double pb) { return right_angled ? pb : plane_y(pa, pb); };
   for (std::size_t i = 0; i < lines; ++i) {
-    const double x1 = plane_x(v[4 * i], v[4 * i + 1]), y1 = plane_y(v[4 * i], v[4 * i + 1]);
-    const double x2 = plane_x(v[4 * i + 2], v[4 * i + 3]), y2 = plane_y(v[4 * i + 2], v[4 * i + 3]);
+    const double x1 = x_of(v[4 * i], v[4 * i + 1]), y1 = y_of(v[4 * i], v[4 * i + 1]);
+    const double x2 = x_of(v[4 * i + 2], v[4 * i + 3]), y2 = y_of(v[4 * i + 2], v[4 * i + 3]);
     const double len = std::hypot(x2 - x1, y2 - y1);
     if (!(len > 0.0)) throw analysis::AnalysisError("sle_ternary_gen: a wet residue coincides with its solution");
     nx[i] = -(y2 - y1) / len;  // unit normal of the line
@@ -63,7 +89,36 @@ std::pair<double, double> meeting_point(std::span<const double> v) {
     rhs[i] = nx[i] * x1 + ny[i] * y1;
   }
   const analysis::PolyFit fit = analysis::fit_linear({nx, ny}, rhs);
+  if (right_angled) return {fit.c[0], fit.c[1]};
   return {percent_a(fit.c[0], fit.c[1]), percent_b(fit.c[0], fit.c[1])};
+}
+
+// The other constructions a student may draw for a branch's solid (%A,
+// %B each): where its first and last tie lines cross, the mean of where
+// every two of its tie lines cross, the least-squares point on a
+// right-angled plot.
+struct Construction {
+  std::string name;
+  std::pair<double, double> point;
+};
+std::vector<Construction> constructions(const std::vector<double>& v) {
+  const std::size_t lines = v.size() / 4;
+  std::vector<double> outer(v.begin(), v.begin() + 4);
+  outer.insert(outer.end(), v.end() - 4, v.end());
+  double sum_a = 0, sum_b = 0;
+  int pairs = 0;
+  for (std::size_t i = 0; i < lines; ++i)
+    for (std::size_t j = i + 1; j < lines; ++j) {
+      std::vector<double> two(v.begin() + static_cast<std::ptrdiff_t>(4 * i),
+                              v.begin() + static_cast<std::ptrdiff_t>(4 * i + 4));
+      two.insert(two.end(), v.begin() + static_cast<std::ptrdiff_t>(4 * j),
+                 v.begin() + static_cast<std::ptrdiff_t>(4 * j + 4));
+      const auto [a, b] = meeting_point(two);
+      sum_a += a, sum_b += b, ++pairs;
+    }
+  return {{"where the first and last tie lines cross", meeting_point(outer)},
+          {"mean of where every two tie lines cross", {sum_a / pairs, sum_b / pairs}},
+          {"least squares on a right-angled plot of wt%B against wt%A", meeting_point(v, true)}};
 }
 
 struct Branch {
@@ -137,6 +192,11 @@ void analyse(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
       solid_a.push_back(est_a.value);
       solid_b.push_back(est_b.value);
 
+      // A branch through impossible compositions has no solid to find.
+      std::string impossible;
+      for (std::size_t i = 0; i < v.size() && impossible.empty(); i += 2) impossible = outside_triangle(v[i], v[i + 1]);
+      if (!impossible.empty()) impossible = "a point of this branch, " + impossible;
+
       const Solid s = expected[b];
       double true_a = 100.0, true_b = 0.0;
       if (s == pure_b) true_a = 0.0, true_b = 100.0;
@@ -149,12 +209,39 @@ void analyse(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
       // zero by what it is, and three rounding uncertainties of a few
       // hundredths of a per cent would be no fair tolerance for them); the
       // compound on its A and W. The workings show both coordinates.
-      if (s != pure_b)
+      // Routes: the other constructions. Null answers: a wet residue taken
+      // for the solid, not extrapolated (the mean of the branch's, and for a
+      // pure solid the one richest in it); for the compound, pure A.
+      const auto others = constructions(v);
+      double mean_a = 0, mean_b = 0, richest_a = 0, richest_b = 0;
+      for (std::size_t i = 0; i < v.size(); i += 4) {
+        mean_a += v[i + 2], mean_b += v[i + 3];
+        richest_a = std::max(richest_a, v[i + 2]), richest_b = std::max(richest_b, v[i + 3]);
+      }
+      mean_a /= static_cast<double>(v.size() / 4), mean_b /= static_cast<double>(v.size() / 4);
+      const std::string residues = "the mean of the wet residues taken for the solid";
+      const auto routes = [&](auto coordinate) {
+        std::vector<analysis::Alternative> out;
+        for (const auto& c : others) out.push_back({c.name, coordinate(c.point)});
+        return out;
+      };
+      if (s != pure_b) {
+        std::vector<analysis::Alternative> nulls{{residues, mean_a}};
+        if (s == pure_a) nulls.push_back({"the wet residue richest in A taken for the solid", richest_a});
+        if (s == compound) nulls.push_back({"pure A taken for the solid (the compound not recognised)", 100.0});
         sheet.add(Result{.key = "c" + cn + " solid" + bn + " A", .name = what + ", A", .unit = "wt %",
-                         .true_value = true_a, .value = est_a.value, .uncertainty = est_a.u, .method = method});
+                         .true_value = true_a, .value = est_a.value, .uncertainty = est_a.u, .method = method,
+                         .absolute = s == compound ? 0.0 : pure_floor, .relative = s == compound,
+                         .routes = routes([](std::pair<double, double> p) { return p.first; }),
+                         .nulls = std::move(nulls)});
+      }
       if (s == pure_b)
         sheet.add(Result{.key = "c" + cn + " solid" + bn + " B", .name = what + ", B", .unit = "wt %",
-                         .true_value = true_b, .value = est_b.value, .uncertainty = est_b.u, .method = method});
+                         .true_value = true_b, .value = est_b.value, .uncertainty = est_b.u, .method = method,
+                         .absolute = pure_floor, .relative = false, .not_graded = impossible,
+                         .routes = routes([](std::pair<double, double> p) { return p.second; }),
+                         .nulls = {{residues, mean_b},
+                                   {"the wet residue richest in B taken for the solid", richest_b}}});
       if (s == compound) {
         const auto est_w = analysis::propagate(
             [](std::span<const double> q) {
@@ -164,7 +251,10 @@ void analyse(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
             v, cov_diag);
         sheet.add(Result{.key = "c" + cn + " solid" + bn + " W", .name = what + ", W", .unit = "wt %",
                          .true_value = cs.hidden(prefix + "pcntwh"), .value = est_w.value, .uncertainty = est_w.u,
-                         .method = "100 − %A − %B of the same point"});
+                         .method = "100 − %A − %B of the same point", .not_graded = impossible,
+                         .routes = routes([](std::pair<double, double> p) { return 100.0 - p.first - p.second; }),
+                         .nulls = {{residues, 100.0 - mean_a - mean_b},
+                                   {"pure A taken for the solid (the compound not recognised)", 0.0}}});
       }
     }
 
@@ -175,12 +265,15 @@ void analyse(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
       const std::string n = invariant_names[j];
       const std::string what = "case " + cn + ", invariant point " + std::to_string(j + 1) + " (saturated with " +
                                solid_names[expected[j]] + " and " + solid_names[expected[j + 1]] + ")";
+      const double pa = data.value(r, 0), pb = data.value(r, 1);
+      const std::string impossible = outside_triangle(pa, pb);
+      const std::string outside = impossible.empty() ? "" : "the row, " + impossible;
       sheet.add(Result{.key = "c" + cn + " inv" + std::to_string(j + 1) + " A", .name = what + ", A", .unit = "wt %",
-                       .true_value = cs.hidden(prefix + "pcnta" + n), .value = data.value(r, 0),
-                       .uncertainty = u_written, .method = "the row between the two branches"});
+                       .true_value = cs.hidden(prefix + "pcnta" + n), .value = pa, .uncertainty = u_written,
+                       .method = "the row between the two branches", .not_graded = outside});
       sheet.add(Result{.key = "c" + cn + " inv" + std::to_string(j + 1) + " B", .name = what + ", B", .unit = "wt %",
-                       .true_value = cs.hidden(prefix + "pcntb" + n), .value = data.value(r, 1),
-                       .uncertainty = u_written, .method = "the same row"});
+                       .true_value = cs.hidden(prefix + "pcntb" + n), .value = pb, .uncertainty = u_written,
+                       .method = "the same row", .not_graded = outside});
     }
 
     std::vector<double> branch_no, sol_a, sol_b, res_a, res_b;
@@ -420,7 +513,57 @@ void workbook(const analysis::Case& cs, const analysis::AnswerSheet&, analysis::
   }
 }
 
+// The student's handout: the three case tables, the construction and the
+// results in the order of the results template (the same in every data
+// set: the solids of each case's branches, then its invariant points).
+const analysis::Handout& handout() {
+  static const analysis::Handout h = [] {
+    analysis::Handout out;
+    out.task =
+        "For each of three ternary systems of two solids A and B and the solvent W, find by the wet-residue method "
+        "the solid phase that saturates each branch of the solubility curve (pure A, pure B, or a compound of A and "
+        "W, whose composition you give), and read the invariant points, the solutions saturated with two solids.";
+    out.data =
+        "Three tables, `Case 1,` to `Case 3,`, under the headings `Saturated Solution,,Wet Residue,` and "
+        "`wt%A,wt%B,wt%A,wt%B,`: each row a saturated solution's weight percent of A and of B and, beside it, its "
+        "wet residue's (the solid with adhering solution); W is the remainder, 100 − %A − %B, and is not written. "
+        "Rows whose residue columns read `---,---` have no residue: the ends of the curve and, between two "
+        "branches, the invariant points. Every composition is written to 0.01 wt %.";
+    out.conventions = {
+        "On the triangular diagram the line from a saturated solution through its wet residue, extended, passes "
+        "through the solid in equilibrium with that solution; the lines of one branch meet there",
+        "Compositions in weight percent; W = 100 − %A − %B",
+        "The triangular diagram of side 100 drawn on a plane: A at (0, 0), B at (100, 0), W at (50, 50·√3); a "
+        "composition lies at x = 50 − %A/2 + %B/2, y = %W·√3/2",
+    };
+    const std::string meet =
+        "the point where the branch's lines solution → wet residue meet (by least squares, or where its tie lines "
+        "cross, drawn on the triangle or on a right-angled plot of %B against %A)";
+    const char* solid_names[] = {"pure A", "pure B", "the compound of A and W"};
+    for (std::size_t k = 0; k < solids.size(); ++k) {
+      const std::string cn = std::to_string(k + 1);
+      for (std::size_t b = 0; b < solids[k].size(); ++b) {
+        const Solid s = solids[k][b];
+        const std::string key = "c" + cn + " solid" + std::to_string(b + 1);
+        const std::string what =
+            "case " + cn + ", solid of branch " + std::to_string(b + 1) + " (" + solid_names[s] + "), ";
+        if (s != pure_b) out.results.push_back({key + " A", what + "A", "wt %", meet, ""});
+        if (s == pure_b) out.results.push_back({key + " B", what + "B", "wt %", meet, ""});
+        if (s == compound) out.results.push_back({key + " W", what + "W", "wt %", "100 − %A − %B of that point", ""});
+      }
+      for (std::size_t j = 1; j < solids[k].size(); ++j) {
+        const std::string key = "c" + cn + " inv" + std::to_string(j);
+        const std::string what = "case " + cn + ", invariant point " + std::to_string(j) + ", ";
+        out.results.push_back({key + " A", what + "A", "wt %", "", ""});
+        out.results.push_back({key + " B", what + "B", "wt %", "", ""});
+      }
+    }
+    return out;
+  }();
+  return h;
+}
+
 }  // namespace
 
 extern const analysis::Analysis sle_ternary_gen_answers{
-    .program = "sle_ternary_gen", .analyse = analyse, .workbook = workbook};
+    .program = "sle_ternary_gen", .analyse = analyse, .workbook = workbook, .handout = handout};

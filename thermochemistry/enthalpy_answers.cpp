@@ -95,6 +95,38 @@ void analyse(const analysis::Case& c, analysis::AnswerSheet& sheet) {
   };
   const auto estimate = [&](const auto& f) { return analysis::propagate(f, p, line.cov); };
 
+  // Other fits a student may make, each as the line's {intercept b, slope
+  // c/298.15²}: the line unweighted (LINEST over the data set's columns),
+  // least squares of H itself with Cp(298) and H(298.15) = 0 imposed,
+  //   H − Cp(298)·(T − 298.15) = b·(T − 298.15)² + (c/298.15²)·(T − 298.15)²/T,
+  // and the weighted line without the lowest temperature, whose fs the
+  // division magnifies most.
+  std::vector<std::pair<std::string, std::vector<double>>> fits;
+  {
+    const analysis::LineFit plain = analysis::fit_line(s.inv_t, s.fs);
+    fits.push_back({"unweighted line of fs against 1/T", {plain.intercept, plain.slope}});
+    std::vector<double> square(n), over_t(n);
+    for (std::size_t i = 0; i < n; ++i) square[i] = s.col_i[i], over_t[i] = s.col_i[i] / t[i];
+    fits.push_back({"least squares of H − Cp(298)·(T − 298.15) on (T − 298.15)² and (T − 298.15)²/T",
+                    analysis::fit_linear({square, over_t}, s.col_h).c});
+    if (n > 3) {
+      const std::vector<double> ones(n - 1, 1.0), x(s.inv_t.begin() + 1, s.inv_t.end()),
+          y(s.fs.begin() + 1, s.fs.end()), u(s.u_fs.begin() + 1, s.u_fs.end());
+      fits.push_back({"the weighted line without the lowest temperature",
+                      analysis::fit_linear_weighted({ones, x}, y, u).c});
+    }
+  }
+  const auto routes = [&](const auto& f) {
+    std::vector<analysis::Alternative> out;
+    for (const auto& [name, q] : fits) out.push_back({name, f(q)});
+    return out;
+  };
+
+  // The null answer, Cp taken as constant (its value at 298.15 K), leaves
+  // out what the experiment measures, Cp's rise with T: it shows in b and
+  // in Cp at 500 and 1000 K. Against a, c and d it passes in many data sets
+  // (c itself is near zero in a third of them), so it is not listed there.
+  const std::string constant_cp = "Cp taken as constant, Cp(298)";
   const std::string fit_method = "weighted least-squares line of fs against 1/T over " + std::to_string(n) +
                                  " points, weights from the ±0.5 % scatter of H";
   const analysis::Estimate b = estimate(coeff_b);
@@ -104,16 +136,18 @@ void analyse(const analysis::Case& c, analysis::AnswerSheet& sheet) {
 
   sheet.add(Result{.key = "b", .name = "coefficient b of the heat capacity law", .unit = "J/(mol·K²)",
                    .true_value = c.hidden("b"), .value = b.value, .uncertainty = b.u,
-                   .method = "intercept of the " + fit_method});
+                   .method = "intercept of the " + fit_method, .routes = routes(coeff_b),
+                   .nulls = {{constant_cp, 0.0}}});
   sheet.add(Result{.key = "c", .name = "coefficient c of the heat capacity law", .unit = "J·K/mol",
                    .true_value = c.hidden("c"), .value = cc.value, .uncertainty = cc.u,
-                   .method = "slope of the fs line times 298.15²"});
+                   .method = "slope of the fs line times 298.15²", .routes = routes(coeff_c)});
   sheet.add(Result{.key = "a", .name = "coefficient a of the heat capacity law", .unit = "J/(mol·K)",
                    .true_value = c.hidden("a"), .value = a.value, .uncertainty = a.u,
-                   .method = "a = Cp(298) − 2b·298.15 + c/298.15²"});
+                   .method = "a = Cp(298) − 2b·298.15 + c/298.15²", .routes = routes(coeff_a)});
   sheet.add(Result{.key = "d", .name = "constant d of the enthalpy law", .unit = "J/mol",
                    .true_value = c.hidden("d"), .value = d.value, .uncertainty = d.u,
-                   .method = "d = −(a·298.15 + b·298.15² + c/298.15), so that the increment vanishes at 298.15 K"});
+                   .method = "d = −(a·298.15 + b·298.15² + c/298.15), so that the increment vanishes at 298.15 K",
+                   .routes = routes(coeff_d)});
 
   // Cp(T) = a + 2bT − c/T², true value from the hidden a, b and c.
   for (const double tc : cp_temperatures) {
@@ -124,7 +158,8 @@ void analyse(const analysis::Case& c, analysis::AnswerSheet& sheet) {
     const std::string tk = std::to_string(static_cast<int>(tc));
     sheet.add(Result{.key = "Cp(" + tk + ")", .name = "heat capacity at " + tk + " K", .unit = "J/(mol·K)",
                      .true_value = c.hidden("a") + 2.0 * c.hidden("b") * tc - c.hidden("c") / (tc * tc),
-                     .value = cp.value, .uncertainty = cp.u, .method = "Cp = a + 2bT − c/T² with the fitted a, b, c"});
+                     .value = cp.value, .uncertainty = cp.u, .method = "Cp = a + 2bT − c/T² with the fitted a, b, c",
+                     .routes = routes(cp_at), .nulls = {{constant_cp, cp298}}});
   }
 
   // Columns C to E: the increment the law gives and the deviation from it.
@@ -314,7 +349,46 @@ void workbook(const analysis::Case& c, const analysis::AnswerSheet& sheet, analy
                    .markers = false, .line = true, .colour = 0}});
 }
 
+// The student's handout.
+const analysis::Handout& handout() {
+  static const analysis::Handout h = [] {
+    analysis::Handout out;
+    out.task =
+        "From the heat capacity of a substance at 298.15 K and its enthalpy increments H(T) − H(298.15) measured "
+        "between 400 and 1000 K, find by Shomate's method the coefficients of its heat capacity "
+        "Cp = a + 2bT − c/T² and of its enthalpy H(T) − H(298.15) = aT + bT² + c/T + d, and the heat capacity at "
+        "500 K and at 1000 K.";
+    out.data =
+        "`Cp(298) = ,` with the heat capacity at 298.15 K in J/(mol·K); then the worksheet's headings, columns A "
+        "to J, and one row per temperature: T in K (column A) and the measured increment H(T) − H(298) in J/mol "
+        "(column B, written as .313636E+05); columns C to J are yours to fill in.";
+    out.constants = {
+        {"T0, the reference temperature", t_ref, "K", "H(T0) − H(298.15) = 0 and Cp(T0) = Cp(298)"},
+        {"relative scatter of each measured increment, up to ±", 0.005, "",
+         "u(H) = 0.005·H/√3, and from it u(fs) = u(H)/(T − 298.15)² and the weights 1/u(fs)²"},
+    };
+    out.conventions = {
+        "The Shomate function fs = (H(T) − H(298.15) − Cp(298)·(T − 298.15))/(T − 298.15)² = b + (c/298.15²)/T: "
+        "a straight line against 1/T",
+        "a = Cp(298) − 2b·298.15 + c/298.15² and d = −(a·298.15 + b·298.15² + c/298.15)",
+    };
+    const std::string line =
+        "from the line of fs against 1/T (weighted by 1/u(fs)², or not), or least squares of "
+        "H − Cp(298)·(T − 298.15) on (T − 298.15)² and (T − 298.15)²/T";
+    out.results = {
+        {"b", "coefficient b of the heat capacity law", "J/(mol·K²)", line, ""},
+        {"c", "coefficient c of the heat capacity law", "J·K/mol", line, ""},
+        {"a", "coefficient a of the heat capacity law", "J/(mol·K)", "", ""},
+        {"d", "constant d of the enthalpy law", "J/mol", "", ""},
+        {"Cp(500)", "heat capacity at 500 K", "J/(mol·K)", "", ""},
+        {"Cp(1000)", "heat capacity at 1000 K", "J/(mol·K)", "", ""},
+    };
+    return out;
+  }();
+  return h;
+}
+
 }  // namespace
 
 extern const analysis::Analysis enthalpy_gen_answers{
-    .program = "enthalpy_gen", .analyse = analyse, .workbook = workbook};
+    .program = "enthalpy_gen", .analyse = analyse, .workbook = workbook, .handout = handout};

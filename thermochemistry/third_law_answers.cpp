@@ -30,6 +30,7 @@ using analysis::Result;
 constexpr double gas_constant = 8.314462618;  // J/(K·mol)
 constexpr double t_room = 298.15;             // K
 constexpr double p_standard = 100000.0;       // Pa, 1 bar
+constexpr double p_atm = 101325.0;            // Pa, the standard pressure of older tables
 // Standard uncertainty of one written heat capacity: ±1 % uniform scatter
 // and the half-unit of its last written digit, J/(K·mol).
 double u_cp(double cp) {
@@ -65,6 +66,68 @@ Integral entropy_integral(const std::vector<double>& t, const std::vector<double
   }
   r.u = std::sqrt(u2);
   return r;
+}
+
+// Other rules a student may integrate Cp/T dT with over the rows of one
+// phase. The melting point can stand twice among the liquid rows (when it
+// falls on a temperature of the grid); an interval of no width adds
+// nothing, so such a row is merged with its twin (their mean Cp).
+struct Rows {
+  std::vector<double> t, cp;
+};
+Rows distinct(const std::vector<double>& t, const std::vector<double>& cp) {
+  Rows r;
+  for (std::size_t i = 0; i < t.size(); ++i) {
+    if (!r.t.empty() && t[i] == r.t.back()) {
+      r.cp.back() = 0.5 * (r.cp.back() + cp[i]);
+      continue;
+    }
+    r.t.push_back(t[i]);
+    r.cp.push_back(cp[i]);
+  }
+  return r;
+}
+// Simpson's rule where the grid allows it: each two neighbouring intervals
+// of the same width by Simpson's 1/3 rule, an interval left over (at the
+// melting point, at 298.15 K, where the step changes) by the trapezoid.
+// A parabola across intervals of very different width (0.1 K beside 10 K at
+// a melting point just below a grid temperature) would carry the ±1 %
+// scatter far: no careful student draws one.
+double simpson(const Rows& r) {
+  const auto f = [&](std::size_t i) { return r.cp[i] / r.t[i]; };
+  double s = 0;
+  std::size_t i = 0;
+  while (i + 1 < r.t.size()) {
+    const double h = r.t[i + 1] - r.t[i];
+    if (i + 2 < r.t.size() && std::fabs((r.t[i + 2] - r.t[i + 1]) - h) <= 1e-9 * h) {
+      s += h / 3.0 * (f(i) + 4.0 * f(i + 1) + f(i + 2));
+      i += 2;
+    } else {
+      s += 0.5 * h * (f(i) + f(i + 1));
+      i += 1;
+    }
+  }
+  return s;
+}
+// Cp against ln T by the trapezoid rule (the data set's own ln(T) column).
+double over_ln_t(const Rows& r) {
+  std::vector<double> ln_t;
+  for (const double t : r.t) ln_t.push_back(std::log(t));
+  return analysis::trapezoid(ln_t, r.cp);
+}
+// The natural cubic spline through Cp/T; the trapezoid for fewer than
+// three rows.
+double spline(const Rows& r) {
+  std::vector<double> y;
+  for (std::size_t i = 0; i < r.t.size(); ++i) y.push_back(r.cp[i] / r.t[i]);
+  return r.t.size() < 3 ? analysis::trapezoid(r.t, y) : analysis::spline_integral(r.t, y);
+}
+struct Rules {
+  double simpson = 0, ln_t = 0, spline = 0;
+};
+Rules rules(const std::vector<double>& t, const std::vector<double>& cp) {
+  const Rows r = distinct(t, cp);
+  return {simpson(r), over_ln_t(r), spline(r)};
 }
 
 // The data set read back: the solid rows from the lowest temperature to the
@@ -135,29 +198,62 @@ void analyse(const analysis::Case& c, analysis::AnswerSheet& sheet) {
 
   const std::string entropy_unit = "J/(K·mol)";
   const std::string trapezoid = "trapezoid rule of Cp/T against T over the written ";
+  // The valid routes: the other integration rules, the liquid's Cp as the
+  // straight line it is integrated exactly, 1 atm for the standard pressure.
+  const Rules solid_by = rules(t_solid, cp_solid), liquid_by = rules(t_liquid, cp_liquid);
+  const analysis::LineFit liquid_line = analysis::fit_line(t_liquid, cp_liquid);
+  const double liquid_by_line = liquid_line.intercept * std::log(t_liquid.back() / t_fus) +
+                                liquid_line.slope * (t_liquid.back() - t_fus);
+  const double corr_atm = gas_constant * std::log(p_vap / p_atm);
+  const std::string by_simpson = "Simpson's rule on pairs of equal steps, the trapezoid for a step left over",
+                    by_ln_t = "trapezoid rule of Cp against ln T", by_spline = "natural cubic spline through Cp/T",
+                    at_atm = "p° = 1 atm = 101325 Pa";
+  const double liquid_base = debye.value + fusion_s;
+  const auto both = [&](double solid_part, double liquid_part) { return liquid_base + solid_part + liquid_part; };
+  const std::vector<analysis::Alternative> s_routes{
+      {by_simpson, both(solid_by.simpson, liquid_by.simpson)},
+      {by_ln_t, both(solid_by.ln_t, liquid_by.ln_t)},
+      {by_spline, both(solid_by.spline, liquid_by.spline)}};
+  // The experiment's points: the extrapolation below T0 (graded on its
+  // own: it is smaller than S's tolerance), the entropy of fusion, the
+  // entropy of vaporization and the correction of the vapor to p°.
   sheet.add(Result{.key = "S(T0)", .name = "entropy at the lowest temperature (Debye T³)", .unit = entropy_unit,
                    .true_value = true_debye, .value = debye.value, .uncertainty = debye.u,
-                   .method = "Cp(T0)/3 at the lowest temperature T0 = " + kelvin(t0)});
+                   .method = "Cp(T0)/3 at the lowest temperature T0 = " + kelvin(t0),
+                   .nulls = {{"no extrapolation below the lowest temperature", 0.0}}});
   sheet.add(Result{.key = "dS(solid)", .name = "entropy gain of the solid up to the melting point",
                    .unit = entropy_unit, .true_value = true_solid, .value = solid.value, .uncertainty = solid.u,
-                   .method = trapezoid + std::to_string(t_solid.size()) + " solid rows"});
+                   .method = trapezoid + std::to_string(t_solid.size()) + " solid rows",
+                   .routes = {{by_simpson, solid_by.simpson}, {by_ln_t, solid_by.ln_t}, {by_spline, solid_by.spline}}});
   sheet.add(Result{.key = "dS(fus)", .name = "entropy of fusion", .unit = entropy_unit, .true_value = true_fusion,
                    .value = fusion_s, .uncertainty = 0.0, .method = "ΔHfus/Tfus"});
   sheet.add(Result{.key = "dS(liquid)", .name = "entropy gain of the liquid up to 298.15 K", .unit = entropy_unit,
                    .true_value = true_liquid, .value = liquid.value, .uncertainty = liquid.u,
-                   .method = trapezoid + std::to_string(t_liquid.size()) + " liquid rows"});
+                   .method = trapezoid + std::to_string(t_liquid.size()) + " liquid rows",
+                   .routes = {{by_simpson, liquid_by.simpson},
+                              {by_ln_t, liquid_by.ln_t},
+                              {by_spline, liquid_by.spline},
+                              {"the liquid's Cp as a least-squares line, integrated exactly", liquid_by_line}}});
   sheet.add(Result{.key = "S(liquid)", .name = "absolute entropy of the liquid at 298.15 K", .unit = entropy_unit,
                    .true_value = true_liquid_s, .value = s_liquid, .uncertainty = u_liquid,
-                   .method = "S(T0) + ΔS(solid) + ΔHfus/Tfus + ΔS(liquid)"});
+                   .method = "S(T0) + ΔS(solid) + ΔHfus/Tfus + ΔS(liquid)", .routes = s_routes,
+                   .nulls = {{"the entropy of fusion left out", s_liquid - fusion_s}}});
   sheet.add(Result{.key = "dS(vap)", .name = "entropy of vaporization at 298.15 K", .unit = entropy_unit,
                    .true_value = true_vap, .value = vap_s, .uncertainty = 0.0, .method = "ΔHvap/298.15 K"});
   sheet.add(Result{.key = "dS(p)", .name = "correction of the vapor to 1 bar", .unit = entropy_unit,
                    .true_value = true_corr, .value = corr, .uncertainty = 0.0,
-                   .method = "R·ln(pvap/p°), p° = 1 bar = 100000 Pa"});
+                   .method = "R·ln(pvap/p°), p° = 1 bar = 100000 Pa", .routes = {{at_atm, corr_atm}},
+                   .nulls = {{"no correction of the vapor to p°", 0.0}}});
+  std::vector<analysis::Alternative> gas_routes;
+  for (const auto& r : s_routes) gas_routes.push_back({r.name, r.value + vap_s + corr});
+  gas_routes.push_back({at_atm, s_liquid + vap_s + corr_atm});
   sheet.add(Result{.key = "S°(gas)", .name = "standard entropy of the gas at 298.15 K and 1 bar",
                    .unit = entropy_unit, .true_value = true_liquid_s + true_vap + true_corr,
                    .value = s_liquid + vap_s + corr, .uncertainty = u_liquid,
-                   .method = "S(liquid) + ΔHvap/298.15 + R·ln(pvap/p°)"});
+                   .method = "S(liquid) + ΔHvap/298.15 + R·ln(pvap/p°)", .routes = std::move(gas_routes),
+                   .nulls = {{"no correction of the vapor to p°", s_liquid + vap_s},
+                             {"the entropy of fusion left out", s_liquid - fusion_s + vap_s + corr},
+                             {"the liquid's entropy (no vaporization)", s_liquid}}});
 
   // The worksheet: ln T (the column the data set leaves empty), Cp/T and
   // the entropy accumulated up to each row, solid and liquid in one table.
@@ -356,7 +452,50 @@ void workbook(const analysis::Case& c, const analysis::AnswerSheet& sheet, analy
                    .y_range = on_solution(c_dratio.range), .markers = false, .line = true, .colour = 0}});
 }
 
+// The student's handout.
+const analysis::Handout& handout() {
+  static const analysis::Handout h = [] {
+    analysis::Handout out;
+    out.task =
+        "From the heat capacity of a substance measured from about 12 K to 298.15 K, with its melting point in "
+        "between, and its heats of fusion and of vaporization and its vapor pressure at 298.15 K, find the "
+        "absolute (third-law) entropy of the liquid at 298.15 K and the standard entropy of the gas at 298.15 K and "
+        "1 bar, with each contribution.";
+    out.data =
+        "`T(K),ln(T),Cp(J/deg/mole)`: the measured heat capacities, temperature in K and Cp in J/(K·mol) (the ln(T) "
+        "column is left for you), from the lowest temperature to the melting point (the solid), then, after the "
+        "record `Fusion,`, from the melting point to 298.15 K (the liquid): the melting temperature stands twice, "
+        "with the solid's Cp and with the liquid's. Then the heat of fusion (J/mol), the heat of vaporization at "
+        "298.15 K (J/mol) and the vapor pressure at 298.15 K (Pa). Each Cp carries a scatter of up to ±1 %.";
+    out.constants = {
+        {"R, the gas constant", gas_constant, "J/(K·mol)", "the correction of the vapor to the standard pressure"},
+        {"p°, the standard pressure", p_standard, "Pa", "1 bar; the vapor's entropy at pvap is taken to p°"},
+    };
+    out.conventions = {
+        "Below the lowest measured temperature T0 the heat capacity follows Debye's law Cp = a·T³, so that "
+        "S(T0) = Cp(T0)/3",
+        "Entropies in J/(K·mol); ΔS = ∫ Cp/T dT over each phase's rows (any sound rule: trapezoid, Simpson, a "
+        "spline, Cp against ln T)",
+        "p° = 1 bar = 100000 Pa (tables older than 1982 use 1 atm = 101325 Pa, which gives a gas entropy "
+        "0.11 J/(K·mol) lower; either is accepted)",
+    };
+    const std::string unit = "J/(K·mol)";
+    out.results = {
+        {"S(T0)", "entropy at the lowest temperature (Debye T³)", unit, "Cp(T0)/3", ""},
+        {"dS(solid)", "entropy gain of the solid up to the melting point", unit, "", ""},
+        {"dS(fus)", "entropy of fusion", unit, "ΔHfus/Tfus", ""},
+        {"dS(liquid)", "entropy gain of the liquid up to 298.15 K", unit, "", ""},
+        {"S(liquid)", "absolute entropy of the liquid at 298.15 K", unit, "", ""},
+        {"dS(vap)", "entropy of vaporization at 298.15 K", unit, "ΔHvap/298.15 K", ""},
+        {"dS(p)", "correction of the vapor to 1 bar", unit, "R·ln(pvap/p°)", ""},
+        {"S°(gas)", "standard entropy of the gas at 298.15 K and 1 bar", unit, "", ""},
+    };
+    return out;
+  }();
+  return h;
+}
+
 }  // namespace
 
 extern const analysis::Analysis third_law_gen_answers{
-    .program = "third_law_gen", .analyse = analyse, .workbook = workbook};
+    .program = "third_law_gen", .analyse = analyse, .workbook = workbook, .handout = handout};

@@ -39,7 +39,7 @@ TEST(ActivityWorkbooks, EachDrawsThePlotsOfItsAnalysis) {
   } expected[] = {
       {"vapor_activity_gen", 2},  // (phi-1)/m^0.5 with the quartic; g with the three estimates
       {"emf_activity_gen", 3},    // E0' against root(I), E0'' against I, g against root(I)
-      {"molar_volume_gen", 2},    // phiv with the weighted cubic; VE with Redlich-Kister
+      {"molar_volume_gen", 2},    // phiv with Masson's weighted line; VE with Redlich-Kister
   };
   labtest::TempDir dir;
   for (const auto& e : expected) {

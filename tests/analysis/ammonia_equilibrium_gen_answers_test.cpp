@@ -55,6 +55,46 @@ TEST(AmmoniaEquilibriumAnswers, Seeds12345And67890AgainstNumpy) {
   EXPECT_NEAR(k.columns[3].values.at(19), 0.2797957771, 1e-9);
 }
 
+// The other routes to K, against tests/data/answers/ammonia_equilibrium_gen.py
+// (numpy, scipy least_squares for van der Waals), and the null answer: Kp
+// itself, which the sheet's 2 % once let pass for all three results.
+TEST(AmmoniaEquilibriumAnswers, RoutesPassAndKpWithoutFugacityCorrectionFails) {
+  const analysis::AnswerSheet sheet = sheet_of(program, expected_text(program));
+  const analysis::Result& k1 = result(sheet, "Keq(1)");
+  const analysis::Result& k2 = result(sheet, "Keq(2)");
+  const analysis::Result& dh = result(sheet, "dH");
+  // 0.15 % of each K; dH 0.1 % of |dH|, above 0.001 R/(1/T1 - 1/T2) = 22.25.
+  EXPECT_NEAR(k1.tolerance, 0.0015 * 1.823511162, 1e-9);
+  EXPECT_NEAR(k2.tolerance, 0.0015 * 0.2798052701, 1e-10);
+  EXPECT_NEAR(dh.tolerance, 41.7048792, 1e-6);
+  const struct {
+    const char* name;
+    double k1, k2, dh;
+    double rel;  // the van der Waals fit stops short of the last digits
+  } routes[] = {
+      {"fugacity integral by a polynomial of degree 3", 1.823442586, 0.2798012541, -41704.36181, 1e-9},
+      {"fugacity integral by a polynomial of degree 5", 1.823520525, 0.2798074951, -41704.81651, 1e-9},
+      {"fugacity integral by the trapezoid rule", 1.823529522, 0.2798138085, -41704.42427, 1e-9},
+      {"van der Waals", 1.823055948, 0.2797326002, -41705.10353, 1e-8},
+      {"R = 82.06", 1.823701024, 0.2798346143, -41704.86241, 1e-9},
+      {"T(K) = t + 273", 1.821767625, 0.2795889119, -41679.43268, 1e-9},
+      {"K as the limit of Kp at P = 0", 1.823544167, 0.279811, -41704.82627, 1e-9},
+  };
+  for (const auto& r : routes) {
+    EXPECT_NEAR(alternative(k1, r.name), r.k1, r.rel * r.k1) << r.name;
+    EXPECT_NEAR(alternative(k2, r.name), r.k2, r.rel * r.k2) << r.name;
+    EXPECT_NEAR(alternative(dh, r.name), r.dh, r.rel * 1e2 * std::fabs(r.dh)) << r.name;
+    EXPECT_TRUE(within(k1, r.k1) && within(k2, r.k2) && within(dh, r.dh)) << r.name;
+  }
+  const std::string null = "Kp taken for K";
+  EXPECT_NEAR(alternative(k1, null), 1.7968205, 1e-9);
+  EXPECT_NEAR(alternative(k2, null), 0.282556, 1e-9);
+  EXPECT_NEAR(alternative(dh, null), -41159.14531, 1e-4);
+  EXPECT_FALSE(within(k1, 1.7968205));
+  EXPECT_FALSE(within(k2, 0.282556));
+  EXPECT_FALSE(within(dh, -41159.14531));
+}
+
 TEST(AmmoniaEquilibriumAnswers, ALargerKpAtTheUpperTemperatureMakesTheReactionLessExothermic) {
   const std::string text = expected_text(program);
   const analysis::AnswerSheet before = sheet_of(program, text);

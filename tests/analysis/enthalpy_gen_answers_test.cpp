@@ -63,6 +63,38 @@ TEST(EnthalpyAnswers, WorkedExampleMatchesIndependentCalculation) {
   }
 }
 
+// The other fits a student may make and the constant heat capacity, against
+// tests/data/answers/enthalpy_gen.py (numpy's lstsq for each fit): the fits
+// within every result's tolerance, Cp(298) taken for Cp at 500 and 1000 K
+// (and b = 0) outside it.
+TEST(EnthalpyAnswers, OtherFitsPassAndAConstantHeatCapacityFails) {
+  const auto ds = labtest::data_set(enthalpy_gen, 12345, 67890);
+  const auto sheet = sheet_of(ds, ds.text);
+  const struct {
+    const char* key;
+    double unweighted, from_h, without_lowest;
+  } expected[] = {
+      {"b", 0.1589957042, 0.1489810528, 0.1521157254},   {"c", 1505205.16, 2209325.868, 1968736.613},
+      {"a", 141.871282, 155.7639726, 151.1882763},       {"d", -61481.07789, -67094.57937, -65202.04697},
+      {"Cp(500)", 294.8461656, 295.907722, 295.4290552}, {"Cp(1000)", 458.3574852, 451.5167524, 453.4509905},
+  };
+  for (const auto& e : expected) {
+    const auto& r = result(sheet, e.key);
+    ASSERT_EQ(r.routes.size(), 3u) << e.key;
+    const double routes[] = {e.unweighted, e.from_h, e.without_lowest};
+    for (std::size_t k = 0; k < 3; ++k) {
+      EXPECT_NEAR(r.routes[k].value, routes[k], 1e-7 * std::abs(routes[k])) << e.key << " " << r.routes[k].name;
+      EXPECT_LE(std::abs(r.routes[k].value - r.value), r.tolerance) << e.key << " " << r.routes[k].name;
+    }
+  }
+  for (const char* key : {"b", "Cp(500)", "Cp(1000)"}) {
+    const auto& r = result(sheet, key);
+    ASSERT_EQ(r.nulls.size(), 1u) << key;
+    EXPECT_GT(std::abs(r.nulls[0].value - r.value), r.tolerance) << key;
+  }
+  EXPECT_DOUBLE_EQ(result(sheet, "Cp(500)").nulls[0].value, 219.747726);
+}
+
 TEST(EnthalpyAnswers, EditedDataMoveTheLawTheRightWay) {
   const auto ds = labtest::data_set(enthalpy_gen, 12345, 67890);
   const auto base = sheet_of(ds, ds.text);

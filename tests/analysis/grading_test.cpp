@@ -176,8 +176,10 @@ TEST(GradingOutput, TemplateAndAnswersRowsWithAndWithoutIdentifier) {
   EXPECT_EQ(results_template_heading(s, ""), "name,seed1,seed2,dH (J/mol),n");
   EXPECT_EQ(results_template_row(s, "", ""), "\"Doe, Jane\",12345,-7,,");
   EXPECT_EQ(answers_csv_heading(s, "E-mail"),
-            "name,E-mail,seed1,seed2,dH (J/mol),dH tolerance (J/mol),n,n tolerance,dH true,dH u,n true,n u");
-  EXPECT_EQ(answers_csv_row(s, "E-mail", "jd@uni.example"), "\"Doe, Jane\",jd@uni.example,12345,-7,1010.5,20.21,0.1,0.002,1000,2.5,,");
+            "name,E-mail,seed1,seed2,dH (J/mol),dH tolerance (J/mol),n,n tolerance,dH true,dH u,n true,n u,"
+            "dH accepted (J/mol),dH not graded,n accepted,n not graded");
+  EXPECT_EQ(answers_csv_row(s, "E-mail", "jd@uni.example"),
+            "\"Doe, Jane\",jd@uni.example,12345,-7,1010.5,20.21,0.1,0.002,1000,2.5,,,,,,");
   EXPECT_EQ(answers_csv_row(s, "", ""), analysis::answers_csv_row(s));
 
   // The template as written reads back as results: every cell empty.
@@ -192,6 +194,70 @@ TEST(GradingOutput, TemplateAndAnswersRowsWithAndWithoutIdentifier) {
   const auto g = grade(a, rows, default_weights(a));
   EXPECT_EQ(g[0].total, 0);
   EXPECT_FALSE(g[0].flagged());
+}
+
+// The columns of a program's catalogue over sheets that hold different
+// results: a result a sheet lacks or does not grade is an empty cell, not
+// graded for that student and named in the feedback; an accepted value
+// earns full credit.
+TEST(GradingCatalogue, ResultsASheetLacksOrDoesNotGradeAndAcceptedValues) {
+  Handout h;
+  h.results = {{.key = "order", .name = "order in acid"},
+               {.key = "left", .name = "left to the workings", .not_graded = "shown in the workings only"},
+               {.key = "V(2)", .name = "volume of the second tie line", .unit = "mL"},
+               {.key = "k", .name = "rate constant", .unit = "L/(mol·s)"}};
+  const std::vector<ResultColumn> cols = result_columns(h);
+  ASSERT_EQ(cols.size(), 3u);
+  EXPECT_EQ(results_template_heading(cols, ""), "name,seed1,seed2,order,V(2) (mL),k (L/(mol·s))");
+
+  AnswerSheet one;  // every result; the order 1.0794 ± 0.0648, the law's 1 accepted
+  one.student = "Ann Ash";
+  one.seed1 = 1, one.seed2 = 2;
+  one.add(Result{.key = "order", .value = 1.0794, .tolerance = 0.0648, .accepted = {1.0}});
+  one.add(Result{.key = "V(2)", .unit = "mL", .value = 20.5, .tolerance = 0.5});
+  one.add(Result{.key = "k", .unit = "L/(mol·s)", .value = 3.5e-5, .tolerance = 1e-6});
+  AnswerSheet two;  // no second tie line; k not graded for this data set, with its reason
+  two.student = "Bo Brown";
+  two.seed1 = 3, two.seed2 = 4;
+  two.add(Result{.key = "order", .value = 0.98, .tolerance = 0.05});
+  two.add(Result{.key = "k", .unit = "L/(mol·s)", .true_value = 3e-5, .value = -1e-6, .tolerance = not_a_number,
+                 .not_graded = "the fitted rate constant is negative"});
+  const std::string answers_text = answers_csv_heading(cols, "") + "\n" + answers_csv_row(cols, one, "", "") + "\n" +
+                                   answers_csv_row(cols, two, "", "") + "\n";
+  EXPECT_EQ(labtest::lines(answers_text)[2],
+            "Bo Brown,3,4,0.98,0.05,,,,,,,,,3e-05,,,,,,,the fitted rate constant is negative");
+  const Answers a = read_answers(answers_text, "answers.csv");
+  ASSERT_EQ(a.results.size(), 3u);
+  EXPECT_EQ(a.students[0].results[0].accepted, std::vector<double>{1.0});
+  EXPECT_FALSE(a.students[1].results[1].gradable());
+  EXPECT_EQ(a.students[1].results[2].not_graded, "the fitted rate constant is negative");
+
+  // Ann reports the integer order (full credit), Bo reports everything.
+  const auto rows = read_results("name,order,V(2),k\nAnn Ash,1,20.4,3.5e-5\nBo Brown,1.06,7,2e-5\n", "r.csv", a);
+  const std::vector<double> w = default_weights(a);
+  const auto g = grade(a, rows, w);
+  EXPECT_EQ(g[0].marks[0].credit, 1);
+  EXPECT_EQ(g[0].marks[0].accepted, 1.0);
+  EXPECT_EQ(g[0].total, 100);
+  EXPECT_EQ(g[1].marks[0].credit, 2.0 / 3.0);  // 0.08 off 0.98: within two tolerances
+  EXPECT_EQ(g[1].marks[1].cell, Cell::not_gradable);
+  EXPECT_EQ(g[1].marks[2].cell, Cell::not_gradable);
+  EXPECT_NEAR(g[1].total, 100 * 2.0 / 3.0, 1e-9);  // one result graded
+  EXPECT_EQ(grades_csv_row(a, g[1]), ",Bo Brown,66.7,0.667,,");
+  const std::string fb = feedback_text(a, g[1], w);
+  EXPECT_NE(fb.find("V(2) (mL): reported 7, not graded for your data set\n"), std::string::npos) << fb;
+  EXPECT_NE(fb.find("k (L/(mol·s)): reported 2e-5, not graded for your data set: the fitted rate constant is negative"),
+            std::string::npos);
+  EXPECT_NE(feedback_text(a, g[0], w).find("order: reported 1, expected 1.0794 (or 1) ± 0.0648, credit 1"),
+            std::string::npos);
+  const ClassSummary cs = summarise(a, g, w);
+  EXPECT_EQ(cs.results[0].within, 1);
+  EXPECT_EQ(cs.results[1].rows, 1);
+
+  // A sheet whose result is not a column is left out; an accepted cell
+  // that is no number is refused with its place.
+  EXPECT_THROW(read_answers("name,seed1,seed2,n,n tolerance,n accepted\nA,1,2,1,0.1,one\n", "answers.csv"),
+               GradingError);
 }
 
 // ---------------------------------------------------------------------------

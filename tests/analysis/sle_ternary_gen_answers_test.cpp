@@ -59,6 +59,65 @@ TEST(SleTernaryAnswers, WorkedExampleMatchesIndependentCalculation) {
   EXPECT_NEAR(case1[5].values.back(), -0.0054324314, 1e-5);  // pure B's %A, second branch
 }
 
+// The other constructions of a branch's solid and the answers that skip
+// the extrapolation, against tests/data/answers/sle_ternary_gen.py (numpy
+// solving each pair of lines): the constructions within the tolerance, the
+// wet residues outside it. A pure solid is graded on 3 u of the meeting
+// point, at least 0.04 wt % (case 2's pure A, 3 u = 0.036): with 2 % of
+// 100 its nearly dry residue, 99.81 % A, would pass.
+TEST(SleTernaryAnswers, ConstructionsPassAndWetResiduesFail) {
+  const auto ds = labtest::data_set(sle_ternary_gen, 12345, 67890);
+  const auto sheet = sheet_of(ds, ds.text);
+  const struct {
+    const char* key;
+    double first_last, pairs, right_angled;
+    double mean_residue, other_null;
+  } expected[] = {
+      {"c1 solid1 A", 100.07207, 100.03679, 100.03961, 62.14, 73.15},
+      {"c2 solid1 W", 29.131874, 29.141754, 29.140052, 35.622, 0.0},
+      {"c2 solid2 A", 99.968321, 99.975949, 99.977156, 96.08, 99.81},
+      {"c3 solid3 B", 100.02485, 100.03206, 100.0332, 93.326, 98.68},
+  };
+  for (const auto& e : expected) {
+    const auto& r = result(sheet, e.key);
+    ASSERT_EQ(r.routes.size(), 3u) << e.key;
+    ASSERT_EQ(r.nulls.size(), 2u) << e.key;
+    const double routes[] = {e.first_last, e.pairs, e.right_angled};
+    for (std::size_t k = 0; k < 3; ++k) {
+      EXPECT_NEAR(r.routes[k].value, routes[k], 1e-5) << e.key << " " << r.routes[k].name;
+      EXPECT_LE(std::abs(r.routes[k].value - r.value), r.tolerance) << e.key << " " << r.routes[k].name;
+    }
+    const double nulls[] = {e.mean_residue, e.other_null};
+    for (std::size_t k = 0; k < 2; ++k) {
+      EXPECT_NEAR(r.nulls[k].value, nulls[k], 1e-9) << e.key << " " << r.nulls[k].name;
+      EXPECT_GT(std::abs(r.nulls[k].value - r.value), r.tolerance) << e.key << " " << r.nulls[k].name;
+    }
+  }
+  EXPECT_DOUBLE_EQ(result(sheet, "c2 solid2 A").tolerance, 0.04);
+  EXPECT_NEAR(result(sheet, "c1 solid1 A").tolerance, 3 * 0.0652363, 1e-6);
+  EXPECT_NEAR(result(sheet, "c2 solid1 W").tolerance, 0.02 * 29.139127, 1e-5);
+}
+
+// Case 3's second invariant point can lie beyond the side B-W: for seeds
+// 8587778 649371 the row reads -5.21 % A, which no solution has, and the
+// last branch runs through -4.28 % A; neither the point nor that branch's
+// solid is graded.
+TEST(SleTernaryAnswers, CompositionsOutsideTheTriangleAreNotGraded) {
+  const auto ds = labtest::data_set(sle_ternary_gen, 8587778, 649371);
+  const auto sheet = analysis::answer_sheet(sle_ternary_gen, ds.text, ds.key, "", 8587778, 649371);
+  const struct {
+    const char* key;
+    const char* shown;
+  } impossible[] = {{"c3 inv2 A", "-5.21 % A"}, {"c3 inv2 B", "-5.21 % A"}, {"c3 solid3 B", "-4.28 % A"}};
+  for (const auto& e : impossible) {
+    const auto& r = result(sheet, e.key);
+    EXPECT_FALSE(r.graded()) << e.key;
+    EXPECT_NE(r.not_graded.find(e.shown), std::string::npos) << r.not_graded;
+    EXPECT_TRUE(std::isnan(r.tolerance)) << e.key;
+  }
+  for (const char* key : {"c3 inv1 A", "c3 solid2 A", "c3 solid1 W"}) EXPECT_TRUE(result(sheet, key).graded()) << key;
+}
+
 TEST(SleTernaryAnswers, AnEditedResidueMovesItsBranchOnly) {
   const auto ds = labtest::data_set(sle_ternary_gen, 12345, 67890);
   const auto base = sheet_of(ds, ds.text);

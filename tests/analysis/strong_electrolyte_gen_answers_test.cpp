@@ -48,6 +48,51 @@ TEST(StrongElectrolyteAnswers, Seeds12345And67890AgainstNumpy) {
   EXPECT_NEAR(lambda.at(4), 74.44907683, 1e-7);
 }
 
+// Routes and null answers against tests/data/answers/strong_electrolyte_gen.py;
+// each route within the policy's 2 %, each null answer (no extrapolation)
+// outside it.
+TEST(StrongElectrolyteAnswers, RoutesPassAndUnextrapolatedValuesFail) {
+  const analysis::AnswerSheet sheet = sheet_of(program, expected_text(program));
+  const struct {
+    const char* key;
+    const char* route;
+    double value;
+  } routes[] = {
+      {"t+(AX)", "1/slope of time against VCF/1000I with an intercept", 0.542306971},
+      {"t+(AX)", "mean of (VCF/1000I)/time", 0.5421432479},
+      {"t+(AX)", "(VCF/1000I)/time of the last row", 0.5423002887},
+      {"t+(BX)", "1/slope of time against VCF/1000I with an intercept", 0.5587121321},
+      {"t+(BX)", "mean of (VCF/1000I)/time", 0.5587675731},
+      {"t+(BX)", "(VCF/1000I)/time of the last row", 0.5587090367},
+      {"L0(AX)", "the solvent's conductance subtracted", 91.51811186},
+      {"L0(AX)", "Lambda against sqrt(c), quadratic", 91.63433799},
+      {"L0(CX)", "the solvent's conductance subtracted", 109.0635118},
+      {"L0(CX)", "Lambda against sqrt(c), quadratic", 109.1858094},
+      {"l0(X-)", "the solvent's conductance subtracted", 42.19749758},
+      {"l0(X-)", "lambda' of AX alone", 42.24165289},
+      {"l0(X-)", "t- carried to c = 0", 42.15237515},
+      {"l0(A+)", "the solvent's conductance subtracted", 49.32061428},
+      {"l0(B+)", "lambda0(X-) from AX alone", 51.81394984},
+      {"l0(C+)", "(1 - t-) carried to c = 0", 67.13488427},
+  };
+  for (const auto& e : routes) {
+    const analysis::Result& r = result(sheet, e.key);
+    EXPECT_NEAR(alternative(r, e.route), e.value, 1e-9 * e.value) << e.key << ": " << e.route;
+    EXPECT_TRUE(within(r, e.value)) << e.key << ": " << e.route;
+  }
+  const struct {
+    const char* key;
+    double value;
+  } nulls[] = {{"L0(AX)", 84.42523301}, {"L0(BX)", 86.76789588}, {"L0(CX)", 101.5527414},
+               {"l0(X-)", 38.69686762}, {"l0(A+)", 45.7247062},   {"l0(C+)", 62.86114694}};
+  for (const auto& e : nulls) {
+    const analysis::Result& r = result(sheet, e.key);
+    ASSERT_EQ(r.nulls.size(), 1u) << e.key;
+    EXPECT_NEAR(r.nulls[0].value, e.value, 1e-9 * e.value) << e.key;
+    EXPECT_FALSE(within(r, e.value)) << e.key;
+  }
+}
+
 TEST(StrongElectrolyteAnswers, EditedTimesAndTransferenceNumbersMoveTheRightResults) {
   const std::string text = expected_text(program);
   const analysis::AnswerSheet before = sheet_of(program, text);

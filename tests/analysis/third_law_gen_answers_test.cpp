@@ -5,6 +5,7 @@
 #include <cmath>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "analysis/answer_sheet.hpp"
 #include "support/answers_support.hpp"
@@ -56,6 +57,56 @@ TEST(ThirdLawAnswers, WorkedExampleMatchesIndependentCalculation) {
   EXPECT_NEAR(cols[1].values.front(), 2.708050, 1e-6);
   EXPECT_NEAR(cols[1].values.back(), 5.697597, 1e-6);
   EXPECT_NEAR(cols.back().values.back(), 160.729208, 1e-6);
+}
+
+// The integration rules a student may use and the answers that leave out a
+// point of the experiment, against tests/data/answers/third_law_gen.py
+// (numpy, scipy's natural CubicSpline): every route within the result's
+// tolerance, every null answer outside it.
+TEST(ThirdLawAnswers, RoutesPassAndNullAnswersFail) {
+  const auto ds = labtest::data_set(third_law_gen, 12345, 67890);
+  const auto sheet = sheet_of(ds, ds.text);
+  const struct {
+    const char* key;
+    std::vector<double> routes, nulls;
+  } expected[] = {
+      {"S(T0)", {}, {0.0}},
+      {"dS(solid)", {98.00666801, 98.03619361, 97.98293831}, {}},
+      {"dS(liquid)", {12.8518467, 12.84979739, 12.8447199, 12.86261609}, {}},
+      {"S(liquid)", {160.8416352, 160.8691115, 160.8107787}, {111.3727542}},
+      {"dS(p)", {-18.26408534}, {0.0}},
+      {"S°(gas)", {264.9975079, 265.0249842, 264.9666514, 264.7756375}, {283.0397229, 215.5286268, 160.729208}},
+  };
+  for (const auto& e : expected) {
+    const auto& r = result(sheet, e.key);
+    ASSERT_EQ(r.routes.size(), e.routes.size()) << e.key;
+    ASSERT_EQ(r.nulls.size(), e.nulls.size()) << e.key;
+    for (std::size_t k = 0; k < e.routes.size(); ++k) {
+      EXPECT_NEAR(r.routes[k].value, e.routes[k], 1e-7 * std::abs(e.routes[k])) << e.key << " " << r.routes[k].name;
+      EXPECT_LE(std::abs(r.routes[k].value - r.value), r.tolerance) << e.key << " " << r.routes[k].name;
+    }
+    for (std::size_t k = 0; k < e.nulls.size(); ++k) {
+      EXPECT_NEAR(r.nulls[k].value, e.nulls[k], 1e-7 * std::abs(e.nulls[k]) + 1e-12) << e.key << " " << r.nulls[k].name;
+      EXPECT_GT(std::abs(r.nulls[k].value - r.value), r.tolerance) << e.key << " " << r.nulls[k].name;
+    }
+  }
+}
+
+// A melting point that falls on a temperature of the grid stands three
+// times in the table, twice among the liquid rows: the rules that need
+// distinct temperatures (Simpson's, the spline) merge the twins; the
+// trapezoid's interval of no width adds nothing either way.
+TEST(ThirdLawAnswers, AMeltingPointTwiceAmongTheLiquidRows) {
+  const auto ds = labtest::data_set(third_law_gen, 12345, 67890);
+  std::string text = ds.text;
+  const std::string first_liquid = " Fusion,\n 271.62,,    138.45\n";
+  ASSERT_NE(text.find(first_liquid), std::string::npos);
+  text.replace(text.find(first_liquid), first_liquid.size(), first_liquid + " 271.62,,    138.45\n");
+  const auto base = sheet_of(ds, ds.text), twice = sheet_of(ds, text);
+  EXPECT_DOUBLE_EQ(result(twice, "dS(liquid)").value, result(base, "dS(liquid)").value);
+  for (std::size_t k = 0; k < 3; ++k)
+    EXPECT_NEAR(result(twice, "dS(liquid)").routes[k].value, result(base, "dS(liquid)").routes[k].value, 1e-12)
+        << result(base, "dS(liquid)").routes[k].name;
 }
 
 TEST(ThirdLawAnswers, EditedDataMoveTheSums) {

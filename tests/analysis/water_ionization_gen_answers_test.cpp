@@ -40,6 +40,44 @@ TEST(WaterIonizationAnswers, Seeds12345And67890AgainstNumpy) {
   EXPECT_NEAR(left[15], 0.98457665, 1e-8);
 }
 
+// The Debye-Hueckel A the analysis uses is the handout's, at every
+// temperature; the routes and null answers against
+// tests/data/answers/water_ionization_gen.py.
+TEST(WaterIonizationAnswers, TheHandoutStatesAAndTheToleranceSeparatesRoutesFromNullAnswers) {
+  const analysis::Analysis& a = *analysis::find_analysis(program);
+  ASSERT_NE(a.handout, nullptr);
+  const analysis::Handout& h = a.handout();
+  ASSERT_EQ(h.constants.size(), 1u);
+  EXPECT_EQ(h.constants[0].value, 0.511);
+  ASSERT_EQ(h.results.size(), 1u);
+  EXPECT_EQ(h.results[0].key, "Kw");
+
+  const analysis::AnswerSheet sheet = sheet_of(program, expected_text(program));
+  const analysis::Result& kw = result(sheet, "Kw");
+  EXPECT_NEAR(kw.tolerance, 0.01 * 8.163763742e-14, 1e-9 * 8.163763742e-16);
+  const struct {
+    const char* name;
+    double value;
+    bool passes;
+  } cases[] = {
+      {"polynomial of degree 3", 8.135423786e-14, true},
+      {"polynomial of degree 5", 8.164117993e-14, true},
+      {"straight line through the 4", 8.160474092e-14, true},
+      {"straight line through the 8", 8.152213364e-14, true},
+      {"quadratic through the 9", 8.163868801e-14, true},
+      {"A = 0.509", 8.174284372e-14, true},
+      {"no activity correction", 1.134475783e-13, false},
+      {"no extrapolation", 7.849569459e-14, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_NEAR(alternative(kw, c.name), c.value, 1e-8 * c.value) << c.name;
+    EXPECT_EQ(within(kw, c.value), c.passes) << c.name;
+  }
+  // A of water at 57 C, 0.54568 from the common table, gives Kw 2.2 % low:
+  // outside, as the handout rules it out.
+  EXPECT_FALSE(within(kw, 7.98347405e-14));
+}
+
 TEST(WaterIonizationAnswers, AHigherEmfOfCellAMeansASmallerKw) {
   const std::string text = expected_text(program);
   const double before = sheet_of(program, text).results[0].value;

@@ -52,6 +52,53 @@ TEST(WeakAcidAnswers, Seeds12345And67890AgainstNumpy) {
   }
 }
 
+// The routes and null answers against tests/data/answers/weak_acid_gen.py;
+// under the policy's 2 % the most dilute Lambda and the uncorrected ions'
+// conductance (delta = Lambda/Lambda0) passed.
+TEST(WeakAcidAnswers, RoutesPassAndNullAnswersFail) {
+  const analysis::AnswerSheet sheet = sheet_of(program, expected_text(program));
+  const struct {
+    const char* key;
+    double line, line5, quadratic, most_dilute;
+  } limiting[] = {
+      {"L0(HX)", 401.2976094, 401.3736198, 401.4142662, 400.35},
+      {"L0(MX)", 103.5042335, 103.5485047, 103.568435, 102.98},
+      {"L0(MY)", 85.41620836, 85.45873272, 85.4768449, 84.92},
+      {"L0(HY)", 383.2095843, 383.2838478, 383.3226761, 382.29},
+  };
+  for (const auto& e : limiting) {
+    const analysis::Result& r = result(sheet, e.key);
+    EXPECT_NEAR(r.tolerance, 0.002 * r.value, 1e-12) << e.key;
+    EXPECT_NEAR(alternative(r, "Kohlrausch: Lambda against root(c), straight line over every"), e.line, 1e-7);
+    EXPECT_NEAR(alternative(r, "Kohlrausch: Lambda against root(c), straight line over the 5"), e.line5, 1e-7);
+    EXPECT_NEAR(alternative(r, "Lambda against root(c), quadratic"), e.quadratic, 1e-7);
+    EXPECT_NEAR(alternative(r, "Lambda at the most dilute"), e.most_dilute, 1e-9);
+    EXPECT_TRUE(within(r, e.line) && within(r, e.line5) && within(r, e.quadratic)) << e.key;
+    EXPECT_FALSE(within(r, e.most_dilute)) << e.key;
+  }
+  EXPECT_NEAR(alternative(result(sheet, "L0(HY)"), "HY's own"), 64.14383045, 1e-7);
+
+  const analysis::Result& ka = result(sheet, "Ka");
+  EXPECT_NEAR(ka.tolerance, 0.005 * 1.021017937e-06, 1e-15);
+  const struct {
+    const char* name;
+    double value;
+    bool passes;
+  } routes[] = {
+      {"Davies", 1.021421777e-06, true},
+      {"delta after one step", 1.020999012e-06, true},
+      {"log Kprime", 1.020611401e-06, true},
+      {"Shedlovsky", 1.021806624e-06, true},
+      {"mean over the rows without", 1.02073328e-06, true},
+      {"no activity correction", 1.044799267e-06, false},
+      {"delta = Lambda/Lambda0", 1.013462938e-06, false},
+  };
+  for (const auto& e : routes) {
+    EXPECT_NEAR(alternative(ka, e.name), e.value, 1e-8 * e.value) << e.name;
+    EXPECT_EQ(within(ka, e.value), e.passes) << e.name;
+  }
+}
+
 // Every conductance of the strong table after `title` raised by 0.50.
 std::string raised(const std::string& title) {
   const std::string text = expected_text(program);

@@ -109,6 +109,14 @@ class ExitStatuses(unittest.TestCase):
                 r = run(program, stdin, d)
                 self.assertEqual(r.returncode, EXIT_INPUT, r.stdout)
                 self.assertIn(message, r.stdout)
+                # The file the dialog began is removed, and the name is free
+                # for the next run.
+                self.assertEqual(os.listdir(d), [])
+                if stdin.startswith(b"out.csv"):
+                    self.assertTrue(r.stdout.endswith(b"\n the incomplete file out.csv was removed\n"), r.stdout)
+                    again = run(program, replies(), d)
+                    self.assertEqual(again.returncode, EXIT_OK, again.stdout)
+                    self.assertEqual(read(os.path.join(d, "out.csv")), expected_csv(program))
 
 
 def prefix_before_seeds(data):
@@ -124,6 +132,10 @@ def file_at_wait(program, k):
     """What the file must hold while the program waits at wait k (0-based)."""
     golden = expected_csv(program)
     return [None, golden.split(b"\n")[0] + b"\n", prefix_before_seeds(golden), prefix_before_seeds(golden), golden][k]
+
+
+def listing(folder):
+    return sorted(os.listdir(folder))
 
 
 class Dialog:
@@ -163,8 +175,10 @@ REPLIES = [b"out.csv", b"Jane Doe", b"12345", b"67890", b"x"]
 
 
 class StoppedWhileWaiting(unittest.TestCase):
-    """A run stopped by a signal while it waits for a reply keeps every
-    record written so far; the signals keep their default action."""
+    """A run stopped by SIGINT, SIGHUP or SIGTERM while it waits for a reply
+    removes the data set it began, unless it was complete (the last wait);
+    the signal still ends it. SIGKILL cannot be caught: the file keeps the
+    records written so far, flushed at every wait."""
 
     def test_every_wait_of_each_form_and_the_last_wait_of_every_program(self):
         signals = [signal.SIGINT, signal.SIGHUP, signal.SIGTERM]
@@ -180,6 +194,22 @@ class StoppedWhileWaiting(unittest.TestCase):
                 dialog.p.send_signal(sig)
                 status, _ = dialog.finish()
                 self.assertEqual(status, -sig)
+                if k < 4:
+                    self.assertEqual(listing(d), [])
+                else:
+                    self.assertEqual(read(os.path.join(d, "out.csv")), file_at_wait(program, k))
+
+    def test_killed_outright_keeps_what_was_flushed(self):
+        for program, k in zip(one_per_form(), [1, 2, 3, 4, 3]):
+            with self.subTest(program=program, wait=k), tempfile.TemporaryDirectory() as d:
+                dialog = Dialog(program, d)
+                for reply, wait in zip(REPLIES[:k], WAITS):
+                    dialog.expect(wait)
+                    dialog.send(reply)
+                dialog.expect(WAITS[k])
+                dialog.p.send_signal(signal.SIGKILL)
+                status, _ = dialog.finish()
+                self.assertEqual(status, -signal.SIGKILL)
                 self.assertEqual(read(os.path.join(d, "out.csv")), file_at_wait(program, k))
 
 

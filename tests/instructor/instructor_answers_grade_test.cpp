@@ -83,6 +83,58 @@ TEST(InstructorAnswers, ModifiedFileAndBadWordsRefused) {
     }
 }
 
+TEST(InstructorHandout, MarkdownOfTheProgramAndRefusals) {
+  const Outcome r = run({"handout", "vapor_pressure_gen"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::ostringstream want;
+  analysis::print_handout(want, vapor(), analysis::find_analysis("vapor_pressure_gen")->handout());
+  EXPECT_EQ(r.out, want.str());
+  EXPECT_NE(r.out.find("| `Tb` | normal boiling point | K |"), std::string::npos);
+  EXPECT_NE(r.out.find("| R, the gas constant | 8.314462618 | J/(mol·K) |"), std::string::npos);
+  EXPECT_EQ(run({"handout", "no_such_gen"}).status, 2);
+  EXPECT_EQ(run({"handout"}).status, 2);
+  const Outcome help = run({"handout", "--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("PROGRAM"), std::string::npos);
+  for (const analysis::Analysis* a : analysis::all_analyses())
+    if (a->handout == nullptr) {
+      const Outcome none = run({"handout", std::string(a->program)});
+      EXPECT_EQ(none.status, 2);
+      EXPECT_NE(none.err.find("no handout for " + std::string(a->program) + " yet"), std::string::npos);
+      EXPECT_NE(none.err.find("  vapor_pressure_gen\n"), std::string::npos);
+    }
+}
+
+// A data set that holds no answer (enthalpy_gen's seeds 0 0 put every row
+// at the same temperature): its row of answers.csv is empty, every result
+// not graded for that student with the reason, named in the feedback.
+TEST(InstructorBatch, ADataSetWithoutAnAnswerIsNotGradedWithTheReason) {
+  labtest::TempDir dir;
+  labtest::write_file(dir.path() / "roster.csv", "name,seed1,seed2\nZed Zero,0,0\nJane Doe,12345,67890\n");
+  const fs::path cls = dir.path() / "class";
+  const Outcome b = run({"batch", "enthalpy_gen", (dir.path() / "roster.csv").string(), cls.string()});
+  ASSERT_EQ(b.status, 0) << b.err;
+  EXPECT_NE(b.err.find("roster line 2, Zed Zero: the analysis cannot read this data set"), std::string::npos) << b.err;
+  const std::string answers = labtest::read_file(cls / "answers.csv");
+  const auto a = analysis::grading::read_answers(answers, "answers.csv");
+  ASSERT_EQ(a.students.size(), 2u);
+  for (const auto& e : a.students[0].results) {
+    EXPECT_FALSE(e.gradable());
+    EXPECT_EQ(e.not_graded, "it holds no answer (enthalpy_gen: every row is at the same temperature; the Shomate "
+                            "line needs two)");
+  }
+  EXPECT_TRUE(a.students[1].results[0].gradable());
+  const auto form = labtest::lines(labtest::read_file(cls / "results_template.csv"));
+  labtest::write_file(dir.path() / "results.csv", form[0] + "\n" + form[1] + "\n");
+  const Outcome g = run({"grade", (cls / "answers.csv").string(), (dir.path() / "results.csv").string(),
+                         (dir.path() / "graded").string()});
+  ASSERT_EQ(g.status, 0) << g.err;
+  const std::string fb = labtest::read_file(dir.path() / "graded" / "feedback" / "zed_zero.txt");
+  EXPECT_NE(fb.find("Total: -\n"), std::string::npos) << fb;
+  EXPECT_NE(fb.find(": not graded for your data set: it holds no answer (enthalpy_gen: every row"), std::string::npos)
+      << fb;
+}
+
 TEST(InstructorRoster, IdentifiersNamesakesAndOldFormsUnchanged) {
   // Seeds worked out by a separate FNV-1a calculation in Python: the old
   // forms keep theirs; an identifier derives from "id\n" + identifier, the
@@ -164,11 +216,31 @@ TEST(InstructorBatch, AnswersAndTemplateRowsAreTheSheets) {
   const auto key = labtest::lines(labtest::read_file(out / "vapor_pressure_gen_key.csv"));
   EXPECT_EQ(key[0].rfind("student,Student Number,file,seed1,seed2,seeds,a,", 0), 0u);
   EXPECT_EQ(key[4].rfind("Sam Lee,s4,sam_lee_2.csv,", 0), 0u);
-  // A second batch into the same folder writes nothing.
+  // The same batch again finds its class there (a run stopped after its
+  // commit is re-run): nothing written, status 0.
+  std::map<std::string, std::string> before;
+  for (const auto& e : fs::directory_iterator(out)) before[e.path().filename().string()] = labtest::read_file(e.path());
   const Outcome again = run({"batch", "vapor_pressure_gen", (dir.path() / "roster.csv").string(), out.string(),
-                         "--course", "chem301"});
-  EXPECT_NE(again.status, 0);
-  EXPECT_NE(again.err.find("answers.csv exists already"), std::string::npos);
+                             "--course", "chem301"});
+  EXPECT_EQ(again.status, 0) << again.err;
+  EXPECT_NE(again.out.find("holds this class already"), std::string::npos) << again.out;
+  // Another batch into the same folder (one seed differs, or another
+  // tolerance) writes nothing.
+  std::string other_roster = class_roster;
+  other_roster.replace(other_roster.find("111"), 3, "112");
+  labtest::write_file(dir.path() / "other.csv", other_roster);
+  for (const auto& args : {std::vector<std::string>{"batch", "vapor_pressure_gen", (dir.path() / "other.csv").string(),
+                                                    out.string(), "--course", "chem301"},
+                           std::vector<std::string>{"batch", "vapor_pressure_gen", (dir.path() / "roster.csv").string(),
+                                                    out.string(), "--course", "chem301", "--relative", "3"}}) {
+    const Outcome other = run(args);
+    EXPECT_EQ(other.status, 1);
+    EXPECT_NE(other.err.find("answers.csv exists already"), std::string::npos) << other.err;
+    EXPECT_NE(other.err.find("batch --add adds students to the class there"), std::string::npos) << other.err;
+  }
+  std::map<std::string, std::string> after;
+  for (const auto& e : fs::directory_iterator(out)) after[e.path().filename().string()] = labtest::read_file(e.path());
+  EXPECT_EQ(after, before);
 }
 
 TEST(InstructorBatchAdd, LateStudentsJoinWithoutTouchingTheClass) {
@@ -204,6 +276,12 @@ TEST(InstructorBatchAdd, LateStudentsJoinWithoutTouchingTheClass) {
   EXPECT_EQ(labtest::lines(labtest::read_file(cls / "answers.csv")).back(),
             analysis::grading::answers_csv_row(analysis::answer_sheet(vapor(), ds.text, ds.key, "Bo Brown", 5, 6),
                                                "Student Number", "s7"));
+  // A class without the handout (made before there was one) gets it; one
+  // with it keeps its own.
+  fs::remove(cls / "handout.md");
+  labtest::write_file(dir.path() / "later.csv", "Name,Student Number,Seed1,Seed2\nCy Cole,s10,7,8\n");
+  ASSERT_EQ(run({"batch", "--add", "vapor_pressure_gen", (dir.path() / "later.csv").string(), cls.string()}).status, 0);
+  EXPECT_EQ(labtest::read_file(cls / "handout.md"), before["handout.md"]);
   // A student of the class with other seeds: refused, nothing changed.
   labtest::write_file(dir.path() / "clash.csv", "name,student number,seed1,seed2\nNew One,s8,1,2\nJane Doe,s1,1,2\n");
   const Outcome clash = run({"batch", "--add", "vapor_pressure_gen", (dir.path() / "clash.csv").string(),

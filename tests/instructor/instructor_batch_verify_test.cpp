@@ -97,7 +97,7 @@ TEST(InstructorBatch, LongNamesAreCutAtACharacterBoundaryAndStayUnique) {
   const std::string e99 = e150.substr(0, 198);
   EXPECT_EQ(files, (std::set<std::string>{std::string(200, 'a') + ".csv", std::string(200, 'a') + "_2.csv",
                                           "x" + e99 + ".csv", "vapor_pressure_gen_key.csv", "answers.csv",
-                                          "results_template.csv"}));
+                                          "results_template.csv", "handout.md", "class_settings.txt"}));
   EXPECT_EQ(labtest::read_file(out / (std::string(200, 'a') + "_2.csv")),
             labtest::data_set(vapor(), 3, 4, a300 + "b").text);
 }
@@ -159,8 +159,9 @@ TEST(InstructorBatch, AFileThatAppearsBeforeTheMoveIsNeitherReplacedNorMixedIn) 
   const fs::path out = dir.path() / "class";
   std::string error;
   {
-    instructor::StagedFolder folder;
-    ASSERT_TRUE(folder.open(out, error)) << error;
+    instructor::ClassFolder folder;
+    std::ostringstream err;
+    ASSERT_EQ(folder.open(out, err, error), 0) << error;
     for (const char* name : {"a.csv", "b.csv", "c.csv"}) {
       labcore::DataFile f;
       ASSERT_TRUE(folder.create(name, f, error)) << error;
@@ -170,7 +171,7 @@ TEST(InstructorBatch, AFileThatAppearsBeforeTheMoveIsNeitherReplacedNorMixedIn) 
     EXPECT_TRUE(folder.existing({"a.csv", "b.csv", "c.csv"}).empty());
     // Someone else writes b.csv after the check and before the move.
     labtest::write_file(out / "b.csv", "theirs\n");
-    EXPECT_FALSE(folder.commit(error));
+    EXPECT_EQ(folder.commit(error), labcore::exit_file_not_created);
     EXPECT_NE(error.find("b.csv"), std::string::npos) << error;
   }
   std::vector<std::string> left;

@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include "labcore/registry.hpp"
 #include "support/test_support.hpp"
@@ -35,6 +36,7 @@ struct Options {
   Stdout out = Stdout::file;
   rlim_t max_file_bytes = RLIM_INFINITY;
   bool as_nobody = false;
+  bool stderr_full = false;  // the messages go to /dev/full
 };
 
 struct Exit {
@@ -52,7 +54,8 @@ Exit run_tool(const std::vector<std::string>& args, const fs::path& dir, const O
   }
   const pid_t pid = ::fork();
   if (pid == 0) {
-    const int e = ::open(err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int e = o.stderr_full ? ::open("/dev/full", O_WRONLY)
+                                : ::open(err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     ::dup2(e, 2);
     switch (o.out) {
       case Stdout::file: ::dup2(::open(out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1); break;
@@ -81,7 +84,7 @@ Exit run_tool(const std::vector<std::string>& args, const fs::path& dir, const O
   Exit r;
   r.status = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
   if (fs::exists(out_file)) r.out = labtest::read_file(out_file);
-  r.err = labtest::read_file(err_file);
+  if (fs::exists(err_file)) r.err = labtest::read_file(err_file);
   fs::remove(out_file);
   fs::remove(err_file);
   return r;
@@ -123,6 +126,20 @@ TEST(InstructorProcess, OutputThatCannotBeWrittenIsExitStatus4) {
   EXPECT_EQ(run_tool({"verify", data}, dir.path()).status, 0);
 }
 
+TEST(InstructorProcess, MessagesThatCannotBeWrittenAreExitStatus4) {
+  // The warnings of a roster (two students, the same seeds) are lost on a
+  // full device: the run cannot say so, but its status does.
+  labtest::TempDir dir;
+  labtest::write_file(dir.path() / "r.csv", "Ann,1,2\nBo,1,2\n");
+  Options full;
+  full.stderr_full = true;
+  const Exit r = run_tool({"batch", "vapor_pressure_gen", (dir.path() / "r.csv").string(), (dir.path() / "o").string()},
+                          dir.path(), full);
+  EXPECT_EQ(r.status, 4);
+  EXPECT_TRUE(fs::exists(dir.path() / "o" / "bo.csv"));  // the batch itself was done
+  EXPECT_EQ(run_tool({"key", "vapor_pressure_gen", "1", "2"}, dir.path(), full).status, 0);  // nothing to say
+}
+
 TEST(InstructorProcess, ADiskThatFillsPartWayLeavesTheFolderAsItWas) {
   labtest::TempDir dir;
   std::string roster;
@@ -151,8 +168,23 @@ TEST(InstructorProcess, ADiskThatFillsPartWayLeavesTheFolderAsItWas) {
   // And the same batch runs whole once there is room.
   const Exit again = run_tool(args, dir.path());
   ASSERT_EQ(again.status, 0) << again.err;
-  EXPECT_EQ(listing(out).size(), 44u);  // notes, 40 data sets, key, answers, results template
+  // notes, 40 data sets, key, answers, results template, handout, settings
+  EXPECT_EQ(listing(out).size(), 46u);
   EXPECT_EQ(labtest::lines(labtest::read_file(out / "vapor_pressure_gen_key.csv")).size(), 41u);
+
+  // --add: the late student's data set fits, the class's key with her row
+  // does not; the reason is the write's own, not the errno of what came
+  // after it ("Success").
+  std::map<std::string, std::string> before;
+  for (const auto& e : fs::directory_iterator(out)) before[e.path().filename().string()] = labtest::read_file(e.path());
+  labtest::write_file(dir.path() / "late.csv", "Late One,99,7\n");
+  const Exit add = run_tool({"batch", "--add", "vapor_pressure_gen", (dir.path() / "late.csv").string(), out.string()},
+                            dir.path(), limited);
+  EXPECT_EQ(add.status, 4) << add.err;
+  EXPECT_NE(add.err.find("_key.csv failed: File too large\nnothing added to"), std::string::npos) << add.err;
+  std::map<std::string, std::string> after;
+  for (const auto& e : fs::directory_iterator(out)) after[e.path().filename().string()] = labtest::read_file(e.path());
+  EXPECT_EQ(after, before);
 }
 
 TEST(InstructorProcess, AFolderWithoutSearchPermissionIsAMessage) {
@@ -181,11 +213,40 @@ TEST(InstructorProcess, AFolderWithoutSearchPermissionIsAMessage) {
 TEST(InstructorProcess, DevicesAndHugeFilesAreRefusedAsDataSets) {
   labtest::TempDir dir;
   std::ofstream(dir.path() / "huge.csv") << std::string(2u << 20, 'x');
-  for (const std::string& file : {std::string("/dev/zero"), (dir.path() / "huge.csv").string()}) {
-    const Exit r = run_tool({"verify", file}, dir.path());
-    EXPECT_EQ(r.status, 2) << file << r.err;
-    EXPECT_NE(r.err.find("larger than 1048576 bytes"), std::string::npos) << r.err;
+  const Exit huge = run_tool({"verify", (dir.path() / "huge.csv").string()}, dir.path());
+  EXPECT_EQ(huge.status, 2) << huge.err;
+  EXPECT_NE(huge.err.find("larger than 1048576 bytes"), std::string::npos) << huge.err;
+  // A device, or a FIFO that no one writes (opening it for reading would
+  // wait for a writer), is refused unread, wherever the tool reads a file.
+  ASSERT_EQ(::mkfifo((dir.path() / "fifo.csv").c_str(), 0600), 0);
+  const std::string fifo = (dir.path() / "fifo.csv").string();
+  labtest::write_file(dir.path() / "r.csv", "Ann,1,2\n");
+  const std::vector<std::vector<std::string>> commands = {
+      {"verify", "/dev/zero"},
+      {"verify", fifo},
+      {"answers", fifo},
+      {"workbook", fifo, (dir.path() / "w.xlsx").string()},
+      {"batch", "vapor_pressure_gen", fifo, (dir.path() / "c1").string()},
+      {"grade", fifo, (dir.path() / "r.csv").string(), (dir.path() / "g").string()},
+  };
+  for (const auto& args : commands) {
+    const Exit r = run_tool(args, dir.path());
+    EXPECT_EQ(r.status, 2) << args[0] << r.err;
+    EXPECT_NE(r.err.find("it is not a regular file"), std::string::npos) << args[0] << r.err;
   }
+  // answers.csv of a class replaced by a FIFO: --add refuses, leaving
+  // nothing behind.
+  const fs::path cls = dir.path() / "c2";
+  ASSERT_EQ(run_tool({"batch", "vapor_pressure_gen", (dir.path() / "r.csv").string(), cls.string()}, dir.path()).status, 0);
+  fs::remove(cls / "answers.csv");
+  ASSERT_EQ(::mkfifo((cls / "answers.csv").c_str(), 0600), 0);
+  labtest::write_file(dir.path() / "late.csv", "Bo,3,4\n");
+  const Exit add = run_tool({"batch", "--add", "vapor_pressure_gen", (dir.path() / "late.csv").string(), cls.string()},
+                            dir.path());
+  EXPECT_EQ(add.status, 2) << add.err;
+  EXPECT_NE(add.err.find("it is not a regular file"), std::string::npos) << add.err;
+  EXPECT_EQ(listing(cls), (std::vector<std::string>{"ann.csv", "answers.csv", "class_settings.txt", "handout.md",
+                                                    "results_template.csv", "vapor_pressure_gen_key.csv"}));
   const Exit folder = run_tool({"verify", dir.path().string()}, dir.path());
   EXPECT_EQ(folder.status, 2);
   EXPECT_NE(folder.err.find("it is a folder"), std::string::npos) << folder.err;

@@ -24,7 +24,8 @@ Ran run(std::vector<std::string> args) {
   return {status, out.str(), err.str()};
 }
 
-// A workbook file: a zip archive, small, readable by everyone the umask allows.
+// A workbook file: a zip archive, small, readable by the instructor alone
+// (it holds the answers), whatever the umask.
 void expect_workbook(const fs::path& file) {
   ASSERT_TRUE(fs::exists(file)) << file;
   const std::string bytes = labtest::read_file(file);
@@ -32,7 +33,7 @@ void expect_workbook(const fs::path& file) {
   EXPECT_LT(bytes.size(), 1u << 20) << "a workbook stays well under a megabyte";
   struct stat st {};
   ASSERT_EQ(::stat(file.c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0644u) << "the usual mode under umask 022, not a temporary file's 0600";
+  EXPECT_EQ(st.st_mode & 0777, 0600u) << "a solution workbook is the instructor's";
 }
 
 TEST(WorkbookCommand, FromSeedsAndFromAHandedInFileNeverReplacingAFile) {

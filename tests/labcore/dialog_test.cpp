@@ -285,16 +285,23 @@ TEST(DialogSeeds, SeedsOutsideTheUsualRangeAreTakenAsTyped) {
   EXPECT_NE(r.file.find(" seed1: , -2147483648\n seed2: ,  2147483647\n"), std::string::npos);
 }
 
-TEST(DialogSeeds, ASeedThatIsNotAWholeNumberStopsTheRunAndKeepsThePrologue) {
+TEST(DialogSeeds, ASeedThatIsNotAWholeNumberStopsTheRunAndRemovesTheFileItBegan) {
   for (const char* seed : {"abc", "12.5", "2147483648", "-2147483649", "1e3", "+", "12x"}) {
     TempDir dir;
     const auto r = run_dialog(test_program(Form::A), std::string("out.csv\nJane\n") + seed + "\n5\nx\n", dir.path());
     EXPECT_EQ(r.status, labcore::exit_input_error) << seed;
-    EXPECT_NE(r.terminal.find(" Input error: the first seed must be a whole number"), std::string::npos) << seed;
-    EXPECT_EQ(r.file,
-              "\"Project TEST Student Data Set \",\n\"Student Name:\",\n"
-              "\"Jane                          \",\n ,\n ,\n");
+    EXPECT_NE(r.terminal.find(" Input error: the first seed must be a whole number from -2147483648 to 2147483647.\n"
+                              " the incomplete file out.csv was removed\n"),
+              std::string::npos)
+        << r.terminal;
+    EXPECT_FALSE(r.created) << seed;
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
   }
+  // The same name then works.
+  TempDir dir;
+  ASSERT_EQ(run_dialog(test_program(Form::A), "out.csv\nJane\n12a\n", dir.path()).status, labcore::exit_input_error);
+  const auto again = run_dialog(test_program(Form::A), replies(12, 34), dir.path());
+  EXPECT_EQ(again.status, labcore::exit_ok);
 }
 
 TEST(DialogEndOfInput, EveryReadReportsTheEndOfInput) {
@@ -312,8 +319,12 @@ TEST(DialogEndOfInput, EveryReadReportsTheEndOfInput) {
     EXPECT_EQ(r.status, labcore::exit_input_error) << input;
     EXPECT_NE(r.terminal.find(std::string(" Input error: the input ended before ") + what), std::string::npos)
         << r.terminal;
+    // The file the dialog began goes with it; a complete one stays.
+    const bool last = std::string(what) == "a character was typed";
+    EXPECT_EQ(r.created, last) << input;
+    EXPECT_EQ(r.terminal.find("the incomplete file") != std::string::npos, !last && *input != '\0') << r.terminal;
   }
-  // Ending at the last wait still leaves the complete data set.
+  // Ending at the last wait leaves the complete data set.
   TempDir dir;
   const auto r = run_dialog(test_program(Form::A), "out.csv\nJane\n12345\n67890\n", dir.path());
   EXPECT_EQ(r.file.substr(r.file.size() - 7), "0.9436\n");

@@ -33,6 +33,16 @@ std::string sci(double v) {
 
 }  // namespace
 
+double AlternativeStudy::share(bool null) const {
+  if (data_sets == 0) return analysis::not_a_number;
+  return static_cast<double>(null ? data_sets - within : within) / data_sets;
+}
+
+bool AlternativeStudy::meets_rule(bool null) const {
+  const int good = null ? data_sets - within : within;
+  return good >= (null ? kNullShare : kRouteShare) * data_sets;
+}
+
 double ResultStudy::median() const { return nearest_rank(deviations, 0.5); }
 double ResultStudy::p99() const { return nearest_rank(deviations, 0.99); }
 
@@ -63,12 +73,38 @@ ProgramStudy study(const labcore::Program& program, const analysis::Analysis& an
         s.first_failure = "seeds " + std::to_string(seed1) + " " + std::to_string(seed2) + ": " + e.what();
       continue;
     }
+    const std::string seeds = "seeds " + std::to_string(seed1) + " " + std::to_string(seed2);
     for (const auto& r : sheet.results) {
       auto it = std::find_if(s.results.begin(), s.results.end(), [&](const ResultStudy& x) { return x.key == r.key; });
       if (it == s.results.end()) {
         s.results.push_back(ResultStudy{.key = r.key, .name = r.name, .unit = r.unit, .bias = r.bias});
         it = s.results.end() - 1;
       }
+      if (!r.graded()) {
+        if (it->not_graded++ == 0) it->first_not_graded = seeds + ": " + r.not_graded;
+        continue;
+      }
+      const auto tally = [&](std::vector<AlternativeStudy>& into, const std::vector<analysis::Alternative>& list,
+                             bool null) {
+        for (const analysis::Alternative& a : list) {
+          auto at = std::find_if(into.begin(), into.end(), [&](const AlternativeStudy& x) { return x.name == a.name; });
+          if (at == into.end()) {
+            into.push_back(AlternativeStudy{.name = a.name});
+            at = into.end() - 1;
+          }
+          if (std::isnan(a.value)) continue;
+          ++at->data_sets;
+          const bool within = analysis::full_credit(r, a.value);
+          at->within += within;
+          if (within == null && at->first_miss.empty()) {
+            char buf[160];
+            std::snprintf(buf, sizeof buf, ": %.6g against %.6g ± %.3g", a.value, r.value, r.tolerance);
+            at->first_miss = seeds + buf;
+          }
+        }
+      };
+      tally(it->routes, r.routes, false);
+      tally(it->nulls, r.nulls, true);
       if (std::isnan(r.true_value)) continue;
       ++it->sheets;
       it->deviations.push_back(std::fabs(r.value - r.true_value) / std::fabs(r.true_value));
@@ -98,11 +134,22 @@ void print_markdown(std::ostream& out, const std::vector<ProgramStudy>& studies,
       << "- *median* and *99th percentile*: of the relative deviation |value − true| / |true|\n"
       << "  (nearest rank);\n"
       << "- *within tolerance*: the share of data sets whose analysed value lies within the grading\n"
-      << "  tolerance (the larger of 2 % of the value and three standard uncertainties) of the true\n"
-      << "  value; a data set the analysis cannot read counts as outside;\n"
-      << "- *data sets*: the data sets whose sheet holds the result: a model that fails for some seeds\n"
+      << "  tolerance (the larger of 2 % of the value and three standard uncertainties, unless the\n"
+      << "  result sets its own floor or grades on its own scale) of the true value; a data set the\n"
+      << "  analysis cannot read counts as outside;\n"
+      << "- *data sets*: the data sets whose sheet grades the result: a model that fails for some seeds\n"
       << "  writes no data set to grade, degenerate draws can leave a data set with no answer at all\n"
-      << "  (say, every reading the same), and a tie line that only some data sets show is graded on those.\n";
+      << "  (say, every reading the same), a tie line that only some data sets show is graded on those,\n"
+      << "  and a result whose expected value would be physically impossible is not graded there.\n\n"
+      << "Beside it, the method study: for every graded result, the valid routes a careful student may\n"
+      << "take (another fit window, another unit, the nonlinear fit instead of the linearised one) and the\n"
+      << "null answers, what a student reports who left out the point of the experiment. Each is worked\n"
+      << "out from the same data set; its *share* is the share of the data sets where it applies whose\n"
+      << "value earns full credit (a route: within the tolerance of the expected or an accepted value) or\n"
+      << "does not (a null answer: outside it). The rule every graded result meets: each route within\n"
+      << "tolerance in at least " << 100 * kRouteShare << " % of the data sets, each null answer outside it in at least "
+      << 100 * kNullShare << " %;\n"
+      << "a share that breaks it is marked ✗.\n";
   for (const auto& s : studies) {
     out << "\n## " << s.program << "\n\n";
     out << "| result | key | unit | median | 99th percentile | within tolerance | data sets |\n"
@@ -121,6 +168,22 @@ void print_markdown(std::ostream& out, const std::vector<ProgramStudy>& studies,
     if (s.analysis_failed > 0)
       out << "\nThe analysis failed for " << s.analysis_failed << " data sets; the first: " << s.first_failure
           << "\n";
+    for (const auto& r : s.results)
+      if (r.not_graded > 0)
+        out << "\n`" << r.key << "` is not graded in " << r.not_graded << " data sets; the first: "
+            << r.first_not_graded << "\n";
+    bool any_other = false;
+    for (const auto& r : s.results) any_other = any_other || !r.routes.empty() || !r.nulls.empty();
+    if (any_other) {
+      out << "\nValid routes (the share within tolerance) and null answers (the share outside it):\n\n"
+          << "| result | | route or null answer | share | data sets |\n|---|---|---|---:|---:|\n";
+      for (const auto& r : s.results)
+        for (const bool null : {false, true})
+          for (const auto& a : null ? r.nulls : r.routes)
+            out << "| `" << r.key << "` | " << (null ? "null" : "route") << " | " << a.name << " | "
+                << (a.data_sets > 0 ? percent(a.share(null)) : "–") << (a.meets_rule(null) ? "" : " ✗") << " | "
+                << a.data_sets << " |\n";
+    }
     bool any_bias = false;
     for (const auto& r : s.results) any_bias = any_bias || !r.bias.empty();
     if (any_bias) {

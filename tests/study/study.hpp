@@ -13,12 +13,32 @@
 
 namespace labtest {
 
+// The rule every graded result meets over the seed sweep: each valid route
+// within the tolerance in at least this share of the data sets where it
+// applies, each null answer outside it in at least that share.
+inline constexpr double kRouteShare = 0.99;
+inline constexpr double kNullShare = 0.95;
+
+// One valid route or null answer of a result over the sweep.
+struct AlternativeStudy {
+  std::string name;
+  int data_sets = 0;  // where it applies (not NaN) and the result is graded
+  int within = 0;     // of them, full credit (within the tolerance of the expected or an accepted value)
+  // The share that meets the rule: within for a route, outside for a null answer.
+  double share(bool null) const;
+  bool meets_rule(bool null) const;
+  std::string first_miss;  // the seeds of the first data set that breaks the rule, and the values
+};
+
 struct ResultStudy {
   std::string key, name, unit;
   std::vector<double> deviations;  // |value − true|/|true| of every pair analysed
   int within = 0;                  // pairs whose value lies within tolerance of the true value
-  int sheets = 0;                  // answer sheets that hold this result (some hold it only for some seeds)
+  int sheets = 0;                  // answer sheets that grade this result (some hold it only for some seeds)
+  int not_graded = 0;              // answer sheets that hold it as not graded
+  std::string first_not_graded;    // the seeds and the reason of the first
   std::string bias;                // the analysis's own words on a bias
+  std::vector<AlternativeStudy> routes, nulls;
   double median() const;
   double p99() const;  // nearest rank: the ⌈0.99·n⌉-th smallest
 };
@@ -39,7 +59,8 @@ struct ProgramStudy {
   int base(const ResultStudy& r) const { return r.sheets + analysis_failed; }
 };
 
-// Runs the analysis over every pair's data set.
+// Runs the analysis over every pair's data set: the recovery of the true
+// values, and the routes and null answers of every graded result.
 ProgramStudy study(const labcore::Program& program, const analysis::Analysis& analysis,
                    const std::vector<std::pair<std::int32_t, std::int32_t>>& pairs);
 

@@ -3,6 +3,10 @@
 Worked out from the data set as written, independently of the C++ code:
 numpy's least squares on the rows scaled by 1/u(fs) (weighted line of the
 Shomate function against 1/T), covariance (AᵀWA)⁻¹ from the known weights.
+The other routes (numpy's lstsq each): the line unweighted, least squares
+of H − Cp(298)(T − T0) on (T − T0)² and (T − T0)²/T, and the weighted line
+without the lowest temperature; each gives b and c/T0², and from them
+a, c, d and Cp at 500 and 1000 K.
 Run: python3 tests/data/answers/enthalpy_gen.py
 """
 import math
@@ -52,3 +56,19 @@ x = 1 / T
 print("sums: w %.12g  w/T %.12g  w fs %.12g  w/T² %.12g  w fs/T %.12g  Delta %.12g" % (
     w.sum(), (w * x).sum(), (w * fs).sum(), (w * x * x).sum(), (w * x * fs).sum(),
     w.sum() * (w * x * x).sum() - (w * x).sum() ** 2))
+
+
+def derived(q):
+    b, s = q
+    a = cp298 - 2 * b * T0 + s
+    return {"b": b, "c": s * T0**2, "a": a, "d": -(a * T0 + b * T0**2 + s * T0),
+            "Cp(500)": a + 1000 * b - s * T0**2 / 500**2, "Cp(1000)": a + 2000 * b - s * T0**2 / 1000**2}
+
+
+routes = {
+    "unweighted": np.linalg.lstsq(A, fs, rcond=None)[0],
+    "H itself": np.linalg.lstsq(np.vstack([tau**2, tau**2 / T]).T, H - cp298 * tau, rcond=None)[0],
+    "no lowest T": np.linalg.lstsq(Aw[1:], (fs / u)[1:], rcond=None)[0],
+}
+for name, q in routes.items():
+    print(name + ":", "  ".join("%s %.10g" % kv for kv in derived(q).items()))

@@ -6,13 +6,19 @@ over the liquid rows; Debye T³ extrapolation S = Cp(T0)/3; fusion and
 vaporization entropies; standard pressure 1 bar = 100000 Pa. The true values
 are the same sum on the hidden curves (closed-form integrals). Uncertainties
 from the stated ±1 % uniform scatter of Cp and the half-unit rounding of the
-written Cp (0.005 J/(K·mol)).
+written Cp (0.005 J/(K·mol)). The other routes: Simpson's 1/3 rule on
+neighbouring intervals of equal width (the trapezoid for one left over),
+the trapezoid of Cp against ln T, scipy's natural cubic spline of Cp/T,
+the liquid's Cp as numpy's least-squares line integrated in closed form,
+and p° = 1 atm; the null answers leave out the entropy of fusion, the
+correction to p°, the vaporization.
 Run: python3 tests/data/answers/third_law_gen.py
 """
 import math
 import pathlib
 
 import numpy as np
+from scipy.interpolate import CubicSpline
 
 R = 8.314462618
 P_STD = 100000.0
@@ -82,3 +88,29 @@ print("ln T:", " ".join("%.6f" % v for v in np.log(np.concatenate([solid[:, 0], 
 # (Σ(k/10)², k = 1..9, plus half of 1, times 0.1) instead of Cp(T0)/3.
 print("area under the edge %.10g, Debye curve %.10g, S at the melting point (liquid) %.10g" % (
     s_sol + s_liq, cp0 * np.trapz((np.arange(11) / 10.0) ** 2, np.arange(11) / 10.0), s_debye + s_sol + s_fus))
+
+
+def simpson(tc):
+    t, f = tc[:, 0], tc[:, 1] / tc[:, 0]
+    total, i = 0.0, 0
+    while i + 1 < len(t):
+        h = t[i + 1] - t[i]
+        if i + 2 < len(t) and abs((t[i + 2] - t[i + 1]) - h) <= 1e-9 * h:
+            total += h / 3 * (f[i] + 4 * f[i + 1] + f[i + 2]); i += 2
+        else:
+            total += h / 2 * (f[i] + f[i + 1]); i += 1
+    return total
+
+
+ln_t = lambda tc: np.trapz(tc[:, 1], np.log(tc[:, 0]))
+spline = lambda tc: CubicSpline(tc[:, 0], tc[:, 1] / tc[:, 0], bc_type="natural").integrate(tc[0, 0], tc[-1, 0])
+b, a = np.polyfit(liquid[:, 0], liquid[:, 1], 1)
+print("routes, solid: Simpson %.10g  ln T %.10g  spline %.10g" % (simpson(solid), ln_t(solid), spline(solid)))
+print("routes, liquid: Simpson %.10g  ln T %.10g  spline %.10g  line %.10g" % (
+    simpson(liquid), ln_t(liquid), spline(liquid), a * math.log(298.15 / tfus) + b * (298.15 - tfus)))
+for name, f in (("Simpson", simpson), ("ln T", ln_t), ("spline", spline)):
+    print("S_liquid by %s %.10g" % (name, s_debye + f(solid) + s_fus + f(liquid)))
+corr_atm = R * math.log(pvap / 101325)
+print("1 atm: R ln(p/p0) %.10g  S_gas %.10g" % (corr_atm, S_l + s_vap + corr_atm))
+print("nulls: S_liquid without fusion %.10g  S_gas without the correction %.10g, without fusion %.10g" % (
+    S_l - s_fus, S_l + s_vap, S_l - s_fus + s_vap + corr))

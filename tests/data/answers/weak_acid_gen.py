@@ -6,6 +6,14 @@ Lambda + beta*sqrt(c) = L0*(1 - alpha*sqrt(c)) + B*c*(1 - alpha*sqrt(c)),
 Kohlrausch for HY, the degree of dissociation iterated, Debye-Hueckel and
 Davies corrections, Ka the mean of the Debye-Hueckel values.
 
+Then the routes and null answers: Lambda0 of each strong table by
+Kohlrausch's square-root line over every row and over the 5 most dilute, by a
+quadratic in sqrt(c), and the most dilute Lambda itself (null); HY's own
+Lambda extrapolated (null); Ka from the Davies table, from delta after one
+step, from log K' against sqrt(c') to c' = 0, from the Shedlovsky line
+1/delta = 1 + c delta gamma^2/Ka, from the rows without the 3 most
+concentrated, and the null answers gamma = 1 and delta = Lambda/Lambda0.
+
     python3 tests/data/answers/weak_acid_gen.py
 """
 import pathlib
@@ -75,3 +83,37 @@ print("delta   ", delta[[0, 7, 14]])
 print("Lambda_h", lam_h[[0, 7, 14]])
 print("Keq DH  ", k_dh[[0, 7, 14]])
 print("Keq Dav ", k_dv[[0, 7, 14]])
+
+
+def others(c, lam):
+    s = np.sqrt(c)
+    return [np.polyfit(s, lam, 1)[1], np.polyfit(s[:5], lam[:5], 1)[1], np.polyfit(s, lam, 2)[2], lam[0]]
+
+
+names = ["line every row", "line 5 rows", "quadratic", "null: most dilute"]
+o = {k: others(*t.T) for k, t in (("HX", hx), ("MX", mx), ("MY", my))}
+o["HY"] = [a + b - d for a, b, d in zip(o["HX"], o["MY"], o["MX"])]
+for k, v in o.items():
+    print(k, "  ".join(f"{n} {x:.10g}" for n, x in zip(names, v)))
+print(f"HY null: own Lambda extrapolated {np.polyfit(np.sqrt(c[:5]), lam[:5], 1)[1]:.10g}")
+
+
+def k_dh_of(delta):
+    return c * delta**2 / (1 - delta) * 10 ** (-2 * A_DH * np.sqrt(c * delta))
+
+
+d1 = lam / l_hy
+cp1 = c * d1
+d1 = lam / (l_hy - (ALPHA * l_hy + BETA) * np.sqrt(cp1) + b_hy * cp1 * (1 - ALPHA * np.sqrt(cp1)))
+g2 = 10 ** (-2 * A_DH * r)
+ka = {
+    "Davies": k_dv.mean(),
+    "one step": k_dh_of(d1).mean(),
+    "log K' line": 10 ** np.polyfit(r, np.log10(kprime), 1)[1],
+    "Shedlovsky": 1 / np.polyfit(c * delta * g2, 1 / delta, 1)[0],
+    "without 3 rows": k_dh[:-3].mean(),
+    "null gamma = 1": kprime.mean(),
+    "null Lambda/Lambda0": k_dh_of(lam / l_hy).mean(),
+}
+for k, v in ka.items():
+    print(f"Ka {k:20s} {v:.10g}  ({v / k_dh.mean() - 1:+.4%})")
