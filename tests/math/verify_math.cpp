@@ -188,6 +188,7 @@ std::uint64_t exhaustive(const Options& o, const labtest::UnaryFunction& fn) {
   for (const Hard& h : t.hardest)
     std::printf("    hardest: {\"%s\", 0x%08xu},  // %a, 2^%.1f of a spacing from a midpoint\n", fn.name, h.bits,
                 static_cast<double>(bits_float(h.bits)), std::log2(h.distance));
+  std::fflush(stdout);
   return t.mismatches;
 }
 
