@@ -37,6 +37,7 @@
 // land on tc and dc; since the temperatures are fixed fractions of tc the
 // miss is the same fraction for every data set.
 #include <cmath>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -296,98 +297,131 @@ void analyse(const Case& cs, AnswerSheet& sheet) {
 }
 
 // The same worksheet as spreadsheet formulas over the Data sheet: the
-// rectilinear diameters by SLOPE and INTERCEPT; then the Gauss-Newton steps,
-// each a block of five columns (u, the two reduced curves, their
-// derivatives in Tc) at the step's starting Tc and dc, and under the
-// results its sums and the next Tc and dc; the reduced densities at the
-// fitted Tc and dc, and Guggenheim's curve drawn below the table at points
-// evenly spaced in the cube root of 1 − T/Tc.
+// rectilinear diameters by SLOPE and INTERCEPT; then Guggenheim's curve
+// fitted to the hottest rows, which a column w selects by formula (1 for
+// the last `hottest_rows` rows of the table, 0 for the others), by
+// Gauss-Newton steps: per step the curve's columns at the step's starting
+// Tc and dc over every row (u, the two reduced curves, their derivatives
+// in Tc; right of the print), the sums of the normal equations weighted by
+// w and the next Tc and dc by Cramer's rule. Then the reduced densities at
+// the fitted Tc and dc, Guggenheim's curve at points evenly spaced in the
+// cube root of 1 − T/Tc, and the lines of the charts by their two ends.
 void workbook(const Case& cs, const AnswerSheet& sheet, SolutionSheet& ws) {
   const Table tab = read_table(cs.data());
   const Routes r = routes_of(tab);
   const std::vector<std::size_t>& rows = tab.rows;
   const std::size_t n = rows.size();
   const std::vector<Column>& w = sheet.workings.at(0).columns;
-  const auto per_row = [&](std::string_view heading, std::string_view unit, const std::vector<double>& values,
-                           const auto& formula) {
-    std::vector<std::string> f;
-    for (std::size_t i = 0; i < n; ++i) f.push_back(formula(i));
-    return ws.column(heading, unit, rows, f, values);
+  const auto per_row = [&](std::string_view heading, std::string_view unit, const ShownColumn& values,
+                           const std::function<std::string(std::size_t)>& formula) {
+    return ws.column(heading, unit, rows, formula, values);
   };
-  // Guggenheim's fit stands on the hottest rows only: row i of its blocks
-  // is row first + i of the table.
-  const std::size_t first = r.first;
-  const std::vector<std::size_t> window(rows.begin() + static_cast<std::ptrdiff_t>(first), rows.end());
-  const auto per_window_row = [&](std::string_view heading, std::string_view unit, const std::vector<double>& values,
-                                  const auto& formula) {
-    std::vector<std::string> f;
-    for (std::size_t i = 0; i < window.size(); ++i) f.push_back(formula(i));
-    return ws.column(heading, unit, window, f, values);
+  const auto aside = [&](std::string_view heading, std::string_view unit, const std::vector<double>& values,
+                         const std::function<std::string(std::size_t)>& formula) {
+    return ws.column_aside(heading, unit, rows, formula, values);
   };
   const std::string dl = data_range(rows.front(), rows.back(), 1), dv = data_range(rows.front(), rows.back(), 2);
-  const std::string dl_window = data_range(window.front(), window.back(), 1),
-                    dv_window = data_range(window.front(), window.back(), 2);
 
+  ws.step("Rectilinear diameters: (dl − dv)³ and (dl + dv)/2 against T, every row (T = t + 273.15)");
   const ColumnRef c_t =
-      per_row("T", "K", w.at(0).values, [&](std::size_t i) { return data_cell(rows[i], 0) + "+273.15"; });
+      per_row("T", "K", w.at(0).values, [&](std::size_t i) { return data_ref(rows[i], 0) + "+273.15"; });
   const ColumnRef c_mean = per_row("d(ave)", "g/cm3", w.at(1).values, [&](std::size_t i) {
-    return "(" + data_cell(rows[i], 1) + "+" + data_cell(rows[i], 2) + ")/2";
+    return "(" + data_ref(rows[i], 1) + "+" + data_ref(rows[i], 2) + ")/2";
   });
   const ColumnRef c_width = per_row("dl-dv", "g/cm3", w.at(2).values,
-                                    [&](std::size_t i) { return data_cell(rows[i], 1) + "-" + data_cell(rows[i], 2); });
+                                    [&](std::size_t i) { return data_ref(rows[i], 1) + "-" + data_ref(rows[i], 2); });
   const ColumnRef c_width3 = per_row("(dl-dv)^3", "g3/cm9", w.at(3).values, [&](std::size_t i) {
     return c_width.cells[i] + "*" + c_width.cells[i] + "*" + c_width.cells[i];
   });
-
   const LineFit &cube = r.cube, &diameter = r.diameter;
   const std::string cube_slope = ws.value("slope of (dl-dv)^3 against T", "g3/(cm9·K)",
                                           "SLOPE(" + c_width3.range + "," + c_t.range + ")", cube.slope);
   const std::string cube_icpt = ws.value("intercept of (dl-dv)^3 against T", "g3/cm9",
                                          "INTERCEPT(" + c_width3.range + "," + c_t.range + ")", cube.intercept);
-  const std::string tc_rd = ws.result("Tc(rd)", "-" + cube_icpt + "/" + cube_slope);
+  const std::string tc_rd = ws.result_with_method("Tc(rd)", "-" + cube_icpt + "/" + cube_slope,
+                                                  "zero of the least-squares line of (dl − dv)³ against T, "
+                                                  "−intercept/slope, every row");
   const std::string d_slope = ws.value("slope of d(ave) against T", "g/(cm3·K)",
                                        "SLOPE(" + c_mean.range + "," + c_t.range + ")", diameter.slope);
   const std::string d_icpt = ws.value("intercept of d(ave) against T", "g/cm3",
                                       "INTERCEPT(" + c_mean.range + "," + c_t.range + ")", diameter.intercept);
   const std::string dc_rd = ws.result("dc(rd)", d_icpt + "+" + d_slope + "*" + tc_rd);
+  // The lines of the charts from the first row to Tc(rd), by their ends;
+  // the diameter in °C, as the data give t.
+  const std::vector<std::size_t> ends{rows.front(), rows.back() + 1};
+  const std::string t0 = c_t.cells.front();
+  const double tc_rd_value = cube.x_at(0.0);
+  const ColumnRef c_cube_x =
+      ws.column("(dl − dv)³ to Tc(rd): T at its ends", "K", ends, {t0, tc_rd}, {r.t.front(), tc_rd_value});
+  const ColumnRef c_cube_y = ws.column("(dl − dv)³ on the line", "g3/cm9", ends,
+                                       {cube_icpt + "+" + cube_slope + "*" + t0, "0"}, {cube.at(r.t.front()), 0.0});
+  const ColumnRef c_diam_x =
+      ws.column("diameter to Tc(rd): t at its ends", "°C", ends, {data_ref(rows.front(), 0), tc_rd + "-273.15"},
+                {tab.tcel.front(), tc_rd_value - kelvin_offset});
+  const ColumnRef c_diam_y = ws.column("d(ave) on the line", "g/cm3", ends, {d_icpt + "+" + d_slope + "*" + t0, dc_rd},
+                                       {diameter.at(r.t.front()), sheet.find("dc(rd)")->value});
 
-  // Gauss-Newton, step by step, over the hottest rows.
+  ws.step(
+      "Corresponding states: Guggenheim's curve d/dc = 1 + a·(1 − T/Tc) ± b·(1 − T/Tc)^(1/3) fitted to both "
+      "densities of the hottest rows by least squares in Tc and dc, Gauss-Newton steps from Tc(rd), dc(rd); the "
+      "reduced densities at the fitted Tc and dc");
+  const std::string hottest =
+      ws.choice("hottest_rows", "rows fitted, the hottest of the table", static_cast<double>(guggenheim_rows), "rows");
+  const std::string ga = ws.constant("Gugg_a"), gb = ws.constant("Gugg_b");
   const std::vector<Curve>& steps = settled(r);
+  std::vector<double> in_fit(n);
+  for (std::size_t i = 0; i < n; ++i) in_fit[i] = i >= r.first ? 1.0 : 0.0;
+  per_row("T", "K", w.at(0).values, [&](std::size_t i) { return c_t.cells[i]; });
+  per_row("dl", "g/cm3", tab.dl, [&](std::size_t i) { return data_ref(rows[i], 1); });
+  per_row("dv", "g/cm3", tab.dv, [&](std::size_t i) { return data_ref(rows[i], 2); });
+  // The rows from this one to the last, counted: the hottest have the fewest.
+  const ColumnRef c_w = per_row("w, 1 in the fit", "", in_fit, [&](std::size_t i) {
+    return "IF(COUNT(" + c_t.cells[i] + ":" + c_t.range.substr(c_t.range.find(':') + 1) + ")<=" + hottest + ",1,0)";
+  });
   std::string tc = tc_rd, dc = dc_rd;
   for (std::size_t k = 0; k + 1 < steps.size(); ++k) {
     const Curve& c = steps[k];
     const std::string step = "step " + std::to_string(k + 1);
-    const auto t_cell = [&](std::size_t i) { return c_t.cells[first + i]; };
-    const ColumnRef u = per_window_row("u = (1 − T/Tc)^(1/3), " + step, "", c.u,
-                                       [&](std::size_t i) { return "POWER(1-" + t_cell(i) + "/" + tc + ",1/3)"; });
+    // The curve at this step's Tc and dc over every row.
+    std::vector<double> u(n), gl(n), gv(n), hl(n), hv(n);
+    for (std::size_t i = 0; i < n; ++i) {
+      const double tau = 1.0 - r.t[i] / c.tc;
+      u[i] = std::pow(tau, 1.0 / 3.0);
+      gl[i] = 1.0 + diameter_slope * tau + width_coefficient * u[i];
+      gv[i] = 1.0 + diameter_slope * tau - width_coefficient * u[i];
+      const double dtau = r.t[i] / (c.tc * c.tc), bend = width_coefficient / 3.0 / (u[i] * u[i]);
+      hl[i] = c.dc * (diameter_slope + bend) * dtau;
+      hv[i] = c.dc * (diameter_slope - bend) * dtau;
+    }
+    const auto tau = [&](std::size_t i) { return "(1-" + c_t.cells[i] + "/" + tc + ")"; };
+    const ColumnRef c_u =
+        aside("u = (1 − T/Tc)^(1/3), " + step, "", u, [&](std::size_t i) { return "POWER(" + tau(i) + ",1/3)"; });
     const auto reduced = [&](std::string_view name, char sign, const std::vector<double>& values) {
-      return per_window_row(
-          std::string(name) + " = 1 + 0.75(1 − T/Tc) " + sign + " 1.75u, " + step, "", values,
-          [&](std::size_t i) { return "1+0.75*(1-" + t_cell(i) + "/" + tc + ")" + sign + "1.75*" + u.cells[i]; });
+      return aside(std::string(name) + " = 1 + a(1 − T/Tc) " + sign + " b·u, " + step, "", values,
+                   [&](std::size_t i) { return "1+" + ga + "*" + tau(i) + sign + gb + "*" + c_u.cells[i]; });
     };
-    const ColumnRef gl = reduced("gl", '+', c.gl), gv = reduced("gv", '-', c.gv);
+    const ColumnRef c_gl = reduced("gl", '+', gl), c_gv = reduced("gv", '-', gv);
     const auto slope_in_tc = [&](std::string_view name, char sign, const std::vector<double>& values) {
-      return per_window_row(std::string(name) + " = dc·(0.75 " + sign + " (1.75/3)/u²)·T/Tc², " + step, "g/(cm3·K)",
-                            values, [&](std::size_t i) {
-                              return dc + "*(0.75" + sign + "1.75/3/" + u.cells[i] + "^2)*" + t_cell(i) + "/" + tc +
-                                     "^2";
-                            });
+      return aside(std::string(name) + " = dc·(a " + sign + " (b/3)/u²)·T/Tc², " + step, "g/(cm3·K)", values,
+                   [&](std::size_t i) {
+                     return dc + "*(" + ga + sign + gb + "/3/" + c_u.cells[i] + "^2)*" + c_t.cells[i] + "/" + tc + "^2";
+                   });
     };
-    const ColumnRef hl = slope_in_tc("hl", '+', c.hl), hv = slope_in_tc("hv", '-', c.hv);
+    const ColumnRef c_hl = slope_in_tc("hl", '+', hl), c_hv = slope_in_tc("hv", '-', hv);
+    // Σ w·a·b over a branch, and Σ w·a·(d − dc·g).
     const auto sum = [&](const ColumnRef& a, const ColumnRef& b) {
-      return "SUMPRODUCT(" + a.range + "," + b.range + ")";
+      return "SUMPRODUCT(" + c_w.range + "," + a.range + "," + b.range + ")";
     };
-    // Σ a·(d − dc·g) over a branch.
     const auto against_residual = [&](const ColumnRef& a, const std::string& d, const ColumnRef& g) {
-      return "SUMPRODUCT(" + a.range + "," + d + "-" + dc + "*" + g.range + ")";
+      return "SUMPRODUCT(" + c_w.range + "," + a.range + "," + d + "-" + dc + "*" + g.range + ")";
     };
-    const std::string shh = ws.value(step + ": Σh²", "g2/(cm6·K2)", sum(hl, hl) + "+" + sum(hv, hv), c.shh);
-    const std::string shg = ws.value(step + ": Σh·g", "g/(cm3·K)", sum(hl, gl) + "+" + sum(hv, gv), c.shg);
-    const std::string sgg = ws.value(step + ": Σg²", "", sum(gl, gl) + "+" + sum(gv, gv), c.sgg);
+    const std::string shh = ws.value(step + ": Σh²", "g2/(cm6·K2)", sum(c_hl, c_hl) + "+" + sum(c_hv, c_hv), c.shh);
+    const std::string shg = ws.value(step + ": Σh·g", "g/(cm3·K)", sum(c_hl, c_gl) + "+" + sum(c_hv, c_gv), c.shg);
+    const std::string sgg = ws.value(step + ": Σg²", "", sum(c_gl, c_gl) + "+" + sum(c_gv, c_gv), c.sgg);
     const std::string shr = ws.value(step + ": Σh·(d − dc·g)", "g2/(cm6·K)",
-                                     against_residual(hl, dl_window, gl) + "+" + against_residual(hv, dv_window, gv), c.shr);
+                                     against_residual(c_hl, dl, c_gl) + "+" + against_residual(c_hv, dv, c_gv), c.shr);
     const std::string sgr = ws.value(step + ": Σg·(d − dc·g)", "g/cm3",
-                                     against_residual(gl, dl_window, gl) + "+" + against_residual(gv, dv_window, gv), c.sgr);
+                                     against_residual(c_gl, dl, c_gl) + "+" + against_residual(c_gv, dv, c_gv), c.sgr);
     const std::string det = "(" + shh + "*" + sgg + "-" + shg + "^2)";
     const std::string next_tc =
         ws.value(step + ": Tc", "K", tc + "+(" + sgg + "*" + shr + "-" + shg + "*" + sgr + ")/" + det, c.next_tc());
@@ -395,99 +429,89 @@ void workbook(const Case& cs, const AnswerSheet& sheet, SolutionSheet& ws) {
         ws.value(step + ": dc", "g/cm3", dc + "+(" + shh + "*" + sgr + "-" + shg + "*" + shr + ")/" + det, c.next_dc());
     tc = next_tc;
   }
-  const std::string tc_cs = ws.result("Tc(cs)", tc), dc_cs = ws.result("dc(cs)", dc);
+  const std::string fit_words =
+      "Guggenheim's reduced curve fitted to both branches of the hottest rows (hottest_rows) "
+      "by least squares, " +
+      std::to_string(gauss_newton_steps) + " Gauss-Newton steps from Tc(rd), dc(rd)";
+  const std::string tc_cs = ws.result_with_method("Tc(cs)", tc, fit_words);
+  const std::string dc_cs = ws.result("dc(cs)", dc);
   ws.note(
       "Each Gauss-Newton step solves the normal equations [Σh² Σh·g; Σh·g Σg²]·(ΔTc, Δdc) = (Σh·r, Σg·r), "
-      "r = d − dc·g over both branches of the " + std::to_string(window.size()) +
-      " hottest rows, by Cramer's rule; the last steps change nothing.");
+      "r = d − dc·g over both branches of the rows with w = 1, by Cramer's rule; the last steps change nothing. "
+      "The columns u, gl, gv, hl and hv of each step stand right of the printed ones.");
 
+  // The reduced densities at the fitted Tc and dc, in the table of the fit.
   const ColumnRef c_tr =
       per_row("T/Tc(cs)", "", w.at(4).values, [&](std::size_t i) { return c_t.cells[i] + "/" + tc_cs; });
   const ColumnRef c_dlr =
-      per_row("dl/dc(cs)", "", w.at(5).values, [&](std::size_t i) { return data_cell(rows[i], 1) + "/" + dc_cs; });
+      per_row("dl/dc(cs)", "", w.at(5).values, [&](std::size_t i) { return data_ref(rows[i], 1) + "/" + dc_cs; });
   const ColumnRef c_dvr =
-      per_row("dv/dc(cs)", "", w.at(6).values, [&](std::size_t i) { return data_cell(rows[i], 2) + "/" + dc_cs; });
-
-  // Guggenheim's curve from the coldest row's T/Tc to 1, below the table:
+      per_row("dv/dc(cs)", "", w.at(6).values, [&](std::size_t i) { return data_ref(rows[i], 2) + "/" + dc_cs; });
+  // Guggenheim's curve from the coldest row's T/Tc to 1:
   // 1 − T/Tc = (1 − min T/Tc)·(1 − j/m)³, so its cube root steps evenly.
   constexpr std::size_t m = 20;
   const double tr_min = w.at(4).values.front();
   std::vector<std::size_t> curve_rows;
-  std::vector<std::string> f_x, f_l, f_v;
   std::vector<double> x, yl, yv;
   for (std::size_t j = 0; j <= m; ++j) {
     curve_rows.push_back(rows.back() + 2 + j);
     const double a = 1.0 - static_cast<double>(j) / static_cast<double>(m);
-    f_x.push_back("1-(1-MIN(" + c_tr.range + "))*POWER(1-" + std::to_string(j) + "/" + std::to_string(m) + ",3)");
     x.push_back(1.0 - (1.0 - tr_min) * (a * a * a));
-  }
-  const ColumnRef c_x = ws.column("T/Tc for the curve", "", curve_rows, f_x, x);
-  for (std::size_t j = 0; j <= m; ++j) {
-    const std::string tau = "(1-" + c_x.cells[j] + ")";
-    f_l.push_back("1+0.75*" + tau + "+1.75*POWER(" + tau + ",1/3)");
-    f_v.push_back("1+0.75*" + tau + "-1.75*POWER(" + tau + ",1/3)");
-    const double t = 1.0 - x[j];
+    const double t = 1.0 - x.back();
     yl.push_back(1.0 + diameter_slope * t + width_coefficient * std::cbrt(t));
     yv.push_back(1.0 + diameter_slope * t - width_coefficient * std::cbrt(t));
   }
-  const ColumnRef c_yl = ws.column("Guggenheim's liquid curve", "", curve_rows, f_l, yl);
-  const ColumnRef c_yv = ws.column("Guggenheim's vapor curve", "", curve_rows, f_v, yv);
+  const ColumnRef c_x = ws.column(
+      "T/Tc for the curve", "", curve_rows,
+      [&](std::size_t j) {
+        return "1-(1-MIN(" + c_tr.range + "))*POWER(1-" + std::to_string(j) + "/" + std::to_string(m) + ",3)";
+      },
+      x);
+  const auto branch = [&](std::string_view name, char sign, const std::vector<double>& values) {
+    return ws.column(
+        name, "", curve_rows,
+        [&](std::size_t j) {
+          const std::string t = "(1-" + c_x.cells[j] + ")";
+          return "1+" + ga + "*" + t + sign + gb + "*POWER(" + t + ",1/3)";
+        },
+        values);
+  };
+  const ColumnRef c_yl = branch("Guggenheim's liquid curve", '+', yl);
+  const ColumnRef c_yv = branch("Guggenheim's vapor curve", '-', yv);
 
-  // The diameter drawn over the rows and on to Tc(rd), on the record after the table.
-  std::vector<std::size_t> line_rows = rows;
-  line_rows.push_back(rows.back() + 1);
-  std::vector<std::string> f_lt, f_cube, f_mean;
-  std::vector<double> lt, l_cube, l_mean;
-  for (std::size_t i = 0; i < n; ++i) {
-    f_lt.push_back(c_t.cells[i]);
-    lt.push_back(r.t[i]);
-  }
-  f_lt.push_back(tc_rd);
-  lt.push_back(cube.x_at(0.0));
-  const ColumnRef c_lt = ws.column("T for the lines", "K", line_rows, f_lt, lt);
-  for (std::size_t i = 0; i < line_rows.size(); ++i) {
-    // The line of (dl − dv)³ is 0 at its own zero, Tc(rd).
-    f_cube.push_back(i < n ? cube_icpt + "+" + cube_slope + "*" + c_lt.cells[i] : "0");
-    l_cube.push_back(i < n ? cube.at(lt[i]) : 0.0);
-    f_mean.push_back(d_icpt + "+" + d_slope + "*" + c_lt.cells[i]);
-    l_mean.push_back(diameter.at(lt[i]));
-  }
-  const ColumnRef c_lcube = ws.column("line of (dl-dv)^3", "g3/cm9", line_rows, f_cube, l_cube);
-  const ColumnRef c_lmean = ws.column("rectilinear diameter", "g/cm3", line_rows, f_mean, l_mean);
-
-  const std::string temperatures = on_solution(c_t.range);
+  const std::string temperatures = on_solution(c_t.range), celsius = data_range(rows.front(), rows.back(), 0);
   ws.chart("(dl − dv)³ against T, extrapolated to zero at Tc", "T (K)", "(dl − dv)³ (g3/cm9)",
            {{.name = "(dl − dv)³", .x_range = temperatures, .y_range = on_solution(c_width3.range)},
             {.name = "least-squares line to Tc(rd)",
-             .x_range = on_solution(c_lt.range),
-             .y_range = on_solution(c_lcube.range),
+             .x_range = on_solution(c_cube_x.range),
+             .y_range = on_solution(c_cube_y.range),
              .markers = false,
              .line = true,
              .colour = 0}});
-  ws.chart("Coexistence curve and rectilinear diameter", "T (K)", "density (g/cm3)",
-           {{.name = "dl", .x_range = temperatures, .y_range = dl},
-            {.name = "dv", .x_range = temperatures, .y_range = dv},
-            {.name = "(dl + dv)/2", .x_range = temperatures, .y_range = on_solution(c_mean.range)},
+  ws.chart("Liquid and vapor densities against t", "t (°C)", "density (g/cm3)",
+           {{.name = "dl", .x_range = celsius, .y_range = dl},
+            {.name = "dv", .x_range = celsius, .y_range = dv},
+            {.name = "(dl + dv)/2", .x_range = celsius, .y_range = on_solution(c_mean.range)},
             {.name = "diameter to Tc(rd)",
-             .x_range = on_solution(c_lt.range),
-             .y_range = on_solution(c_lmean.range),
+             .x_range = on_solution(c_diam_x.range),
+             .y_range = on_solution(c_diam_y.range),
              .markers = false,
              .line = true,
              .colour = 2},
             {.name = "critical point (Tc(rd), dc(rd))",
-             .x_range = on_solution(tc_rd),
-             .y_range = on_solution(dc_rd),
+             .x_range = on_solution(c_diam_x.cells.back()),
+             .y_range = on_solution(c_diam_y.cells.back()),
              .colour = 3}});
   ws.chart("Reduced densities against T/Tc with Guggenheim's curve", "T/Tc(cs)", "d/dc(cs)",
            {{.name = "dl/dc", .x_range = on_solution(c_tr.range), .y_range = on_solution(c_dlr.range)},
             {.name = "dv/dc", .x_range = on_solution(c_tr.range), .y_range = on_solution(c_dvr.range)},
-            {.name = "1 + 0.75(1 − T/Tc) + 1.75(1 − T/Tc)^(1/3)",
+            {.name = "Guggenheim's liquid branch",
              .x_range = on_solution(c_x.range),
              .y_range = on_solution(c_yl.range),
              .markers = false,
              .line = true,
              .colour = 0},
-            {.name = "1 + 0.75(1 − T/Tc) − 1.75(1 − T/Tc)^(1/3)",
+            {.name = "Guggenheim's vapor branch",
              .x_range = on_solution(c_x.range),
              .y_range = on_solution(c_yv.range),
              .markers = false,
@@ -509,11 +533,13 @@ const Handout& handout() {
       .constants = {{.name = "Guggenheim's diameter coefficient",
                      .value = diameter_slope,
                      .unit = "",
-                     .use = "dl,v/dc = 1 + (3/4)(1 − T/Tc) ± (7/4)(1 − T/Tc)^(1/3)"},
+                     .use = "dl,v/dc = 1 + (3/4)(1 − T/Tc) ± (7/4)(1 − T/Tc)^(1/3)",
+                     .symbol = "Gugg_a"},
                     {.name = "Guggenheim's width coefficient",
                      .value = width_coefficient,
                      .unit = "",
-                     .use = "the (7/4) of the same curve"}},
+                     .use = "the (7/4) of the same curve",
+                     .symbol = "Gugg_b"}},
       .conventions = {"T(K) = t(°C) + 273.15.", "Densities in g/cm3."},
       .results = {
           {.key = "Tc(rd)", .name = "critical temperature, rectilinear diameters", .unit = "K",

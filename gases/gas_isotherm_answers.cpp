@@ -474,250 +474,406 @@ void analyse(const Case& c, AnswerSheet& sheet) {
       "van der Waals ones times zc·8/3, the factor that the written volumes carry.");
 }
 
+// The same worksheet as spreadsheet formulas. Every written point stands in
+// one table, isotherm after isotherm, with the columns that find its
+// isotherm's tie line: its number n in the isotherm; the last point before
+// it whose pressure differs from its own by more than the band (0 for
+// none); the length of the longest window ending at it whose pressures
+// agree within the band, n less the greatest of those last points up to
+// it; and its pressure when it lies on its isotherm's longest window (the
+// first of equal ones, with at least the least number of points), else "".
+// (A window [s, j] agrees within the band when no point in it has such a
+// point at or after s, so its earliest start is one after the greatest of
+// those last points up to j.) So an edit that moves a point out of a flat
+// run takes it off the tie line and into the fit. The fit weighs each
+// point by w, 1 off the tie lines and 0 on them: the start and each
+// Gauss-Newton step are LINEST of columns multiplied by w (without a
+// constant; the start's constant is the column w itself). Those columns
+// stand right of the printed ones. Then a table of the isotherms: the mean
+// pressure of each tie line below Tc and, right of the print, Newton's
+// steps towards the liquid and the gas volume.
 
-// The same worksheet as spreadsheet formulas. The points of the fit, taken
-// from every isotherm, stand in one table under the data set (a LINEST
-// needs its rows together): the start, then each Gauss-Newton step as four
-// columns and its LINEST. The tie lines stand on the records of their
-// isotherms' temperatures: the mean pressure of the flat run the analysis
-// found, and Newton's steps towards the liquid and the gas volume.
+// One isotherm's flat windows as the workbook's formulas find them: per
+// point the last point before it that differs by more than the band (from
+// 1; 0 for none), the length of the longest window ending at it, and
+// whether it lies on the tie line.
+struct Windows {
+  std::vector<double> apart, length;
+  std::vector<bool> tie;
+};
+Windows flat_windows(const std::vector<double>& p, double band, std::size_t least) {
+  const std::size_t m = p.size();
+  Windows w{std::vector<double>(m), std::vector<double>(m), std::vector<bool>(m, false)};
+  std::size_t greatest = 0, longest = 0, end = 0;  // the first longest window ends at point `end`
+  for (std::size_t j = 0; j < m; ++j) {
+    std::size_t last = 0;
+    for (std::size_t k = 0; k < j; ++k)
+      if (std::fabs(p[k] - p[j]) > band) last = k + 1;
+    greatest = std::max(greatest, last);
+    w.apart[j] = static_cast<double>(last);
+    w.length[j] = static_cast<double>(j + 1 - greatest);
+    if (j + 1 - greatest > longest) longest = j + 1 - greatest, end = j + 1;
+  }
+  if (longest >= least)
+    for (std::size_t k = end - longest; k < end; ++k) w.tie[k] = true;
+  return w;
+}
+
 void workbook(const Case& cs, const AnswerSheet& sheet, analysis::SolutionSheet& ws) {
+  using analysis::absolute_cell;
   using analysis::ColumnRef;
   using analysis::data_cell;
-  using analysis::data_range;
+  using analysis::data_ref;
   using analysis::on_solution;
+  using analysis::Shown;
   using Series = analysis::SolutionSheet::Series;
   const analysis::DataSet& data = cs.data();
   const std::vector<Isotherm> isotherms = read_isotherms(data);
-  const FitPoints f = fit_points(isotherms);
-  const IsothermFit fit = fit_isotherms(f);
-  const std::size_t n = f.v.size();
+  const IsothermFit fit = fit_isotherms(fit_points(isotherms));
+  const std::span<const double> qv = fit.q();
 
-  const std::size_t below = data.size() + 2;
-  std::vector<std::size_t> fit_rows(n);
-  for (std::size_t i = 0; i < n; ++i) fit_rows[i] = below + i;
-  const auto fit_column = [&](const std::string& title, const std::string& unit,
-                              const std::function<std::string(std::size_t)>& formula,
-                              const std::function<double(std::size_t)>& value) {
-    std::vector<std::string> fs;
-    std::vector<double> vs;
-    for (std::size_t i = 0; i < n; ++i) {
-      fs.push_back(formula(i));
-      vs.push_back(value(i));
+  // Every point, isotherm after isotherm: g[i] its isotherm, k[i] its place there.
+  std::vector<std::size_t> rows, g, k, first_of;
+  for (std::size_t n = 0; n < isotherms.size(); ++n) {
+    first_of.push_back(rows.size());
+    for (std::size_t i = 0; i < isotherms[n].rows.size(); ++i) {
+      rows.push_back(isotherms[n].rows[i]);
+      g.push_back(n);
+      k.push_back(i);
     }
-    return ws.column(title, unit, fit_rows, fs, vs);
+  }
+  first_of.push_back(rows.size());
+  const std::size_t n_points = rows.size();
+  std::vector<Windows> windows;
+  for (const Isotherm& iso : isotherms) windows.push_back(flat_windows(iso.p, flat_band, least_flat_points));
+  const auto t_of = [&](std::size_t i) { return isotherms[g[i]].t; };
+  const auto v_of = [&](std::size_t i) { return isotherms[g[i]].v[k[i]]; };
+  const auto p_of = [&](std::size_t i) { return isotherms[g[i]].p[k[i]]; };
+  const auto w_of = [&](std::size_t i) { return windows[g[i]].tie[k[i]] ? 0.0 : 1.0; };
+  // A column of every point: row i's formula and what it shows.
+  const auto points = [&](bool aside, const std::string& title, const std::string& unit,
+                          const std::function<std::string(std::size_t)>& formula,
+                          const std::function<Shown(std::size_t)>& value) {
+    std::vector<Shown> shown;
+    for (std::size_t i = 0; i < n_points; ++i) shown.push_back(value(i));
+    return aside ? ws.column_aside(title, unit, rows, formula, shown) : ws.column(title, unit, rows, formula, shown);
   };
-  const ColumnRef c_t = fit_column(
-      "T, points off the tie lines", "K", [&](std::size_t i) { return data_cell(f.t_records[i], 0); },
-      [&](std::size_t i) { return f.t[i]; });
-  const ColumnRef c_v = fit_column(
-      "V", "cm3/mol", [&](std::size_t i) { return data_cell(f.rows[i], 0); }, [&](std::size_t i) { return f.v[i]; });
-  const ColumnRef c_p = fit_column(
-      "P", "bar", [&](std::size_t i) { return data_cell(f.rows[i], 1); }, [&](std::size_t i) { return f.p[i]; });
+  // Isotherm n's cells of a column from its first point to point i (an
+  // expanding range that fills down), or to its last.
+  const auto down_to = [&](const ColumnRef& c, std::size_t i) {
+    return absolute_cell(c.cells[first_of[g[i]]]) + ":" + c.cells[i];
+  };
+  const auto of_isotherm = [&](const ColumnRef& c, std::size_t n) {
+    return absolute_cell(c.cells[first_of[n]]) + ":" + absolute_cell(c.cells[first_of[n + 1] - 1]);
+  };
 
-  // The start: P·V³ = B·(P·V²) + C·(T·V²) + A·(−V) + A·B.
-  const ColumnRef c_pv2 = fit_column(
-      "P·V²", "bar cm6/mol2", [&](std::size_t i) { return c_p.cells[i] + "*" + c_v.cells[i] + "^2"; },
-      [&](std::size_t i) { return f.p[i] * f.v[i] * f.v[i]; });
-  fit_column(
-      "T·V²", "K cm6/mol2", [&](std::size_t i) { return c_t.cells[i] + "*" + c_v.cells[i] + "^2"; },
-      [&](std::size_t i) { return f.t[i] * f.v[i] * f.v[i]; });
-  const ColumnRef c_minus_v = fit_column(
-      "−V", "cm3/mol", [&](std::size_t i) { return "-" + c_v.cells[i]; }, [&](std::size_t i) { return -f.v[i]; });
-  const ColumnRef c_pv3 = fit_column(
-      "P·V³", "bar cm9/mol3", [&](std::size_t i) { return c_p.cells[i] + "*" + c_v.cells[i] + "^3"; },
-      [&](std::size_t i) { return f.p[i] * f.v[i] * f.v[i] * f.v[i]; });
-  const std::string start = "LINEST(" + c_pv3.range + "," + c_pv2.cells.front() + ":" + c_minus_v.cells.back() +
-                            ",TRUE,TRUE)";
-  // LINEST lists −V, T·V², P·V², then the constant A·B.
+  ws.step(
+      "Tie lines and the van der Waals fit, point by point: each isotherm's longest run of neighbouring points "
+      "whose pressures agree within the band, and P = C·T/(V − B) − A/V² fitted to the points off those runs");
+  const std::string band = ws.choice("flat_band", "pressures of a tie line agree within", flat_band, "bar");
+  const std::string least =
+      ws.choice("tie_points", "a tie line has at least", static_cast<double>(least_flat_points), "points");
+  const std::string r = ws.constant("R_gas");
+  const ColumnRef c_t = points(
+      false, "T", "K", [&](std::size_t i) { return data_cell(isotherms[g[i]].t_record, 0); },
+      [&](std::size_t i) { return t_of(i); });
+  const ColumnRef c_v = points(
+      false, "V", "cm3/mol", [&](std::size_t i) { return data_ref(rows[i], 0); },
+      [&](std::size_t i) { return v_of(i); });
+  const ColumnRef c_p = points(
+      false, "P", "bar", [&](std::size_t i) { return data_ref(rows[i], 1); }, [&](std::size_t i) { return p_of(i); });
+  const ColumnRef c_n = points(
+      false, "n, point of the isotherm", "", [&](std::size_t i) { return "ROWS(" + down_to(c_v, i) + ")"; },
+      [&](std::size_t i) { return static_cast<double>(k[i] + 1); });
+  const ColumnRef c_apart = points(
+      false, "last point before n further than the band from P", "",
+      [&](std::size_t i) {
+        if (k[i] == 0) return std::string("0");
+        const std::string above = absolute_cell(c_p.cells[first_of[g[i]]]) + ":" + c_p.cells[i - 1];
+        const std::string numbers = absolute_cell(c_n.cells[first_of[g[i]]]) + ":" + c_n.cells[i - 1];
+        return "SUMPRODUCT(MAX((ABS(" + above + "-" + c_p.cells[i] + ")>" + band + ")*" + numbers + "))";
+      },
+      [&](std::size_t i) { return windows[g[i]].apart[k[i]]; });
+  const ColumnRef c_length = points(
+      false, "points of the flat window ending at n", "",
+      [&](std::size_t i) { return c_n.cells[i] + "-MAX(" + down_to(c_apart, i) + ")"; },
+      [&](std::size_t i) { return windows[g[i]].length[k[i]]; });
+  const ColumnRef c_tie = points(
+      false, "P on the tie line", "bar",
+      [&](std::size_t i) {
+        const std::string lengths = of_isotherm(c_length, g[i]);
+        const std::string longest = "MAX(" + lengths + ")", end = "MATCH(" + longest + "," + lengths + ",0)";
+        const std::string& n = c_n.cells[i];
+        return "IF(AND(" + longest + ">=" + least + "," + n + ">" + end + "-" + longest + "," + n + "<=" + end + ")," +
+               c_p.cells[i] + ",\"\")";
+      },
+      [&](std::size_t i) { return w_of(i) == 0.0 ? Shown(p_of(i)) : Shown::blank(); });
+
+  // The fit's columns, right of the print: w, then the start's design.
+  const ColumnRef c_w = points(
+      true, "w, 1 in the fit (off the tie lines)", "",
+      [&](std::size_t i) { return "IF(" + c_tie.cells[i] + "=\"\",1,0)"; }, [&](std::size_t i) { return w_of(i); });
+  const auto weighted = [&](std::size_t i, const std::string& f) { return c_w.cells[i] + "*" + f; };
+  // The start: P·V³ = B·(P·V²) + C·(T·V²) + A·(−V) + A·B, each term times w.
+  const ColumnRef c_pv2 = points(
+      true, "w·P·V²", "bar cm6/mol2",
+      [&](std::size_t i) { return weighted(i, c_p.cells[i] + "*" + c_v.cells[i] + "^2"); },
+      [&](std::size_t i) { return w_of(i) * (p_of(i) * v_of(i) * v_of(i)); });
+  points(
+      true, "w·T·V²", "K cm6/mol2",
+      [&](std::size_t i) { return weighted(i, c_t.cells[i] + "*" + c_v.cells[i] + "^2"); },
+      [&](std::size_t i) { return w_of(i) * (t_of(i) * v_of(i) * v_of(i)); });
+  points(
+      true, "−w·V", "cm3/mol", [&](std::size_t i) { return "-" + weighted(i, c_v.cells[i]); },
+      [&](std::size_t i) { return -(w_of(i) * v_of(i)); });
+  const ColumnRef c_one = points(
+      true, "w, the constant A·B", "", [&](std::size_t i) { return c_w.cells[i]; },
+      [&](std::size_t i) { return w_of(i); });
+  const ColumnRef c_pv3 = points(
+      true, "w·P·V³", "bar cm9/mol3",
+      [&](std::size_t i) { return weighted(i, c_p.cells[i] + "*" + c_v.cells[i] + "^3"); },
+      [&](std::size_t i) { return w_of(i) * (p_of(i) * v_of(i) * v_of(i) * v_of(i)); });
+  const std::string start = "LINEST(" + c_pv3.range + "," + absolute_cell(c_pv2.cells.front()) + ":" +
+                            absolute_cell(c_one.cells.back()) + ",FALSE,TRUE)";
+  // LINEST lists w (A·B), −w·V (A), w·T·V² (C), w·P·V² (B).
   std::array<std::string, 3> q{
-      ws.value("A, start (P·V³ multiplied out)", "bar cm6/mol2", "INDEX(" + start + ",1,1)", fit.steps[0][A]),
-      ws.value("B, start", "cm3/mol", "INDEX(" + start + ",1,3)", fit.steps[0][B]),
-      ws.value("C, start", "bar cm3/(mol K)", "INDEX(" + start + ",1,2)", fit.steps[0][C])};
+      ws.value("A, start (P·V³ multiplied out)", "bar cm6/mol2", "INDEX(" + start + ",1,2)", fit.steps[0][A]),
+      ws.value("B, start", "cm3/mol", "INDEX(" + start + ",1,4)", fit.steps[0][B]),
+      ws.value("C, start", "bar cm3/(mol K)", "INDEX(" + start + ",1,3)", fit.steps[0][C])};
 
   for (std::size_t s = 1; s < fit.steps.size(); ++s) {
-    const Linearised l = linearise(f, fit.steps[s - 1]);
+    const std::array<double, 3>& before = fit.steps[s - 1];
     const std::string step = ", step " + std::to_string(s);
-    const ColumnRef c_ja = fit_column(
-        "−1/V²" + step, "mol2/cm6", [&](std::size_t i) { return "-1/" + c_v.cells[i] + "^2"; },
-        [&](std::size_t i) { return l.design[0][i]; });
-    const ColumnRef c_jb = fit_column(
-        "C·T/(V − B)²" + step, "bar mol/cm3",
-        [&](std::size_t i) { return q[C] + "*" + c_t.cells[i] + "/(" + c_v.cells[i] + "-" + q[B] + ")^2"; },
-        [&](std::size_t i) { return l.design[1][i]; });
-    const ColumnRef c_jc = fit_column(
-        "T/(V − B)" + step, "K mol/cm3",
-        [&](std::size_t i) { return c_t.cells[i] + "/(" + c_v.cells[i] + "-" + q[B] + ")"; },
-        [&](std::size_t i) { return l.design[2][i]; });
-    const ColumnRef c_y = fit_column(
-        "P + B·C·T/(V − B)²" + step, "bar", [&](std::size_t i) { return c_p.cells[i] + "+" + q[B] + "*" + c_jb.cells[i]; },
-        [&](std::size_t i) { return l.y[i]; });
-    const std::string lin = "LINEST(" + c_y.range + "," + c_ja.cells.front() + ":" + c_jc.cells.back() + ",FALSE,TRUE)";
+    const auto d = [&](std::size_t i) { return v_of(i) - before[B]; };
+    const ColumnRef c_ja = points(
+        true, "−w/V²" + step, "mol2/cm6", [&](std::size_t i) { return "-" + c_w.cells[i] + "/" + c_v.cells[i] + "^2"; },
+        [&](std::size_t i) { return -w_of(i) / (v_of(i) * v_of(i)); });
+    const ColumnRef c_jb = points(
+        true, "w·C·T/(V − B)²" + step, "bar mol/cm3",
+        [&](std::size_t i) {
+          return weighted(i, q[C] + "*" + c_t.cells[i] + "/(" + c_v.cells[i] + "-" + q[B] + ")^2");
+        },
+        [&](std::size_t i) { return w_of(i) * (before[C] * t_of(i) / (d(i) * d(i))); });
+    const ColumnRef c_jc = points(
+        true, "w·T/(V − B)" + step, "K mol/cm3",
+        [&](std::size_t i) { return weighted(i, c_t.cells[i] + "/(" + c_v.cells[i] + "-" + q[B] + ")"); },
+        [&](std::size_t i) { return w_of(i) * (t_of(i) / d(i)); });
+    const ColumnRef c_y = points(
+        true, "w·P + B·(w·C·T/(V − B)²)" + step, "bar",
+        [&](std::size_t i) { return weighted(i, c_p.cells[i]) + "+" + q[B] + "*" + c_jb.cells[i]; },
+        [&](std::size_t i) {
+          return w_of(i) * p_of(i) + before[B] * (w_of(i) * (before[C] * t_of(i) / (d(i) * d(i))));
+        });
+    const std::string lin = "LINEST(" + c_y.range + "," + absolute_cell(c_ja.cells.front()) + ":" +
+                            absolute_cell(c_jc.cells.back()) + ",FALSE,TRUE)";
     q = {ws.value("A" + step, "bar cm6/mol2", "INDEX(" + lin + ",1,3)", fit.steps[s][A]),
          ws.value("B" + step, "cm3/mol", "INDEX(" + lin + ",1,2)", fit.steps[s][B]),
          ws.value("C" + step, "bar cm3/(mol K)", "INDEX(" + lin + ",1,1)", fit.steps[s][C])};
   }
+  std::size_t in_fit = 0;
+  for (std::size_t i = 0; i < n_points; ++i) in_fit += w_of(i) == 1.0 ? 1 : 0;
+  ws.value("points in the fit (w = 1)", "", "SUM(" + c_w.range + ")", static_cast<double>(in_fit));
 
-  const std::string tc = ws.result("Tc", "8*" + q[A] + "/(27*" + q[B] + "*" + q[C] + ")");
+  // The fitted isotherm at every written volume.
+  const auto fitted_p = [&](double t, double v) { return qv[C] * t / (v - qv[B]) - qv[A] / (v * v); };
+  const ColumnRef c_fit = points(
+      false, "P of the fitted isotherm", "bar",
+      [&](std::size_t i) {
+        return q[C] + "*" + c_t.cells[i] + "/(" + c_v.cells[i] + "-" + q[B] + ")-" + q[A] + "/" + c_v.cells[i] + "^2";
+      },
+      [&](std::size_t i) { return fitted_p(t_of(i), v_of(i)); });
+  const std::string fitted_words =
+      "of the van der Waals isotherm P = C·T/(V − B) − A/V² fitted to the points off the tie lines (least squares "
+      "in P, " + std::to_string(gauss_newton_steps) + " Gauss-Newton steps from the linearised form)";
+  const std::string tc =
+      ws.result_with_method("Tc", "8*" + q[A] + "/(27*" + q[B] + "*" + q[C] + ")", "8A/(27·B·C) " + fitted_words);
   const std::string pc = ws.result("Pc", q[A] + "/(27*" + q[B] + "^2)");
   const std::string vc = ws.result("Vc", "3*" + q[B]);
-  ws.result("Zc", pc + "*" + vc + "/(83.145*" + tc + ")");
-  ws.result("a", "27*83.145^2*" + tc + "^2/(64*" + pc + ")");
-  ws.result("b", "83.145*" + tc + "/(8*" + pc + ")");
+  ws.result("Zc", pc + "*" + vc + "/(" + r + "*" + tc + ")");
+  ws.result("a", "27*" + r + "^2*" + tc + "^2/(64*" + pc + ")");
+  ws.result("b", r + "*" + tc + "/(8*" + pc + ")");
+  ws.note(
+      "Each Gauss-Newton step is LINEST without a constant of w·P + B·(w·C·T/(V − B)²) against −w/V², "
+      "w·C·T/(V − B)² and w·T/(V − B) at the previous step's A, B, C; it lists C, B, A in that order. The columns "
+      "of the start and of each step stand right of the printed ones, from column K on.");
 
-  // The fitted isotherm at every written volume, on the point's own row.
-  const std::span<const double> qv = fit.q();
-  const auto fitted_p = [&](double t, double v) { return qv[C] * t / (v - qv[B]) - qv[A] / (v * v); };
-  std::vector<std::size_t> point_rows;
-  std::vector<std::string> f_fit;
-  std::vector<double> p_fit;
-  std::vector<std::size_t> first_point;  // index of each isotherm's first point in the column
-  for (const Isotherm& iso : isotherms) {
-    first_point.push_back(point_rows.size());
-    for (std::size_t k = 0; k < iso.v.size(); ++k) {
-      point_rows.push_back(iso.rows[k]);
-      const std::string v = data_cell(iso.rows[k], 0);
-      f_fit.push_back(q[C] + "*" + data_cell(iso.t_record, 0) + "/(" + v + "-" + q[B] + ")-" + q[A] + "/" + v + "^2");
-      p_fit.push_back(fitted_p(iso.t, iso.v[k]));
+  // The measured isotherms with the fitted ones, three to a chart.
+  const char* thirds[] = {"The three coldest isotherms", "The middle three isotherms", "The three hottest isotherms"};
+  for (std::size_t c = 0; c * 3 < isotherms.size(); ++c) {
+    std::vector<Series> chart;
+    for (std::size_t n = 3 * c; n < std::min(isotherms.size(), 3 * c + 3); ++n) {
+      const Isotherm& iso = isotherms[n];
+      if (iso.rows.empty()) continue;
+      const std::string name = "isotherm " + std::to_string(iso.number);
+      const int colour = static_cast<int>(n - 3 * c);
+      chart.push_back({.name = name,
+                       .x_range = analysis::data_range(iso.rows.front(), iso.rows.back(), 0),
+                       .y_range = analysis::data_range(iso.rows.front(), iso.rows.back(), 1),
+                       .colour = colour});
+      chart.push_back({.name = "fitted, " + name,
+                       .x_range = on_solution(of_isotherm(c_v, n)),
+                       .y_range = on_solution(of_isotherm(c_fit, n)),
+                       .markers = false,
+                       .line = true,
+                       .colour = colour});
     }
+    const std::string title = c < 3 ? thirds[c] : "More isotherms";
+    if (!chart.empty()) ws.chart(title + ": P against V", "V (cm3/mol)", "P (bar)", chart);
   }
-  const ColumnRef c_fit = ws.column("P of the fitted isotherm", "bar", point_rows, f_fit, p_fit);
 
-  // The tie lines the analysis read, on the records of their temperatures.
-  std::vector<const Isotherm*> tied, read;
-  for (const Isotherm& iso : isotherms) {
-    const std::string k = "(" + std::to_string(iso.number) + ")";
-    if (sheet.find("Pvap" + k) != nullptr) tied.push_back(&iso);
-    if (sheet.find("Vl" + k) != nullptr) read.push_back(&iso);
+  // The isotherms, each on the record of its temperature.
+  ws.step("Tie lines: the vapor pressure of each isotherm below Tc, and where the fitted isotherm reaches it");
+  std::vector<std::size_t> t_rows;
+  for (const Isotherm& iso : isotherms) t_rows.push_back(iso.t_record);
+  const double tc_value = sheet.find("Tc")->value;
+  std::vector<Shown> t_shown, count_shown, pvap_shown;
+  for (std::size_t n = 0; n < isotherms.size(); ++n) {
+    const Isotherm& iso = isotherms[n];
+    std::size_t on = 0;
+    double sum = 0;
+    for (std::size_t i = 0; i < iso.p.size(); ++i)
+      if (windows[n].tie[i]) ++on, sum += iso.p[i];
+    t_shown.emplace_back(iso.t);
+    count_shown.emplace_back(static_cast<double>(on));
+    const Result* res = sheet.find("Pvap(" + std::to_string(iso.number) + ")");
+    pvap_shown.push_back(on > 0 && iso.t < tc_value ? Shown(res != nullptr ? res->value : sum / static_cast<double>(on))
+                                                    : Shown::blank());
   }
-  std::vector<Series> chart;
-  for (const Isotherm& iso : isotherms) {
-    const std::size_t g = static_cast<std::size_t>(iso.number - 1);
-    const std::string name = "T = " + data.text(iso.t_record, 0) + " K";
-    const std::string x = data_range(iso.rows.front(), iso.rows.back(), 0);
-    chart.push_back({.name = name, .x_range = x, .y_range = data_range(iso.rows.front(), iso.rows.back(), 1),
-                     .colour = static_cast<int>(g)});
-    chart.push_back({.name = "van der Waals fit, " + name, .x_range = x,
-                     .y_range = on_solution(c_fit.cells[first_point[g]] + ":" +
-                                            c_fit.cells[first_point[g] + iso.v.size() - 1]),
-                     .markers = false, .line = true, .colour = static_cast<int>(g)});
+  const ColumnRef c_iso_t = ws.column(
+      "T", "K", t_rows, [&](std::size_t n) { return data_ref(t_rows[n], 0); }, t_shown);
+  // (An isotherm of a hand-edited file may have no points: none on a tie line.)
+  const auto empty = [&](std::size_t n) { return isotherms[n].rows.empty(); };
+  const ColumnRef c_count = ws.column(
+      "points on the tie line", "", t_rows,
+      [&](std::size_t n) { return empty(n) ? std::string("0") : "COUNT(" + of_isotherm(c_tie, n) + ")"; },
+      count_shown);
+  const ColumnRef c_pvap = ws.column(
+      "P(vap), the tie line's mean below Tc", "bar", t_rows,
+      [&](std::size_t n) {
+        if (empty(n)) return std::string("\"\"");
+        return "IF(AND(" + c_count.cells[n] + ">0," + c_iso_t.cells[n] + "<" + tc + "),AVERAGE(" +
+               of_isotherm(c_tie, n) + "),\"\")";
+      },
+      pvap_shown);
+  for (std::size_t n = 0; n < isotherms.size(); ++n) {
+    const std::string key = "Pvap(" + std::to_string(isotherms[n].number) + ")";
+    if (sheet.find(key) != nullptr) ws.result_with_method(key, c_pvap.cells[n], "mean of the points on the tie line");
   }
-  if (!tied.empty()) {
-    std::vector<std::size_t> rows;
-    std::vector<std::string> fs;
-    std::vector<double> vs;
-    for (const Isotherm* iso : tied) {
-      rows.push_back(iso->t_record);
-      fs.push_back("AVERAGE(" + data_range(iso->rows[iso->flat_begin], iso->rows[iso->flat_end - 1], 1) + ")");
-      vs.push_back(sheet.find("Pvap(" + std::to_string(iso->number) + ")")->value);
+
+  // Newton's steps towards the volumes, for the tie lines whose pressure
+  // the fitted isotherm reaches three times.
+  std::vector<std::size_t> read, read_rows;  // isotherm indices, their records
+  for (std::size_t n = 0; n < isotherms.size(); ++n)
+    if (sheet.find("Vl(" + std::to_string(isotherms[n].number) + ")") != nullptr) {
+      read.push_back(n);
+      read_rows.push_back(isotherms[n].t_record);
     }
-    const ColumnRef c_pvap = ws.column("P(vap), mean of the flat run", "bar", rows, fs, vs);
-    for (std::size_t i = 0; i < tied.size(); ++i)
-      ws.result("Pvap(" + std::to_string(tied[i]->number) + ")", c_pvap.cells[i]);
-    std::vector<std::string> pvap_of(isotherms.size() + 1);
-    for (std::size_t i = 0; i < tied.size(); ++i) pvap_of[static_cast<std::size_t>(tied[i]->number)] = c_pvap.cells[i];
-
-    if (!read.empty()) {
-      std::vector<std::size_t> read_rows;
-      for (const Isotherm* iso : read) read_rows.push_back(iso->t_record);
-      const auto tie_column = [&](const std::string& title, const std::string& unit,
-                                  const std::function<std::string(std::size_t)>& formula,
-                                  const std::function<double(std::size_t)>& value) {
-        std::vector<std::string> fs2;
-        std::vector<double> vs2;
-        for (std::size_t i = 0; i < read.size(); ++i) {
-          fs2.push_back(formula(i));
-          vs2.push_back(value(i));
-        }
-        return ws.column(title, unit, read_rows, fs2, vs2);
-      };
-      const auto pvap = [&](std::size_t i) { return sheet.find("Pvap(" + std::to_string(read[i]->number) + ")")->value; };
-      const auto p_cell = [&](std::size_t i) { return pvap_of[static_cast<std::size_t>(read[i]->number)]; };
-      const auto t_cell = [&](std::size_t i) { return data_cell(read[i]->t_record, 0); };
-      const ColumnRef c_s = tie_column(
-          "P·B + C·T", "bar cm3/mol",
-          [&](std::size_t i) { return p_cell(i) + "*" + q[B] + "+" + q[C] + "*" + t_cell(i); },
-          [&](std::size_t i) { return pvap(i) * qv[B] + qv[C] * read[i]->t; });
-      std::array<ColumnRef, 2> last;
-      for (const bool gas : {false, true}) {
-        const std::string phase = gas ? "gas" : "liquid";
-        std::vector<std::vector<double>> steps;
-        for (std::size_t i = 0; i < read.size(); ++i) steps.push_back(newton_volumes(qv, read[i]->t, pvap(i), gas));
-        ColumnRef v = tie_column(
-            "V(" + phase + "), Newton start", "cm3/mol",
-            [&](std::size_t i) { return gas ? q[B] + "+" + q[C] + "*" + t_cell(i) + "/" + p_cell(i) : q[B]; },
-            [&](std::size_t i) { return steps[i][0]; });
-        for (std::size_t k = 1; k <= newton_steps; ++k) {
-          const ColumnRef prev = v;
-          v = tie_column(
-              "V(" + phase + "), Newton step " + std::to_string(k), "cm3/mol",
-              [&](std::size_t i) {
-                const std::string& x = prev.cells[i];
-                const std::string& p = p_cell(i);
-                return x + "-(((" + p + "*" + x + "-" + c_s.cells[i] + ")*" + x + "+" + q[A] + ")*" + x + "-" + q[A] +
-                       "*" + q[B] + ")/((3*" + p + "*" + x + "-2*" + c_s.cells[i] + ")*" + x + "+" + q[A] + ")";
-              },
-              [&](std::size_t i) { return steps[i][k]; });
-        }
-        last[gas ? 1 : 0] = v;
+  std::vector<Series> coexistence;
+  if (!read.empty()) {
+    const auto row_of = [&](std::size_t i) { return read[i]; };  // the table row of tie line i
+    const auto pvap = [&](std::size_t i) { return pvap_shown[row_of(i)].number(); };
+    const auto tie_column = [&](bool aside, const std::string& title, const std::string& unit,
+                                const std::function<std::string(std::size_t)>& formula,
+                                const std::function<double(std::size_t)>& value) {
+      std::vector<Shown> shown;
+      for (std::size_t i = 0; i < read.size(); ++i) shown.emplace_back(value(i));
+      return aside ? ws.column_aside(title, unit, read_rows, formula, shown)
+                   : ws.column(title, unit, read_rows, formula, shown);
+    };
+    const auto p_cell = [&](std::size_t i) { return c_pvap.cells[row_of(i)]; };
+    const auto t_cell = [&](std::size_t i) { return c_iso_t.cells[row_of(i)]; };
+    const ColumnRef c_s = tie_column(
+        true, "s = P·B + C·T", "bar cm3/mol",
+        [&](std::size_t i) { return p_cell(i) + "*" + q[B] + "+" + q[C] + "*" + t_cell(i); },
+        [&](std::size_t i) { return pvap(i) * qv[B] + qv[C] * isotherms[read[i]].t; });
+    std::array<ColumnRef, 2> last;
+    for (const bool gas : {false, true}) {
+      const std::string phase = gas ? "gas" : "liquid";
+      std::vector<std::vector<double>> steps;
+      for (std::size_t i = 0; i < read.size(); ++i)
+        steps.push_back(newton_volumes(qv, isotherms[read[i]].t, pvap(i), gas));
+      ColumnRef v = tie_column(
+          true, "V(" + phase + "), Newton start", "cm3/mol",
+          [&](std::size_t i) { return gas ? q[B] + "+" + q[C] + "*" + t_cell(i) + "/" + p_cell(i) : q[B]; },
+          [&](std::size_t i) { return steps[i][0]; });
+      for (std::size_t s = 1; s <= newton_steps; ++s) {
+        const ColumnRef prev = v;
+        v = tie_column(
+            true, "V(" + phase + "), Newton step " + std::to_string(s), "cm3/mol",
+            [&](std::size_t i) {
+              const std::string& x = prev.cells[i];
+              const std::string& p = p_cell(i);
+              return x + "-(((" + p + "*" + x + "-" + c_s.cells[i] + ")*" + x + "+" + q[A] + ")*" + x + "-" + q[A] +
+                     "*" + q[B] + ")/((3*" + p + "*" + x + "-2*" + c_s.cells[i] + ")*" + x + "+" + q[A] + ")";
+            },
+            [&](std::size_t i) { return steps[i][s]; });
       }
-      // The ends of each tie line side by side, for the chart.
-      const ColumnRef c_vl = tie_column(
-          "V(liquid)", "cm3/mol", [&](std::size_t i) { return last[0].cells[i]; },
-          [&](std::size_t i) { return sheet.find("Vl(" + std::to_string(read[i]->number) + ")")->value; });
-      const ColumnRef c_vg = tie_column(
-          "V(gas)", "cm3/mol", [&](std::size_t i) { return last[1].cells[i]; },
-          [&](std::size_t i) { return sheet.find("Vg(" + std::to_string(read[i]->number) + ")")->value; });
-      const ColumnRef c_pl = tie_column(
-          "P, liquid end", "bar", [&](std::size_t i) { return p_cell(i); }, pvap);
-      const ColumnRef c_pg = tie_column(
-          "P, gas end", "bar", [&](std::size_t i) { return p_cell(i); }, pvap);
-      for (std::size_t i = 0; i < read.size(); ++i) {
-        const std::string k = "(" + std::to_string(read[i]->number) + ")";
-        ws.result("Vl" + k, c_vl.cells[i]);
-        ws.result("Vg" + k, c_vg.cells[i]);
-        chart.push_back({.name = "tie line" + k, .x_range = on_solution(c_vl.cells[i] + ":" + c_vg.cells[i]),
-                         .y_range = on_solution(c_pl.cells[i] + ":" + c_pg.cells[i]), .markers = false,
-                         .line = true, .colour = read[i]->number - 1});
-      }
-      ws.chart("Isotherms: P against V, the fitted van der Waals isotherms and the tie lines", "V (cm3/mol)",
-               "P (bar)", chart);
-      chart.clear();
-
-      // The coexistence curve traced by the tie lines' ends, closing at the
-      // critical point on the critical isotherm's inflection.
-      // V from 0.6 to 2.6 Vc in steps of Vc/10.
-      constexpr std::size_t grid = 20;
-      std::vector<std::size_t> grid_rows;
-      std::vector<std::string> f_v, f_pc;
-      std::vector<double> v_grid, p_grid;
-      const double vc_value = sheet.find("Vc")->value, tc_value = sheet.find("Tc")->value;
-      for (std::size_t k = 0; k <= grid; ++k) {
-        grid_rows.push_back(below + k);
-        f_v.push_back(vc + "*(6+" + std::to_string(k) + ")/10");
-        v_grid.push_back(vc_value * (6.0 + static_cast<double>(k)) / 10.0);
-      }
-      const ColumnRef c_vgrid = ws.column("V, critical isotherm", "cm3/mol", grid_rows, f_v, v_grid);
-      for (std::size_t k = 0; k <= grid; ++k) {
-        const std::string& v = c_vgrid.cells[k];
-        f_pc.push_back(q[C] + "*" + tc + "/(" + v + "-" + q[B] + ")-" + q[A] + "/" + v + "^2");
-        p_grid.push_back(fitted_p(tc_value, v_grid[k]));
-      }
-      const ColumnRef c_pgrid = ws.column("P, critical isotherm", "bar", grid_rows, f_pc, p_grid);
-      ws.chart("Coexistence curve and the critical isotherm", "V (cm3/mol)", "P (bar)",
-               {{.name = "liquid ends", .x_range = on_solution(c_vl.range), .y_range = on_solution(c_pl.range)},
-                {.name = "gas ends", .x_range = on_solution(c_vg.range), .y_range = on_solution(c_pg.range)},
-                {.name = "critical point", .x_range = on_solution(vc), .y_range = on_solution(pc), .colour = 3},
-                {.name = "fitted isotherm at Tc", .x_range = on_solution(c_vgrid.range),
-                 .y_range = on_solution(c_pgrid.range), .markers = false, .line = true, .colour = 2}});
+      last[gas ? 1 : 0] = v;
     }
+    const auto volume = [&](const char* key, std::size_t i) {
+      return sheet.find(key + ("(" + std::to_string(isotherms[read[i]].number) + ")"))->value;
+    };
+    const ColumnRef c_vl = tie_column(
+        false, "V(liquid)", "cm3/mol", [&](std::size_t i) { return last[0].cells[i]; },
+        [&](std::size_t i) { return volume("Vl", i); });
+    const ColumnRef c_vg = tie_column(
+        false, "V(gas)", "cm3/mol", [&](std::size_t i) { return last[1].cells[i]; },
+        [&](std::size_t i) { return volume("Vg", i); });
+    // P(vap) again at both ends, beside each other for the chart's tie lines.
+    const ColumnRef c_pl = tie_column(
+        true, "P(vap) at the liquid end", "bar", [&](std::size_t i) { return p_cell(i); }, pvap);
+    const ColumnRef c_pg = tie_column(
+        true, "P(vap) at the gas end", "bar", [&](std::size_t i) { return p_cell(i); }, pvap);
+    for (std::size_t i = 0; i < read.size(); ++i) {
+      const std::string key = "(" + std::to_string(isotherms[read[i]].number) + ")";
+      ws.result("Vl" + key, c_vl.cells[i]);
+      ws.result("Vg" + key, c_vg.cells[i]);
+      coexistence.push_back({.name = "tie line, isotherm " + std::to_string(isotherms[read[i]].number),
+                             .x_range = on_solution(absolute_cell(c_vl.cells[i]) + ":" + absolute_cell(c_vg.cells[i])),
+                             .y_range = on_solution(absolute_cell(c_pl.cells[i]) + ":" + absolute_cell(c_pg.cells[i])),
+                             .line = true,
+                             .colour = static_cast<int>(i)});
+    }
+    ws.note(
+        "Newton's step on f(V) = ((P·V − s)·V + A)·V − A·B, s = P·B + C·T: V − f/f', f' = (3P·V − 2s)·V + A; "
+        "from V = B it climbs to the liquid volume, from V = B + C·T/P it falls to the gas volume. Its " +
+        std::to_string(newton_steps) + " steps stand right of the printed columns.");
   }
-  if (!chart.empty())
-    ws.chart("Isotherms: P against V and the fitted van der Waals isotherms", "V (cm3/mol)", "P (bar)", chart);
-  ws.note("Each Gauss-Newton step is LINEST without a constant of P + B·C·T/(V − B)² against −1/V², C·T/(V − B)² "
-          "and T/(V − B) at the previous step's A, B, C; it lists C, B, A in that order.");
-  ws.note("Newton's step on f(V) = ((P·V − s)·V + A)·V − A·B, s = P·B + C·T: V − f/f', f' = (3P·V − 2s)·V + A; "
-          "from V = B it climbs to the liquid volume, from V = B + C·T/P it falls to the gas volume.");
+
+  // The coexistence curve traced by the tie lines' ends, closing at the
+  // critical point on the critical isotherm's inflection: V from 0.6 to
+  // 2.6 Vc in steps of Vc/10.
+  ws.step("Coexistence curve: the tie lines and the fitted isotherm at Tc");
+  constexpr std::size_t grid = 20;
+  std::vector<std::size_t> grid_rows;
+  std::vector<double> v_grid, p_grid;
+  const double vc_value = sheet.find("Vc")->value;
+  for (std::size_t s = 0; s <= grid; ++s) {
+    grid_rows.push_back(data.size() + 2 + s);
+    v_grid.push_back(vc_value * (6.0 + static_cast<double>(s)) / 10.0);
+    p_grid.push_back(fitted_p(tc_value, v_grid.back()));
+  }
+  const ColumnRef c_vgrid = ws.column(
+      "V, critical isotherm", "cm3/mol", grid_rows,
+      [&](std::size_t s) { return vc + "*(6+" + std::to_string(s) + ")/10"; }, v_grid);
+  const ColumnRef c_pgrid = ws.column(
+      "P, critical isotherm", "bar", grid_rows,
+      [&](std::size_t s) {
+        const std::string& v = c_vgrid.cells[s];
+        return q[C] + "*" + tc + "/(" + v + "-" + q[B] + ")-" + q[A] + "/" + v + "^2";
+      },
+      p_grid);
+  coexistence.push_back({.name = "critical point",
+                         .x_range = on_solution(vc),
+                         .y_range = on_solution(pc),
+                         .colour = static_cast<int>(read.size())});
+  coexistence.push_back({.name = "fitted isotherm at Tc",
+                         .x_range = on_solution(c_vgrid.range),
+                         .y_range = on_solution(c_pgrid.range),
+                         .markers = false,
+                         .line = true,
+                         .colour = static_cast<int>(read.size()) + 1});
+  ws.chart("Coexistence curve: the tie lines and the critical isotherm", "V (cm3/mol)", "P (bar)", coexistence);
 }
 
 // What the student is given beside the data set.
@@ -740,7 +896,8 @@ const analysis::Handout& handout() {
         .constants = {{.name = "R, gas constant",
                        .value = gas_constant,
                        .unit = "cm3·bar/(mol·K)",
-                       .use = "Zc = Pc·Vc/(R·Tc), a and b from Tc and Pc"}},
+                       .use = "Zc = Pc·Vc/(R·Tc), a and b from Tc and Pc",
+                       .symbol = "R_gas"}},
         .conventions = {"Temperatures in K, pressures in bar, molar volumes in cm3/mol.",
                         "Isotherms are numbered 1 to 9 in the order of the data set; the results of an isotherm "
                         "without a tie line (or above Tc) are left empty, and so are its volumes where the fitted "

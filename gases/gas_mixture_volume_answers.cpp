@@ -309,43 +309,53 @@ void analyse(const Case& cs, AnswerSheet& sheet) {
       "−(∂P/∂ni)/(∂P/∂V) less the pure gases' molar volumes, excess volume V(0.5) − [V(0) + V(1)]/2.");
 }
 
-
 // The same worksheet as spreadsheet formulas. The table runs across the
-// Data sheet: each pressure is a row, each mixture a column, so the cubic of
-// a pressure is LINEST of that row against a block of three rows (x1, x1²,
-// x1³, one column per mixture) under the table; LINEST treats each row of
-// that block as a variable when the y values form a row.
+// Data sheet: each pressure is a row, each mixture a column, so the cubic
+// of a pressure is LINEST of that row against a block of three rows (x1,
+// x1², x1³, one column per mixture); LINEST treats each row of that block
+// as a variable when the y values form a row. The pressures' table stands
+// on their own records, its formulas referring to the row of the pressure
+// (columns absolute, the row relative: they fill down), the composition of
+// the tangent a named choice.
 void workbook(const Case& cs, const AnswerSheet&, analysis::SolutionSheet& ws) {
   using analysis::cell_name;
   using analysis::ColumnRef;
   using analysis::data_cell;
+  using analysis::data_ref;
   using analysis::on_solution;
   const analysis::DataSet& data = cs.data();
   const std::size_t heading = data.find("P(bar)");
   std::size_t n = 0;
   while (data.number(heading, n + 1)) ++n;
   const std::vector<std::size_t> rows = data.numeric_rows(heading + 1);
+  // A record's volumes, absolute ("Data!$B$10:$H$10"), or with the row
+  // relative ("Data!$B10:$H10") for a formula that fills down.
   const auto across = [&](std::size_t record) {
     return "Data!" + cell_name(record, 1, true) + ":" + cell_name(record, n, true);
   };
+  const auto across_row = [&](std::size_t record) {
+    const std::string row = std::to_string(record + 1);
+    return "Data!$" + analysis::column_name(1) + row + ":$" + analysis::column_name(n) + row;
+  };
   std::vector<double> x1(n);
   for (std::size_t i = 0; i < n; ++i) x1[i] = data.value(heading, i + 1);
-  const std::string xg = "0.5";  // x_graded as the formulas write it
 
-  // Tables under the data set, side by side: the powers of x1, a grid of
-  // x1 for the fitted curves, and the written compositions.
+  ws.step("Powers of x1 for LINEST: x1, x1², x1³ of each mixture, a row each");
   const std::size_t below = data.size() + 2;
   std::vector<std::size_t> block_rows{below, below + 1, below + 2};
   std::vector<ColumnRef> powers;
   for (std::size_t i = 0; i < n; ++i) {
     const std::string x = data_cell(heading, i + 1);
-    powers.push_back(ws.column("x1, x1^2, x1^3 (mixture " + std::to_string(i + 1) + ")", "", block_rows,
-                               {x, x + "^2", x + "^3"}, {x1[i], x1[i] * x1[i], x1[i] * x1[i] * x1[i]}));
+    powers.push_back(ws.column("mixture " + std::to_string(i + 1), "", block_rows, {x, x + "^2", x + "^3"},
+                               {x1[i], x1[i] * x1[i], x1[i] * x1[i] * x1[i]}));
   }
-  const std::string block = powers.front().cells.front() + ":" + powers.back().cells.back();
+  const std::string block =
+      analysis::absolute_cell(powers.front().cells.front()) + ":" + analysis::absolute_cell(powers.back().cells.back());
 
-  // Pressure by pressure, on the pressure's own row: the cubic's
-  // coefficients, then the tangent at x1 = 0.5 and what it gives.
+  ws.step(
+      "Pressure by pressure: the cubic V = c0 + c1·x1 + c2·x1² + c3·x1³ by LINEST of the pressure's row, its "
+      "tangent at x1 = x1_graded, and the partial molar volumes where it meets x1 = 1 and x1 = 0");
+  const std::string xg = ws.choice("x1_graded", "mole fraction of gas 1 where the tangent is taken", x_graded, "");
   std::vector<PolyFit> fits;
   for (const std::size_t row : rows) {
     std::vector<double> v(n);
@@ -354,55 +364,56 @@ void workbook(const Case& cs, const AnswerSheet&, analysis::SolutionSheet& ws) {
   }
   const auto per_row = [&](const std::string& title, const std::function<std::string(std::size_t)>& formula,
                            const std::function<double(std::span<const double>)>& value) {
-    std::vector<std::string> fs;
     std::vector<double> vs;
-    for (std::size_t j = 0; j < rows.size(); ++j) {
-      fs.push_back(formula(j));
-      vs.push_back(value(fits[j].c));
-    }
-    return ws.column(title, "cm3/mol", rows, fs, vs);
+    for (std::size_t j = 0; j < rows.size(); ++j) vs.push_back(value(fits[j].c));
+    return ws.column(title, "cm3/mol", rows, formula, vs);
   };
+  std::vector<double> pressures;
+  for (const std::size_t row : rows) pressures.push_back(data.value(row, 0));
+  ws.column(
+      "P", "bar", rows, [&](std::size_t j) { return data_ref(rows[j], 0); }, pressures);
   std::vector<ColumnRef> coef;
   for (std::size_t k = 0; k <= fit_degree; ++k)
     coef.push_back(per_row(
-        "c" + std::to_string(k) + ", coefficient of x1^" + std::to_string(k),
+        "c" + std::to_string(k),
         [&](std::size_t j) {
-          return "INDEX(LINEST(" + across(rows[j]) + "," + block + ",TRUE,TRUE),1," +
+          return "INDEX(LINEST(" + across_row(rows[j]) + "," + block + ",TRUE,TRUE),1," +
                  std::to_string(fit_degree + 1 - k) + ")";
         },
         [k](std::span<const double> c) { return c[k]; }));
   // The cubic and its slope at x in Horner's form over the row's coefficients.
   const auto cubic_at = [&](std::size_t j, const std::string& x) {
-    return coef[0].cells[j] + "+" + x + "*(" + coef[1].cells[j] + "+" + x + "*(" + coef[2].cells[j] + "+" + x +
-           "*" + coef[3].cells[j] + "))";
+    return coef[0].cells[j] + "+" + x + "*(" + coef[1].cells[j] + "+" + x + "*(" + coef[2].cells[j] + "+" + x + "*" +
+           coef[3].cells[j] + "))";
   };
   const auto slope_at = [&](std::size_t j, const std::string& x) {
     return coef[1].cells[j] + "+" + x + "*(2*" + coef[2].cells[j] + "+" + x + "*3*" + coef[3].cells[j] + ")";
   };
   const ColumnRef v_half = per_row(
-      "V(fit) at x1 = 0.5", [&](std::size_t j) { return cubic_at(j, xg); },
+      "V(fit) at x1_graded", [&](std::size_t j) { return cubic_at(j, xg); },
       [](std::span<const double> c) { return fitted_v(c, x_graded); });
   const ColumnRef slope_half = per_row(
-      "dV/dx1 at x1 = 0.5", [&](std::size_t j) { return slope_at(j, xg); },
+      "dV/dx1 at x1_graded", [&](std::size_t j) { return slope_at(j, xg); },
       [](std::span<const double> c) { return fitted_slope(c, x_graded); });
   const ColumnRef v1_half = per_row(
-      "V1 at x1 = 0.5", [&](std::size_t j) { return v_half.cells[j] + "+(1-" + xg + ")*" + slope_half.cells[j]; },
+      "V1 = V + (1 − x1)·dV/dx1",
+      [&](std::size_t j) { return v_half.cells[j] + "+(1-" + xg + ")*" + slope_half.cells[j]; },
       [](std::span<const double> c) { return partial_v1(c, x_graded); });
   const ColumnRef v2_half = per_row(
-      "V2 at x1 = 0.5", [&](std::size_t j) { return v_half.cells[j] + "-" + xg + "*" + slope_half.cells[j]; },
+      "V2 = V − x1·dV/dx1", [&](std::size_t j) { return v_half.cells[j] + "-" + xg + "*" + slope_half.cells[j]; },
       [](std::span<const double> c) { return partial_v2(c, x_graded); });
   const ColumnRef v1e_half = per_row(
-      "V1 − V1° at x1 = 0.5",
+      "V1 − V1°, V1° = c0 + c1 + c2 + c3",
       [&](std::size_t j) {
         return v1_half.cells[j] + "-(" + coef[0].cells[j] + "+" + coef[1].cells[j] + "+" + coef[2].cells[j] + "+" +
                coef[3].cells[j] + ")";
       },
       [](std::span<const double> c) { return excess_v1(c, x_graded); });
   const ColumnRef v2e_half = per_row(
-      "V2 − V2° at x1 = 0.5", [&](std::size_t j) { return v2_half.cells[j] + "-" + coef[0].cells[j]; },
+      "V2 − V2°, V2° = c0", [&](std::size_t j) { return v2_half.cells[j] + "-" + coef[0].cells[j]; },
       [](std::span<const double> c) { return excess_v2(c, x_graded); });
   const ColumnRef ve_half = per_row(
-      "VE at x1 = 0.5",
+      "VE = V − [(1 − x1)·V2° + x1·V1°]",
       [&](std::size_t j) {
         const std::string& c0 = coef[0].cells[j];
         return v_half.cells[j] + "-((1-" + xg + ")*" + c0 + "+" + xg + "*(" + c0 + "+" + coef[1].cells[j] + "+" +
@@ -416,94 +427,118 @@ void workbook(const Case& cs, const AnswerSheet&, analysis::SolutionSheet& ws) {
     while (j < rows.size() && data.value(rows[j], 0) != p) ++j;
     if (j == rows.size()) throw AnalysisError("gas_mixture_volume_gen: no table row at " + bar(p) + " bar");
     const std::string k = "(" + bar(p) + ")";
-    ws.result("V1E" + k, v1e_half.cells[j]);
+    const std::string fitted =
+        "the cubic least-squares fit of V against x1 over the compositions at " + bar(p) + " bar";
+    ws.result_with_method("V1E" + k, v1e_half.cells[j],
+                          "V + (1 − x1)·dV/dx1 at x1_graded less the fitted V at x1 = 1, from " + fitted);
     ws.result("V2E" + k, v2e_half.cells[j]);
     ws.result("VE" + k, ve_half.cells[j]);
     graded_rows.push_back(j);
   }
+  ws.note(
+      "LINEST lists its coefficients from the last row of x1 powers (x1³) to the first, then the constant: c3, "
+      "c2, c1, c0. V1 and V2 are where the tangent meets x1 = 1 and x1 = 0; V1° and V2° are the cubic at x1 = 1 "
+      "and x1 = 0.");
 
   // The fitted cubics over x1 = 0, 0.05, ..., 1 at the graded pressures,
   // and the partial molar volumes along the middle one.
+  ws.step("For the charts: the fitted cubics and the partial molar volumes along x1");
   constexpr std::size_t steps = 20;
   std::vector<std::size_t> grid_rows;
-  std::vector<std::string> f_grid;
   std::vector<double> grid;
   for (std::size_t s = 0; s <= steps; ++s) {
     grid_rows.push_back(below + s);
-    f_grid.push_back(std::to_string(s) + "/" + std::to_string(steps));
     grid.push_back(static_cast<double>(s) / static_cast<double>(steps));
   }
-  const ColumnRef c_grid = ws.column("x1 for the curves", "", grid_rows, f_grid, grid);
+  const ColumnRef c_grid = ws.column(
+      "x1", "", grid_rows, [&](std::size_t s) { return std::to_string(s) + "/" + std::to_string(steps); }, grid);
   const auto along = [&](const std::string& title, std::size_t j,
                          const std::function<std::string(const std::string&)>& formula,
                          double (*value)(std::span<const double>, double)) {
-    std::vector<std::string> fs;
     std::vector<double> vs;
-    for (std::size_t s = 0; s <= steps; ++s) {
-      fs.push_back(formula(c_grid.cells[s]));
-      vs.push_back(value(fits[j].c, grid[s]));
-    }
-    return ws.column(title, "cm3/mol", grid_rows, fs, vs);
+    for (std::size_t s = 0; s <= steps; ++s) vs.push_back(value(fits[j].c, grid[s]));
+    return ws.column(
+        title, "cm3/mol", grid_rows, [&](std::size_t s) { return formula(c_grid.cells[s]); }, vs);
+  };
+  // The coefficients of pressure row j, absolute: the same cells for every x.
+  const auto fixed = [&](std::size_t j) {
+    std::vector<std::string> c;
+    for (const ColumnRef& col : coef) c.push_back(analysis::absolute_cell(col.cells[j]));
+    return c;
+  };
+  const auto cubic_fixed = [&](std::size_t j, const std::string& x) {
+    const std::vector<std::string> c = fixed(j);
+    return c[0] + "+" + x + "*(" + c[1] + "+" + x + "*(" + c[2] + "+" + x + "*" + c[3] + "))";
+  };
+  const auto slope_fixed = [&](std::size_t j, const std::string& x) {
+    const std::vector<std::string> c = fixed(j);
+    return c[1] + "+" + x + "*(2*" + c[2] + "+" + x + "*3*" + c[3] + ")";
   };
   std::vector<analysis::SolutionSheet::Series> v_chart;
   for (std::size_t g = 0; g < graded_rows.size(); ++g) {
     const std::size_t j = graded_rows[g];
     const std::string at = bar(graded_pressures[g]) + " bar";
-    const ColumnRef curve =
-        along("V(fit), " + at, j, [&](const std::string& x) { return cubic_at(j, x); }, fitted_v);
-    v_chart.push_back({.name = at, .x_range = across(heading), .y_range = across(rows[j]),
-                       .colour = static_cast<int>(g)});
-    v_chart.push_back({.name = "cubic, " + at, .x_range = on_solution(c_grid.range),
-                       .y_range = on_solution(curve.range), .markers = false, .line = true,
+    const ColumnRef curve = along(
+        "V(fit), " + at, j, [&](const std::string& x) { return cubic_fixed(j, x); }, fitted_v);
+    v_chart.push_back(
+        {.name = at, .x_range = across(heading), .y_range = across(rows[j]), .colour = static_cast<int>(g)});
+    v_chart.push_back({.name = "cubic, " + at,
+                       .x_range = on_solution(c_grid.range),
+                       .y_range = on_solution(curve.range),
+                       .markers = false,
+                       .line = true,
                        .colour = static_cast<int>(g)});
   }
-  ws.chart("Molar volume of the mixtures against x1", "x1 (mole fraction of gas 1)", "V (cm3/mol)", v_chart);
-
   const std::size_t middle = graded_rows[graded_rows.size() / 2];
   const std::string at = bar(graded_pressures[graded_rows.size() / 2]) + " bar";
   const auto partial = [&](bool first, const std::string& x, const std::string& v, const std::string& s) {
     return first ? v + "+(1-" + x + ")*" + s : v + "-" + x + "*" + s;
   };
+  const auto partial_at = [&](bool first, const std::string& x) {
+    return partial(first, x, "(" + cubic_fixed(middle, x) + ")", "(" + slope_fixed(middle, x) + ")");
+  };
   const ColumnRef v1_curve = along(
-      "V1, " + at, middle,
-      [&](const std::string& x) { return partial(true, x, "(" + cubic_at(middle, x) + ")", "(" + slope_at(middle, x) + ")"); },
-      partial_v1);
+      "V1, " + at, middle, [&](const std::string& x) { return partial_at(true, x); }, partial_v1);
   const ColumnRef v2_curve = along(
-      "V2, " + at, middle,
-      [&](const std::string& x) { return partial(false, x, "(" + cubic_at(middle, x) + ")", "(" + slope_at(middle, x) + ")"); },
-      partial_v2);
+      "V2, " + at, middle, [&](const std::string& x) { return partial_at(false, x); }, partial_v2);
   // The same at the written compositions, as the student tabulates them.
   std::vector<std::size_t> mix_rows;
-  std::vector<std::string> f_x;
-  for (std::size_t i = 0; i < n; ++i) {
-    mix_rows.push_back(below + i);
-    f_x.push_back(data_cell(heading, i + 1));
-  }
-  const ColumnRef c_x = ws.column("x1 as written", "", mix_rows, f_x, x1);
+  for (std::size_t i = 0; i < n; ++i) mix_rows.push_back(below + i);
+  const ColumnRef c_x = ws.column(
+      "x1 as written", "", mix_rows, [&](std::size_t i) { return data_cell(heading, i + 1); }, x1);
   std::array<ColumnRef, 2> at_mixtures;
   for (const bool first : {true, false}) {
-    std::vector<std::string> fs;
     std::vector<double> vs;
-    for (std::size_t i = 0; i < n; ++i) {
-      const std::string& x = c_x.cells[i];
-      fs.push_back(partial(first, x, "(" + cubic_at(middle, x) + ")", "(" + slope_at(middle, x) + ")"));
+    for (std::size_t i = 0; i < n; ++i)
       vs.push_back(first ? partial_v1(fits[middle].c, x1[i]) : partial_v2(fits[middle].c, x1[i]));
-    }
-    at_mixtures[first ? 0 : 1] = ws.column(std::string(first ? "V1" : "V2") + " at the written x1, " + at,
-                                           "cm3/mol", mix_rows, fs, vs);
+    at_mixtures[first ? 0 : 1] = ws.column(
+        std::string(first ? "V1" : "V2") + " at the written x1, " + at, "cm3/mol", mix_rows,
+        [&](std::size_t i) { return partial_at(first, c_x.cells[i]); }, vs);
   }
-  ws.chart("Partial molar volumes against x1 at " + at, "x1 (mole fraction of gas 1)", "partial molar volume (cm3/mol)",
-           {{.name = "V1 (gas 1)", .x_range = on_solution(c_grid.range), .y_range = on_solution(v1_curve.range),
-             .markers = false, .line = true, .colour = 0},
-            {.name = "V1 at the written x1", .x_range = on_solution(c_x.range),
-             .y_range = on_solution(at_mixtures[0].range), .colour = 0},
-            {.name = "V2 (gas 2)", .x_range = on_solution(c_grid.range), .y_range = on_solution(v2_curve.range),
-             .markers = false, .line = true, .colour = 1},
-            {.name = "V2 at the written x1", .x_range = on_solution(c_x.range),
-             .y_range = on_solution(at_mixtures[1].range), .colour = 1}});
-  ws.note("LINEST lists its coefficients from the last row of x1 powers (x1^3) to the first, then the constant; "
-          "V1 = V + (1 − x1)·dV/dx1 and V2 = V − x1·dV/dx1 are where the tangent meets x1 = 1 and x1 = 0; V1° and "
-          "V2° are the cubic at x1 = 1 (c0 + c1 + c2 + c3) and at x1 = 0 (c0).");
+  ws.chart("Molar volume of the mixtures against x1", "x1 (mole fraction of gas 1)",
+           "V (cm3/mol)", v_chart);
+  ws.chart("Partial molar volumes against x1 at the middle graded pressure", "x1 (mole fraction of gas 1)",
+           "partial molar volume (cm3/mol)",
+           {{.name = "V1 (gas 1)",
+             .x_range = on_solution(c_grid.range),
+             .y_range = on_solution(v1_curve.range),
+             .markers = false,
+             .line = true,
+             .colour = 0},
+            {.name = "V1 at the written x1",
+             .x_range = on_solution(c_x.range),
+             .y_range = on_solution(at_mixtures[0].range),
+             .colour = 0},
+            {.name = "V2 (gas 2)",
+             .x_range = on_solution(c_grid.range),
+             .y_range = on_solution(v2_curve.range),
+             .markers = false,
+             .line = true,
+             .colour = 1},
+            {.name = "V2 at the written x1",
+             .x_range = on_solution(c_x.range),
+             .y_range = on_solution(at_mixtures[1].range),
+             .colour = 1}});
 }
 
 // What the student is given beside the data set.
@@ -525,7 +560,8 @@ const analysis::Handout& handout() {
         .constants = {{.name = "R, gas constant",
                        .value = gas_constant,
                        .unit = "cm3·bar/(mol·K)",
-                       .use = "R·T/P, the molar volume of an ideal gas, to see how far the gases are from it"}},
+                       .use = "R·T/P, the molar volume of an ideal gas, to see how far the gases are from it",
+                       .symbol = "R_gas"}},
         .conventions = {"x1 is the mole fraction of gas 1; V1° and V2° are the molar volumes of the pure gases "
                         "(x1 = 1 and x1 = 0) at the same pressure.",
                         "Volumes in cm3/mol, pressures in bar."},

@@ -33,6 +33,7 @@
 // them. The model defines no Eotvos constant: its γ follows Macleod's law,
 // and γ·(M/dl)^(2/3) is not quite straight in T.
 #include <cmath>
+#include <functional>
 #include <numeric>
 #include <string>
 #include <vector>
@@ -243,27 +244,29 @@ void analyse(const Case& cs, AnswerSheet& sheet) {
 }
 
 // The same worksheet as spreadsheet formulas over the Data sheet: T in
-// kelvin and every column of the table's heading on the row of its
-// record, γ^(1/4) beside them for Macleod's line through the origin.
-// Each fitted line is drawn over the rows and on to where it reaches zero,
-// on the record after the table.
+// kelvin and every column of the table's heading on the row of its record,
+// γ^(1/4) beside them for Macleod's line through the origin; then each line
+// and what it gives, step by step. Each extrapolated line is drawn from the
+// first row to where it ends (its zero, or Tc), two points in a small table
+// of the lines' ends.
 void workbook(const Case& cs, const AnswerSheet& sheet, SolutionSheet& ws) {
   const DataSet& data = cs.data();
   const std::size_t mw_record = data.find("MW = ,");
   const std::vector<std::size_t> rows = data.numeric_rows(data.find("T(C),gamma,dl,dv") + 1);
   const std::size_t n = rows.size();
-  const std::vector<double> gamma = data.column(rows, 1);
+  const std::vector<double> tcel = data.column(rows, 0), gamma = data.column(rows, 1);
   const std::vector<Column>& w = sheet.workings.at(0).columns;
+  const std::vector<double>& t = w.at(0).values;
   const std::string mw = data_cell(mw_record, 1);
   const auto per_row = [&](std::string_view heading, std::string_view unit, const std::vector<double>& values,
-                           const auto& formula) {
-    std::vector<std::string> f;
-    for (std::size_t i = 0; i < n; ++i) f.push_back(formula(i));
-    return ws.column(heading, unit, rows, f, values);
+                           const std::function<std::string(std::size_t)>& formula) {
+    return ws.column(heading, unit, rows, formula, values);
   };
-  const auto at = [&](std::size_t i, std::size_t c) { return data_cell(rows[i], c); };
+  const auto at = [&](std::size_t i, std::size_t c) { return data_ref(rows[i], c); };
+  const std::string all_rows = "every row";
 
-  const ColumnRef c_t = per_row("T", "K", w.at(0).values, [&](std::size_t i) { return at(i, 0) + "+273.15"; });
+  ws.step("The columns of the table's heading, row by row (T = t + 273.15)");
+  const ColumnRef c_t = per_row("T", "K", t, [&](std::size_t i) { return at(i, 0) + "+273.15"; });
   const ColumnRef c_diff =
       per_row("dl-dv", "g/cm3", w.at(1).values, [&](std::size_t i) { return at(i, 2) + "-" + at(i, 3); });
   const ColumnRef c_diff103 = per_row("(dl-dv)^10/3", "(g/cm3)^(10/3)", w.at(2).values,
@@ -272,11 +275,11 @@ void workbook(const Case& cs, const AnswerSheet& sheet, SolutionSheet& ws) {
       per_row("dl+dv", "g/cm3", w.at(3).values, [&](std::size_t i) { return at(i, 2) + "+" + at(i, 3); });
   const ColumnRef c_mean =
       per_row("d(ave)", "g/cm3", w.at(4).values, [&](std::size_t i) { return c_sum.cells[i] + "/2"; });
-  const ColumnRef c_eotvos =
-      per_row("Eotvos = γ·(M/dl)^(2/3)", "(dyn/cm)·(cm3/mol)^(2/3)", w.at(5).values,
-              [&](std::size_t i) { return at(i, 1) + "*POWER(" + mw + "/" + at(i, 2) + ",2/3)"; });
+  const ColumnRef c_eotvos = per_row("Eotvos = γ·(M/dl)^(2/3)", "erg/mol^(2/3)", w.at(5).values, [&](std::size_t i) {
+    return at(i, 1) + "*POWER(" + mw + "/" + at(i, 2) + ",2/3)";
+  });
   const ColumnRef c_katayama =
-      per_row("Katayama = γ·(M/(dl-dv))^(2/3)", "(dyn/cm)·(cm3/mol)^(2/3)", w.at(6).values,
+      per_row("Katayama = γ·(M/(dl-dv))^(2/3)", "erg/mol^(2/3)", w.at(6).values,
               [&](std::size_t i) { return at(i, 1) + "*POWER(" + mw + "/" + c_diff.cells[i] + ",2/3)"; });
   std::vector<double> quarter(n);
   for (std::size_t i = 0; i < n; ++i) quarter[i] = std::pow(gamma[i], 0.25);
@@ -284,8 +287,8 @@ void workbook(const Case& cs, const AnswerSheet& sheet, SolutionSheet& ws) {
       per_row("γ^(1/4)", "(dyn/cm)^(1/4)", quarter, [&](std::size_t i) { return "POWER(" + at(i, 1) + ",0.25)"; });
   per_row("Macleod = γ^(1/4)/(dl-dv)", "(dyn/cm)^(1/4)/(g/cm3)", w.at(7).values,
           [&](std::size_t i) { return c_quarter.cells[i] + "/" + c_diff.cells[i]; });
+  ws.note("M is the molar mass of the MW record; γ·(M/d)^(2/3) is in erg/mol^(2/3) with γ in dyn/cm.");
 
-  const std::vector<double>& t = w.at(0).values;
   // A least-squares line of a column against T: its slope and intercept.
   struct Line {
     LineFit fit;
@@ -301,89 +304,105 @@ void workbook(const Case& cs, const AnswerSheet& sheet, SolutionSheet& ws) {
                            "INTERCEPT(" + y.range + "," + c_t.range + ")", l.fit.intercept);
     return l;
   };
+  ws.step("Critical temperature: the line of (dl − dv)^(10/3) against T reaches zero at Tc");
   const Line power = line("(dl-dv)^10/3", "(g/cm3)^(10/3)", c_diff103, w.at(2).values);
-  const std::string tc = ws.result("Tc", "-" + power.intercept + "/" + power.slope);
+  const std::string tc = ws.result_with_method(
+      "Tc", "-" + power.intercept + "/" + power.slope,
+      "zero of the least-squares line of (dl − dv)^(10/3) against T, −intercept/slope, " + all_rows);
+
+  ws.step("Critical density: the rectilinear diameter, (dl + dv)/2 against T, read at Tc");
   const Line diameter = line("d(ave)", "g/cm3", c_mean, w.at(4).values);
   const std::string dc = ws.result("dc", diameter.intercept + "+" + diameter.slope + "*" + tc);
-  const Line eo = line("Eotvos", "(dyn/cm)·(cm3/mol)^(2/3)", c_eotvos, w.at(5).values);
-  ws.result("Tc(E)", "-" + eo.intercept + "/" + eo.slope + "+6");
-  const Line ka = line("Katayama", "(dyn/cm)·(cm3/mol)^(2/3)", c_katayama, w.at(6).values);
-  ws.result("Tc(K)", "-" + ka.intercept + "/" + ka.slope);
+
+  ws.step("Eotvos and Katayama: γ·(M/d)^(2/3) against T, extrapolated to zero");
+  const std::string offset = ws.constant("Eotvos_offset");
+  const Line eo = line("Eotvos", "erg/mol^(2/3)", c_eotvos, w.at(5).values);
+  const std::string tc_e = ws.result_with_method(
+      "Tc(E)", "-" + eo.intercept + "/" + eo.slope + "+" + offset,
+      "zero of the least-squares line of γ·(M/dl)^(2/3) against T, plus Eotvos_offset, " + all_rows);
+  ws.result_with_method("kE", "-" + eo.slope, "minus the slope of the same line");
+  const Line ka = line("Katayama", "erg/mol^(2/3)", c_katayama, w.at(6).values);
+  const std::string tc_k =
+      ws.result_with_method("Tc(K)", "-" + ka.intercept + "/" + ka.slope,
+                            "zero of the least-squares line of γ·(M/(dl − dv))^(2/3) against T, " + all_rows);
+
+  ws.step("Macleod's constant and the parachor: γ^(1/4) against dl − dv through the origin");
   const LineFit ml = fit_line_through_origin(w.at(1).values, quarter);
   const std::string ml_slope = ws.value(
       "slope of γ^(1/4) against dl-dv through the origin", "(dyn/cm)^(1/4)/(g/cm3)",
       "SUMPRODUCT(" + c_diff.range + "," + c_quarter.range + ")/SUMPRODUCT(" + c_diff.range + "," + c_diff.range + ")",
       ml.slope);
-  ws.result("K(M)", "POWER(" + ml_slope + ",4)");
+  ws.result_with_method("K(M)", "POWER(" + ml_slope + ",4)",
+                        "(slope)⁴ of γ^(1/4) against dl − dv through the origin, Σx·y/Σx², " + all_rows);
   ws.result("parachor", mw + "*" + ml_slope);
-  ws.result("kE", "-" + eo.slope);
-  ws.note(
-      "T(K) = t(°C) + 273.15; M is the MW cell of the data set. Each critical temperature is where its line "
-      "reaches zero, −intercept/slope (Eotvos's plus 6 K); dc is the line of d(ave) read at Tc. The parachor is "
-      "M times Macleod's slope, M·K^(1/4); Eotvos's constant is minus the slope of the Eotvos line.");
 
-  // A fitted line drawn over the rows and on to T = end, on the record
-  // after the table; at its own zero the line is 0 (not the rounding of
-  // intercept + slope·T, which the large intercepts leave near 1e-13).
-  std::vector<std::size_t> line_rows = rows;
-  line_rows.push_back(rows.back() + 1);
-  struct Drawn {
-    std::string x, y;
+  // The lines drawn from the first row to their ends: each an x column
+  // and a y column of two rows. The diameter in °C, as the data give t.
+  ws.step("The lines drawn on the charts, from the first row to where they end");
+  const std::vector<std::size_t> ends{rows.front(), rows.back() + 1};
+  const double tc_value = sheet.find("Tc")->value;
+  const auto drawn = [&](std::string_view what, std::string_view x_unit, const std::string& x0, double x0_value,
+                         const std::string& x1, double x1_value, const std::string& y0, double y0_value,
+                         const std::string& y1, double y1_value) {
+    const ColumnRef x = ws.column(std::string(what) + ": x at its ends", x_unit, ends, {x0, x1}, {x0_value, x1_value});
+    const ColumnRef y = ws.column(std::string(what) + ": y", "", ends, {y0, y1}, {y0_value, y1_value});
+    return std::pair{on_solution(x.range), on_solution(y.range)};
   };
-  const auto drawn = [&](std::string_view what, const Line& l, const std::string& end, double end_value,
-                         bool zero) {
-    std::vector<std::string> fx, fy;
-    std::vector<double> x, y;
-    for (std::size_t i = 0; i < n; ++i) {
-      fx.push_back(c_t.cells[i]);
-      x.push_back(t[i]);
-    }
-    fx.push_back(end);
-    x.push_back(end_value);
-    const ColumnRef cx = ws.column("T for the line of " + std::string(what), "K", line_rows, fx, x);
-    for (std::size_t i = 0; i < n; ++i) {
-      fy.push_back(l.intercept + "+" + l.slope + "*" + cx.cells[i]);
-      y.push_back(l.fit.at(x[i]));
-    }
-    fy.push_back(zero ? "0" : l.intercept + "+" + l.slope + "*" + cx.cells.back());
-    y.push_back(zero ? 0.0 : l.fit.at(end_value));
-    const ColumnRef cy = ws.column("line of " + std::string(what), "", line_rows, fy, y);
-    return Drawn{on_solution(cx.range), on_solution(cy.range)};
+  const std::string t0 = c_t.cells.front();
+  const auto line_at = [](const Line& l, const std::string& x) { return l.intercept + "+" + l.slope + "*" + x; };
+  const auto power_line = drawn("(dl − dv)^(10/3) to Tc", "K", t0, t.front(), tc, tc_value, line_at(power, t0),
+                                power.fit.at(t.front()), "0", 0.0);
+  const auto diameter_line =
+      drawn("diameter to Tc", "°C", at(0, 0), tcel.front(), tc + "-273.15", tc_value - kelvin_offset,
+            line_at(diameter, t0), diameter.fit.at(t.front()), dc, sheet.find("dc")->value);
+  const double eo_zero = eo.fit.x_at(0.0), ka_zero = ka.fit.x_at(0.0);
+  const auto eo_line = drawn("Eotvos to its zero", "K", t0, t.front(), tc_e + "-" + offset, eo_zero, line_at(eo, t0),
+                             eo.fit.at(t.front()), "0", 0.0);
+  const auto ka_line =
+      drawn("Katayama to its zero", "K", t0, t.front(), tc_k, ka_zero, line_at(ka, t0), ka.fit.at(t.front()), "0", 0.0);
+  // The critical point: the diameter's end, (Tc in °C, dc).
+  const auto last_cell = [](const std::string& range) {
+    const std::string sheet_name = range.substr(0, range.find('!') + 1);
+    return sheet_name + range.substr(range.find(':') + 1);
   };
-  const double tc_value = power.fit.x_at(0.0);
-  const Drawn power_line = drawn("(dl-dv)^10/3", power, tc, tc_value, true);
-  const Drawn diameter_line = drawn("d(ave)", diameter, tc, tc_value, false);
-  const Drawn eo_line = drawn("Eotvos", eo, "-" + eo.intercept + "/" + eo.slope, eo.fit.x_at(0.0), true);
-  const Drawn ka_line = drawn("Katayama", ka, "-" + ka.intercept + "/" + ka.slope, ka.fit.x_at(0.0), true);
 
   const std::string temperatures = on_solution(c_t.range);
+  const std::string celsius = data_range(rows.front(), rows.back(), 0);
   ws.chart("(dl − dv)^(10/3) against T, extrapolated to zero at Tc", "T (K)", "(dl − dv)^(10/3) ((g/cm3)^(10/3))",
            {{.name = "(dl − dv)^(10/3)", .x_range = temperatures, .y_range = on_solution(c_diff103.range)},
             {.name = "least-squares line to Tc",
-             .x_range = power_line.x,
-             .y_range = power_line.y,
+             .x_range = power_line.first,
+             .y_range = power_line.second,
              .markers = false,
              .line = true,
              .colour = 0}});
-  ws.chart("Rectilinear diameter: dl, dv and (dl + dv)/2 against T", "T (K)", "density (g/cm3)",
-           {{.name = "dl", .x_range = temperatures, .y_range = data_range(rows.front(), rows.back(), 2)},
-            {.name = "dv", .x_range = temperatures, .y_range = data_range(rows.front(), rows.back(), 3)},
-            {.name = "(dl + dv)/2", .x_range = temperatures, .y_range = on_solution(c_mean.range)},
+  ws.chart("Liquid and vapor densities against t", "t (°C)", "density (g/cm3)",
+           {{.name = "dl", .x_range = celsius, .y_range = data_range(rows.front(), rows.back(), 2)},
+            {.name = "dv", .x_range = celsius, .y_range = data_range(rows.front(), rows.back(), 3)},
+            {.name = "(dl + dv)/2", .x_range = celsius, .y_range = on_solution(c_mean.range)},
             {.name = "diameter to Tc",
-             .x_range = diameter_line.x,
-             .y_range = diameter_line.y,
+             .x_range = diameter_line.first,
+             .y_range = diameter_line.second,
              .markers = false,
              .line = true,
              .colour = 2},
-            {.name = "critical point (Tc, dc)", .x_range = on_solution(tc), .y_range = on_solution(dc), .colour = 3}});
+            {.name = "critical point (Tc, dc)",
+             .x_range = last_cell(diameter_line.first),
+             .y_range = last_cell(diameter_line.second),
+             .colour = 3}});
   ws.chart(
-      "Eotvos and Katayama against T, extrapolated to zero", "T (K)", "γ·(M/d)^(2/3) ((dyn/cm)·(cm3/mol)^(2/3))",
+      "Eotvos and Katayama against T, extrapolated to zero", "T (K)", "γ·(M/d)^(2/3) (erg/mol^(2/3))",
       {{.name = "Eotvos γ·(M/dl)^(2/3)", .x_range = temperatures, .y_range = on_solution(c_eotvos.range)},
        {.name = "Katayama γ·(M/(dl − dv))^(2/3)", .x_range = temperatures, .y_range = on_solution(c_katayama.range)},
-       {.name = "Eotvos line", .x_range = eo_line.x, .y_range = eo_line.y, .markers = false, .line = true, .colour = 0},
+       {.name = "Eotvos line",
+        .x_range = eo_line.first,
+        .y_range = eo_line.second,
+        .markers = false,
+        .line = true,
+        .colour = 0},
        {.name = "Katayama line",
-        .x_range = ka_line.x,
-        .y_range = ka_line.y,
+        .x_range = ka_line.first,
+        .y_range = ka_line.second,
         .markers = false,
         .line = true,
         .colour = 1}});
@@ -405,7 +424,8 @@ const Handout& handout() {
       .constants = {{.name = "Ramsay and Shields' offset of Eotvos's rule",
                      .value = eotvos_offset,
                      .unit = "K",
-                     .use = "γ·(M/dl)^(2/3) = kE·(Tc − 6 K − T): Tc(E) is the line's zero plus 6 K"}},
+                     .use = "γ·(M/dl)^(2/3) = kE·(Tc − 6 K − T): Tc(E) is the line's zero plus 6 K",
+                     .symbol = "Eotvos_offset"}},
       .conventions = {"T(K) = t(°C) + 273.15.",
                       "Surface tension in dyn/cm (mN/m), densities in g/cm3, molar volumes M/d in cm3/mol; "
                       "γ·(M/dl)^(2/3) is then in erg/mol^(2/3) and kE in erg/(K·mol^(2/3))."},

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <vector>
 #include <string>
 #include <tuple>
 
@@ -122,38 +123,138 @@ TEST(GasIsothermAnswers, ATieLineTheFittedIsothermMeetsOnceHasNoVolumes) {
   EXPECT_TRUE(std::any_of(sheet.notes.begin(), sheet.notes.end(),
                           [](const std::string& n) { return n.rfind("Isotherm 5:", 0) == 0; }));
 
-  // The workbook follows: five tie-line pressures, four pairs of volumes.
+  // The workbook follows: five tie-line pressures of nine isotherms, four
+  // pairs of volumes.
   labtest::RecordingSheet ws;
   const DataSet data = DataSet::parse(ds.text);
   find_analysis("gas_isotherm_gen")->workbook(Case(data, ds.key), sheet, ws);
   EXPECT_EQ(ws.results.size(), sheet.results.size());
   ASSERT_NE(ws.find("P(vap)"), nullptr);
-  EXPECT_EQ(ws.find("P(vap)")->records.size(), 5u);
+  const auto& pvap = ws.find("P(vap)")->values;
+  ASSERT_EQ(pvap.size(), 9u);
+  EXPECT_EQ(std::count_if(pvap.begin(), pvap.end(), [](double v) { return !std::isnan(v); }), 5);
+  EXPECT_NEAR(pvap[4], 58.85892, 1e-12);
   ASSERT_NE(ws.find("V(liquid), Newton start"), nullptr);
   EXPECT_EQ(ws.find("V(liquid), Newton start")->records.size(), 4u);
 }
 
-// The workbook of seeds 12345 67890: the tie-line pressure of isotherm 1 is
-// the AVERAGE of its 13 flat points, records 12 to 24 (rows 13 to 25 of the
-// data set, counted by hand), on the record of its temperature (row 9); the
-// Gauss-Newton steps have settled by the last two, and so have Newton's
-// steps, on the volumes of the independent calculation.
-TEST(GasIsothermAnswers, TheWorkbookAveragesTheFlatRunAndItsIterationsSettle) {
+// The workbook finds each tie line by formulas: per point the length of
+// the longest window ending at it whose pressures agree within the band,
+// and the pressure of the points on the isotherm's longest window. Its
+// selection is the analysis's longest run from a start (the answer
+// sheet's workings mark those points) for every data set of a sweep; and
+// for seeds 12345 67890 with the middle point of isotherm 1's run (record
+// 19, 109.79599 cm3/mol) raised by 0.1 bar, which splits the run into two
+// of six points, points 2 to 7 and 9 to 14: the first of equal runs is
+// the tie line, records 12 to 17 (counted by hand in the data set).
+std::vector<bool> workbook_tie_points(const labtest::RecordingSheet& ws) {
+  std::vector<bool> on;
+  for (const double v : ws.column_named("P on the tie line").values) on.push_back(!std::isnan(v));
+  return on;
+}
+std::vector<bool> sheet_tie_points(const AnswerSheet& sheet) {
+  for (const Workings& w : sheet.workings)
+    if (w.title == "points and fitted isotherms") {
+      std::vector<bool> on;
+      for (const double v : w.columns.at(4).values) on.push_back(v == 1.0);
+      return on;
+    }
+  return {};
+}
+
+TEST(GasIsothermWorkbook, FindsTheTieLinesAsTheAnalysisDoes) {
+  auto pairs = labtest::seed_pairs(24, 0x150);
+  pairs.emplace_back(477775950, -83362793);
+  for (const auto& [s1, s2] : pairs) {
+    SCOPED_TRACE(std::to_string(s1) + " " + std::to_string(s2));
+    const auto ds = labtest::data_set(program(), s1, s2);
+    const AnswerSheet sheet = answer_sheet(program(), ds.text, ds.key, "Jane Doe", s1, s2);
+    const DataSet data = DataSet::parse(ds.text);
+    labtest::RecordingSheet ws;
+    find_analysis("gas_isotherm_gen")->workbook(Case(data, ds.key), sheet, ws);
+    EXPECT_EQ(workbook_tie_points(ws), sheet_tie_points(sheet));
+    // The tie lines' mean pressures are the answer sheet's.
+    for (const double p : ws.find("P(vap)")->values) {
+      if (std::isnan(p)) continue;
+      EXPECT_TRUE(std::any_of(sheet.results.begin(), sheet.results.end(), [&](const Result& r) {
+        return r.key.starts_with("Pvap") && std::fabs(r.value - p) <= 1e-12 * p;
+      })) << p;
+    }
+  }
+
+  const auto ds = labtest::data_set(program(), 12345, 67890);
+  std::string text = ds.text;
+  const auto at = text.find(" 109.79599,  57.55333");
+  ASSERT_NE(at, std::string::npos);
+  text.replace(at, 21, " 109.79599,  57.65333");
+  const AnswerSheet sheet = sheet_of(text, ds);
+  const DataSet data = DataSet::parse(text);
+  labtest::RecordingSheet ws;
+  find_analysis("gas_isotherm_gen")->workbook(Case(data, ds.key), sheet, ws);
+  const std::vector<bool> on = workbook_tie_points(ws);
+  EXPECT_EQ(on, sheet_tie_points(sheet));
+  const auto& records = ws.column_named("P on the tie line").records;
+  std::vector<std::size_t> tie;
+  for (std::size_t i = 0; i < on.size(); ++i)
+    if (on[i] && records[i] < 33) tie.push_back(records[i]);
+  EXPECT_EQ(tie, (std::vector<std::size_t>{12, 13, 14, 15, 16, 17}));
+  const auto& length = ws.column_named("points of the flat window").values;
+  EXPECT_EQ(length[6], 6.0);   // point 7, the end of the first run
+  EXPECT_EQ(length[13], 6.0);  // point 14, the end of the second
+  // The mean of points 2 to 7, by hand.
+  EXPECT_NEAR(sheet.find("Pvap(1)")->value,
+              (57.55118 + 57.55159 + 57.56588 + 57.55816 + 57.55274 + 57.54823) / 6, 1e-12);
+}
+
+// A hand-edited file whose last isotherm has lost its points: the
+// analysis reads the other eight, and the workbook leaves the empty one
+// out of its charts and formulas (nothing read past its rows).
+TEST(GasIsothermWorkbook, AnIsothermWithoutPointsIsLeftOut) {
+  const auto ds = labtest::data_set(program(), 12345, 67890);
+  const std::string heading = "\"V(cm3)\",\"P(bar)\"\n";
+  const std::size_t last = ds.text.rfind(heading) + heading.size();
+  std::string text = ds.text.substr(0, last);
+  text += " ,\n ,\n";
+  const AnswerSheet sheet = sheet_of(text, ds);
+  const DataSet data = DataSet::parse(text);
+  labtest::RecordingSheet ws;
+  find_analysis("gas_isotherm_gen")->workbook(Case(data, ds.key), sheet, ws);
+  EXPECT_EQ(ws.results.size(), sheet.results.size());
+  ASSERT_EQ(ws.charts.size(), 4u);
+  EXPECT_EQ(ws.charts[2].series.size(), 4u) << "isotherms 7 and 8";
+  const auto& count = ws.column_named("points on the tie line");
+  ASSERT_EQ(count.formulas.size(), 9u);
+  EXPECT_EQ(count.formulas.back(), "0");
+}
+
+// The workbook of seeds 12345 67890: the formulas of isotherm 1's first
+// points, its tie line on records 12 to 24 (rows 13 to 25 of the data
+// set, counted by hand), the Gauss-Newton steps and Newton's steps settled
+// on the volumes of the independent calculation, and charts of at most
+// eight series, titles without digits.
+TEST(GasIsothermWorkbook, SelectsByFormulasAndItsIterationsSettle) {
   const auto ds = labtest::data_set(program(), 12345, 67890);
   const AnswerSheet sheet = sheet_of(ds.text, ds);
   labtest::RecordingSheet ws;
   const DataSet data = DataSet::parse(ds.text);
   find_analysis("gas_isotherm_gen")->workbook(Case(data, ds.key), sheet, ws);
   EXPECT_EQ(ws.results.size(), sheet.results.size());
-  EXPECT_EQ(ws.charts.size(), 2u);
 
-  const auto* pvap = ws.find("P(vap)");
-  ASSERT_NE(pvap, nullptr);
-  ASSERT_EQ(pvap->records.size(), 5u);
-  EXPECT_EQ(pvap->records.front(), 8u);
-  EXPECT_EQ(pvap->formulas.front(), "AVERAGE(Data!$B$13:$B$25)");
-  EXPECT_NEAR(pvap->values.front(), 57.55726692307693, 1e-12);
-  EXPECT_EQ(ws.results.at("Pvap(1)"), pvap->ref.cells.front());
+  const auto& tie = ws.column_named("P on the tie line");
+  EXPECT_EQ(tie.records.front(), 11u);
+  for (std::size_t i = 0; i < 21; ++i) EXPECT_EQ(!std::isnan(tie.values[i]), i >= 1 && i <= 13) << "point " << i + 1;
+  // Point 3: the last point before it more than the band away is point 1
+  // (89.55 bar); its window runs from point 2.
+  const auto& apart = ws.column_named("last point before n");
+  // (The recording sheet names every cell absolutely.)
+  EXPECT_EQ(apart.formulas[2], "SUMPRODUCT(MAX((ABS($M$12:$M$13-$M$14)>flat_band)*$N$12:$N$13))");
+  EXPECT_EQ(apart.values[2], 1.0);
+  EXPECT_EQ(ws.choices.at("flat_band"), 0.025);
+  EXPECT_EQ(ws.choices.at("tie_points"), 2.0);
+  const auto& pvap = ws.column_named("P(vap)");
+  EXPECT_EQ(pvap.records.front(), 8u);
+  EXPECT_NEAR(pvap.values.front(), 57.55726692307693, 1e-12);
+  EXPECT_EQ(ws.results.at("Pvap(1)"), pvap.ref.cells.front());
 
   // The last two Gauss-Newton steps: A, B and C agree to 1e-12.
   std::map<std::string, double> step;
@@ -165,6 +266,8 @@ TEST(GasIsothermAnswers, TheWorkbookAveragesTheFlatRunAndItsIterationsSettle) {
   // Tc from the last step's constants, as the formula computes it.
   const double a = step.at("A, step 6"), b = step.at("B, step 6"), c = step.at("C, step 6");
   EXPECT_NEAR(8 * a / (27 * b * c), 376.23365361679885, 1e-8 * 376.23);
+  // 183 points (21, 23, 20, 16, 19, 20, 21, 25, 18), 37 of them on tie lines.
+  EXPECT_EQ(step.at("points in the fit (w = 1)"), 183.0 - (13 + 10 + 7 + 4 + 3));
 
   for (const auto& [phase, key, python] : {std::tuple{"liquid", "Vl", 59.941705545676456},
                                            std::tuple{"gas", "Vg", 209.13027034330833}}) {
@@ -176,6 +279,20 @@ TEST(GasIsothermAnswers, TheWorkbookAveragesTheFlatRunAndItsIterationsSettle) {
     EXPECT_NEAR(before->values.front(), last->values.front(), 1e-12 * python) << phase;
     EXPECT_EQ(ws.find("V(" + std::string(phase) + ")")->values.front(), sheet.find(std::string(key) + "(1)")->value);
   }
+
+  // Three charts of three isotherms each (measured, fitted), then the tie
+  // lines with the critical point and isotherm.
+  ASSERT_EQ(ws.charts.size(), 4u);
+  for (std::size_t c = 0; c < ws.charts.size(); ++c) {
+    SCOPED_TRACE(ws.charts[c].title);
+    EXPECT_LE(ws.charts[c].series.size(), 8u);
+    EXPECT_EQ(ws.charts[c].title.find_first_of("0123456789"), std::string::npos);
+    if (c < 3) {
+      ASSERT_EQ(ws.charts[c].series.size(), 6u);
+      EXPECT_TRUE(ws.charts[c].series[0].y_range.starts_with("Data!"));
+    }
+  }
+  EXPECT_EQ(ws.charts[3].series.size(), 5u + 2u);
 }
 
 // The routes and null answers of seeds 12345 67890 against

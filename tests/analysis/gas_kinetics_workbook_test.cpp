@@ -5,6 +5,7 @@
 // Guggenheim fit, and charts whose series pair their ranges and colours.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <string>
 
@@ -104,23 +105,33 @@ TEST(SurfaceTensionWorkbook, FillsEveryColumnOfTheHeadingAndDrawsTheLinesToTheir
   }
   // First row by hand: γ = 48.926026, dl = 1.316803, dv = 0.005180, M = 56.14.
   EXPECT_NEAR(d.ws.column_named("Macleod").values[0], std::pow(48.926026, 0.25) / 1.311623, 1e-12);
-  EXPECT_EQ(d.ws.column_named("Eotvos").formulas[0], "Data!$B$13*POWER(Data!$B$10/Data!$C$13,2/3)");
+  // Relative references to the row's own cells, the molar mass absolute.
+  EXPECT_EQ(d.ws.column_named("Eotvos").formulas[0], "Data!B13*POWER(Data!$B$10/Data!C13,2/3)");
+  EXPECT_EQ(d.ws.column_named("Eotvos").formulas[1], "Data!B14*POWER(Data!$B$10/Data!C14,2/3)");
 
-  // The extrapolated lines end on the record after the table: (Tc, 0), the
-  // diameter at (Tc, dc), Eotvos at Tc(E) − 6 K, Katayama at Tc(K).
+  // The extrapolated lines run from the first row (T = 45.85 + 273.15 K)
+  // to their ends: (Tc, 0), the diameter to (Tc in °C, dc), Eotvos to
+  // Tc(E) − 6 K, Katayama to Tc(K), the Eotvos offset by its name.
   const double tc = d.sheet.find("Tc")->value;
-  const auto end = [&](const std::string& what) {
-    const auto& x = d.ws.column_named("T for the line of " + what);
-    const auto& y = d.ws.column_named("line of " + what);
-    EXPECT_EQ(x.records.back(), 31u);
-    return std::pair{x.values.back(), y.values.back()};
+  const auto ends = [&](const std::string& what) {
+    const auto& x = d.ws.column_named(what + ": x");
+    const auto& y = d.ws.column_named(what + ": y");
+    EXPECT_EQ(x.records, (std::vector<std::size_t>{12u, 31u}));
+    return std::array<double, 4>{x.values.front(), y.values.front(), x.values.back(), y.values.back()};
   };
-  EXPECT_EQ(end("(dl-dv)^10/3"), std::pair(tc, 0.0));
-  EXPECT_DOUBLE_EQ(end("d(ave)").first, tc);
-  EXPECT_NEAR(end("d(ave)").second, d.sheet.find("dc")->value, 1e-15);
-  EXPECT_NEAR(end("Eotvos").first, d.sheet.find("Tc(E)")->value - 6.0, 1e-9);
-  EXPECT_EQ(end("Eotvos").second, 0.0);
-  EXPECT_DOUBLE_EQ(end("Katayama").first, d.sheet.find("Tc(K)")->value);
+  const auto power = ends("(dl − dv)^(10/3) to Tc");
+  EXPECT_NEAR(power[0], 319.0, 1e-12);
+  EXPECT_EQ(power[2], tc);
+  EXPECT_EQ(power[3], 0.0);
+  const auto diameter = ends("diameter to Tc");
+  EXPECT_EQ(diameter[0], 45.85);
+  EXPECT_NEAR(diameter[2], tc - 273.15, 1e-12);
+  EXPECT_EQ(diameter[3], d.sheet.find("dc")->value);
+  const auto eotvos = ends("Eotvos to its zero");
+  EXPECT_NEAR(eotvos[2], d.sheet.find("Tc(E)")->value - 6.0, 1e-9);
+  EXPECT_EQ(eotvos[3], 0.0);
+  EXPECT_DOUBLE_EQ(ends("Katayama to its zero")[2], d.sheet.find("Tc(K)")->value);
+  EXPECT_NE(d.ws.results.at("Tc(E)").find("+Eotvos_offset"), std::string::npos);
 }
 
 TEST(CorrespondingStatesWorkbook, GaussNewtonStepsContractAndSettleOnTheAnswerSheet) {
@@ -148,6 +159,15 @@ TEST(CorrespondingStatesWorkbook, GaussNewtonStepsContractAndSettleOnTheAnswerSh
     EXPECT_EQ(dc[8], d.sheet.find("dc(cs)")->value);
     EXPECT_NEAR(dc[1] / dc[0], 1.0025, 0.001);
   }
+  // The fit's rows are chosen by formula: w is 1 for the last hottest_rows
+  // rows (counted from each row to the last), Guggenheim's coefficients by
+  // their names.
+  const Described d = describe("corresponding_states_gen");
+  EXPECT_EQ(d.ws.choices.at("hottest_rows"), 8.0);
+  const auto& w = d.ws.column_named("w, 1 in the fit");
+  EXPECT_EQ(w.values, (std::vector<double>{0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1}));
+  EXPECT_NE(w.formulas.front().find("<=hottest_rows,1,0)"), std::string::npos) << w.formulas.front();
+  EXPECT_NE(d.ws.column_named("gl = ").formulas.front().find("1+Gugg_a*"), std::string::npos);
 }
 
 TEST(BrominationWorkbook, FillsTheStartingConcentrationsAndFitsEachRunOverItsOwnReadings) {

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <regex>
 #include <string>
 
 #include "analysis/answer_sheet.hpp"
@@ -177,8 +178,10 @@ TEST(GasMixtureVolumeAnswers, AShortTableIsReported) {
 // The workbook's description for the same data set. The table runs across
 // the Data sheet: the heading of mole fractions is record 9 (row 10), the
 // 75 bar row is record 19 (row 20, the tenth pressure from 30 bar); its
-// cubic is LINEST of that row against the rows of x1 powers, and the
-// tangent's values on that row are those of the independent calculation.
+// cubic is LINEST of that row (columns absolute, the row relative, so the
+// formula fills down) against the rows of x1 powers, and the tangent's
+// values on that row are those of the independent calculation; the
+// tangent's composition is the named choice x1_graded.
 TEST(GasMixtureVolumeAnswers, TheWorkbookFitsEachPressureOnItsOwnRow) {
   const auto ds = labtest::data_set(program(), 12345, 67890);
   const AnswerSheet sheet = sheet_of(ds.text, ds);
@@ -186,22 +189,21 @@ TEST(GasMixtureVolumeAnswers, TheWorkbookFitsEachPressureOnItsOwnRow) {
   labtest::RecordingSheet ws;
   find_analysis("gas_mixture_volume_gen")->workbook(Case(data, ds.key), sheet, ws);
 
-  const auto* powers = ws.find("x1, x1^2, x1^3 (mixture 1)");
+  const auto* powers = ws.find("mixture 1");
   ASSERT_NE(powers, nullptr);
   EXPECT_EQ(powers->formulas, (std::vector<std::string>{"Data!$B$10", "Data!$B$10^2", "Data!$B$10^3"}));
-  const auto* last_power = ws.find("x1, x1^2, x1^3 (mixture 7)");
+  const auto* last_power = ws.find("mixture 7");
   ASSERT_NE(last_power, nullptr);
   EXPECT_DOUBLE_EQ(last_power->values.at(2), 1.0);  // x1 = 1.000 cubed
+  EXPECT_EQ(ws.choices.at("x1_graded"), 0.5);
 
   struct Row {
     const char* key;
     const char* column;
     double python;
   };
-  for (const Row& r : {Row{"V1E(75)", "V1 − V1° at x1 = 0.5", 11.706142091472259},
-                       Row{"V2E(75)", "V2 − V2° at x1 = 0.5", 7.267243120656701},
-                       Row{"VE(75)", "VE at x1 = 0.5", 9.48669260606448},
-                       Row{"VE(30)", "VE at x1 = 0.5", 5.662463725484258}}) {
+  for (const Row& r : {Row{"V1E(75)", "V1 − V1°", 11.706142091472259}, Row{"V2E(75)", "V2 − V2°", 7.267243120656701},
+                       Row{"VE(75)", "VE = ", 9.48669260606448}, Row{"VE(30)", "VE = ", 5.662463725484258}}) {
     SCOPED_TRACE(r.key);
     const auto* c = ws.find(r.column);
     ASSERT_NE(c, nullptr);
@@ -216,9 +218,15 @@ TEST(GasMixtureVolumeAnswers, TheWorkbookFitsEachPressureOnItsOwnRow) {
   ASSERT_NE(c0, nullptr);
   ASSERT_EQ(c0->records.size(), 20u);
   EXPECT_EQ(c0->records[9], 19u);
-  EXPECT_EQ(c0->formulas[9].rfind("INDEX(LINEST(Data!$B$20:$H$20,", 0), 0u) << c0->formulas[9];
+  EXPECT_EQ(c0->formulas[9].rfind("INDEX(LINEST(Data!$B20:$H20,", 0), 0u) << c0->formulas[9];
+  EXPECT_NE(ws.find("V(fit) at x1_graded")->formulas[9].find("x1_graded"), std::string::npos);
   EXPECT_EQ(ws.results.size(), sheet.results.size());
-  EXPECT_EQ(ws.charts.size(), 2u);
+  // Two charts: V against x1 at the graded pressures with their cubics,
+  // the measured rows on the Data sheet; titles without the pressures.
+  ASSERT_EQ(ws.charts.size(), 2u);
+  EXPECT_TRUE(ws.charts[0].series[0].y_range.starts_with("Data!"));
+  for (const auto& c : ws.charts)
+    EXPECT_FALSE(std::regex_search(c.title, std::regex("(^|[^A-Za-z])[0-9]"))) << c.title;  // x1 is a name
 }
 
 }  // namespace

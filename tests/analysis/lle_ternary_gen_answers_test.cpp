@@ -111,7 +111,8 @@ TEST(LleTernaryAnswers, ExtrapolationsPassAndTheTopOfTheEnvelopeFails) {
   // Seeds 12345 67890: tie line 8's left end on the chord reads 26.33, on
   // the parabola 26.76, the cubic 26.64.
   const auto ds = labtest::data_set(lle_ternary_gen, 12345, 67890);
-  const auto& left8 = result(sheet_of(ds, ds.text), "C left(8)");
+  const auto sheet = sheet_of(ds, ds.text);  // the result refers into it
+  const auto& left8 = result(sheet, "C left(8)");
   ASSERT_EQ(left8.routes.size(), 2u);
   EXPECT_NEAR(left8.routes[0].value, 26.326938, 1e-5);
   EXPECT_NEAR(left8.routes[1].value, 26.757908, 1e-5);
