@@ -152,7 +152,19 @@ struct HardCase {
   std::uint32_t bits;
 };
 constexpr HardCase kHardest[] = {
-    {"expf", 0x3f800000u},
+    {"expf", 0xc16912cdu},    // -0x1.d2259ap+3, 2^-28.7 of a spacing from a midpoint
+    {"expf", 0xbbf0edf1u},    // -0x1.e1dbe2p-8, 2^-27.7
+    {"expf", 0xc2b2e798u},    // -0x1.65cf3p+6, 2^-27.7
+    {"expf", 0x377eff81u},    // 0x1.fdff02p-17, 2^-27.6
+    {"logf", 0x38dcbe38u},    // 0x1.b97c7p-14, 2^-29.9
+    {"logf", 0x4665a9a6u},    // 0x1.cb534cp+13, 2^-29.5
+    {"logf", 0x5ee8984eu},    // 0x1.d1309cp+62, 2^-29.4
+    {"logf", 0x3bf86ef0u},    // 0x1.f0ddep-8, 2^-29.3
+    {"log10f", 0x604df02cu},  // 0x1.9be058p+65, 2^-29.9
+    {"log10f", 0x120b93dcu},  // 0x1.1727b8p-91, 2^-29.4
+    {"log10f", 0x13ae78d3u},  // 0x1.5cf1a6p-88, 2^-29.4
+    {"log10f", 0x2f149212u},  // 0x1.292424p-33, 2^-29.3
+    // HARDEST_REST
 };
 
 class ElementarySample : public testing::TestWithParam<labtest::UnaryFunction> {};
