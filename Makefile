@@ -9,6 +9,7 @@
 # make bench-instructor                 answer sheets and workbooks for classes of 200, grading 1,000
 # make chart-images                     docs/images/<program>.png: each program's first chart, from its workbook
 # make answers-study                    how well the answer sheets recover the hidden values: docs/answers.md
+# make verify-math                      every input of labcore's float functions against MPFR (hours; VERIFY_ARGS='--only logf')
 # Each target first installs only what it needs (scripts/setup.sh).
 
 PRESET ?= default
@@ -16,7 +17,9 @@ PRESET ?= default
 FUZZ_SECONDS ?= 30
 BENCH_ARGS ?= --benchmark_min_time=0.3
 
-.PHONY: all setup build test run sanitize fuzz package windows wasm bench bench-instructor chart-images answers-study clean
+VERIFY_ARGS ?=
+
+.PHONY: all setup build test run sanitize fuzz package windows wasm bench bench-instructor chart-images answers-study verify-math clean
 
 all: build
 
@@ -108,6 +111,15 @@ answers-study:
 	@cmake --build --preset $(PRESET) --target answer_study
 	@build/$(PRESET)/tests/answer_study > docs/answers.md.tmp && mv docs/answers.md.tmp docs/answers.md
 	@echo "docs/answers.md written"
+
+# The proof that labcore's binary32 functions are correctly rounded: every
+# float input (and pow's exact and random cases) against MPFR, on both
+# cores at the lowest priority; docs/elementary.md has the last result.
+verify-math:
+	@sh scripts/setup.sh test
+	@cmake --preset $(PRESET) >/dev/null
+	@cmake --build --preset $(PRESET) --target verify_math
+	@nice -n 19 build/$(PRESET)/tests/verify_math $(VERIFY_ARGS)
 
 clean:
 	rm -rf build

@@ -12,6 +12,7 @@
 #include <array>
 #include <cmath>
 
+#include "labcore/elementary.hpp"
 #include "labcore/program.hpp"
 
 namespace {
@@ -45,7 +46,7 @@ void generate(labcore::Run& run) {
     kw = kw + coeff * tfact;
     tfact = tfact * static_cast<float>(tc);
   }
-  const float lnkw = std::log(kw);
+  const float lnkw = labcore::logf(kw);
   run.hidden("kw", kw);
   run.hidden("lnkw", lnkw);
 
@@ -68,15 +69,15 @@ void generate(labcore::Run& run) {
   // difference E_A - E_B.
   std::array<float, nmolal> lnm{}, rtflnm{}, loggamma{}, gamma{}, lngamma{}, rtflngamma{}, eadiffeb{};
   for (int i = 0; i < nmolal; ++i) {
-    lnm[i] = std::log(((m13 * m13) * (m13 + m24[i])) / m24[i]);
+    lnm[i] = labcore::logf(((m13 * m13) * (m13 + m24[i])) / m24[i]);
     rtflnm[i] = lnm[i] * rtf;
   }
   for (int i = 0; i < nmolal; ++i) {
     loggamma[i] = -(0.511f * rootionstr[i]);
-    gamma[i] = std::pow(10.0f, loggamma[i]);
+    gamma[i] = labcore::powf(10.0f, loggamma[i]);
   }
   for (int i = 0; i < nmolal; ++i) {
-    const float lng = std::log(gamma[i]);
+    const float lng = labcore::logf(gamma[i]);
     lngamma[i] = lng + lng;
     rtflngamma[i] = lngamma[i] * rtf;
   }

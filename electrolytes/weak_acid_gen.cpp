@@ -11,6 +11,7 @@
 #include <array>
 #include <cmath>
 
+#include "labcore/elementary.hpp"
 #include "labcore/program.hpp"
 
 namespace {
@@ -112,7 +113,7 @@ void generate(labcore::Run& run) {
   // The weak acid: log K between -6 and -4.
   const float u = rnd.r4_uni();
   const float logkeq = -(4.0f + (u + u));
-  const float keq = std::pow(10.0f, logkeq);
+  const float keq = labcore::powf(10.0f, logkeq);
   run.hidden("logkeq", logkeq);
   run.hidden("keq", keq);
 
@@ -127,7 +128,7 @@ void generate(labcore::Run& run) {
     float delta = dissociation(c, keq);
     float cprime = c * delta;
     const float loggamma = -(0.511f * std::sqrt(1.00294f * cprime));
-    const float gamma = std::pow(10.0f, loggamma);
+    const float gamma = labcore::powf(10.0f, loggamma);
     const float kprime = keq / (gamma * gamma);
     delta = dissociation(c, kprime);
     cprime = c * delta;

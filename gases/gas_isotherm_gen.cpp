@@ -17,6 +17,7 @@
 #include "gases/eos_eval.hpp"
 #include "gases/param_set_mod.hpp"
 #include "labcore/cubic.hpp"
+#include "labcore/elementary.hpp"
 #include "labcore/numeric.hpp"
 #include "labcore/program.hpp"
 
@@ -125,7 +126,7 @@ void generate(labcore::Run& run) {
           vl = vreal[0];
           const float rect_area = ptrial * (vg - vl);
           const float curve_area =
-              a * (1.0f / vg - 1.0f / vl) + (t * r) * std::log((vg - b) / (vl - b));
+              a * (1.0f / vg - 1.0f / vl) + (t * r) * labcore::logf((vg - b) / (vl - b));
           if (std::fabs(ptrial - ptrial_old) <= threshold_p) {
             converge = true;
           } else {

@@ -46,7 +46,7 @@ int answers(const AnswersWords& w, Io& io) {
     if (c.verdict != DataSetCheck::Verdict::identical) {
       const int status = report_data_set(w.operands[0], c, io);
       io.err << "no answers for a file its program does not write\n";
-      return status != 0 ? status : 1;
+      return status == labcore::exit_input_error ? status : 1;
     }
     program = c.program;
     s1 = c.seed1;

@@ -22,6 +22,11 @@ struct DataSetCheck {
     unusable,    // cannot be read, or is not a data set of this suite
   };
   Verdict verdict = Verdict::unusable;
+  // differs, but only in the last printed digit of this many numbers (a
+  // few: at most one in ten of the file's numbers), as another build of
+  // the program may write them (an earlier one, or one with another C
+  // library); 0 otherwise.
+  std::size_t last_digit_numbers = 0;
   std::string problem;  // unusable: why, naming the file
 
   const labcore::Program* program = nullptr;

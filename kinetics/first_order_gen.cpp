@@ -13,6 +13,7 @@
 #include <cmath>
 #include <complex>
 
+#include "labcore/elementary.hpp"
 #include "labcore/program.hpp"
 #include "labcore/quadratic.hpp"
 
@@ -59,11 +60,11 @@ void generate(labcore::Run& run) {
 
   for (int tempcount = 1; tempcount <= ntemps; ++tempcount) {
     const float abstemp = c2k + temps[tempcount - 1];
-    const float kptemp = ((l / abstemp) - std::log10(abstemp)) - q;
-    const float recipkp = std::pow(10.0f, kptemp);
+    const float kptemp = ((l / abstemp) - labcore::log10f(abstemp)) - q;
+    const float recipkp = labcore::powf(10.0f, kptemp);
     const float kp = 1.0f / recipkp;
     const float lnkrate = g + f / abstemp;
-    const float krate = std::exp(lnkrate);
+    const float krate = labcore::expf(lnkrate);
     const float pf = 600.0f + (rnd.r4_uni() - 0.5f) * 400.0f;
 
     // Dissociation at the end of the reaction, and the initial N2O5
@@ -81,7 +82,7 @@ void generate(labcore::Run& run) {
 
     for (int timecount = 1; timecount <= ntimes; ++timecount) {
       const float kttest = times[timecount - 1] * krate;
-      const float kexp = kttest > underover ? 0.0f : std::exp(-kttest);
+      const float kexp = kttest > underover ? 0.0f : labcore::expf(-kttest);
       const float po2 = (1.0f - kexp) * (pinit / 2.0f);
       coeffs = {8.0f * po2, kp, -kp};
       quadratic_eqn_solver(coeffs, numbrealroots, roots);

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "labcore/elementary.hpp"
+
 namespace labcore {
 
 namespace {
@@ -23,15 +25,33 @@ template <> struct Constants<double> {
   static constexpr double threshold = 1.0e-5;
 };
 
+// The elementary functions in the solver's precision: labcore's correctly
+// rounded ones in single precision, the C library's in double.
+template <class Real> struct Maths;
+template <> struct Maths<float> {
+  static float exp(float x) { return labcore::expf(x); }
+  static float log(float x) { return labcore::logf(x); }
+  static float acos(float x) { return labcore::acosf(x); }
+  static float cos(float x) { return labcore::cosf(x); }
+};
+template <> struct Maths<double> {
+  static double exp(double x) { return std::exp(x); }
+  static double log(double x) { return std::log(x); }
+  static double acos(double x) { return std::acos(x); }
+  static double cos(double x) { return std::cos(x); }
+};
+
 template <class Real>
 Real cube_root(Real x) {
+  using M = Maths<Real>;
   const Real sign = std::signbit(x) ? Real(-1) : Real(1);
-  return sign * std::exp(std::log(std::fabs(x)) / Real(3));
+  return sign * M::exp(M::log(std::fabs(x)) / Real(3));
 }
 
 template <class Real>
 void solve(const std::array<Real, 4>& coeffs, int& numrealroots, std::array<std::complex<Real>, 3>& roots) {
   using K = Constants<Real>;
+  using M = Maths<Real>;
   const Real a = coeffs[1] / coeffs[0];
   const Real b = coeffs[2] / coeffs[0];
   const Real c = coeffs[3] / coeffs[0];
@@ -61,12 +81,12 @@ void solve(const std::array<Real, 4>& coeffs, int& numrealroots, std::array<std:
     const Real q3root = std::sqrt(-qcube);
     Real costheta = p / q3root;
     if (std::fabs(costheta) > Real(1)) costheta = costheta > Real(0) ? Real(1) : Real(-1);
-    const Real theta = std::acos(costheta);
+    const Real theta = M::acos(costheta);
     const Real d = qroot + qroot;
     const Real e = a / Real(3);
-    roots[0] = {std::cos(theta / Real(3)) * d - e, Real(0)};
-    roots[1] = {std::cos((K::two_pi + theta) / Real(3)) * d - e, Real(0)};
-    roots[2] = {std::cos((K::four_pi + theta) / Real(3)) * d - e, Real(0)};
+    roots[0] = {M::cos(theta / Real(3)) * d - e, Real(0)};
+    roots[1] = {M::cos((K::two_pi + theta) / Real(3)) * d - e, Real(0)};
+    roots[2] = {M::cos((K::four_pi + theta) / Real(3)) * d - e, Real(0)};
     return;
   }
   numrealroots = 1;

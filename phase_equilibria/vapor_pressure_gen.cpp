@@ -8,6 +8,7 @@
 // Single precision throughout.
 #include <cmath>
 
+#include "labcore/elementary.hpp"
 #include "labcore/program.hpp"
 
 namespace {
@@ -40,7 +41,7 @@ void generate(labcore::Run& run) {
   float pbase = pmin;
   for (int i = 1; i <= npoints; ++i) {
     const float pwork = (i == 1 || i == npoints) ? pbase : 2000.0f * (rnd.r4_uni() - 0.5f) + pbase;
-    const float temp = -(b / (std::log(pwork) - a) + c);
+    const float temp = -(b / (labcore::logf(pwork) - a) + c);
     run.file().write(R"((f7.2,",",f8.0))", temp, pwork);
     pbase = pbase + pstep;
   }

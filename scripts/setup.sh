@@ -3,8 +3,8 @@
 #
 #   sh scripts/setup.sh run       the compiler tools (cmake, ninja, g++)
 #   sh scripts/setup.sh test      also GoogleTest, pexpect, GSL, libxlsxwriter,
-#                                 CLI11, LibreOffice Calc, poppler-utils and time
-#                                 (build, sanitize)
+#                                 CLI11, LibreOffice Calc, poppler-utils, MPFR
+#                                 and time (build, sanitize, verify-math)
 #   sh scripts/setup.sh fuzz      the compiler tools, clang and its fuzzer runtime
 #   sh scripts/setup.sh bench     the compiler tools and Google Benchmark
 #   sh scripts/setup.sh package   what test needs, dpkg, and what windows needs
@@ -42,6 +42,8 @@ tests() {
   [ -f /usr/share/fonts/truetype/crosextra/Carlito-Regular.ttf ] || want fonts-crosextra-carlito
   command -v unzip >/dev/null 2>&1 || want unzip
   [ -f /usr/include/zlib.h ] || want zlib1g-dev
+  # The reference of the elementary functions' tests and proof.
+  [ -f /usr/include/mpfr.h ] || want libmpfr-dev
   [ -x /usr/bin/time ] || want time
 }
 fuzzer() {

@@ -4,7 +4,9 @@
 // handed in by the hundred.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <sstream>
 
@@ -192,7 +194,7 @@ std::string handed_in(const fs::path& path, int seed, const std::function<void(s
 TEST(InstructorVerify, ReSavedLineEndsAndByteOrderMarkAreNamed) {
   labtest::TempDir dir;
   const auto same = [](std::vector<std::string>&) {};
-  const auto changed = [](std::vector<std::string>& l) { l[14][l[14].find_last_of("0123456789")] ^= 1; };
+  const auto changed = [](std::vector<std::string>& l) { l[14][l[14].find_first_of("123456789")] ^= 1; };
   const struct {
     const char* line_end;
     const char* start;
@@ -209,6 +211,89 @@ TEST(InstructorVerify, ReSavedLineEndsAndByteOrderMarkAreNamed) {
     const auto bad = run({"verify", handed_in(dir.path() / "b.csv", 3, changed, c.line_end, c.start)});
     EXPECT_EQ(bad.status, 1) << bad.out << bad.err;
     EXPECT_NE(bad.out.find("record 15 differs"), std::string::npos) << bad.out;
+  }
+}
+
+// Moves the n-th decimal number of a record (0-based) by `units` in its
+// last digit, keeping its width and decimals.
+void bump(std::string& record, int n, long units) {
+  std::size_t end = 0;
+  for (int k = 0;; ++k) {
+    const std::size_t point = record.find('.', end);
+    ASSERT_NE(point, std::string::npos) << record;
+    std::size_t start = point, stop = point + 1;
+    while (start > 0 && std::isdigit(static_cast<unsigned char>(record[start - 1]))) --start;
+    while (stop < record.size() && std::isdigit(static_cast<unsigned char>(record[stop]))) ++stop;
+    end = stop;
+    if (k < n) continue;
+    std::string digits = record.substr(start, point - start) + record.substr(point + 1, stop - point - 1);
+    const std::size_t decimals = stop - point - 1;
+    std::string moved = std::to_string(std::stol(digits) + units);
+    while (moved.size() <= decimals) moved.insert(0, "0");
+    moved.insert(moved.size() - decimals, ".");
+    std::size_t from = start;
+    while (from > 0 && record[from - 1] == ' ' && moved.size() > stop - from) --from;
+    record.replace(from, stop - from, std::string(stop - from - std::min(stop - from, moved.size()), ' ') + moved);
+    return;
+  }
+}
+
+// Data sets written before labcore had binary32 functions of its own (the
+// C library's then): today's build writes 15 of the vapour pressures of
+// gas_isotherm_gen 1 2 one or two units higher in the last digit, and the
+// Kp of first_order_gen 1747047827 14682010, printed with digits beyond
+// single precision, 12 units (two float steps) higher.
+TEST(InstructorVerify, AnotherBuildsDataSetIsAQuestionNotAnEdit) {
+  const fs::path other = fs::path(LAB_TEST_DATA) / "other_build";
+  const std::string iso = (other / "gas_isotherm_gen_1_2.csv").string();
+  const std::string kin = (other / "first_order_gen_1747047827_14682010.csv").string();
+  const auto one = run({"verify", iso});
+  EXPECT_EQ(one.status, 3) << one.out << one.err;
+  EXPECT_NE(one.out.find("\ndiffers in the last digit of 15 numbers: made by another build?\nrecord 16 differs:\n"),
+            std::string::npos)
+      << one.out;
+  const auto kp = run({"verify", kin});
+  EXPECT_EQ(kp.status, 3) << kp.out;
+  EXPECT_NE(kp.out.find("differs in the last digit of 1 number: made by another build?"), std::string::npos) << kp.out;
+
+  labtest::TempDir dir;
+  const std::string good = handed_in(dir.path() / "g.csv", 3, [](auto&) {});
+  const auto many = run({"verify", good, iso, kin});
+  EXPECT_EQ(many.status, 3);
+  const auto lines = labtest::lines(many.out);
+  ASSERT_EQ(lines.size(), 4u) << many.out;
+  EXPECT_EQ(lines[1], iso + ": differs in the last digit of 15 numbers: made by another build? (gas_isotherm_gen, seeds 1 2)");
+  EXPECT_EQ(lines[3],
+            "3 files: 1 identical, 2 differ only in the last digit of a few numbers, 0 differ, 0 not readable as "
+            "data sets");
+  // An edited file or a name that is not the roster student's outweighs them.
+  const std::string edited = handed_in(dir.path() / "e.csv", 5, [](auto& l) { bump(l[12], 1, 40); });
+  EXPECT_EQ(run({"verify", good, iso, edited}).status, 1);
+}
+
+// vapor_pressure_gen writes 22 decimal numbers for seeds 3 4 (11 rows of a
+// temperature and a pressure): "a few" is at most 2 of them.
+TEST(InstructorVerify, WhatAnotherBuildCannotWriteIsAnEdit) {
+  labtest::TempDir dir;
+  const struct {
+    std::function<void(std::vector<std::string>&)> edit;
+    int status;
+    const char* says;
+  } cases[] = {
+      {[](auto& l) { bump(l[11], 1, 1); }, 3, "differs in the last digit of 1 number: made by another build?"},
+      {[](auto& l) { bump(l[11], 0, -3); bump(l[20], 1, 2); }, 3, "differs in the last digit of 2 numbers"},
+      {[](auto& l) { bump(l[11], 0, 1); bump(l[12], 0, 1); bump(l[13], 0, -1); }, 1, "record 12 differs"},
+      {[](auto& l) { bump(l[11], 0, 4); }, 1, "record 12 differs"},
+      {[](auto& l) { bump(l[11], 0, 1); l.push_back(" 340.00, 110000."); }, 1, "record 12 differs"},
+  };
+  for (const auto& c : cases) {
+    const std::string f = handed_in(dir.path() / "a.csv", 3, c.edit);
+    const auto r = run({"verify", f});
+    EXPECT_EQ(r.status, c.status) << r.out;
+    EXPECT_NE(r.out.find(c.says), std::string::npos) << r.out;
+    if (c.status == 1) {
+      EXPECT_EQ(r.out.find("another build"), std::string::npos) << r.out;
+    }
   }
 }
 
