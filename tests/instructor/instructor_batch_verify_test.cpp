@@ -132,15 +132,15 @@ TEST(InstructorBatch, EveryKeyRowHoldsWhatTheKeyCommandShows) {
   ASSERT_TRUE(r.status == 0 || r.status == 3) << r.err;
   const auto key = labtest::lines(labtest::read_file(dir.path() / "o" / "lle_ternary_gen_key.csv"));
   ASSERT_EQ(key.size(), 13u);
-  const auto heading = *instructor::split_csv(key[0]);
+  const auto heading = labtest::cells(key[0]);
   for (int i = 1; i <= 12; ++i) {
-    const auto row = *instructor::split_csv(key[i]);
+    const auto row = labtest::cells(key[i]);
     ASSERT_EQ(row.size(), heading.size()) << key[i];
     const auto shown = run({"key", "lle_ternary_gen", std::to_string(1000 * i), "77", "--csv"});
     std::size_t filled = 0;
     for (const std::string& line : labtest::lines(shown.out)) {
       if (line == "name,value") continue;
-      const auto nv = *instructor::split_csv(line);
+      const auto nv = labtest::cells(line);
       const auto col = std::find(heading.begin(), heading.end(), nv[0]) - heading.begin();
       ASSERT_LT(static_cast<std::size_t>(col), heading.size()) << nv[0];
       EXPECT_EQ(row[static_cast<std::size_t>(col)], nv[1]) << nv[0];
