@@ -382,6 +382,28 @@ TEST(InstructorVerifyClass, AClassmatesFileWithTheNameEditedIsAMismatch) {
             std::string::npos)
       << many.out;
   EXPECT_EQ(run({"verify", "--class", (dir.path() / "nowhere").string(), f}).status, 2);
+
+  // Jane Doe's data set renamed as John Doe's file of the key: identical,
+  // her name and her seeds, but not the data set the key gave that name.
+  fs::create_directories(dir.path() / "handed_in");
+  const fs::path renamed = dir.path() / "handed_in" / "doe_john.csv";
+  fs::copy_file(cls / "jane_doe.csv", renamed);
+  const Outcome one_renamed = run({"verify", "--class", cls.string(), renamed.string()});
+  EXPECT_EQ(one_renamed.status, 1);
+  EXPECT_NE(one_renamed.out.find("name mismatch: the file is named doe_john.csv, the data set of Doe, John (s2) in "
+                                 "the key, but holds the seeds 12345 67890 of Jane Doe (s1)"),
+            std::string::npos)
+      << one_renamed.out;
+  const Outcome both = run({"verify", "--class", cls.string(), (cls / "jane_doe.csv").string(), renamed.string()});
+  EXPECT_EQ(both.status, 1);
+  EXPECT_NE(both.out.find("one data set in several files:\n  " + (cls / "jane_doe.csv").string() + " " +
+                          renamed.string() + ": vapor_pressure_gen, seeds 12345 67890, the same records\n"),
+            std::string::npos)
+      << both.out;
+  EXPECT_NE(both.out.find("2 files: 2 identical, 0 differ, 0 not readable as data sets, 1 not the roster student's "
+                          "name, 2 holding a data set another file holds"),
+            std::string::npos)
+      << both.out;
 }
 
 TEST(InstructorGrade, ClassCycleFromRosterToGrades) {
