@@ -188,7 +188,9 @@ struct Results {
 };
 // Throws GradingError naming every problem of the heading (an unknown,
 // repeated or missing column), an empty or heading-only file, or a file
-// that is no text. Rows that cannot be graded (a student not in the
+// that is no text. Of several identifier columns the one with the
+// answers' heading is taken (else the first kind, as identifier_rank
+// orders them), the others left out with a note. Rows that cannot be graded (a student not in the
 // answers, a student twice, an identifier and a name of two different
 // students, more cells than the heading) are held, each named.
 Results read_results(std::string_view text, std::string_view file_name, const Answers& answers);
@@ -310,6 +312,10 @@ void add_evidence(const Answers& answers, const Results& results, std::vector<Gr
 // value (half the weight), honest work near them within the uncertainty
 // (0.3), or anywhere within the tolerance (0.2).
 double honest_chance(const Expected& expected, double x, double half_unit);
+
+// The median of some numbers (the mean of the middle two of an even
+// count); NaN for none.
+double median(std::vector<double> values);
 
 // ---------------------------------------------------------------------------
 // The student's feedback (grading_feedback.cpp)

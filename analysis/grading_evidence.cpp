@@ -85,14 +85,6 @@ std::string classmate(const StudentAnswers& s) {
   return s.id.empty() ? s.name + " (seeds " + seeds_of(s) + ")" : person(s);
 }
 
-double median(std::vector<double> v) {
-  if (v.empty()) return not_a_number;
-  const std::size_t mid = v.size() / 2;
-  std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(mid), v.end());
-  const double upper = v[mid];
-  if (v.size() % 2) return upper;
-  return (*std::max_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(mid)) + upper) / 2;
-}
 
 // C(n, k), as a double.
 double choose(std::size_t n, std::size_t k) {
@@ -389,6 +381,15 @@ void share_flags(const Answers& answers, std::vector<Grade>& grades) {
 }
 
 }  // namespace
+
+double median(std::vector<double> v) {
+  if (v.empty()) return not_a_number;
+  const std::size_t mid = v.size() / 2;
+  std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(mid), v.end());
+  const double upper = v[mid];
+  if (v.size() % 2) return upper;
+  return (*std::max_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(mid)) + upper) / 2;
+}
 
 double honest_chance(const Expected& e, double x, double h) {
   std::vector<double> honest{e.value};

@@ -29,7 +29,7 @@ std::string number(double v, int digits = 6) {
 }
 
 std::string in_unit(double v, const std::string& unit, int digits = 6) {
-  return number(v, digits) + (unit.empty() ? "" : " " + unit);
+  return number(v, digits) + (unit.empty() ? "" : " " + shown(unit));
 }
 
 std::string credit_words(double c) {

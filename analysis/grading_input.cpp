@@ -325,7 +325,7 @@ Answers read_answers(std::string_view text, std::string_view file_name) {
     }
     for (const auto& c : cols) {
       Expected e{number(c.value), number(c.tolerance), number(c.true_value), number(c.uncertainty)};
-      if (e.tolerance < 0) problems.add(rec.line, c.tolerance + 1, "a negative tolerance, " + cell(c.tolerance));
+      if (e.tolerance < 0) problems.add(rec.line, c.tolerance + 1, "a negative tolerance, " + shown(cell(c.tolerance)));
       e.accepted = numbers(c.accepted);
       e.routes = numbers(c.routes);
       if (c.not_graded != 0) e.not_graded = cell(c.not_graded);
@@ -365,7 +365,7 @@ Results read_results(std::string_view text, std::string_view file_name, const An
   Problems problems{std::string(file_name), &heading, {}};
   const std::size_t none = heading.size();
   std::size_t name_col = none, id_col = none, s1_col = none, s2_col = none;
-  std::vector<std::size_t> result_col(answers.results.size(), none);
+  std::vector<std::size_t> result_col(answers.results.size(), none), ids;
   for (std::size_t c = 0; c < heading.size(); ++c) {
     const std::string h = heading_word(heading[c]);
     auto take = [&](std::size_t& slot) {
@@ -387,7 +387,7 @@ Results read_results(std::string_view text, std::string_view file_name, const An
       continue;
     }
     if (is_identifier_heading(h)) {
-      take(id_col);
+      ids.push_back(c);
       continue;
     }
     bool known = false;
@@ -404,6 +404,19 @@ Results read_results(std::string_view text, std::string_view file_name, const An
       problems.add(head_line, c + 1, "unknown column; the results of " + shown(answers.file) + " are " + list);
     }
   }
+  // Several identifier columns (a course site's export): the answers'
+  // own, else the first kind of is_identifier_heading's order.
+  for (std::size_t c : ids) {
+    const bool answers_own = heading_word(heading[c]) == heading_word(answers.id_heading);
+    if (id_col == none || answers_own ||
+        (heading_word(heading[id_col]) != heading_word(answers.id_heading) &&
+         identifier_rank(heading[c]) < identifier_rank(heading[id_col])))
+      id_col = c;
+  }
+  for (std::size_t c : ids)
+    if (c != id_col)
+      out.notes.push_back(out.file + ", line " + std::to_string(head_line) + ": the identifier column " +
+                          shown(heading[c]) + " left out; students are found by " + shown(heading[id_col]));
   if (name_col == none && id_col == none) problems.add(head_line, 0, "no column \"name\" nor an identifier column");
   if ((s1_col == none) != (s2_col == none)) problems.add(head_line, 0, "\"seed1\" and \"seed2\" come together");
   for (std::size_t r = 0; r < answers.results.size(); ++r)

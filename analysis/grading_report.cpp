@@ -27,15 +27,6 @@ std::string format_credit(double c) {
   return fixed(c, 3);
 }
 
-double median(std::vector<double> v) {
-  if (v.empty()) return not_a_number;
-  const std::size_t mid = v.size() / 2;
-  std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(mid), v.end());
-  const double upper = v[mid];
-  if (v.size() % 2) return upper;
-  const double lower_half = *std::max_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(mid));
-  return (lower_half + upper) / 2;
-}
 
 std::size_t width_of(const std::string& s) {
   std::size_t n = 0;

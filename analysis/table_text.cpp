@@ -268,10 +268,13 @@ std::vector<CsvRecord> read_csv(std::string_view text, std::string_view file_nam
 
 std::optional<double> parse_number(std::string_view cell) {
   std::string_view s = trim(cell);
+  // A spreadsheet takes a leading plus sign; from_chars does not.
   if (s.size() > 1 && s.front() == '+' && s[1] != '-' && s[1] != '+') s.remove_prefix(1);
   if (s.empty()) return std::nullopt;
   double v = 0;
   const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v, std::chars_format::general);
+  // The whole cell must be the number; "inf" and "nan" are text to a
+  // spreadsheet, and so is a number too large for a double.
   if (ec != std::errc() || end != s.data() + s.size() || !std::isfinite(v)) return std::nullopt;
   return v;
 }

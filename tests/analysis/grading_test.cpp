@@ -339,6 +339,17 @@ TEST(GradingInput, RowsThatCannotBeGradedAreHeldAndTheRestGraded) {
   EXPECT_EQ(grades_csv_row(b, none[1], Missing::zero), "s2,\"Doe, Jane\",0.0,0,0");
   EXPECT_EQ(grades_csv_row(b, none[1], Missing::empty), "s2,\"Doe, Jane\",,,");
 
+  // A course site's export with several identifier columns: the answers'
+  // own is taken.
+  const Results ids =
+      read_results("ID,Email,Student Number,name,dH,Tb\n7,ann@x,s1,Ann Ash,40000,350\n", "results.csv", a);
+  ASSERT_EQ(ids.rows.size(), 1u);
+  EXPECT_EQ(ids.rows[0].student, 0u);
+  EXPECT_EQ(ids.notes, (std::vector<std::string>{
+                           "results.csv, line 1: the identifier column ID left out; students are found by Student Number",
+                           "results.csv, line 1: the identifier column Email left out; students are found by Student "
+                           "Number"}));
+
   // A decimal comma in a comma-separated file splits its cell: named.
   const Results split = read_results("name,dH,Tb\nAnn Ash,29889,5,350\n", "results.csv", a);
   ASSERT_EQ(split.held.size(), 1u);
