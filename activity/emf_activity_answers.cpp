@@ -14,10 +14,30 @@
 // is left being roughly linear in I. The data set's EMF follows a law in ln m
 // alone, with no E0 of its own: the true E0 is the same extrapolation done on
 // the law's exact EMF with the exact constants (see the notes).
+//
+// The extrapolations. The law's slope dE/d ln m is only 69 % of the
+// Nernstian RT/F, so E0'' is no straight line in I and keeps falling as m
+// goes to 0: its intercept depends on the points used by several mV, and
+// every g moves by 4 % per mV of E0. Over all eleven points it comes out so
+// high that g at the most dilute solution is above 1 in seven data sets of
+// eight (impossible for a 2:2 salt), and E0 agrees with what a student gets
+// who takes g = 1 there and does not extrapolate at all. The lines are
+// therefore fitted over the five most dilute solutions (I up to about
+// 0.01, where the limiting law used in E0'' holds), as the handout
+// prescribes: there g lies between the limiting law's g0 and 1.
+//
+// Grading. E0 and E0' are graded in volts: 3 uncertainties of the
+// intercept, at least the shift of E0 that moves every g by the sheet's
+// relative tolerance (2 % of RT/F, 0.5 mV); g carries the uncertainty of
+// E0 (u(log10 g) = u(E0)/((ln 10)RT/F)), so a student whose E0 is within
+// its tolerance finds g within theirs. A g the data lead to at or above 1
+// is not graded.
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstddef>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -31,6 +51,7 @@ using analysis::Column;
 using analysis::Result;
 
 constexpr int charge_product = 4;  // |z+ z-| of ZnSO4 (and of PbSO4)
+constexpr std::size_t dilute_points = 5;  // the extrapolations' points, from the most dilute
 
 // Molality of dissolved lead from the solubility product in a sulfate
 // solution of molality m: mPb (m + mPb) g^2 = Ksp, solved for mPb.
@@ -78,8 +99,13 @@ Approximation second_approximation(double m, double ksp, double a_dh) {
 struct Extrapolation {
   std::vector<Approximation> first, second;
   std::vector<double> root_i, ionic, e0p, e0pp, m_so4, log_mm;
-  analysis::LineFit e0p_line, e0pp_line;  // E0' against sqrt(I), E0'' against I
+  analysis::LineFit e0p_line, e0pp_line;  // E0' against sqrt(I), E0'' against I, the dilute points
 };
+
+// The first `points` entries of a column, the most dilute solutions.
+std::span<const double> dilute(const std::vector<double>& v, std::size_t points = dilute_points) {
+  return std::span(v).first(std::min(points, v.size()));
+}
 
 Extrapolation extrapolate(const std::vector<double>& m, const std::vector<double>& e, double a_dh, double ksp,
                           double rtf) {
@@ -95,8 +121,8 @@ Extrapolation extrapolate(const std::vector<double>& m, const std::vector<double
     x.e0p.push_back(e[i] + 0.5 * rtf * x.log_mm.back());
     x.e0pp.push_back(x.e0p.back() + 0.5 * rtf * (2.0 * s.log_g0));
   }
-  x.e0p_line = analysis::fit_line(x.root_i, x.e0p);
-  x.e0pp_line = analysis::fit_line(x.ionic, x.e0pp);
+  x.e0p_line = analysis::fit_line(dilute(x.root_i), dilute(x.e0p));
+  x.e0pp_line = analysis::fit_line(dilute(x.ionic), dilute(x.e0pp));
   return x;
 }
 
@@ -150,11 +176,35 @@ void analyse(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
           .uncertainty = analysis::not_a_number,
           .method = approx == 1 ? "limiting law, log10 g0 = -4A sqrt(I), I from mPb(m + mPb) = Ksp"
                                 : "limiting law with mPb(m + mPb) g0^2 = Ksp iterated to self-consistency",
+          .nulls = {{"no activity correction: g0 = 1", 1.0}},
       });
     }
   }
 
+  // Other routes to E0' and E0: other windows of dilute points, m in place
+  // of I, the first approximation's m(Pb); and the null answers of a
+  // student who does not extrapolate (g = 1 at the most dilute solution,
+  // or throughout).
+  const auto intercept = [](const std::vector<double>& xs, const std::vector<double>& ys, std::size_t points) {
+    return analysis::fit_line(dilute(xs, points), dilute(ys, points)).intercept;
+  };
+  std::vector<double> e0pp_first(n), ionic_first(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    const Approximation& f = x.first[i];
+    ionic_first[i] = f.ionic;
+    e0pp_first[i] = e[i] + 0.5 * rtf * std::log10(m[i] * (m[i] + f.m_pb)) + rtf * f.log_g0;
+  }
+  double mean_e0p = 0;
+  for (double v : x.e0p) mean_e0p += v / static_cast<double>(n);
+  const std::vector<analysis::Alternative> no_extrapolation{
+      {"no extrapolation, g = 1: E0' of the most dilute solution", x.e0p[0]},
+      {"no extrapolation, g = 1 throughout: the mean of E0'", mean_e0p}};
+
   // E0 by the two extrapolations; the one of E0'' is the estimate adopted.
+  const std::string points = std::to_string(std::min(dilute_points, n)) + " most dilute points";
+  // A tolerance floor in volts: the shift of E0 that moves every g by the
+  // sheet's relative tolerance.
+  const double volts_floor = sheet.policy.relative * rtf / std::log(10.0);
   sheet.add(Result{
       .key = "E0'",
       .name = "E0 from E0' extrapolated to I = 0",
@@ -162,8 +212,12 @@ void analyse(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
       .true_value = t.e0p_line.intercept,
       .value = x.e0p_line.intercept,
       .uncertainty = x.e0p_line.se_intercept,
-      .method = "intercept of the least-squares line of E0' against sqrt(I), " + std::to_string(n) + " points",
+      .method = "intercept of the least-squares line of E0' against sqrt(I), the " + points,
       .bias = "the law has no E0 of its own; true value: the same line through the law's exact EMF",
+      .absolute = volts_floor,
+      .relative = false,
+      .routes = {{"the four most dilute points", intercept(x.root_i, x.e0p, dilute_points - 1)}},
+      .nulls = no_extrapolation,
   });
   const double e0 = x.e0pp_line.intercept, e0_true = t.e0pp_line.intercept;
   const double u_e0 = x.e0pp_line.se_intercept;
@@ -174,17 +228,26 @@ void analyse(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
       .true_value = e0_true,
       .value = e0,
       .uncertainty = u_e0,
-      .method = "intercept of the least-squares line of E0'' against I, " + std::to_string(n) + " points",
+      .method = "intercept of the least-squares line of E0'' against I, the " + points,
       .bias = "the law has no E0 of its own; true value: the same line through the law's exact EMF",
+      .absolute = volts_floor,
+      .relative = false,
+      .routes = {{"against m", intercept(m, x.e0pp, dilute_points)},
+                 {"m(Pb) of the first approximation", intercept(ionic_first, e0pp_first, dilute_points)},
+                 {"the four most dilute points", intercept(x.ionic, x.e0pp, dilute_points - 1)},
+                 {"the six most dilute points", intercept(x.ionic, x.e0pp, dilute_points + 1)}},
+      .nulls = no_extrapolation,
   });
 
   // Experimental activity coefficients from E0 (the uncertainty of E0 is
   // the whole of theirs: u(log10 g) = u(E0)/(RT/F)).
   std::vector<double> log_g(n), g(n);
+  const double e0_first = intercept(ionic_first, e0pp_first, dilute_points);
   for (std::size_t i = 0; i < n; ++i) {
     log_g[i] = log_g_experimental(e0, e[i], x.log_mm[i], rtf);
     g[i] = std::pow(10.0, log_g[i]);
     const double g_true = std::pow(10.0, log_g_experimental(e0_true, e_law[i], t.log_mm[i], rtf_true));
+    const double log_mm_first = std::log10(m[i] * (m[i] + x.first[i].m_pb));
     sheet.add(Result{
         .key = "g(" + molality_label(m[i]) + ")",
         .name = "experimental mean activity coefficient at m = " + molality_label(m[i]) + " mol/kg",
@@ -193,6 +256,18 @@ void analyse(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
         .value = g[i],
         .uncertainty = g[i] * std::log(10.0) * u_e0 / rtf,
         .method = "(RT/F) log10 g = (E0 - E) - (RT/2F) log10(m+ m-), with E0 from E0''",
+        .not_graded = g[i] >= 1.0 ? "the data lead to g = " + std::to_string(g[i]) +
+                                        ", and a mean activity coefficient of a 2:2 salt cannot exceed 1 here"
+                                  : "",
+        .routes = {{"E0 from the four most dilute points",
+                    std::pow(10.0, log_g_experimental(intercept(x.ionic, x.e0pp, dilute_points - 1), e[i],
+                                                      x.log_mm[i], rtf))},
+                   {"E0 from the six most dilute points",
+                    std::pow(10.0, log_g_experimental(intercept(x.ionic, x.e0pp, dilute_points + 1), e[i],
+                                                      x.log_mm[i], rtf))},
+                   {"m(Pb) of the first approximation",
+                    std::pow(10.0, log_g_experimental(e0_first, e[i], log_mm_first, rtf))}},
+        .nulls = {{"no activity correction: g = 1", 1.0}},
     });
   }
 
@@ -260,10 +335,15 @@ void analyse(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
       "iterated until m(Pb) settles; tables 3 and 4 use the second.");
   sheet.notes.push_back(
       "The EMF follows E = const + coeff_lnc ln m exactly, a law with no E0 of its own (E0' and E0'' "
-      "have no finite limit at m -> 0). The true E0 is what the extrapolation estimates in that law: the "
-      "same least-squares lines through E0' and E0'' made from the law's exact EMF e(i) with the exact "
-      "A, Ksp and (ln 10)RT/F; the true g(Exptl.) follow from that E0. The lines through the eleven points "
-      "are not straight, so E0 depends on the points used by some millivolts.");
+      "have no finite limit at m -> 0; dE/d ln m is about 69 % of RT/F). The true E0 is what the extrapolation "
+      "estimates in that law: the same least-squares lines through E0' and E0'' made from the law's exact EMF "
+      "e(i) with the exact A, Ksp and (ln 10)RT/F; the true g(Exptl.) follow from that E0.");
+  sheet.notes.push_back(
+      "The lines are fitted over the " + points + " (I up to about 0.01, where the limiting law in E0'' "
+      "holds), as the handout prescribes: through all eleven they are not straight, E0 comes out some "
+      "millivolts higher and g at the most dilute solution above 1. E0 and E0' are graded in volts (3 "
+      "uncertainties, at least 2 % of RT/F), g with the uncertainty of E0, so that an E0 within its "
+      "tolerance gives every g within theirs.");
 }
 
 
@@ -391,13 +471,21 @@ void workbook(const analysis::Case& cs, const analysis::AnswerSheet& sheet, anal
     ionic.push_back(w2[4].values[i]);
     root_i.push_back(w2[5].values[i]);
   }
-  const analysis::LineFit line_p = analysis::fit_line(root_i, e0p_v), line_pp = analysis::fit_line(ionic, e0pp_v);
-  const std::string slope_p = ws.value("slope of E0' against root(I)", "V (kg/mol)^1/2",
-                                       "SLOPE(" + e0p.range + "," + second.root_i.range + ")", line_p.slope);
-  const std::string e0_p = ws.result("E0'", "INTERCEPT(" + e0p.range + "," + second.root_i.range + ")");
-  const std::string slope_pp = ws.value("slope of E0'' against I", "V kg/mol",
-                                        "SLOPE(" + e0pp.range + "," + second.ionic.range + ")", line_pp.slope);
-  const std::string e0 = ws.result("E0", "INTERCEPT(" + e0pp.range + "," + second.ionic.range + ")");
+  // The lines through the most dilute solutions only, the first cells of
+  // each column.
+  const analysis::LineFit line_p = analysis::fit_line(dilute(root_i), dilute(e0p_v)),
+                          line_pp = analysis::fit_line(dilute(ionic), dilute(e0pp_v));
+  const auto first_cells = [&](const ColumnRef& c) {
+    return c.cells.front() + ":" + c.cells[std::min(dilute_points, n) - 1];
+  };
+  const std::string dilute_e0p = first_cells(e0p), dilute_root_i = first_cells(second.root_i);
+  const std::string dilute_e0pp = first_cells(e0pp), dilute_ionic = first_cells(second.ionic);
+  const std::string slope_p = ws.value("slope of E0' against root(I), dilute points", "V (kg/mol)^1/2",
+                                       "SLOPE(" + dilute_e0p + "," + dilute_root_i + ")", line_p.slope);
+  const std::string e0_p = ws.result("E0'", "INTERCEPT(" + dilute_e0p + "," + dilute_root_i + ")");
+  const std::string slope_pp = ws.value("slope of E0'' against I, dilute points", "V kg/mol",
+                                        "SLOPE(" + dilute_e0pp + "," + dilute_ionic + ")", line_pp.slope);
+  const std::string e0 = ws.result("E0", "INTERCEPT(" + dilute_e0pp + "," + dilute_ionic + ")");
 
   // The extrapolations from I = 0 (on the heading's record) through the rows.
   std::vector<std::size_t> line_rows{third_at};
@@ -440,6 +528,8 @@ void workbook(const analysis::Case& cs, const analysis::AnswerSheet& sheet, anal
   ws.note("m(Pb) of the second approximation is iterated " + std::to_string(workbook_steps) +
           " times from the first approximation's; the last steps no longer change it.");
   ws.note("The file's RT/F is (ln 10)RT/F: RT/2F log10(m+m-) is half of it times the decadic logarithm.");
+  ws.note("E0' and E0 come from the lines through the " + std::to_string(std::min(dilute_points, n)) +
+          " most dilute solutions (I up to about 0.01), drawn on through the other points.");
   ws.chart("Extrapolation of E0' against root(I) to I = 0", "root(I) ((mol/kg)^1/2)", "E0' (V)",
            {{.name = "E0'", .x_range = on_solution(second.root_i.range), .y_range = on_solution(e0p.range)},
             {.name = "least-squares line", .x_range = on_solution(x_p.range), .y_range = on_solution(y_p.range),
@@ -454,7 +544,55 @@ void workbook(const analysis::Case& cs, const analysis::AnswerSheet& sheet, anal
              .y_range = on_solution(g0.range), .markers = false, .line = true}});
 }
 
+const analysis::Handout& handout() {
+  static const analysis::Handout h = [] {
+    analysis::Handout h{
+        .task = "The EMF of the cell Zn | ZnSO4 (m), PbSO4(s) | Pb was measured at eleven molalities of ZnSO4. "
+                "The solution also holds the lead sulfate that dissolves. Work out the Debye-Hueckel activity "
+                "coefficients in a first and a second approximation, extrapolate to the standard EMF E0, and "
+                "find the experimental mean activity coefficients of ZnSO4.",
+        .data = "After the prologue (project, your name, your seeds):\n\n"
+                "| record | quantity | unit |\n|---|---|---|\n"
+                "| `T(C) =` | the temperature | °C |\n"
+                "| `Debye-Hueckel Coeff:` | A of log10 g = −A·z+·z−·√I at that temperature | (kg/mol)^1/2 |\n"
+                "| `Ksp =` | the solubility product of PbSO4, m(Pb)·m(SO4)·g² | (mol/kg)² |\n"
+                "| `RT/F =` | (ln 10)·RT/F at that temperature, the factor of decadic logarithms | V |\n\n"
+                "Then four tables, `First Approximation`, `Second Approximation`, the E0' and E0'' table and "
+                "`Estimated E0`, each with the columns of its heading to fill in and eleven rows holding m "
+                "(mol/kg) and E (V).",
+        .conventions = {"The cell reaction Zn + PbSO4 → Zn2+ + SO4 2− + Pb: E = E0 − (RT/2F)·ln(m+·m−·g²) with "
+                        "m+ = m and m− = m + m(Pb); every ion is divalent, so I = 4(m + m(Pb)) and "
+                        "log10 g0 = −4A·√I.",
+                        "The file's RT/F is (ln 10)·RT/F: (RT/2F)·log10(x) in the headings is half of it times "
+                        "a decadic logarithm.",
+                        "First approximation: m(Pb)(m + m(Pb)) = Ksp; second: m(Pb)(m + m(Pb))·g0² = Ksp, "
+                        "iterated until m(Pb) no longer changes.",
+                        "E0 and E0' are graded in volts; a g at or above 1, impossible for ZnSO4 here, is not "
+                        "graded."},
+    };
+    const char* molalities[] = {"0.00025", "0.0005", "0.00075", "0.001", "0.0025", "0.005",
+                                "0.0075",  "0.01",   "0.025",   "0.05",  "0.075"};
+    for (int approx = 1; approx <= 2; ++approx)
+      for (const char* m : molalities)
+        h.results.push_back({.key = "g0," + std::to_string(approx) + "(" + m + ")",
+                             .name = std::string(approx == 1 ? "first" : "second") + " approximation g0 at m = " +
+                                     m + " mol/kg"});
+    const std::string window = "the least-squares line over the five most dilute solutions (m up to 0.0025 "
+                               "mol/kg, I up to about 0.01, where the limiting law holds), extrapolated to I = 0";
+    h.results.push_back({.key = "E0'", .name = "E0 from E0' extrapolated to I = 0", .unit = "V",
+                         .method = "E0' against √I: " + window});
+    h.results.push_back({.key = "E0", .name = "standard EMF E0 from E0'' extrapolated to I = 0", .unit = "V",
+                         .method = "E0'' against I: " + window});
+    for (const char* m : molalities)
+      h.results.push_back({.key = std::string("g(") + m + ")",
+                           .name = std::string("experimental mean activity coefficient at m = ") + m + " mol/kg",
+                           .method = "from E, m+·m− and the E0 of E0''"});
+    return h;
+  }();
+  return h;
+}
+
 }  // namespace
 
 extern const analysis::Analysis emf_activity_gen_answers{
-    .program = "emf_activity_gen", .analyse = analyse, .workbook = workbook};
+    .program = "emf_activity_gen", .analyse = analyse, .workbook = workbook, .handout = handout};

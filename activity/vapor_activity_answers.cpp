@@ -9,6 +9,14 @@
 //   ln g = (phi - 1) + 2 * integral from 0 to sqrt(m) of (phi - 1)/m^0.5 d(m^0.5),
 // the integrand being fitted by a quartic in m^0.5 (the sheet's "linest"
 // block: m^2, m^1.5, m, m^0.5, const) and integrated term by term.
+//
+// Grading. R is written to five decimals, which fixes as to 2e-5 and phi
+// to about 2e-4. as is graded on its lowering: to 2 % (the sheet's
+// relative tolerance) of 1 - as, so that as = 1, the solute left out, fails
+// even at m = 0.1 where as is 0.997. phi is graded to 0.002 on its own
+// scale: M1 = 0.018 instead of 0.018015 kg/mol moves it by 0.001 at most,
+// while the ideal solution's phi = 1 is farther off wherever the data's phi
+// is not 1 itself (near m = 3.5 it crosses 1). g follows the sheet's rule.
 #include <cmath>
 #include <cstddef>
 #include <functional>
@@ -29,8 +37,11 @@ constexpr double water_molar_mass = 0.018015;  // kg/mol
 constexpr double nu = 2.0;                     // ions per formula unit of MX
 constexpr std::size_t degree = 4;              // quartic in m^0.5
 constexpr double davies_coefficient = 0.3;     // of I in the Davies equation
+constexpr double phi_tolerance = 0.002;        // phi graded to ±0.002
 
-double osmotic_coefficient(double m, double r) { return -std::log(1.0 - m * r) / (nu * m * water_molar_mass); }
+double osmotic_coefficient(double m, double r, double molar_mass = water_molar_mass) {
+  return -std::log(1.0 - m * r) / (nu * m * molar_mass);
+}
 
 // Integral of c0 + c1 x + ... from 0 to x.
 double poly_integral(std::span<const double> c, double x) {
@@ -44,18 +55,33 @@ struct Osmotic {
   analysis::PolyFit fit;
 };
 
-Osmotic osmotic(const std::vector<double>& m, const std::vector<double>& r) {
+Osmotic osmotic(const std::vector<double>& m, const std::vector<double>& r, std::size_t fit_degree = degree) {
   Osmotic o;
   for (std::size_t i = 0; i < m.size(); ++i) {
     o.root_m.push_back(std::sqrt(m[i]));
     o.phi.push_back(osmotic_coefficient(m[i], r[i]));
     o.y.push_back((o.phi.back() - 1.0) / o.root_m.back());
   }
-  o.fit = analysis::fit_poly(o.root_m, o.y, degree);
+  o.fit = analysis::fit_poly(o.root_m, o.y, fit_degree);
   return o;
 }
 
 double ln_g(const Osmotic& o, std::size_t i) { return (o.phi[i] - 1.0) + 2.0 * poly_integral(o.fit.c, o.root_m[i]); }
+
+// g by the trapezoid rule over the points themselves, (phi - 1)/m^0.5
+// extrapolated to m^0.5 = 0 along the line through the two lowest points.
+std::vector<double> trapezoid_g(const Osmotic& o) {
+  const double y0 = o.y[0] - (o.y[1] - o.y[0]) / (o.root_m[1] - o.root_m[0]) * o.root_m[0];
+  std::vector<double> g;
+  double integral = 0, x = 0, y = y0;
+  for (std::size_t i = 0; i < o.y.size(); ++i) {
+    integral += (o.root_m[i] - x) * (o.y[i] + y) / 2.0;
+    x = o.root_m[i];
+    y = o.y[i];
+    g.push_back(std::exp((o.phi[i] - 1.0) + 2.0 * integral));
+  }
+  return g;
+}
 
 std::string molality_label(double m) {
   std::string s = std::to_string(m);  // "0.100000"
@@ -96,6 +122,9 @@ void analyse(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
     g[i] = std::exp(lng[i]);
   }
 
+  // Other fits of the integrand, and the trapezoid rule over the points.
+  const Osmotic cubic = osmotic(m, r, degree - 1), quintic = osmotic(m, r, degree + 1);
+  const std::vector<double> trapezoid = trapezoid_g(o);
   for (std::size_t i = 0; i < n; ++i) {
     sheet.add(Result{
         .key = "as(" + molality_label(m[i]) + ")",
@@ -105,6 +134,9 @@ void analyse(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
         .value = ratio[i],
         .uncertainty = analysis::not_a_number,
         .method = "as = p/po = 1 - mR",
+        .absolute = sheet.policy.relative * std::fabs(mr[i]),
+        .relative = false,
+        .nulls = {{"the solute left out: as = 1", 1.0}},
     });
   }
   for (std::size_t i = 0; i < n; ++i) {
@@ -116,6 +148,10 @@ void analyse(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
         .value = o.phi[i],
         .uncertainty = analysis::not_a_number,
         .method = "phi = -ln(as)/(2 m M1), M1 = 0.018015 kg/mol",
+        .absolute = phi_tolerance,
+        .relative = false,
+        .routes = {{"M1 = 0.018 kg/mol", osmotic_coefficient(m[i], r[i], 0.018)}},
+        .nulls = {{"ideal solution: phi = 1", 1.0}},
     });
   }
   for (std::size_t i = 0; i < n; ++i) {
@@ -132,6 +168,12 @@ void analyse(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
         .uncertainty = g[i] * u.u,
         .method = "ln g = (phi - 1) + 2 * integral of the quartic fit of (phi-1)/m^0.5 from m^0.5 = 0",
         .bias = "the law's phi does not reach 1 at m -> 0; true value: the same quartic through the law's R",
+        .routes = {{"a cubic fit of (phi-1)/m^0.5", std::exp(ln_g(cubic, i))},
+                   {"a quintic fit of (phi-1)/m^0.5", std::exp(ln_g(quintic, i))},
+                   {"trapezoid rule, extrapolated linearly to m = 0", trapezoid[i]}},
+        .nulls = {{"no activity correction: g = 1", 1.0},
+                  {"the integral left out: ln g = phi - 1", std::exp(o.phi[i] - 1.0)},
+                  {"the Debye-Hueckel limiting law", std::pow(10.0, -a_dh * x)}},
     });
   }
 
@@ -328,7 +370,51 @@ void workbook(const analysis::Case& cs, const analysis::AnswerSheet& sheet, anal
   ws.chart("Mean activity coefficient g against m", "m (mol/kg)", "g", g_chart);
 }
 
+const analysis::Handout& handout() {
+  static const analysis::Handout h = [] {
+    analysis::Handout h{
+        .task = "The vapor pressure of water over solutions of a 1:1 electrolyte MX was measured at 25.0 °C at ten "
+                "molalities. From it find, at each molality, the activity of the water, the osmotic coefficient "
+                "and the mean activity coefficient of MX (Gibbs-Duhem), and compare the last with the "
+                "Debye-Hueckel, extended Debye-Hueckel and Davies estimates.",
+        .data = "After the prologue (project, your name, your seeds) come the record `MX,,,,T(C) =,25.0,,,A(DH) = "
+                ",0.511,,,ln(10) =,2.302585093`, the heading `m,sqrt(m),R,mR,p/po,...` of the table to fill in, "
+                "and ten rows:\n\n"
+                "| column | quantity | unit |\n|---|---|---|\n"
+                "| `m` | molality of MX, 0.1 to 4.0 | mol/kg |\n"
+                "| `sqrt(m)` | empty, for you | (mol/kg)^1/2 |\n"
+                "| `R` | the relative lowering of the vapor pressure per molality, R = (po − p)/(po·m) | kg/mol |\n\n"
+                "Then a block headed `linest` and `m^2,m^1.5,m,m^0.5,const` for the coefficients of your fit.",
+        .constants = {{.name = "M1, the molar mass of water",
+                       .value = water_molar_mass,
+                       .unit = "kg/mol",
+                       .use = "phi = −ln(as)/(2·m·M1)"},
+                      {.name = "the coefficient of I in the Davies equation",
+                       .value = davies_coefficient,
+                       .unit = "kg/mol",
+                       .use = "log g = −A(m^0.5/(1 + m^0.5) − 0.3·m), I = m for MX"}},
+        .conventions = {"as = p/po = 1 − mR, the vapor taken as ideal; MX gives 2 ions, I = m.",
+                        "ln is the natural logarithm, log the decadic one.",
+                        "as is graded on its lowering 1 − as (to 2 % of it), phi to ±0.002."},
+    };
+    const char* molalities[] = {"0.1", "0.2", "0.3", "0.5", "0.7", "1", "1.5", "2", "3", "4"};
+    for (const char* m : molalities)
+      h.results.push_back({.key = std::string("as(") + m + ")",
+                           .name = std::string("activity of the water at m = ") + m + " mol/kg"});
+    for (const char* m : molalities)
+      h.results.push_back({.key = std::string("phi(") + m + ")",
+                           .name = std::string("osmotic coefficient at m = ") + m + " mol/kg"});
+    for (const char* m : molalities)
+      h.results.push_back({.key = std::string("g(") + m + ")",
+                           .name = std::string("mean activity coefficient of MX at m = ") + m + " mol/kg",
+                           .method = "ln g = (phi − 1) + 2·∫ (phi − 1)/m^0.5 d(m^0.5) from 0: fit (phi − 1)/m^0.5 "
+                                     "against m^0.5 by a quartic (the linest block) and integrate it term by term"});
+    return h;
+  }();
+  return h;
+}
+
 }  // namespace
 
 extern const analysis::Analysis vapor_activity_gen_answers{
-    .program = "vapor_activity_gen", .analyse = analyse, .workbook = workbook};
+    .program = "vapor_activity_gen", .analyse = analyse, .workbook = workbook, .handout = handout};

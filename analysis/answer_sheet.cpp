@@ -108,7 +108,8 @@ void print_sheet(std::ostream& out, const AnswerSheet& sheet) {
   out << "Answer sheet of " << sheet.program << " for " << sheet.student << ", seeds " << sheet.seed1 << ' '
       << sheet.seed2 << '\n';
   out << "Tolerance: the larger of " << display(100.0 * sheet.policy.relative) << " % of the expected value and "
-      << display(sheet.policy.sigmas) << " standard uncertainties\n\n";
+      << display(sheet.policy.sigmas) << " standard uncertainties, unless a result's own rule below says "
+         "otherwise\n\n";
 
   std::vector<std::vector<std::string>> rows{
       {"result", "key", "unit", "expected", "uncertainty", "tolerance", "true value", "method"}};

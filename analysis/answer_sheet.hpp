@@ -129,6 +129,10 @@ struct HandoutConstant {
   double value = not_a_number;
   std::string unit;   // "L/mol"
   std::string use;    // "turns an absorbance into a bromine concentration"
+  // The defined name of its labelled cell in the workbooks ("eps_l",
+  // "R_gas"; see valid_defined_name in analysis/workbook.hpp), by which
+  // the solution's formulas and the student's refer to it.
+  std::string symbol;
 };
 // One result of the catalogue: every result any data set of the program can
 // have, in the order of the results template and answers.csv.

@@ -234,21 +234,18 @@ void analyse(const analysis::Case& in, analysis::AnswerSheet& sheet) {
 // above its rows) so that the extrapolation shows.
 void workbook(const analysis::Case& in, const analysis::AnswerSheet& sheet, analysis::SolutionSheet& ws) {
   using analysis::ColumnRef;
-  using analysis::data_cell;
   using analysis::data_range;
+  using analysis::data_ref;
   using analysis::on_solution;
+  using analysis::Shown;
   using Series = analysis::SolutionSheet::Series;
   const DataSet& data = in.data();
-  const std::string a = "0.229", b = "60.2";
-  const auto column = [&](const std::vector<std::size_t>& rows, const std::string& title, const std::string& unit,
-                          const std::vector<double>& values, const std::function<std::string(std::size_t)>& formula) {
-    std::vector<std::string> fs;
-    for (std::size_t i = 0; i < rows.size(); ++i) fs.push_back(formula(i));
-    return ws.column(title, unit, rows, fs, values);
-  };
+  const std::string a = ws.constant("alpha"), b = ws.constant("beta");
 
   // Moving boundary: t+ = SUMPRODUCT(x, x)/SUMPRODUCT(x, time), the inverse
-  // of the slope through the origin.
+  // of the slope through the origin; each timed row's own ratio beside it
+  // (the row at time 0 is left out by its formula, so an edit that times a
+  // row 0 takes it out too).
   std::vector<Series> boundary;
   std::size_t at = data.find("Transference Number Determination,");
   const std::array<std::string, 2> moving{"AX", "BX"};
@@ -258,24 +255,32 @@ void workbook(const analysis::Case& in, const analysis::AnswerSheet& sheet, anal
     const auto rows = data.numeric_rows(heading + 1);
     const std::string x = data_range(rows.front(), rows.back(), 2), y = data_range(rows.front(), rows.back(), 1);
     const std::vector<double> time = data.column(rows, 1), vcf = data.column(rows, 2);
-    const std::string t_plus = ws.result("t+(" + moving[j] + ")", "SUMPRODUCT(" + x + "," + x + ")/SUMPRODUCT(" +
-                                                                     x + "," + y + ")");
-    column(rows, "t+ = (VCF/1000I)/time, " + moving[j], "", sheet.workings.at(j).columns.at(3).values,
-           [&](std::size_t i) {
-             return "IF(" + data_cell(rows[i], 1) + ">0," + data_cell(rows[i], 2) + "/" + data_cell(rows[i], 1) +
-                    ",\"\")";
-           });
+    ws.step("Moving boundary of " + moving[j] + ": time against VCF/1000I through the origin");
+    std::vector<Shown> ratio;
+    for (std::size_t i = 0; i < rows.size(); ++i) ratio.push_back(time[i] > 0 ? Shown(vcf[i] / time[i]) : Shown::blank());
+    const ColumnRef per_row = ws.column(
+        "t+ = (VCF/1000I)/time", "", rows,
+        [&](std::size_t i) {
+          return "IF(" + data_ref(rows[i], 1) + ">0," + data_ref(rows[i], 2) + "/" + data_ref(rows[i], 1) + ",\"\")";
+        },
+        ratio);
     const double slope = analysis::fit_line_through_origin(vcf, time).slope;
     std::vector<double> line(rows.size());
     for (std::size_t i = 0; i < rows.size(); ++i) line[i] = vcf[i] * slope;
-    const ColumnRef fitted = column(rows, "time on the line, " + moving[j], "s", line, [&](std::size_t i) {
-      return data_cell(rows[i], 2) + "/" + t_plus;
-    });
-    boundary.push_back({.name = moving[j], .x_range = x, .y_range = y});
+    std::size_t timed = 0;
+    for (const Shown& r : ratio) timed += r.kind() == Shown::Kind::number ? 1 : 0;
+    ws.value("rows timed (time above 0)", "", "COUNT(" + per_row.range + ")", static_cast<double>(timed));
+    const std::string t_plus = ws.result("t+(" + moving[j] + ")", "SUMPRODUCT(" + x + "," + x + ")/SUMPRODUCT(" +
+                                                                     x + "," + y + ")");
+    const ColumnRef fitted = ws.column("time on the line", "s", rows,
+                                       [&](std::size_t i) { return data_ref(rows[i], 2) + "/" + t_plus; }, line);
+    const int colour = static_cast<int>(j);
+    boundary.push_back({.name = moving[j], .x_range = x, .y_range = y, .colour = colour});
     boundary.push_back({.name = moving[j] + ", slope 1/t+", .x_range = x, .y_range = on_solution(fitted.range),
-                        .markers = false, .line = true});
+                        .markers = false, .line = true, .colour = colour});
     at = heading + 1;
   }
+  ws.chart("Moving boundary: time against VCF/1000I", "VCF/1000I (s)", "time (s)", boundary);
 
   // Conductances, each compound's Λ' and λ' against c, and their intercepts.
   std::vector<Series> compounds_chart, anion_chart;
@@ -287,72 +292,80 @@ void workbook(const analysis::Case& in, const analysis::AnswerSheet& sheet, anal
     const std::size_t label = data.find(name + ",", from);
     const auto rows = data.numeric_rows(label + 1);
     const auto& col = sheet.workings.at(2 + k).columns;
-    const ColumnRef kappa = column(rows, "κ = 1/ρ, " + name, "ohm^-1 cm^-1", col.at(2).values,
-                                   [&](std::size_t i) { return "1/" + data_cell(rows[i], 1); });
-    const ColumnRef lambda = column(rows, "Λ = 1000κ/c, " + name, lambda_unit, col.at(3).values, [&](std::size_t i) {
-      return "1000*" + kappa.cells[i] + "/" + data_cell(rows[i], 0);
+    const auto column = [&](const std::string& title, const std::string& unit, const std::vector<double>& values,
+                            const std::function<std::string(std::size_t)>& formula) {
+      return ws.column(title, unit, rows, formula, values);
+    };
+    ws.step("Conductance of " + name + ": Λ' = (Λ + β√c)/(1 − α√c) and λ' against c, extrapolated to c = 0");
+    const ColumnRef kappa = column("κ = 1/ρ", "ohm^-1 cm^-1", col.at(2).values,
+                                   [&](std::size_t i) { return "1/" + data_ref(rows[i], 1); });
+    const ColumnRef lambda = column("Λ = 1000κ/c", lambda_unit, col.at(3).values, [&](std::size_t i) {
+      return "1000*" + kappa.cells[i] + "/" + data_ref(rows[i], 0);
     });
-    const ColumnRef lambda_x = column(rows, "λc = tc·Λ, " + name, lambda_unit, col.at(5).values,
-                                      [&](std::size_t i) { return data_cell(rows[i], 4) + "*" + lambda.cells[i]; });
-    const ColumnRef root = column(rows, "√c, " + name, "(eq/L)^0.5", col.at(6).values,
-                                  [&](std::size_t i) { return "SQRT(" + data_cell(rows[i], 0) + ")"; });
-    const ColumnRef plus = column(rows, "λc + 0.5β√c, " + name, lambda_unit, col.at(7).values, [&](std::size_t i) {
-      return lambda_x.cells[i] + "+0.5*" + b + "*" + root.cells[i];
+    const ColumnRef lambda_x = column("λc = tc·Λ", lambda_unit, col.at(5).values,
+                                      [&](std::size_t i) { return data_ref(rows[i], 4) + "*" + lambda.cells[i]; });
+    const ColumnRef root = column("√c", "(eq/L)^0.5", col.at(6).values,
+                                  [&](std::size_t i) { return "SQRT(" + data_ref(rows[i], 0) + ")"; });
+    const ColumnRef plus = column("λc + β√c/2", lambda_unit, col.at(7).values, [&](std::size_t i) {
+      return lambda_x.cells[i] + "+" + b + "/2*" + root.cells[i];
     });
-    const ColumnRef relax = column(rows, "1 − α√c, " + name, "", col.at(8).values,
-                                   [&](std::size_t i) { return "1-" + a + "*" + root.cells[i]; });
-    const ColumnRef ion = column(rows, "λ', " + name, lambda_unit, col.at(9).values,
+    const ColumnRef relax =
+        column("1 − α√c", "", col.at(8).values, [&](std::size_t i) { return "1-" + a + "*" + root.cells[i]; });
+    const ColumnRef ion = column("λ' = (λc + β√c/2)/(1 − α√c)", lambda_unit, col.at(9).values,
                                  [&](std::size_t i) { return plus.cells[i] + "/" + relax.cells[i]; });
-    const ColumnRef prime = column(rows, "Λ' = (Λ + β√c)/(1 − α√c), " + name, lambda_unit, col.at(10).values,
-                                   [&](std::size_t i) {
-                                     return "(" + lambda.cells[i] + "+" + b + "*" + root.cells[i] + ")/" +
-                                            relax.cells[i];
-                                   });
+    const ColumnRef prime = column("Λ' = (Λ + β√c)/(1 − α√c)", lambda_unit, col.at(10).values, [&](std::size_t i) {
+      return "(" + lambda.cells[i] + "+" + b + "*" + root.cells[i] + ")/" + relax.cells[i];
+    });
     const std::string c_range = data_range(rows.front(), rows.back(), 0);
     const analysis::LineFit fit_compound = analysis::fit_line(col.at(0).values, col.at(10).values);
     const analysis::LineFit fit_anion = analysis::fit_line(col.at(0).values, col.at(9).values);
     l0_cells[k] = ws.result("L0(" + name + ")", "INTERCEPT(" + prime.range + "," + c_range + ")");
-    const std::string slope = ws.value("slope of Λ' against c, " + name, "ohm^-1 cm2 eq^-1 L/eq",
+    const std::string slope = ws.value("slope of Λ' against c", "ohm^-1 cm2 eq^-1 L/eq",
                                        "SLOPE(" + prime.range + "," + c_range + ")", fit_compound.slope);
-    anion_cells[k] = ws.value("intercept of λ' against c, " + name, lambda_unit,
+    anion_cells[k] = ws.value("intercept of λ' against c: λ0(X-)", lambda_unit,
                               "INTERCEPT(" + ion.range + "," + c_range + ")", fit_anion.intercept);
-    const std::string anion_slope = ws.value("slope of λ' against c, " + name, "ohm^-1 cm2 eq^-1 L/eq",
+    const std::string anion_slope = ws.value("slope of λ' against c", "ohm^-1 cm2 eq^-1 L/eq",
                                              "SLOPE(" + ion.range + "," + c_range + ")", fit_anion.slope);
 
-    // The lines from c = 0, on the record of the compound's name and its rows.
+    // The lines from c = 0 through the rows, for the charts.
     std::vector<std::size_t> line_rows{label};
     line_rows.insert(line_rows.end(), rows.begin(), rows.end());
     std::vector<double> c{0.0};
     for (double v : col.at(0).values) c.push_back(v);
-    const ColumnRef c_line = column(line_rows, "c for the lines, " + name, "eq/L", c, [&](std::size_t i) {
-      return i == 0 ? std::string("0") : data_cell(line_rows[i], 0);
-    });
     std::vector<double> y_compound, y_anion;
     for (double v : c) {
       y_compound.push_back(fit_compound.at(v));
       y_anion.push_back(fit_anion.at(v));
     }
-    const ColumnRef line_compound = column(line_rows, "Λ' on the line, " + name, lambda_unit, y_compound,
-                                           [&](std::size_t i) { return l0_cells[k] + "+" + slope + "*" + c_line.cells[i]; });
-    const ColumnRef line_anion = column(line_rows, "λ' on the line, " + name, lambda_unit, y_anion, [&](std::size_t i) {
+    const ColumnRef c_line = ws.column("c for the lines", "eq/L", line_rows, [&](std::size_t i) {
+      return i == 0 ? std::string("0") : data_ref(line_rows[i], 0);
+    }, c);
+    const ColumnRef line_compound = ws.column("Λ' on the line", lambda_unit, line_rows, [&](std::size_t i) {
+      return l0_cells[k] + "+" + slope + "*" + c_line.cells[i];
+    }, y_compound);
+    const ColumnRef line_anion = ws.column("λ' on the line", lambda_unit, line_rows, [&](std::size_t i) {
       return anion_cells[k] + "+" + anion_slope + "*" + c_line.cells[i];
-    });
-    compounds_chart.push_back({.name = name, .x_range = c_range, .y_range = on_solution(prime.range)});
+    }, y_anion);
+    const int colour = static_cast<int>(k);
+    compounds_chart.push_back({.name = name, .x_range = c_range, .y_range = on_solution(prime.range), .colour = colour});
     compounds_chart.push_back({.name = name + " to c = 0", .x_range = on_solution(c_line.range),
-                               .y_range = on_solution(line_compound.range), .markers = false, .line = true});
-    anion_chart.push_back({.name = "from " + name, .x_range = c_range, .y_range = on_solution(ion.range)});
+                               .y_range = on_solution(line_compound.range), .markers = false, .line = true,
+                               .colour = colour});
+    anion_chart.push_back({.name = "from " + name, .x_range = c_range, .y_range = on_solution(ion.range),
+                           .colour = colour});
     anion_chart.push_back({.name = "from " + name + " to c = 0", .x_range = on_solution(c_line.range),
-                           .y_range = on_solution(line_anion.range), .markers = false, .line = true});
+                           .y_range = on_solution(line_anion.range), .markers = false, .line = true,
+                           .colour = colour});
     from = label + 1;
   }
+  ws.chart("Compounds: Λ' against c, extrapolated to c = 0", "c (eq/L)", "Λ' (ohm^-1 cm2 eq^-1)", compounds_chart);
+  ws.chart("Anion X-: λ' against c, extrapolated to c = 0", "c (eq/L)", "λ' (ohm^-1 cm2 eq^-1)", anion_chart);
+
+  ws.step("Limiting ionic conductances: Kohlrausch's independent migration");
   const std::string l0_x =
       ws.result("l0(X-)", "AVERAGE(" + anion_cells[0] + "," + anion_cells[1] + "," + anion_cells[2] + ")");
   const std::array<std::string, 3> cations{"A+", "B+", "C+"};
   for (std::size_t k = 0; k < cations.size(); ++k) ws.result("l0(" + cations[k] + ")", l0_cells[k] + "-" + l0_x);
-
-  ws.chart("Moving boundary: time against VCF/1000I", "VCF/1000I (s)", "time (s)", boundary);
-  ws.chart("Compounds: Λ' against c, extrapolated to c = 0", "c (eq/L)", "Λ' (ohm^-1 cm2 eq^-1)", compounds_chart);
-  ws.chart("Anion X-: λ' against c, extrapolated to c = 0", "c (eq/L)", "λ' (ohm^-1 cm2 eq^-1)", anion_chart);
 }
 
 const analysis::Handout& handout() {
@@ -381,16 +394,19 @@ const analysis::Handout& handout() {
       .constants = {{.name = "α, relaxation coefficient of the conductance law",
                      .value = alpha,
                      .unit = "(L/eq)^½",
-                     .use = "Λ = (1 − α·√c)·(Λ0 + B·c) − β·√c for a compound"},
+                     .use = "Λ = (1 − α·√c)·(Λ0 + B·c) − β·√c for a compound",
+                     .symbol = "alpha"},
                     {.name = "β, electrophoretic coefficient of the conductance law",
                      .value = beta,
                      .unit = "ohm⁻¹·cm²·eq⁻¹·(L/eq)^½",
-                     .use = "the same law; an ion takes half of it, β/2"},
+                     .use = "the same law; an ion takes half of it, β/2",
+                     .symbol = "beta"},
                     {.name = "κ(water), specific conductance of the conductivity water",
                      .value = kappa_water,
                      .unit = "ohm⁻¹·cm⁻¹",
                      .use = "included in every resistance; you may subtract it from 1/ρ (the effect on the "
-                            "results is about 0.1 %)"}},
+                            "results is about 0.1 %)",
+                     .symbol = "kappa_water"}},
       .conventions = {"The file gives the specific resistance ρ (ohm·cm), so no cell constant is needed: "
                       "κ = 1/ρ and Λ = 1000·κ/c with c in eq/L.",
                       "t+ = (VCF/1000I)/time: the slope of time against VCF/1000I is 1/t+.",

@@ -159,11 +159,11 @@ void analyse(const analysis::Case& in, analysis::AnswerSheet& sheet) {
 void workbook(const analysis::Case& in, const analysis::AnswerSheet& sheet, analysis::SolutionSheet& ws) {
   using analysis::ColumnRef;
   using analysis::data_cell;
+  using analysis::data_ref;
   using analysis::on_solution;
   const DataSet& data = in.data();
   const std::size_t f_at = data.find("F ="), t_at = data.find("T ="), r_at = data.find("R =");
   const double rtf = data.value(r_at, 1) * data.value(t_at, 1) / data.value(f_at, 1);
-  const std::string c_rtf = ws.value("RT/F", "V", data_cell(r_at, 1) + "*" + data_cell(t_at, 1) + "/" + data_cell(f_at, 1), rtf);
 
   const std::size_t heading = data.find("m2=m4,m1=m3,m3+m4,E_A,E_B,E_A-E_B,I,");
   const auto rows = data.numeric_rows(first_numeric(data, heading + 1));
@@ -173,30 +173,26 @@ void workbook(const analysis::Case& in, const analysis::AnswerSheet& sheet, anal
   const std::vector<double>& ionic = terms.at(6).values;
   const auto per_row = [&](const std::string& title, const std::string& unit, const std::vector<double>& values,
                            const std::function<std::string(std::size_t)>& formula) {
-    std::vector<std::string> fs;
-    for (std::size_t i = 0; i < n; ++i) fs.push_back(formula(i));
-    return ws.column(title, unit, rows, fs, values);
+    return ws.column(title, unit, rows, formula, values);
   };
+
+  ws.step("The left side E_A − E_B − RT/F ln(m's) − RT/F ln(g's) of each row");
+  const std::string c_rtf =
+      ws.value("RT/F, from the data set's R, T and F", "V",
+               data_cell(r_at, 1) + "*" + data_cell(t_at, 1) + "/" + data_cell(f_at, 1), rtf);
   // m3 + m4, all ions singly charged, is the ionic strength.
   const ColumnRef c_i = per_row("I = m3 + m4", "mol/kg", ionic,
-                                [&](std::size_t i) { return data_cell(rows[i], 1) + "+" + data_cell(rows[i], 0); });
-  std::vector<ColumnRef> powers{c_i};
-  for (int k = 2; k <= static_cast<int>(extrapolation_degree); ++k) {
-    std::vector<double> v(n);
-    for (std::size_t i = 0; i < n; ++i) v[i] = std::pow(ionic[i], k);
-    powers.push_back(per_row("I^" + std::to_string(k), "", v, [&](std::size_t i) {
-      return c_i.cells[i] + "^" + std::to_string(k);
-    }));
-  }
+                                [&](std::size_t i) { return data_ref(rows[i], 1) + "+" + data_ref(rows[i], 0); });
   const ColumnRef c_diff = per_row("E_A − E_B", "V", terms.at(5).values, [&](std::size_t i) {
-    return data_cell(rows[i], 3) + "-" + data_cell(rows[i], 4);
+    return data_ref(rows[i], 3) + "-" + data_ref(rows[i], 4);
   });
   const ColumnRef c_root =
       per_row("√I", "(mol/kg)^0.5", terms.at(7).values, [&](std::size_t i) { return "SQRT(" + c_i.cells[i] + ")"; });
-  const ColumnRef c_ln_gamma = per_row("ln γ", "", terms.at(8).values,
-                                       [&](std::size_t i) { return "-0.511*LN(10)*" + c_root.cells[i]; });
+  const std::string a_dh = ws.constant("A_DH");
+  const ColumnRef c_ln_gamma = per_row("ln γ = −A ln 10 √I", "", terms.at(8).values,
+                                       [&](std::size_t i) { return "-" + a_dh + "*LN(10)*" + c_root.cells[i]; });
   const ColumnRef c_ms = per_row("m's = m1·m3·(m3 + m4)/m4", "mol2/kg2", terms.at(9).values, [&](std::size_t i) {
-    return data_cell(rows[i], 1) + "*" + data_cell(rows[i], 1) + "*" + c_i.cells[i] + "/" + data_cell(rows[i], 0);
+    return data_ref(rows[i], 1) + "*" + data_ref(rows[i], 1) + "*" + c_i.cells[i] + "/" + data_ref(rows[i], 0);
   });
   const ColumnRef c_rtf_ms = per_row("RT/F ln(m's)", "V", terms.at(11).values,
                                      [&](std::size_t i) { return c_rtf + "*LN(" + c_ms.cells[i] + ")"; });
@@ -206,6 +202,15 @@ void workbook(const analysis::Case& in, const analysis::AnswerSheet& sheet, anal
     return c_diff.cells[i] + "-" + c_rtf_ms.cells[i] + "-" + c_rtf_gs.cells[i];
   });
 
+  ws.step("Extrapolation to I = 0: the left side as a polynomial in I of degree 4 (LINEST)");
+  std::vector<ColumnRef> powers{per_row("I", "mol/kg", ionic, [&](std::size_t i) { return c_i.cells[i]; })};
+  for (int k = 2; k <= static_cast<int>(extrapolation_degree); ++k) {
+    std::vector<double> v(n);
+    for (std::size_t i = 0; i < n; ++i) v[i] = std::pow(ionic[i], k);
+    powers.push_back(per_row("I^" + std::to_string(k), "", v, [&](std::size_t i) {
+      return powers.front().cells[i] + "^" + std::to_string(k);
+    }));
+  }
   const analysis::PolyFit fit = analysis::fit_poly(ionic, left_table.at(8).values, extrapolation_degree);
   const std::string law =
       "LINEST(" + c_left.range + "," + powers.front().cells.front() + ":" + powers.back().cells.back() + ",TRUE,TRUE)";
@@ -214,30 +219,33 @@ void workbook(const analysis::Case& in, const analysis::AnswerSheet& sheet, anal
     coef.push_back(ws.value("coefficient of I^" + std::to_string(k), "V",
                             "INDEX(" + law + ",1," + std::to_string(extrapolation_degree + 1 - k) + ")", fit.c[k]));
   ws.result("Kw", "EXP(-" + coef[0] + "/" + c_rtf + ")");
+  ws.note("LINEST lists its coefficients from the last x column (I^4) to the first (I), then the constant; the "
+          "constant is the left side at I = 0, −(RT/F) ln Kw.");
 
   // The polynomial from I = 0 through the rows.
   std::vector<std::size_t> curve_rows{rows.front() - 1};
   curve_rows.insert(curve_rows.end(), rows.begin(), rows.end());
-  std::vector<std::string> f_x{"0"}, f_y;
   std::vector<double> x{0.0}, y;
-  for (std::size_t i = 0; i < n; ++i) {
-    f_x.push_back(c_i.cells[i]);
-    x.push_back(ionic[i]);
-  }
-  const ColumnRef c_x = ws.column("I for the curve", "mol/kg", curve_rows, f_x, x);
-  for (std::size_t i = 0; i < curve_rows.size(); ++i) {
+  for (std::size_t i = 0; i < n; ++i) x.push_back(ionic[i]);
+  for (const double xi : x) y.push_back(fit.at(xi));
+  const ColumnRef c_x = ws.column("I for the curve", "mol/kg", curve_rows, [&](std::size_t i) {
+    return i == 0 ? std::string("0") : c_i.cells[i - 1];
+  }, x);
+  const ColumnRef c_y = ws.column("fitted left side", "V", curve_rows, [&](std::size_t i) {
     std::string p = coef[0];
     for (std::size_t k = 1; k <= extrapolation_degree; ++k)
       p += "+" + coef[k] + "*" + c_x.cells[i] + (k > 1 ? "^" + std::to_string(k) : "");
-    f_y.push_back(p);
-    y.push_back(fit.at(x[i]));
-  }
-  const ColumnRef c_y = ws.column("fitted left side", "V", curve_rows, f_y, y);
-  ws.note("LINEST lists its coefficients from the last x column (I^4) to the first (I), then the constant.");
+    return p;
+  }, y);
   ws.chart("Left side against I, extrapolated to I = 0", "I (mol/kg)", "E_A − E_B − RT/F ln(m's) − RT/F ln(g's) (V)",
            {{.name = "left side", .x_range = on_solution(c_i.range), .y_range = on_solution(c_left.range)},
             {.name = "polynomial of degree 4", .x_range = on_solution(c_x.range), .y_range = on_solution(c_y.range),
              .markers = false, .line = true}});
+  ws.chart("The cells' EMFs against m2 = m4", "m2 = m4 (mol/kg)", "E (V)",
+           {{.name = "E_A", .x_range = analysis::data_range(rows.front(), rows.back(), 0),
+             .y_range = analysis::data_range(rows.front(), rows.back(), 3)},
+            {.name = "E_B", .x_range = analysis::data_range(rows.front(), rows.back(), 0),
+             .y_range = analysis::data_range(rows.front(), rows.back(), 4)}});
 }
 
 const analysis::Handout& handout() {
@@ -262,7 +270,8 @@ const analysis::Handout& handout() {
                      .value = a_dh,
                      .unit = "(kg/mol)^½",
                      .use = "ln γ = −A·ln 10·√I; use this value at every temperature of this experiment: "
-                            "the cells' activity coefficients were worked out with it"}},
+                            "the cells' activity coefficients were worked out with it",
+                     .symbol = "A_DH"}},
       .conventions = {"RT/F from the file's R, T and F.",
                       "The ionic strength I is m3 + m4 (all ions singly charged).",
                       "m's = m1·m3·(m3 + m4)/m4 and ln(g's) = 2·ln γ; the left side is (E_A − E_B) − RT/F·ln(m's) − "

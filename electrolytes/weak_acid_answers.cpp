@@ -325,57 +325,63 @@ constexpr int workbook_steps = 8;
 // The same worksheet as spreadsheet formulas over the Data sheet.
 void workbook(const analysis::Case& in, const analysis::AnswerSheet& sheet, analysis::SolutionSheet& ws) {
   using analysis::ColumnRef;
-  using analysis::data_cell;
   using analysis::data_range;
+  using analysis::data_ref;
   using analysis::on_solution;
   const DataSet& data = in.data();
   const std::size_t hx_at = data.find("conc,Lambda_c,", data.find("conductances of HX"));
   const std::size_t mx_at = data.find("conc,Lambda_c,", data.find("conductances of MX,", hx_at));
   const std::size_t my_at = data.find("conc,Lambda_c,", data.find("conductances of MY,", mx_at));
   const std::size_t hy_at = data.find("conc,Lambda_c,delta,", my_at);
-  const std::string a = "0.229", b = "60.2";
+  const std::string a = ws.constant("alpha"), b = ws.constant("beta"), a_dh_cell = ws.constant("A_DH"),
+                    davies = ws.constant("Davies_b");
 
   // The strong tables: Λ + β√c against (1 − α√c) and c(1 − α√c), side by
   // side for LINEST without a constant.
   struct Strong {
     std::string l0, b;
   };
-  const auto strong = [&](std::size_t heading, const std::string& compound,
-                          std::vector<analysis::SolutionSheet::Series>& chart) {
+  std::vector<analysis::SolutionSheet::Series> conductance, measured;
+  const auto strong = [&](std::size_t heading, const std::string& compound) {
     const auto rows = data.numeric_rows(heading + 1);
     const StrongFit fit = fit_strong(data, heading, compound);
     const auto& col = fit.table.columns;
-    std::vector<std::string> f_root, f_relax, f_linear, f_lhs, f_fitted;
-    for (const std::size_t r : rows) f_root.push_back("SQRT(" + data_cell(r, 0) + ")");
-    const ColumnRef root = ws.column("√c, " + compound, "(mol/L)^0.5", rows, f_root, col[2].values);
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-      f_relax.push_back("1-" + a + "*" + root.cells[i]);
-      f_lhs.push_back(data_cell(rows[i], 1) + "+" + b + "*" + root.cells[i]);
-    }
-    const ColumnRef relax = ws.column("1 − α√c, " + compound, "", rows, f_relax, col[3].values);
-    for (std::size_t i = 0; i < rows.size(); ++i) f_linear.push_back(data_cell(rows[i], 0) + "*" + relax.cells[i]);
-    const ColumnRef linear = ws.column("c(1 − α√c), " + compound, "mol/L", rows, f_linear, col[4].values);
-    const ColumnRef lhs = ws.column("Λ + β√c, " + compound, lambda_unit, rows, f_lhs, col[5].values);
+    ws.step("Limiting conductance of " + compound + ": Λ + β√c = Λ0·(1 − α√c) + B·c(1 − α√c) by LINEST");
+    const ColumnRef root = ws.column("√c", "(mol/L)^0.5", rows,
+                                     [&](std::size_t i) { return "SQRT(" + data_ref(rows[i], 0) + ")"; }, col[2].values);
+    const ColumnRef relax = ws.column("1 − α√c", "", rows, [&](std::size_t i) { return "1-" + a + "*" + root.cells[i]; },
+                                      col[3].values);
+    const ColumnRef linear = ws.column("c(1 − α√c)", "mol/L", rows,
+                                       [&](std::size_t i) { return data_ref(rows[i], 0) + "*" + relax.cells[i]; },
+                                       col[4].values);
+    const ColumnRef lhs = ws.column("Λ + β√c", lambda_unit, rows,
+                                    [&](std::size_t i) { return data_ref(rows[i], 1) + "+" + b + "*" + root.cells[i]; },
+                                    col[5].values);
     const std::string law = "LINEST(" + lhs.range + "," + relax.cells.front() + ":" + linear.cells.back() + ",FALSE,TRUE)";
     const std::string l0 = ws.result("L0(" + compound + ")", "INDEX(" + law + ",1,2)");
     const std::string bc = ws.value("B of " + compound, "ohm^-1 cm2 eq^-1 L/mol", "INDEX(" + law + ",1,1)", fit.b);
-    for (std::size_t i = 0; i < rows.size(); ++i)
-      f_fitted.push_back(l0 + "*" + relax.cells[i] + "+" + bc + "*" + linear.cells[i] + "-" + b + "*" + root.cells[i]);
-    const ColumnRef fitted = ws.column("Λ by the law, " + compound, lambda_unit, rows, f_fitted, col[6].values);
-    chart.push_back({.name = compound, .x_range = on_solution(root.range),
-                     .y_range = data_range(rows.front(), rows.back(), 1)});
-    chart.push_back({.name = compound + " by the law", .x_range = on_solution(root.range),
-                     .y_range = on_solution(fitted.range), .markers = false, .line = true});
+    const ColumnRef fitted = ws.column("Λ by the law", lambda_unit, rows, [&](std::size_t i) {
+      return l0 + "*" + relax.cells[i] + "+" + bc + "*" + linear.cells[i] + "-" + b + "*" + root.cells[i];
+    }, col[6].values);
+    ws.note("LINEST without a constant: row 1 holds B (the last x column) then Λ0 (the first).");
+    const int colour = static_cast<int>(conductance.size() / 2);
+    conductance.push_back({.name = compound, .x_range = on_solution(root.range),
+                           .y_range = data_range(rows.front(), rows.back(), 1), .colour = colour});
+    conductance.push_back({.name = compound + " by the law", .x_range = on_solution(root.range),
+                           .y_range = on_solution(fitted.range), .markers = false, .line = true, .colour = colour});
+    measured.push_back({.name = compound, .x_range = data_range(rows.front(), rows.back(), 0),
+                        .y_range = data_range(rows.front(), rows.back(), 1)});
     return Strong{l0, bc};
   };
-  std::vector<analysis::SolutionSheet::Series> conductance;
-  const Strong hx = strong(hx_at, "HX", conductance);
-  const Strong mx = strong(mx_at, "MX", conductance);
-  const Strong my = strong(my_at, "MY", conductance);
-  const std::string l0 = ws.result("L0(HY)", hx.l0 + "+" + my.l0 + "-" + mx.l0);
+  const Strong hx = strong(hx_at, "HX");
+  const Strong mx = strong(mx_at, "MX");
+  const Strong my = strong(my_at, "MY");
   const StrongFit hx_fit = fit_strong(data, hx_at, "HX"), mx_fit = fit_strong(data, mx_at, "MX"),
                   my_fit = fit_strong(data, my_at, "MY");
   const double l0_hy = hx_fit.l0 + my_fit.l0 - mx_fit.l0, b_hy = hx_fit.b + my_fit.b - mx_fit.b;
+
+  ws.step("HY by Kohlrausch's law: Λ0(HY) = Λ0(HX) + Λ0(MY) − Λ0(MX), and B the same way");
+  const std::string l0 = ws.result("L0(HY)", hx.l0 + "+" + my.l0 + "-" + mx.l0);
   const std::string b_hy_cell = ws.value("B of HY (Kohlrausch)", "ohm^-1 cm2 eq^-1 L/mol",
                                          hx.b + "+" + my.b + "-" + mx.b, b_hy);
 
@@ -383,61 +389,61 @@ void workbook(const analysis::Case& in, const analysis::AnswerSheet& sheet, anal
   const auto rows = data.numeric_rows(hy_at + 1);
   const std::size_t n = rows.size();
   const std::vector<double> c = data.column(rows, 0), lambda = data.column(rows, 1);
+  ws.step("The degree of dissociation δ of HY: δ = Λ/Λh(c·δ), iterated from Λ/Λ0");
   std::vector<double> delta(n);
-  std::vector<std::string> f(n);
-  for (std::size_t i = 0; i < n; ++i) {
-    delta[i] = lambda[i] / l0_hy;
-    f[i] = data_cell(rows[i], 1) + "/" + l0;
-  }
-  ColumnRef step = ws.column("δ from Λ/Λ0", "", rows, f, delta);
+  for (std::size_t i = 0; i < n; ++i) delta[i] = lambda[i] / l0_hy;
+  ColumnRef step = ws.column("δ from Λ/Λ0", "", rows, [&](std::size_t i) { return data_ref(rows[i], 1) + "/" + l0; },
+                             delta);
   for (int k = 1; k <= workbook_steps; ++k) {
     for (std::size_t i = 0; i < n; ++i) {
       const double cp = c[i] * delta[i], root_cp = std::sqrt(cp);
       delta[i] = lambda[i] / (l0_hy - (alpha * l0_hy + beta) * root_cp + b_hy * cp * (1.0 - alpha * root_cp));
-      const std::string cc = "(" + data_cell(rows[i], 0) + "*" + step.cells[i] + ")";
-      f[i] = data_cell(rows[i], 1) + "/(" + l0 + "-(" + a + "*" + l0 + "+" + b + ")*SQRT(" + cc + ")+" + b_hy_cell +
-             "*" + cc + "*(1-" + a + "*SQRT(" + cc + ")))";
     }
-    step = ws.column("δ, step " + std::to_string(k), "", rows, f, delta);
+    step = ws.column("δ, step " + std::to_string(k), "", rows, [&](std::size_t i) {
+      const std::string cc = "(" + data_ref(rows[i], 0) + "*" + step.cells[i] + ")";
+      return data_ref(rows[i], 1) + "/(" + l0 + "-(" + a + "*" + l0 + "+" + b + ")*SQRT(" + cc + ")+" + b_hy_cell +
+             "*" + cc + "*(1-" + a + "*SQRT(" + cc + ")))";
+    }, delta);
   }
+  ws.note("The last steps no longer change δ.");
+
+  ws.step("The dissociation constant at each concentration, corrected by Debye-Hückel and by Davies");
   const auto& dh = sheet.workings.at(4).columns;
   const auto& dv = sheet.workings.at(5).columns;
   const auto per_row = [&](const std::string& heading, const std::string& unit, const std::vector<double>& values,
                            const std::function<std::string(std::size_t)>& formula) {
-    std::vector<std::string> fs;
-    for (std::size_t i = 0; i < n; ++i) fs.push_back(formula(i));
-    return ws.column(heading, unit, rows, fs, values);
+    return ws.column(heading, unit, rows, formula, values);
   };
   const ColumnRef cp = per_row("c′ = c·δ", "mol/L", dh.at(3).values,
-                               [&](std::size_t i) { return data_cell(rows[i], 0) + "*" + step.cells[i]; });
+                               [&](std::size_t i) { return data_ref(rows[i], 0) + "*" + step.cells[i]; });
   const ColumnRef root_cp =
       per_row("√c′", "(mol/L)^0.5", dh.at(4).values, [&](std::size_t i) { return "SQRT(" + cp.cells[i] + ")"; });
   const ColumnRef kprime = per_row("K′ = cδ²/(1 − δ)", "mol/L", dh.at(5).values, [&](std::size_t i) {
-    return data_cell(rows[i], 0) + "*" + step.cells[i] + "^2/(1-" + step.cells[i] + ")";
+    return data_ref(rows[i], 0) + "*" + step.cells[i] + "^2/(1-" + step.cells[i] + ")";
   });
-  const ColumnRef lg_dh = per_row("log γ², Debye-Hueckel", "", dh.at(6).values,
-                                  [&](std::size_t i) { return "-2*0.511*" + root_cp.cells[i]; });
-  const ColumnRef k_dh = per_row("Keq, Debye-Hueckel", "mol/L", dh.at(8).values, [&](std::size_t i) {
+  const ColumnRef lg_dh = per_row("log γ², Debye-Hückel", "", dh.at(6).values,
+                                  [&](std::size_t i) { return "-2*" + a_dh_cell + "*" + root_cp.cells[i]; });
+  const ColumnRef k_dh = per_row("Keq, Debye-Hückel", "mol/L", dh.at(8).values, [&](std::size_t i) {
     return kprime.cells[i] + "*10^" + lg_dh.cells[i];
   });
   const ColumnRef lg_dv = per_row("log γ², Davies", "", dv.at(6).values, [&](std::size_t i) {
-    return "-2*0.511*(" + root_cp.cells[i] + "/(1+" + root_cp.cells[i] + ")-0.3*" + cp.cells[i] + ")";
+    return "-2*" + a_dh_cell + "*(" + root_cp.cells[i] + "/(1+" + root_cp.cells[i] + ")-" + davies + "*" + cp.cells[i] +
+           ")";
   });
   const ColumnRef k_dv = per_row("Keq, Davies", "mol/L", dv.at(8).values, [&](std::size_t i) {
     return kprime.cells[i] + "*10^" + lg_dv.cells[i];
   });
   ws.result("Ka", "AVERAGE(" + k_dh.range + ")");
-  double davies = 0;
-  for (const double k : dv.at(8).values) davies += k;
-  ws.value("mean Keq, Davies", "mol/L", "AVERAGE(" + k_dv.range + ")", davies / static_cast<double>(n));
-  ws.note("LINEST without a constant: row 1 holds B (the last x column) then Lambda0 (the first).");
-  ws.note("δ is iterated " + std::to_string(workbook_steps) +
-          " times from Λ/Λ0; the last steps no longer change it.");
+  double sum_davies = 0;
+  for (const double k : dv.at(8).values) sum_davies += k;
+  ws.value("mean Keq, Davies", "mol/L", "AVERAGE(" + k_dv.range + ")", sum_davies / static_cast<double>(n));
 
-  ws.chart("Conductance of the strong electrolytes: Λ against √c", "√c ((mol/L)^0.5)", "Λ (ohm^-1 cm2 eq^-1)",
-           conductance);
+  ws.chart("Conductance of the strong electrolytes as measured: Λ against c", "c (mol/L)", "Λ (ohm^-1 cm2 eq^-1)",
+           measured);
+  ws.chart("Conductance of the strong electrolytes: Λ against √c with the law", "√c ((mol/L)^0.5)",
+           "Λ (ohm^-1 cm2 eq^-1)", conductance);
   ws.chart("Dissociation constant of HY at each concentration", "√c′ ((mol/L)^0.5)", "Keq (mol/L)",
-           {{.name = "Debye-Hueckel", .x_range = on_solution(root_cp.range), .y_range = on_solution(k_dh.range)},
+           {{.name = "Debye-Hückel", .x_range = on_solution(root_cp.range), .y_range = on_solution(k_dh.range)},
             {.name = "Davies", .x_range = on_solution(root_cp.range), .y_range = on_solution(k_dv.range)}});
 }
 
@@ -462,19 +468,23 @@ const analysis::Handout& handout() {
                      .value = alpha,
                      .unit = "(L/mol)^½",
                      .use = "Λ = Λ0 − (α·Λ0 + β)·√c + B·c·(1 − α·√c), for the strong electrolytes and for the "
-                            "ions of HY at their own concentration c′ = c·δ"},
+                            "ions of HY at their own concentration c′ = c·δ",
+                     .symbol = "alpha"},
                     {.name = "β, electrophoretic coefficient of the conductance law",
                      .value = beta,
                      .unit = "ohm⁻¹·cm²·eq⁻¹·(L/mol)^½",
-                     .use = "the same law"},
+                     .use = "the same law",
+                     .symbol = "beta"},
                     {.name = "A, the Debye-Hückel constant of log10 γ±",
                      .value = a_dh,
                      .unit = "(L/mol)^½",
-                     .use = "log10 γ± = −A·√c′ (Debye-Hückel) or −A·(√c′/(1 + √c′) − 0.3·c′) (Davies)"},
+                     .use = "log10 γ± = −A·√c′ (Debye-Hückel) or −A·(√c′/(1 + √c′) − 0.3·c′) (Davies)",
+                     .symbol = "A_DH"},
                     {.name = "the Davies coefficient",
                      .value = davies_linear,
                      .unit = "L/mol",
-                     .use = "the linear term of the Davies equation"}},
+                     .use = "the linear term of the Davies equation",
+                     .symbol = "Davies_b"}},
       .conventions = {"The ionic strength of the weak acid's solution is the concentration of its ions, "
                       "c′ = c·δ.",
                       "δ = Λ/Λh, where Λh is the conductance law of HY (its Λ0 and B by Kohlrausch's law) at "

@@ -17,6 +17,8 @@
 // multiplied out, the least-squares fit in P by a fixed number of
 // Gauss-Newton steps (each a LINEST without a constant), and the coexisting
 // volumes by a fixed number of Newton steps on the cubic in V.
+#include <gsl/gsl_poly.h>
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -47,6 +49,11 @@ constexpr double flat_band = 0.025;  // bar
 constexpr std::size_t least_flat_points = 2;
 // The written volumes are the van der Waals ones times zc·8/3.
 constexpr double van_der_waals_zc = 3.0 / 8.0;
+// The isotherms that can lie below Tc: the first band (0.90 to 0.98 of Tc)
+// always, in the second band (0.98 to 1.02, three slots of 0.0133) the
+// first slot always and the second when its draw falls below 1; the third
+// slot starts at 1.0067 and the third band at 1.02.
+constexpr int most_tie_lines = 5;
 
 struct Isotherm {
   int number = 0;  // 1 to 9, as the key counts them
@@ -225,6 +232,94 @@ bool coexisting_volumes_read(std::span<const double> q, double t, double p) {
   return true;
 }
 
+// The critical constants of isotherms (A, B, C): the inflection with a
+// horizontal tangent.
+double critical_t(std::span<const double> x) { return 8.0 * x[A] / (27.0 * x[B] * x[C]); }
+double critical_p(std::span<const double> x) { return x[A] / (27.0 * x[B] * x[B]); }
+
+// Maxwell's equal areas on the fitted isotherm at T: the pressure whose
+// horizontal cuts off equal areas of the loop, by bisection between the
+// loop's minimum and maximum, as the tie lines of the experiment were
+// built. NaN where the isotherm has no loop. The area under the isotherm
+// from V1 to V2 is C·T·ln((V2 − B)/(V1 − B)) + A·(1/V2 − 1/V1).
+double maxwell_pressure(std::span<const double> q, double t) {
+  const auto p_at = [&](double v) { return q[C] * t / (v - q[B]) - q[A] / (v * v); };
+  // dP/dV = 0: C·T·V³ − 2A·V² + 4A·B·V − 2A·B² = 0.
+  const double ct = q[C] * t;
+  std::array<double, 3> v{};
+  if (gsl_poly_solve_cubic(-2.0 * q[A] / ct, 4.0 * q[A] * q[B] / ct, -2.0 * q[A] * q[B] * q[B] / ct, &v[0], &v[1],
+                           &v[2]) != 3)
+    return analysis::not_a_number;
+  double lower = std::max(p_at(v[1]), 0.0), upper = p_at(v[2]);
+  if (!(upper > lower)) return analysis::not_a_number;
+  for (int k = 0; k < 200 && upper - lower > 1e-12 * upper; ++k) {
+    const double p = (lower + upper) / 2.0;
+    std::array<double, 3> r{};
+    if (gsl_poly_solve_cubic(-(q[B] + ct / p), q[A] / p, -q[A] * q[B] / p, &r[0], &r[1], &r[2]) != 3)
+      return analysis::not_a_number;
+    const double vl = r[0], vg = r[2];
+    const double area = ct * std::log((vg - q[B]) / (vl - q[B])) + q[A] * (1.0 / vg - 1.0 / vl);
+    (p * (vg - vl) > area ? upper : lower) = p;
+  }
+  return (lower + upper) / 2.0;
+}
+
+// A tie line as the analysis reads it: the mean pressure of the flat run
+// and, where the fitted isotherm crosses that pressure three times, the
+// coexisting volumes.
+struct TieLine {
+  const Isotherm* iso = nullptr;
+  double mean = 0, u_mean = 0, median = 0;
+  bool volumes = false;
+  analysis::Estimate vl, vg;
+};
+
+std::vector<TieLine> read_tie_lines(const std::vector<Isotherm>& isotherms, const IsothermFit& fit, double tc) {
+  const std::span<const double> q = fit.q();
+  std::vector<TieLine> ties;
+  for (const Isotherm& iso : isotherms) {
+    if (iso.flat_points() == 0 || iso.t >= tc) continue;
+    TieLine tie{.iso = &iso};
+    std::vector<double> flat(iso.p.begin() + static_cast<std::ptrdiff_t>(iso.flat_begin),
+                             iso.p.begin() + static_cast<std::ptrdiff_t>(iso.flat_end));
+    const double n = static_cast<double>(flat.size());
+    tie.mean = std::accumulate(flat.begin(), flat.end(), 0.0) / n;
+    double ss = 0;
+    for (double x : flat) ss += (x - tie.mean) * (x - tie.mean);
+    tie.u_mean = std::sqrt(ss / (n - 1.0) / n);
+    std::sort(flat.begin(), flat.end());
+    const std::size_t h = flat.size() / 2;
+    tie.median = flat.size() % 2 == 1 ? flat[h] : (flat[h - 1] + flat[h]) / 2.0;
+
+    tie.volumes = coexisting_volumes_read(q, iso.t, tie.mean);
+    if (tie.volumes) {
+      // The tie line meets the fitted isotherm at its liquid and gas
+      // volumes: propagate over (A, B, C, P) with the pressure independent
+      // of the fit.
+      std::vector<double> p4{q[A], q[B], q[C], tie.mean};
+      std::vector<double> cov4(16, 0.0);
+      for (std::size_t i = 0; i < 3; ++i)
+        for (std::size_t j = 0; j < 3; ++j) cov4[i * 4 + j] = fit.cov[i * 3 + j];
+      cov4[15] = tie.u_mean * tie.u_mean;
+      const double t = iso.t;
+      const auto root = [t](bool gas) {
+        return [t, gas](std::span<const double> x) { return newton_volumes(x.first(3), t, x[3], gas).back(); };
+      };
+      tie.vl = analysis::propagate(root(false), p4, cov4);
+      tie.vg = analysis::propagate(root(true), p4, cov4);
+    }
+    ties.push_back(tie);
+  }
+  return ties;
+}
+
+// The coexisting volumes of the isotherm (A, B, C) at T and P, or NaN where
+// it does not cross P three times.
+std::array<double, 2> volumes_or_nan(std::span<const double> q, double t, double p) {
+  if (std::isnan(p) || !coexisting_volumes_read(q, t, p)) return {analysis::not_a_number, analysis::not_a_number};
+  return {newton_volumes(q, t, p, false).back(), newton_volumes(q, t, p, true).back()};
+}
+
 void analyse(const Case& c, AnswerSheet& sheet) {
   std::vector<Isotherm> isotherms = read_isotherms(c.data());
 
@@ -234,88 +329,113 @@ void analyse(const Case& c, AnswerSheet& sheet) {
   const std::vector<double> params(q.begin(), q.end());
   auto derived = [&](auto f) { return analysis::propagate(f, params, fit.cov); };
   const double r = gas_constant;
-  const auto tc = derived([](std::span<const double> x) { return 8.0 * x[A] / (27.0 * x[B] * x[C]); });
-  const auto pc = derived([](std::span<const double> x) { return x[A] / (27.0 * x[B] * x[B]); });
+  const auto tc = derived(critical_t);
+  const auto pc = derived(critical_p);
   const auto vc = derived([](std::span<const double> x) { return 3.0 * x[B]; });
-  const auto zc = derived([r](std::span<const double> x) {
-    return (x[A] / (27.0 * x[B] * x[B])) * 3.0 * x[B] / (r * 8.0 * x[A] / (27.0 * x[B] * x[C]));
-  });
+  const auto zc = derived([r](std::span<const double> x) { return critical_p(x) * 3.0 * x[B] / (r * critical_t(x)); });
   // a = 27R²Tc²/(64Pc) and b = R·Tc/(8Pc), written out in A, B, C.
-  const auto a = derived([r](std::span<const double> x) {
-    const double t = 8.0 * x[A] / (27.0 * x[B] * x[C]), p = x[A] / (27.0 * x[B] * x[B]);
-    return 27.0 * r * r * t * t / (64.0 * p);
-  });
-  const auto b = derived([r](std::span<const double> x) {
-    const double t = 8.0 * x[A] / (27.0 * x[B] * x[C]), p = x[A] / (27.0 * x[B] * x[B]);
-    return r * t / (8.0 * p);
-  });
+  const auto a_of = [r](double t, double p) { return 27.0 * r * r * t * t / (64.0 * p); };
+  const auto b_of = [r](double t, double p) { return r * t / (8.0 * p); };
+  const auto a = derived([&](std::span<const double> x) { return a_of(critical_t(x), critical_p(x)); });
+  const auto b = derived([&](std::span<const double> x) { return b_of(critical_t(x), critical_p(x)); });
+
+  const std::vector<TieLine> ties = read_tie_lines(isotherms, fit, tc.value);
+
+  // Other routes to the critical constants. The linearised fit is the
+  // start of the least-squares one, a single LINEST of P·V³ multiplied out.
+  const std::span<const double> lin = fit.steps.front();
+  const double tc_lin = critical_t(lin), pc_lin = critical_p(lin), vc_lin = 3.0 * lin[B];
+  // Tc bracketed by the isotherms: midway between the hottest one below Tc
+  // (a tie line, or a loop too short to show one) and the next one up.
+  double tc_bracket = analysis::not_a_number;
+  for (std::size_t i = 0; i + 1 < isotherms.size(); ++i)
+    if (isotherms[i].t < tc.value && isotherms[i + 1].t >= tc.value)
+      tc_bracket = (isotherms[i].t + isotherms[i + 1].t) / 2.0;
+  // Pc on the vapor-pressure line (ln P against 1/T over the tie lines),
+  // and Vc from the rectilinear diameter of the coexisting densities, each
+  // read at Tc.
+  double pc_vapor_line = analysis::not_a_number, vc_diameter = analysis::not_a_number;
+  {
+    std::vector<double> inv_t, ln_p, t_read, mean_density;
+    for (const TieLine& tie : ties) {
+      inv_t.push_back(1.0 / tie.iso->t);
+      ln_p.push_back(std::log(tie.mean));
+      if (!tie.volumes) continue;
+      t_read.push_back(tie.iso->t);
+      mean_density.push_back((1.0 / tie.vl.value + 1.0 / tie.vg.value) / 2.0);
+    }
+    if (inv_t.size() >= 3) pc_vapor_line = std::exp(analysis::fit_line(inv_t, ln_p).at(1.0 / tc.value));
+    if (t_read.size() >= 3) vc_diameter = 1.0 / analysis::fit_line(t_read, mean_density).at(tc.value);
+  }
+  using analysis::Alternative;
+  const std::string linearised = "linearised fit only (one LINEST of P·V³ multiplied out)";
+  const std::string as_if_vdw = "as if Zc were the van der Waals 3/8";
 
   const std::string fitted = "van der Waals isotherm P = C·T/(V−B) − A/V² fitted to the " + std::to_string(points_fitted.v.size()) + " points off the tie lines (least squares in P, " +
                              std::to_string(gauss_newton_steps) + " Gauss-Newton steps from the linearised form)";
   const double true_vc = c.hidden("zc") * gas_constant * c.hidden("tc") / c.hidden("pc");
   sheet.add(Result{.key = "Tc", .name = "critical temperature", .unit = "K", .true_value = c.hidden("tc"),
-                   .value = tc.value, .uncertainty = tc.u, .method = "8A/(27·B·C) of the " + fitted});
+                   .value = tc.value, .uncertainty = tc.u, .method = "8A/(27·B·C) of the " + fitted,
+                   .routes = {{linearised, tc_lin},
+                              {"midway between the isotherms either side of Tc", tc_bracket}}});
   sheet.add(Result{.key = "Pc", .name = "critical pressure", .unit = "bar", .true_value = c.hidden("pc"),
-                   .value = pc.value, .uncertainty = pc.u, .method = "A/(27·B²) of the fitted isotherms"});
+                   .value = pc.value, .uncertainty = pc.u, .method = "A/(27·B²) of the fitted isotherms",
+                   .routes = {{linearised, pc_lin},
+                              {"line of ln P(vap) against 1/T over the tie lines, read at Tc", pc_vapor_line}}});
   sheet.add(Result{.key = "Vc", .name = "critical molar volume", .unit = "cm3/mol", .true_value = true_vc,
-                   .value = vc.value, .uncertainty = vc.u, .method = "3B of the fitted isotherms"});
+                   .value = vc.value, .uncertainty = vc.u, .method = "3B of the fitted isotherms",
+                   .routes = {{linearised, vc_lin},
+                              {"rectilinear diameter of the coexisting densities, read at Tc", vc_diameter}},
+                   .nulls = {{"3R·Tc/(8Pc), " + as_if_vdw, 3.0 * r * tc.value / (8.0 * pc.value)}}});
   sheet.add(Result{.key = "Zc", .name = "critical compressibility factor", .unit = "", .true_value = c.hidden("zc"),
-                   .value = zc.value, .uncertainty = zc.u, .method = "Pc·Vc/(R·Tc)"});
+                   .value = zc.value, .uncertainty = zc.u, .method = "Pc·Vc/(R·Tc)",
+                   .routes = {{linearised, pc_lin * vc_lin / (r * tc_lin)}},
+                   .nulls = {{"3/8, the van der Waals value", 3.0 / 8.0}}});
   sheet.add(Result{.key = "a", .name = "van der Waals constant a", .unit = "cm6·bar/mol2", .true_value = c.hidden("a"),
-                   .value = a.value, .uncertainty = a.u, .method = "27R²Tc²/(64Pc)"});
+                   .value = a.value, .uncertainty = a.u, .method = "27R²Tc²/(64Pc)",
+                   .routes = {{linearised, a_of(tc_lin, pc_lin)}},
+                   .nulls = {{"3Pc·Vc², " + as_if_vdw, 3.0 * pc.value * vc.value * vc.value}}});
   sheet.add(Result{.key = "b", .name = "van der Waals constant b", .unit = "cm3/mol", .true_value = c.hidden("b"),
-                   .value = b.value, .uncertainty = b.u, .method = "R·Tc/(8Pc)"});
+                   .value = b.value, .uncertainty = b.u, .method = "R·Tc/(8Pc)",
+                   .routes = {{linearised, b_of(tc_lin, pc_lin)}},
+                   .nulls = {{"Vc/3, " + as_if_vdw, vc.value / 3.0}}});
 
   // The tie lines of the isotherms below the critical temperature.
   const double scale = c.hidden("zc") / van_der_waals_zc;  // van der Waals volumes to written ones
-  Workings tie{.title = "tie lines (isotherms below Tc with a flat run)",
-               .columns = {{"isotherm", "", {}}, {"T", "K", {}}, {"flat points", "", {}}, {"P(vap)", "bar", {}},
-                           {"V(liquid)", "cm3/mol", {}}, {"V(gas)", "cm3/mol", {}}}};
+  Workings tie_table{.title = "tie lines (isotherms below Tc with a flat run)",
+                     .columns = {{"isotherm", "", {}}, {"T", "K", {}}, {"flat points", "", {}}, {"P(vap)", "bar", {}},
+                                 {"V(liquid)", "cm3/mol", {}}, {"V(gas)", "cm3/mol", {}}}};
   std::vector<int> unread;
-  for (const Isotherm& iso : isotherms) {
-    if (iso.flat_points() == 0 || iso.t >= tc.value) continue;
-    const std::span<const double> flat(iso.p.data() + iso.flat_begin, iso.flat_points());
-    const double n = static_cast<double>(flat.size());
-    const double mean = std::accumulate(flat.begin(), flat.end(), 0.0) / n;
-    double ss = 0;
-    for (double x : flat) ss += (x - mean) * (x - mean);
-    const double u_mean = std::sqrt(ss / (n - 1.0) / n);
-
-    // The tie line meets the fitted isotherm at its liquid and gas volumes:
-    // propagate over (A, B, C, P) with the pressure independent of the fit.
-    std::vector<double> p4{q[A], q[B], q[C], mean};
-    std::vector<double> cov4(16, 0.0);
-    for (std::size_t i = 0; i < 3; ++i)
-      for (std::size_t j = 0; j < 3; ++j) cov4[i * 4 + j] = fit.cov[i * 3 + j];
-    cov4[15] = u_mean * u_mean;
-    const double t = iso.t;
-    auto root = [t](bool gas) {
-      return [t, gas](std::span<const double> x) {
-        return newton_volumes(x.first(3), t, x[3], gas).back();
-      };
-    };
+  for (const TieLine& tie : ties) {
+    const Isotherm& iso = *tie.iso;
+    const double maxwell = maxwell_pressure(q, iso.t);
     const std::string k = "(" + std::to_string(iso.number) + ")";
     const std::string on = " on isotherm " + std::to_string(iso.number);
     sheet.add(Result{.key = "Pvap" + k, .name = "vapor pressure" + on, .unit = "bar",
-                     .true_value = c.hidden("ptrial", iso.number), .value = mean, .uncertainty = u_mean,
-                     .method = "mean of the " + std::to_string(flat.size()) + " points of the flat run"});
-    if (!coexisting_volumes_read(q, t, mean)) {
+                     .true_value = c.hidden("ptrial", iso.number), .value = tie.mean, .uncertainty = tie.u_mean,
+                     .method = "mean of the " + std::to_string(iso.flat_points()) + " points of the flat run",
+                     .routes = {{"median of the flat run", tie.median},
+                                {"Maxwell's equal areas on the fitted isotherm", maxwell}}});
+    const double n = static_cast<double>(iso.flat_points());
+    if (!tie.volumes) {
       unread.push_back(iso.number);
-      const std::array<double, 6> row{static_cast<double>(iso.number), iso.t, n, mean, analysis::not_a_number,
+      const std::array<double, 6> row{static_cast<double>(iso.number), iso.t, n, tie.mean, analysis::not_a_number,
                                       analysis::not_a_number};
-      for (std::size_t i = 0; i < row.size(); ++i) tie.columns[i].values.push_back(row[i]);
+      for (std::size_t i = 0; i < row.size(); ++i) tie_table.columns[i].values.push_back(row[i]);
       continue;
     }
-    const auto vl = analysis::propagate(root(false), p4, cov4);
-    const auto vg = analysis::propagate(root(true), p4, cov4);
+    const std::array<double, 2> at_maxwell = volumes_or_nan(q, iso.t, maxwell);
+    const std::string at_maxwell_words = "the fitted isotherm at the Maxwell pressure";
     sheet.add(Result{.key = "Vl" + k, .name = "liquid molar volume" + on, .unit = "cm3/mol",
-                     .true_value = c.hidden("vl", iso.number) * scale, .value = vl.value, .uncertainty = vl.u,
-                     .method = "smallest volume where the fitted isotherm reaches the tie-line pressure"});
+                     .true_value = c.hidden("vl", iso.number) * scale, .value = tie.vl.value, .uncertainty = tie.vl.u,
+                     .method = "smallest volume where the fitted isotherm reaches the tie-line pressure",
+                     .routes = {{at_maxwell_words, at_maxwell[0]}}});
     sheet.add(Result{.key = "Vg" + k, .name = "gas molar volume" + on, .unit = "cm3/mol",
-                     .true_value = c.hidden("vg", iso.number) * scale, .value = vg.value, .uncertainty = vg.u,
-                     .method = "largest volume where the fitted isotherm reaches the tie-line pressure"});
-    const std::array<double, 6> row{static_cast<double>(iso.number), iso.t, n, mean, vl.value, vg.value};
-    for (std::size_t i = 0; i < row.size(); ++i) tie.columns[i].values.push_back(row[i]);
+                     .true_value = c.hidden("vg", iso.number) * scale, .value = tie.vg.value, .uncertainty = tie.vg.u,
+                     .method = "largest volume where the fitted isotherm reaches the tie-line pressure",
+                     .routes = {{at_maxwell_words, at_maxwell[1]}}});
+    const std::array<double, 6> row{static_cast<double>(iso.number), iso.t, n, tie.mean, tie.vl.value, tie.vg.value};
+    for (std::size_t i = 0; i < row.size(); ++i) tie_table.columns[i].values.push_back(row[i]);
   }
 
   // Every point against the fitted isotherm, the tie-line points marked.
@@ -330,7 +450,7 @@ void analyse(const Case& c, AnswerSheet& sheet) {
                                                                                         : iso.p[k] - fitted_p};
       for (std::size_t i = 0; i < row.size(); ++i) points.columns[i].values.push_back(row[i]);
     }
-  sheet.add(std::move(tie));
+  sheet.add(std::move(tie_table));
   sheet.add(std::move(points));
 
   sheet.notes.push_back(
@@ -566,15 +686,16 @@ void workbook(const Case& cs, const AnswerSheet& sheet, analysis::SolutionSheet&
 
       // The coexistence curve traced by the tie lines' ends, closing at the
       // critical point on the critical isotherm's inflection.
-      constexpr std::size_t grid = 40;
+      // V from 0.6 to 2.6 Vc in steps of Vc/10.
+      constexpr std::size_t grid = 20;
       std::vector<std::size_t> grid_rows;
       std::vector<std::string> f_v, f_pc;
       std::vector<double> v_grid, p_grid;
       const double vc_value = sheet.find("Vc")->value, tc_value = sheet.find("Tc")->value;
       for (std::size_t k = 0; k <= grid; ++k) {
         grid_rows.push_back(below + k);
-        f_v.push_back(vc + "*" + std::to_string(k + 12) + "/20");
-        v_grid.push_back(vc_value * static_cast<double>(k + 12) / 20.0);
+        f_v.push_back(vc + "*(6+" + std::to_string(k) + ")/10");
+        v_grid.push_back(vc_value * (6.0 + static_cast<double>(k)) / 10.0);
       }
       const ColumnRef c_vgrid = ws.column("V, critical isotherm", "cm3/mol", grid_rows, f_v, v_grid);
       for (std::size_t k = 0; k <= grid; ++k) {
@@ -599,7 +720,69 @@ void workbook(const Case& cs, const AnswerSheet& sheet, analysis::SolutionSheet&
           "from V = B it climbs to the liquid volume, from V = B + C·T/P it falls to the gas volume.");
 }
 
+// What the student is given beside the data set.
+const analysis::Handout& handout() {
+  static const analysis::Handout h = [] {
+    analysis::Handout out{
+        .task =
+            "Nine pressure-volume isotherms of one gas were measured, some below its critical temperature, where the "
+            "gas condenses along a horizontal tie line, the others above. Locate the critical point from them: fit "
+            "the van der Waals form P = C·T/(V − B) − A/V² to every point off the tie lines (one A, B, C for all "
+            "nine isotherms; C is free, since the gas's critical compressibility factor is not the van der Waals "
+            "3/8), take the critical constants from the fitted isotherm's inflection with a horizontal tangent, and "
+            "from them Zc and the van der Waals constants a and b. For each isotherm below Tc whose tie line shows "
+            "two points or more, report the vapor pressure and the molar volumes of the coexisting liquid and gas.",
+        .data =
+            "For each isotherm, in order (isotherm 1 is the coldest): the record `\"isotherm temperature:\",` with the "
+            "temperature T (K) on the next record, then the heading `\"V(cm3)\",\"P(bar)\"` and the points in rising "
+            "molar volume: V (cm3/mol), P (bar). Pressures carry a scatter of ±0.01 bar, volumes ±0.0001 cm3/mol. The "
+            "points of a tie line have the same pressure within that scatter.",
+        .constants = {{.name = "R, gas constant",
+                       .value = gas_constant,
+                       .unit = "cm3·bar/(mol·K)",
+                       .use = "Zc = Pc·Vc/(R·Tc), a and b from Tc and Pc"}},
+        .conventions = {"Temperatures in K, pressures in bar, molar volumes in cm3/mol.",
+                        "Isotherms are numbered 1 to 9 in the order of the data set; the results of an isotherm "
+                        "without a tie line (or above Tc) are left empty, and so are its volumes where the fitted "
+                        "isotherm reaches the tie line's pressure at one volume only (a loop just below Tc, "
+                        "shallower than the scatter).",
+                        "A tie line is the run of neighbouring points whose pressures agree within the scatter "
+                        "(0.025 bar); a single point is not a tie line."},
+        .results = {}};
+    const std::string fit_words =
+        "from the van der Waals form fitted by least squares in P to the points off the tie lines of all nine "
+        "isotherms";
+    out.results = {
+        {.key = "Tc", .name = "critical temperature", .unit = "K", .method = "8A/(27·B·C) " + fit_words},
+        {.key = "Pc", .name = "critical pressure", .unit = "bar", .method = "A/(27·B²) of the same fit"},
+        {.key = "Vc", .name = "critical molar volume", .unit = "cm3/mol", .method = "3B of the same fit"},
+        {.key = "Zc", .name = "critical compressibility factor", .unit = "", .method = "Pc·Vc/(R·Tc)"},
+        {.key = "a",
+         .name = "van der Waals constant a",
+         .unit = "cm6·bar/mol2",
+         .method = "27R²Tc²/(64Pc), from Tc and Pc (not 3Pc·Vc²: this gas's Zc is not 3/8, and the routes differ)"},
+        {.key = "b",
+         .name = "van der Waals constant b",
+         .unit = "cm3/mol",
+         .method = "R·Tc/(8Pc), from Tc and Pc (not Vc/3)"}};
+    for (int n = 1; n <= most_tie_lines; ++n) {
+      const std::string k = "(" + std::to_string(n) + ")", on = " on isotherm " + std::to_string(n);
+      out.results.push_back({.key = "Pvap" + k, .name = "vapor pressure" + on, .unit = "bar",
+                             .method = "mean pressure of the tie line's points"});
+      out.results.push_back({.key = "Vl" + k, .name = "liquid molar volume" + on, .unit = "cm3/mol",
+                             .method = "smallest volume where the fitted isotherm at this T reaches the tie-line "
+                                       "pressure (not the first point of the tie line: the written volumes are "
+                                       "too sparse)"});
+      out.results.push_back({.key = "Vg" + k, .name = "gas molar volume" + on, .unit = "cm3/mol",
+                             .method = "largest volume where the fitted isotherm at this T reaches the tie-line "
+                                       "pressure"});
+    }
+    return out;
+  }();
+  return h;
+}
+
 }  // namespace
 
 extern const analysis::Analysis gas_isotherm_gen_answers{
-    .program = "gas_isotherm_gen", .analyse = analyse, .workbook = workbook};
+    .program = "gas_isotherm_gen", .analyse = analyse, .workbook = workbook, .handout = handout};

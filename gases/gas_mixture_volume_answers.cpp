@@ -7,9 +7,19 @@
 // meets x1 = 1 at the partial molar volume of gas 1 and x1 = 0 at that of
 // gas 2 (the method of intercepts):
 //   V1 = V + (1 − x1)·dV/dx1,   V2 = V − x1·dV/dx1.
-// The excess volume is the fitted V less the straight line between the
-// fitted volumes of the pure gases, V − [(1 − x1)·V(0) + x1·V(1)]. Graded
-// at x1 = 0.5 and three pressures; the workings carry every pressure.
+// What is graded is how far each lies from the pure gas's own molar volume
+// at the same pressure, V1 − V1° and V2 − V2° (the partial molar excess
+// volumes; V1° and V2° the fitted V at x1 = 1 and 0), and the excess volume,
+// the fitted V less the straight line between the pure gases,
+// V − [(1 − x1)·V2° + x1·V1°]. A partial molar volume itself lies within a
+// few cm3/mol of the pure gas's, well inside any tolerance on its own
+// scale, so reporting V1° would pass: the difference is the experiment's
+// point. Graded at x1 = 0.5 and 30, 50 and 75 bar; the workings carry every
+// pressure. Above about 80 bar the gases close to their critical
+// temperatures make V(x1) bend more sharply than a cubic through seven
+// mixtures can follow: the misfit leaves the partial molar volumes
+// uncertain by as much as their excess (over the seed sweep the pure gas's
+// own volume passed V1 − V1° at 125 bar in 5 % of the data sets).
 //
 // True values. The mixtures are van der Waals fluids with the hidden
 // constants a(1), a(2), a12 and b(1), b(2) at the hidden t, mixed by
@@ -19,12 +29,18 @@
 // of mixture
 //   ∂P/∂ni = R·T/(V − b) + R·T·bi/(V − b)² − 2·Σj xj·aij/V²,
 //   ∂P/∂V  = −R·T/(V − b)² + 2·a/V³.
-// A cubic does not follow the model's V(x1) exactly: with a gas close to its
-// critical temperature the curve bends more sharply than a cubic can, but
-// that misfit shows in the residuals and so in the uncertainties. The
-// mole fractions are written to three decimals, which scatters the points
-// along the curve by up to 0.0005·dV/dx1, more than the volumes' own
-// scatter; the residuals carry that too.
+//
+// Uncertainties. Every graded result is linear in the written volumes and
+// depends on the written mole fractions through the fit: they are
+// propagated from both. A volume's variance is the larger of the cubic's
+// residual variance (three degrees of freedom only, so at times far too
+// small) and the measurement's own, a scatter of ±0.01 cm3/mol and the
+// rounding to 0.01; a mole fraction's is that of its rounding to three
+// decimals, which moves a mixture along the curve by up to 0.0005·dV/dx1
+// (the pure gases, 0.000 and 1.000, are exact). A cubic does not follow the
+// model's V(x1) exactly: with a gas close to its critical temperature the
+// curve bends more sharply than a cubic can, and that misfit shows in the
+// residuals.
 #include <gsl/gsl_poly.h>
 
 #include <algorithm>
@@ -54,7 +70,13 @@ using analysis::Workings;
 constexpr double gas_constant = 83.145;  // cm3·bar/(mol·K), the experiment's value
 constexpr std::size_t fit_degree = 3;    // V against x1: a cubic
 constexpr double x_graded = 0.5;         // mole fraction of gas 1 where results are graded
-constexpr std::array<double, 3> graded_pressures{30.0, 75.0, 125.0};  // bar
+constexpr std::array<double, 3> graded_pressures{30.0, 50.0, 75.0};  // bar
+// The measurement: volumes scattered by ±0.01 cm3/mol and written to 0.01,
+// mole fractions written to 0.001 (uniform errors: variance (±h)²/3, a
+// digit d²/12).
+constexpr double volume_scatter = 0.01;   // cm3/mol, ±
+constexpr double volume_digit = 0.01;     // cm3/mol
+constexpr double fraction_digit = 0.001;
 
 // The tangent construction at x on a fitted V(x1), as functions of the
 // polynomial's coefficients (for propagation).
@@ -72,6 +94,56 @@ double partial_v1(std::span<const double> c, double x) { return fitted_v(c, x) +
 double partial_v2(std::span<const double> c, double x) { return fitted_v(c, x) - x * fitted_slope(c, x); }
 double excess_v(std::span<const double> c, double x) {
   return fitted_v(c, x) - ((1.0 - x) * fitted_v(c, 0.0) + x * fitted_v(c, 1.0));
+}
+// The partial molar excess volumes V1 − V1° and V2 − V2°.
+double excess_v1(std::span<const double> c, double x) { return partial_v1(c, x) - fitted_v(c, 1.0); }
+double excess_v2(std::span<const double> c, double x) { return partial_v2(c, x) - fitted_v(c, 0.0); }
+
+// The three graded results at x from the cubic through (x1, V).
+std::array<double, 3> graded_of(std::span<const double> x1, std::span<const double> v, double x) {
+  const PolyFit fit = analysis::fit_poly(x1, v, fit_degree);
+  return {excess_v1(fit.c, x), excess_v2(fit.c, x), excess_v(fit.c, x)};
+}
+
+// The graded results and their uncertainties, propagated from the written
+// mole fractions and volumes (see the head of the file).
+analysis::Estimates graded_estimates(std::span<const double> x1, std::span<const double> v, double residual_sd) {
+  const std::size_t n = x1.size();
+  std::vector<double> inputs(x1.begin(), x1.end());
+  inputs.insert(inputs.end(), v.begin(), v.end());
+  const double var_v = std::max(residual_sd * residual_sd, volume_scatter * volume_scatter / 3.0 +
+                                                               volume_digit * volume_digit / 12.0);
+  std::vector<double> cov(4 * n * n, 0.0);
+  for (std::size_t i = 0; i < n; ++i) {
+    const bool pure = i == 0 || i + 1 == n;  // 0.000 and 1.000 exactly
+    cov[i * 2 * n + i] = pure ? 0.0 : fraction_digit * fraction_digit / 12.0;
+    cov[(n + i) * 2 * n + n + i] = var_v;
+  }
+  return analysis::propagate_all(
+      [n](std::span<const double> p) {
+        const std::array<double, 3> g = graded_of(p.first(n), p.subspan(n), x_graded);
+        return std::vector<double>(g.begin(), g.end());
+      },
+      inputs, cov);
+}
+
+// Other routes a careful student may take at x, and their results in the
+// order of graded_of. The two-term Redlich-Kister excess, fitted to the five
+// mixtures' excess volumes over the line between the written pure gases:
+// VE = x1·x2·[k0 + k1·(x1 − x2)], whence at x1 = 0.5 VE = k0/4 and
+// V1 − V1° = (k0 + k1)/4, V2 − V2° = (k0 − k1)/4.
+std::array<double, 3> redlich_kister_at_half(std::span<const double> x1, std::span<const double> v) {
+  const double v0 = v.front(), v1 = v.back(), x0 = x1.front(), xn = x1.back();
+  std::vector<std::vector<double>> design(2);
+  std::vector<double> excess;
+  for (std::size_t i = 1; i + 1 < x1.size(); ++i) {
+    const double x = x1[i];
+    design[0].push_back(x * (1.0 - x));
+    design[1].push_back(x * (1.0 - x) * (2.0 * x - 1.0));
+    excess.push_back(v[i] - (v0 + (v1 - v0) * (x - x0) / (xn - x0)));
+  }
+  const PolyFit k = analysis::fit_linear(design, excess);
+  return {(k.c[0] + k.c[1]) / 4.0, (k.c[0] - k.c[1]) / 4.0, k.c[0] / 4.0};
 }
 
 // The van der Waals mixture of the hidden model at mole fraction x of gas 1.
@@ -137,6 +209,8 @@ void analyse(const Case& cs, AnswerSheet& sheet) {
                               {"dV/dx1", "cm3/mol", {}},
                               {"V1", "cm3/mol", {}},
                               {"V2", "cm3/mol", {}},
+                              {"V1-V1°", "cm3/mol", {}},
+                              {"V2-V2°", "cm3/mol", {}},
                               {"VE", "cm3/mol", {}},
                               {"u(VE)", "cm3/mol", {}}}};
 
@@ -159,30 +233,61 @@ void analyse(const Case& cs, AnswerSheet& sheet) {
       for (std::size_t k = 0; k < cells.size(); ++k) points.columns[k].values.push_back(cells[k]);
     }
 
-    auto at_half = [&](double (*f)(std::span<const double>, double)) {
-      return analysis::propagate([f](std::span<const double> q) { return f(q, x_graded); }, fit.c, fit.cov);
-    };
-    const Estimate v1 = at_half(partial_v1), v2 = at_half(partial_v2), ve = at_half(excess_v);
-    const std::array<double, 7> cells{p,        fitted_v(c, x_graded), fitted_slope(c, x_graded), v1.value,
-                                      v2.value, ve.value,              ve.u};
+    const analysis::Estimates e = graded_estimates(x1, v, fit.residual_sd);
+    const std::array<double, 9> cells{p,
+                                      fitted_v(c, x_graded),
+                                      fitted_slope(c, x_graded),
+                                      partial_v1(c, x_graded),
+                                      partial_v2(c, x_graded),
+                                      e.value[0],
+                                      e.value[1],
+                                      e.value[2],
+                                      e.u(2)};
     for (std::size_t k = 0; k < cells.size(); ++k) middle.columns[k].values.push_back(cells[k]);
 
     const auto g = std::find(graded_pressures.begin(), graded_pressures.end(), p);
     if (g == graded_pressures.end()) continue;
     graded[static_cast<std::size_t>(g - graded_pressures.begin())] = true;
+
+    // The other routes: the two-term Redlich-Kister excess, a quartic, and
+    // the pure gases' volumes as written instead of the cubic's.
+    const std::array<double, 3> rk = redlich_kister_at_half(x1, v);
+    const PolyFit quartic = analysis::fit_poly(x1, v, fit_degree + 1);
+    const std::array<double, 3> by_quartic{excess_v1(quartic.c, x_graded), excess_v2(quartic.c, x_graded),
+                                           excess_v(quartic.c, x_graded)};
+    const std::array<double, 3> written_ends{
+        partial_v1(c, x_graded) - v_at_1, partial_v2(c, x_graded) - v_at_0,
+        fitted_v(c, x_graded) - ((1.0 - x_graded) * v_at_0 + x_graded * v_at_1)};
+    const auto routes = [&](std::size_t i) {
+      return std::vector<analysis::Alternative>{
+          {"two-term Redlich-Kister excess over the written pure gases", rk[i]},
+          {"quartic in x1 instead of the cubic", by_quartic[i]},
+          {"the pure gases' volumes as written, not the cubic's", written_ends[i]}};
+    };
+
     const std::string at = " at x1 = 0.5, " + bar(p) + " bar";
     const std::string k = "(" + bar(p) + ")";
     const std::string fitted = "cubic least-squares fit of V against x1 over the " + std::to_string(x1.size()) +
                                " compositions at " + bar(p) + " bar";
-    sheet.add(Result{.key = "V1" + k, .name = "partial molar volume of gas 1" + at, .unit = "cm3/mol",
-                     .true_value = model.partial(0, x_graded, p), .value = v1.value, .uncertainty = v1.u,
-                     .method = "V + (1 − x1)·dV/dx1 from the " + fitted});
-    sheet.add(Result{.key = "V2" + k, .name = "partial molar volume of gas 2" + at, .unit = "cm3/mol",
-                     .true_value = model.partial(1, x_graded, p), .value = v2.value, .uncertainty = v2.u,
-                     .method = "V − x1·dV/dx1 from the same fit"});
+    sheet.add(Result{.key = "V1E" + k, .name = "partial molar excess volume of gas 1, V1 − V1°," + at,
+                     .unit = "cm3/mol",
+                     .true_value = model.partial(0, x_graded, p) - model.volume(1.0, p), .value = e.value[0],
+                     .uncertainty = e.u(0),
+                     .method = "V + (1 − x1)·dV/dx1 less the fitted V at x1 = 1, from the " + fitted,
+                     .routes = routes(0),
+                     .nulls = {{"V1 = V1°, no excess", 0.0}}});
+    sheet.add(Result{.key = "V2E" + k, .name = "partial molar excess volume of gas 2, V2 − V2°," + at,
+                     .unit = "cm3/mol",
+                     .true_value = model.partial(1, x_graded, p) - model.volume(0.0, p), .value = e.value[1],
+                     .uncertainty = e.u(1),
+                     .method = "V − x1·dV/dx1 less the fitted V at x1 = 0, from the same fit",
+                     .routes = routes(1),
+                     .nulls = {{"V2 = V2°, no excess", 0.0}}});
     sheet.add(Result{.key = "VE" + k, .name = "excess molar volume" + at, .unit = "cm3/mol",
-                     .true_value = model.excess(x_graded, p), .value = ve.value, .uncertainty = ve.u,
-                     .method = "fitted V less the line between the fitted V of the pure gases"});
+                     .true_value = model.excess(x_graded, p), .value = e.value[2], .uncertainty = e.u(2),
+                     .method = "fitted V less the line between the fitted V of the pure gases",
+                     .routes = routes(2),
+                     .nulls = {{"ideal mixing, VE = 0", 0.0}}});
   }
   for (std::size_t i = 0; i < graded.size(); ++i)
     if (!graded[i])
@@ -193,13 +298,15 @@ void analyse(const Case& cs, AnswerSheet& sheet) {
   sheet.notes.push_back(
       "At each pressure V is fitted by a cubic in x1 (least squares over the seven compositions as written, three "
       "figures); the partial molar volumes are the intercepts of the tangent at x1 = 0.5 with x1 = 1 (gas 1) and "
-      "x1 = 0 (gas 2). Uncertainties are propagated from the fit's covariance.");
+      "x1 = 0 (gas 2); V1° and V2° are the fitted V at x1 = 1 and 0. Uncertainties are propagated from the written "
+      "values: each volume with the larger of the cubic's residual variance and the measurement's (scatter "
+      "±0.01 cm3/mol, written to 0.01), each mole fraction with its rounding to three decimals.");
   sheet.notes.push_back(
       "In the workings VE of a written mixture is its volume less the straight line between the written volumes "
       "of the pure gases; the graded VE uses the fitted curve at x1 = 0.5.");
   sheet.notes.push_back(
       "True values: the van der Waals mixture of the hidden a, b, a12 and t at x1 = 0.5; partial molar volumes "
-      "−(∂P/∂ni)/(∂P/∂V), excess volume V(0.5) − [V(0) + V(1)]/2.");
+      "−(∂P/∂ni)/(∂P/∂V) less the pure gases' molar volumes, excess volume V(0.5) − [V(0) + V(1)]/2.");
 }
 
 
@@ -284,6 +391,16 @@ void workbook(const Case& cs, const AnswerSheet&, analysis::SolutionSheet& ws) {
   const ColumnRef v2_half = per_row(
       "V2 at x1 = 0.5", [&](std::size_t j) { return v_half.cells[j] + "-" + xg + "*" + slope_half.cells[j]; },
       [](std::span<const double> c) { return partial_v2(c, x_graded); });
+  const ColumnRef v1e_half = per_row(
+      "V1 − V1° at x1 = 0.5",
+      [&](std::size_t j) {
+        return v1_half.cells[j] + "-(" + coef[0].cells[j] + "+" + coef[1].cells[j] + "+" + coef[2].cells[j] + "+" +
+               coef[3].cells[j] + ")";
+      },
+      [](std::span<const double> c) { return excess_v1(c, x_graded); });
+  const ColumnRef v2e_half = per_row(
+      "V2 − V2° at x1 = 0.5", [&](std::size_t j) { return v2_half.cells[j] + "-" + coef[0].cells[j]; },
+      [](std::span<const double> c) { return excess_v2(c, x_graded); });
   const ColumnRef ve_half = per_row(
       "VE at x1 = 0.5",
       [&](std::size_t j) {
@@ -299,8 +416,8 @@ void workbook(const Case& cs, const AnswerSheet&, analysis::SolutionSheet& ws) {
     while (j < rows.size() && data.value(rows[j], 0) != p) ++j;
     if (j == rows.size()) throw AnalysisError("gas_mixture_volume_gen: no table row at " + bar(p) + " bar");
     const std::string k = "(" + bar(p) + ")";
-    ws.result("V1" + k, v1_half.cells[j]);
-    ws.result("V2" + k, v2_half.cells[j]);
+    ws.result("V1E" + k, v1e_half.cells[j]);
+    ws.result("V2E" + k, v2e_half.cells[j]);
     ws.result("VE" + k, ve_half.cells[j]);
     graded_rows.push_back(j);
   }
@@ -385,10 +502,53 @@ void workbook(const Case& cs, const AnswerSheet&, analysis::SolutionSheet& ws) {
             {.name = "V2 at the written x1", .x_range = on_solution(c_x.range),
              .y_range = on_solution(at_mixtures[1].range), .colour = 1}});
   ws.note("LINEST lists its coefficients from the last row of x1 powers (x1^3) to the first, then the constant; "
-          "V1 = V + (1 − x1)·dV/dx1 and V2 = V − x1·dV/dx1 are where the tangent meets x1 = 1 and x1 = 0.");
+          "V1 = V + (1 − x1)·dV/dx1 and V2 = V − x1·dV/dx1 are where the tangent meets x1 = 1 and x1 = 0; V1° and "
+          "V2° are the cubic at x1 = 1 (c0 + c1 + c2 + c3) and at x1 = 0 (c0).");
+}
+
+// What the student is given beside the data set.
+const analysis::Handout& handout() {
+  static const analysis::Handout h = [] {
+    analysis::Handout out{
+        .task =
+            "The molar volume of mixtures of two gases was measured at one temperature, for seven compositions "
+            "and twenty pressures. At 30, 50 and 75 bar find, for the equimolar mixture (x1 = 0.5), the partial "
+            "molar volumes of both gases by the tangent to V against x1 (the method of intercepts) and report how "
+            "far each lies from the pure gas's own molar volume at that pressure, V1 − V1° and V2 − V2°, and the "
+            "excess molar volume VE of the mixture. The partial molar volumes themselves lie within a few cm3/mol "
+            "of the pure gases'; the differences are what the experiment measures.",
+        .data =
+            "The record `temperature:` gives T (K). The record `P(bar)` holds the mole fractions x1 of gas 1 of the "
+            "seven mixtures (0 and 1 are the pure gases), written to three decimals. Each following record is one "
+            "pressure P (bar), 30 to 125 bar, and the molar volumes V (cm3/mol) of the seven mixtures in the same "
+            "order, written to 0.01 cm3/mol with a scatter of ±0.01 cm3/mol.",
+        .constants = {{.name = "R, gas constant",
+                       .value = gas_constant,
+                       .unit = "cm3·bar/(mol·K)",
+                       .use = "R·T/P, the molar volume of an ideal gas, to see how far the gases are from it"}},
+        .conventions = {"x1 is the mole fraction of gas 1; V1° and V2° are the molar volumes of the pure gases "
+                        "(x1 = 1 and x1 = 0) at the same pressure.",
+                        "Volumes in cm3/mol, pressures in bar."},
+        .results = {}};
+    const std::string cubic =
+        "fit V against x1 at that pressure by a cubic (least squares over the seven mixtures), or the excess "
+        "volume by the two-term Redlich-Kister form; a quadratic cannot follow two gases of different size";
+    for (const double p : graded_pressures) {
+      const std::string k = "(" + bar(p) + ")", at = " at x1 = 0.5, " + bar(p) + " bar";
+      out.results.push_back({.key = "V1E" + k, .name = "partial molar excess volume of gas 1, V1 − V1°," + at,
+                             .unit = "cm3/mol",
+                             .method = "V1 = V + (1 − x1)·dV/dx1 at x1 = 0.5, less V1°: " + cubic});
+      out.results.push_back({.key = "V2E" + k, .name = "partial molar excess volume of gas 2, V2 − V2°," + at,
+                             .unit = "cm3/mol", .method = "V2 = V − x1·dV/dx1 at x1 = 0.5, less V2°, from the same fit"});
+      out.results.push_back({.key = "VE" + k, .name = "excess molar volume" + at, .unit = "cm3/mol",
+                             .method = "V at x1 = 0.5 less (V1° + V2°)/2, from the same fit"});
+    }
+    return out;
+  }();
+  return h;
 }
 
 }  // namespace
 
 extern const analysis::Analysis gas_mixture_volume_gen_answers{
-    .program = "gas_mixture_volume_gen", .analyse = analyse, .workbook = workbook};
+    .program = "gas_mixture_volume_gen", .analyse = analyse, .workbook = workbook, .handout = handout};

@@ -1,5 +1,6 @@
 // Answer sheet of the surface tension and orthobaric densities: the
-// critical temperature and density, and the Macleod constant.
+// critical temperature and density, the Macleod constant and the parachor,
+// and Eotvos's constant and critical temperature.
 //
 // The worksheet fills the columns the table's heading names: dl − dv, its
 // 10/3 power, dl + dv, the mean density, and the surface-tension forms
@@ -7,14 +8,32 @@
 //   Katayama  γ·(M/(dl − dv))^(2/3)   linear in T, zero at Tc,
 //   Macleod   γ^(1/4)/(dl − dv)       constant, K^(1/4) of γ = K·(dl − dv)⁴.
 // With Macleod's law Katayama's form is K·M^(2/3)·(dl − dv)^(10/3), which is
-// why (dl − dv)^(10/3) is itself a line in T reaching zero at Tc. The mean
-// density's line (rectilinear diameter) read at that Tc gives dc.
+// why (dl − dv)^(10/3) is itself a line in T reaching zero at Tc; the two
+// lines differ by a constant factor and share their zero, so Katayama's Tc
+// is shown but graded once, as Tc. The mean
+// density's line (rectilinear diameter) read at that Tc gives dc. Sugden's
+// parachor is M·γ^(1/4)/(dl − dv) = M·K^(1/4), Eotvos's constant the fall
+// of γ·(M/dl)^(2/3) per kelvin.
 //
-// True values: the hidden tc, dc and macleod. The densities come from two
+// The data carry no scatter: every student who follows the method gets the
+// same numbers to the written digits, and the uncertainties are those the
+// written digits give (propagated from T to 0.01 K, γ and the densities to
+// 1e-6, M to 0.01). The lines' own standard errors measure how far the
+// model's columns bend from straight lines, a bias of the method that every
+// student shares, so the handout prescribes the method (every row, each
+// line by least squares) and the critical constants are graded within an
+// absolute tolerance that the values of the hottest row (no extrapolation)
+// do not reach.
+//
+// True values: the hidden tc and dc, and the Macleod constant `macleod`
+// with the molar mass `mw` for the parachor. The densities come from two
 // polynomial correlations in T/Tc that do not meet at Tc, so the
 // extrapolations land a fixed fraction beside tc and dc; the Macleod
-// constant is recovered exactly, since γ was made from it.
+// constant and the parachor are recovered exactly, since γ was made from
+// them. The model defines no Eotvos constant: its γ follows Macleod's law,
+// and γ·(M/dl)^(2/3) is not quite straight in T.
 #include <cmath>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -28,80 +47,199 @@ using namespace analysis;
 
 constexpr double kelvin_offset = 273.15;  // K at 0 °C
 constexpr double eotvos_offset = 6.0;     // K: the Eotvos line reaches zero this far below Tc
+// Digits of the data set: T(°C) and M to 0.01, γ and the densities to 1e-6.
+constexpr double temperature_digit = 0.01, mass_digit = 0.01, table_digit = 1e-6;
+// Absolute tolerances of the critical constants: the extrapolated Tc lies
+// 0.99 % of Tc above the hottest row (at least 3.5 K) and dc 1.3 % of dc
+// below its mean density (at least 0.0033 g/cm3); 273 for 273.15 moves Tc
+// by 0.15 K.
+constexpr double tc_tolerance = 2.0;      // K
+constexpr double dc_tolerance = 0.002;    // g/cm3
+
+// The data set's table.
+struct Table {
+  std::vector<std::size_t> rows;
+  double mw = 0;
+  std::vector<double> tcel, gamma, dl, dv;
+};
+
+Table read_table(const DataSet& data) {
+  Table tab;
+  tab.mw = data.value(data.find("MW = ,"), 1);
+  tab.rows = data.numeric_rows(data.find("T(C),gamma,dl,dv") + 1);
+  if (tab.rows.size() < 4) throw AnalysisError("fewer than 4 rows after T(C),gamma,dl,dv");
+  tab.tcel = data.column(tab.rows, 0);
+  tab.gamma = data.column(tab.rows, 1);
+  tab.dl = data.column(tab.rows, 2);
+  tab.dv = data.column(tab.rows, 3);
+  return tab;
+}
+
+// The columns of the heading and the lines through them, from the table
+// with T = t + offset.
+struct Worksheet {
+  std::vector<double> t, diff, diff103, sum, mean, eotvos, katayama, quarter, macleod;
+  LineFit power, diameter, eo, ka, ml;
+  double tc = 0, dc = 0, tc_eotvos = 0, tc_katayama = 0, k = 0, parachor = 0, k_eotvos = 0;
+};
+
+Worksheet work(std::span<const double> tcel, std::span<const double> gamma, std::span<const double> dl,
+               std::span<const double> dv, double mw, double offset = kelvin_offset) {
+  const std::size_t n = tcel.size();
+  Worksheet w;
+  for (auto* c : {&w.t, &w.diff, &w.diff103, &w.sum, &w.mean, &w.eotvos, &w.katayama, &w.quarter, &w.macleod})
+    c->resize(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    w.t[i] = tcel[i] + offset;
+    w.diff[i] = dl[i] - dv[i];
+    w.diff103[i] = std::pow(w.diff[i], 10.0 / 3.0);
+    w.sum[i] = dl[i] + dv[i];
+    w.mean[i] = w.sum[i] / 2.0;
+    w.eotvos[i] = gamma[i] * std::pow(mw / dl[i], 2.0 / 3.0);
+    w.katayama[i] = gamma[i] * std::pow(mw / w.diff[i], 2.0 / 3.0);
+    w.quarter[i] = std::pow(gamma[i], 0.25);
+    w.macleod[i] = w.quarter[i] / w.diff[i];
+  }
+  w.power = fit_line(w.t, w.diff103);
+  w.tc = w.power.x_at(0.0);
+  w.diameter = fit_line(w.t, w.mean);
+  w.dc = w.diameter.at(w.tc);
+  w.eo = fit_line(w.t, w.eotvos);
+  w.tc_eotvos = w.eo.x_at(0.0) + eotvos_offset;
+  w.k_eotvos = -w.eo.slope;
+  w.ka = fit_line(w.t, w.katayama);
+  w.tc_katayama = w.ka.x_at(0.0);
+  // Macleod: γ^(1/4) against dl − dv through the origin; K is its slope⁴.
+  w.ml = fit_line_through_origin(w.diff, w.quarter);
+  w.k = std::pow(w.ml.slope, 4.0);
+  w.parachor = mw * w.ml.slope;
+  return w;
+}
+
+Worksheet work(const Table& tab, double offset = kelvin_offset) {
+  return work(tab.tcel, tab.gamma, tab.dl, tab.dv, tab.mw, offset);
+}
+
+double mean_of(const std::vector<double>& v) { return std::accumulate(v.begin(), v.end(), 0.0) / static_cast<double>(v.size()); }
 
 void analyse(const Case& cs, AnswerSheet& sheet) {
-  const DataSet& data = cs.data();
-  const double mw = data.value(data.find("MW = ,"), 1);
-  const std::vector<std::size_t> rows = data.numeric_rows(data.find("T(C),gamma,dl,dv") + 1);
-  if (rows.size() < 4) throw AnalysisError("fewer than 4 rows after T(C),gamma,dl,dv");
-  const std::size_t n = rows.size();
-  const std::vector<double> tcel = data.column(rows, 0), gamma = data.column(rows, 1), dl = data.column(rows, 2),
-                            dv = data.column(rows, 3);
+  const Table tab = read_table(cs.data());
+  const std::size_t n = tab.rows.size();
+  const Worksheet w = work(tab);
 
-  std::vector<double> t(n), diff(n), diff103(n), sum(n), mean(n), eotvos(n), katayama(n), macleod(n), quarter(n);
+  // The uncertainties the written digits give: every result as a function
+  // of every written number, each with the variance of its rounding.
+  std::vector<double> inputs;
+  std::vector<double> var;
+  for (const auto& [column, digit] : {std::pair{&tab.tcel, temperature_digit}, std::pair{&tab.gamma, table_digit},
+                                      std::pair{&tab.dl, table_digit}, std::pair{&tab.dv, table_digit}})
+    for (double x : *column) inputs.push_back(x), var.push_back(digit * digit / 12.0);
+  inputs.push_back(tab.mw);
+  var.push_back(mass_digit * mass_digit / 12.0);
+  std::vector<double> cov(var.size() * var.size(), 0.0);
+  for (std::size_t i = 0; i < var.size(); ++i) cov[i * var.size() + i] = var[i];
+  const Estimates u = propagate_all(
+      [n](std::span<const double> p) {
+        const Worksheet x = work(p.subspan(0, n), p.subspan(n, n), p.subspan(2 * n, n), p.subspan(3 * n, n), p[4 * n]);
+        return std::vector<double>{x.tc, x.dc, x.tc_eotvos, x.tc_katayama, x.k, x.parachor, x.k_eotvos};
+      },
+      inputs, cov);
+
+  // Other routes: T = t + 273, and the columns averaged rather than fitted.
+  const Worksheet w273 = work(tab, 273.0);
+  std::vector<double> sugden(n), sugden_liquid(n), log_k(n);
   for (std::size_t i = 0; i < n; ++i) {
-    t[i] = tcel[i] + kelvin_offset;
-    diff[i] = dl[i] - dv[i];
-    diff103[i] = std::pow(diff[i], 10.0 / 3.0);
-    sum[i] = dl[i] + dv[i];
-    mean[i] = sum[i] / 2.0;
-    eotvos[i] = gamma[i] * std::pow(mw / dl[i], 2.0 / 3.0);
-    katayama[i] = gamma[i] * std::pow(mw / diff[i], 2.0 / 3.0);
-    quarter[i] = std::pow(gamma[i], 0.25);
-    macleod[i] = quarter[i] / diff[i];
+    sugden[i] = tab.mw * w.macleod[i];
+    sugden_liquid[i] = tab.mw * w.quarter[i] / tab.dl[i];
+    log_k[i] = std::log(tab.gamma[i]) - 4.0 * std::log(w.diff[i]);
   }
+  double k_liquid = 0;  // Macleod's line against dl alone: the vapor left out
+  {
+    const LineFit l = fit_line_through_origin(tab.dl, w.quarter);
+    k_liquid = std::pow(l.slope, 4.0);
+  }
+  const double hottest_t = tab.tcel.back() + kelvin_offset;
+  const double hottest_mean = w.mean.back();
+  const std::string with_273 = "T = t + 273 (not 273.15)";
+  const Alternative no_extrapolation{"the hottest row's temperature, no extrapolation", hottest_t};
+
   const std::string npts = std::to_string(n) + " points";
   const std::string bias_words =
       "the model's liquid and vapor densities do not meet at Tc (1.477 and 0.555 times dc there), so the "
       "extrapolation lands a fixed fraction away: ";
-
-  const LineFit power = fit_line(t, diff103);
-  const double tc = power.x_at(0.0), u_tc = power.se_x_at(0.0);
   sheet.add(Result{.key = "Tc", .name = "critical temperature, (dl − dv)^(10/3) against T", .unit = "K",
-                   .true_value = cs.hidden("tc"), .value = tc, .uncertainty = u_tc,
+                   .true_value = cs.hidden("tc"), .value = w.tc, .uncertainty = u.u(0),
                    .method = "zero of the least-squares line of (dl − dv)^(10/3) against T, " + npts,
-                   .bias = bias_words + "about +0.5 % of Tc"});
-  const LineFit diameter = fit_line(t, mean);
+                   .bias = bias_words + "about +0.5 % of Tc",
+                   .absolute = tc_tolerance, .relative = false,
+                   .routes = {{with_273, w273.tc}, {"zero of the Katayama line (the same line, scaled)", w.tc_katayama}},
+                   .nulls = {no_extrapolation}});
   sheet.add(Result{.key = "dc", .name = "critical density, rectilinear diameter", .unit = "g/cm3",
-                   .true_value = cs.hidden("dc"), .value = diameter.at(tc),
-                   .uncertainty = std::hypot(diameter.se_at(tc), diameter.slope * u_tc),
+                   .true_value = cs.hidden("dc"), .value = w.dc, .uncertainty = u.u(1),
                    .method = "least-squares line of (dl + dv)/2 against T, read at Tc",
-                   .bias = bias_words + "about +0.5 % of dc"});
-
-  const LineFit eo = fit_line(t, eotvos);
+                   .bias = bias_words + "about +0.5 % of dc",
+                   .absolute = dc_tolerance, .relative = false,
+                   .routes = {{with_273, w273.dc}},
+                   .nulls = {{"the hottest row's mean density, no extrapolation", hottest_mean}}});
   sheet.add(Result{.key = "Tc(E)", .name = "critical temperature, Eotvos", .unit = "K", .true_value = cs.hidden("tc"),
-                   .value = eo.x_at(0.0) + eotvos_offset, .uncertainty = eo.se_x_at(0.0),
+                   .value = w.tc_eotvos, .uncertainty = u.u(2),
                    .method = "zero of the line of γ·(M/dl)^(2/3) against T, plus 6 K, " + npts,
                    .bias = "the Eotvos form of this model reaches zero close to Tc itself, not 6 K below it: "
-                           "about +6 K (+1.0 to +1.7 %)"});
-  const LineFit ka = fit_line(t, katayama);
+                           "about +6 K (+1.0 to +1.7 %)",
+                   .absolute = tc_tolerance, .relative = false,
+                   .routes = {{with_273, w273.tc_eotvos}},
+                   .nulls = {no_extrapolation}});
   sheet.add(Result{.key = "Tc(K)", .name = "critical temperature, Katayama", .unit = "K",
-                   .true_value = cs.hidden("tc"), .value = ka.x_at(0.0), .uncertainty = ka.se_x_at(0.0),
+                   .true_value = cs.hidden("tc"), .value = w.tc_katayama, .uncertainty = u.u(3),
                    .method = "zero of the line of γ·(M/(dl − dv))^(2/3) against T, " + npts,
-                   .bias = bias_words + "about +0.5 % of Tc (the same line as (dl − dv)^(10/3), scaled)"});
-
-  // Macleod: γ^(1/4) against dl − dv through the origin; K is its slope⁴.
-  const LineFit ml = fit_line_through_origin(diff, quarter);
-  const double k = std::pow(ml.slope, 4.0);
+                   .bias = bias_words + "about +0.5 % of Tc (the same line as (dl − dv)^(10/3), scaled)",
+                   .not_graded = "γ follows Macleod's law, so the Katayama column is the (dl − dv)^(10/3) column "
+                                 "times K·M^(2/3): its line reaches zero at Tc again, graded once as Tc"});
   sheet.add(Result{.key = "K(M)", .name = "Macleod constant K of γ = K·(dl − dv)^4", .unit = "(dyn/cm)/(g/cm3)^4",
-                   .true_value = cs.hidden("macleod"), .value = k, .uncertainty = 4.0 * k * ml.se_slope / ml.slope,
-                   .method = "(slope)⁴ of γ^(1/4) against dl − dv through the origin, " + npts});
+                   .true_value = cs.hidden("macleod"), .value = w.k, .uncertainty = u.u(4),
+                   .method = "(slope)⁴ of γ^(1/4) against dl − dv through the origin, " + npts,
+                   .routes = {{"the mean of the Macleod column γ^(1/4)/(dl − dv), to the fourth power",
+                               std::pow(mean_of(w.macleod), 4.0)},
+                              {"exp of the mean of ln γ − 4·ln(dl − dv)", std::exp(mean_of(log_k))}},
+                   .nulls = {{"γ^(1/4) against dl alone, the vapor left out", k_liquid}}});
+  sheet.add(Result{.key = "parachor", .name = "parachor M·γ^(1/4)/(dl − dv)", .unit = "(cm3/mol)·(dyn/cm)^(1/4)",
+                   .true_value = cs.hidden("mw") * std::pow(cs.hidden("macleod"), 0.25), .value = w.parachor,
+                   .uncertainty = u.u(5),
+                   .method = "M times the slope of γ^(1/4) against dl − dv through the origin (M·K^(1/4))",
+                   .routes = {{"the mean of M·γ^(1/4)/(dl − dv) over the rows", mean_of(sugden)}},
+                   .nulls = {{"M·γ^(1/4)/dl averaged over the rows, the vapor left out", mean_of(sugden_liquid)}}});
+  sheet.add(Result{.key = "kE", .name = "Eotvos constant, the fall of γ·(M/dl)^(2/3) per kelvin",
+                   .unit = "erg/(K·mol^(2/3))", .true_value = not_a_number, .value = w.k_eotvos,
+                   .uncertainty = u.u(6),
+                   .method = "minus the slope of the least-squares line of γ·(M/dl)^(2/3) against T, " + npts,
+                   // Eotvos's constant of normal liquids, 2.12 erg/(K·mol^(2/3)), not measured.
+                   .nulls = {{"2.12, the textbook value for normal liquids", 2.12}}});
 
   sheet.add(Workings{.title = "the columns of the table's heading",
-                     .columns = {{"T", "K", t},
-                                 {"dl-dv", "g/cm3", diff},
-                                 {"(dl-dv)^10/3", "", diff103},
-                                 {"dl+dv", "g/cm3", sum},
-                                 {"d(ave)", "g/cm3", mean},
-                                 {"Eotvos", "", eotvos},
-                                 {"Katayama", "", katayama},
-                                 {"Macleod", "", macleod}}});
+                     .columns = {{"T", "K", w.t},
+                                 {"dl-dv", "g/cm3", w.diff},
+                                 {"(dl-dv)^10/3", "", w.diff103},
+                                 {"dl+dv", "g/cm3", w.sum},
+                                 {"d(ave)", "g/cm3", w.mean},
+                                 {"Eotvos", "", w.eotvos},
+                                 {"Katayama", "", w.katayama},
+                                 {"Macleod", "", w.macleod}}});
   sheet.notes.push_back("T(K) = t(°C) + 273.15; M is the molar mass of the MW record. Eotvos = γ·(M/dl)^(2/3), "
                         "Katayama = γ·(M/(dl − dv))^(2/3), Macleod = γ^(1/4)/(dl − dv); every line over all points.");
+  sheet.notes.push_back(
+      "The data carry no scatter: the method, prescribed in the handout, gives every student the same numbers to "
+      "the written digits, and each uncertainty is the one the written digits give. Tc, Tc(E) and dc are graded "
+      "within ±2 K and ±0.002 g/cm3, which the hottest row's temperature and mean density (no extrapolation) do "
+      "not reach; the lines' least-squares standard errors measure how far the model's columns bend from "
+      "straight lines, not how far a careful student can land.");
   sheet.notes.push_back(
       "Expected bias: the densities come from polynomial correlations in T/Tc that do not meet at Tc, so the "
       "extrapolated Tc and dc land beside the hidden ones by a fraction that is the same for every data set; "
       "Eotvos's 6 K is added to a line that already ends near Tc.");
+  sheet.notes.push_back(
+      "True values: the hidden tc and dc; the Macleod constant `macleod`; the parachor M·K^(1/4) of the hidden "
+      "molar mass and Macleod constant, since γ = K·(dl − dv)⁴ makes M·γ^(1/4)/(dl − dv) that constant. The "
+      "model defines no Eotvos constant (its γ follows Macleod's law): kE is graded against this analysis alone.");
 }
 
 // The same worksheet as spreadsheet formulas over the Data sheet: T in
@@ -177,9 +315,12 @@ void workbook(const Case& cs, const AnswerSheet& sheet, SolutionSheet& ws) {
       "SUMPRODUCT(" + c_diff.range + "," + c_quarter.range + ")/SUMPRODUCT(" + c_diff.range + "," + c_diff.range + ")",
       ml.slope);
   ws.result("K(M)", "POWER(" + ml_slope + ",4)");
+  ws.result("parachor", mw + "*" + ml_slope);
+  ws.result("kE", "-" + eo.slope);
   ws.note(
       "T(K) = t(°C) + 273.15; M is the MW cell of the data set. Each critical temperature is where its line "
-      "reaches zero, −intercept/slope (Eotvos's plus 6 K); dc is the line of d(ave) read at Tc.");
+      "reaches zero, −intercept/slope (Eotvos's plus 6 K); dc is the line of d(ave) read at Tc. The parachor is "
+      "M times Macleod's slope, M·K^(1/4); Eotvos's constant is minus the slope of the Eotvos line.");
 
   // A fitted line drawn over the rows and on to T = end, on the record
   // after the table; at its own zero the line is 0 (not the rounding of
@@ -248,10 +389,50 @@ void workbook(const Case& cs, const AnswerSheet& sheet, SolutionSheet& ws) {
         .colour = 1}});
 }
 
+// What the student is given beside the data set.
+const Handout& handout() {
+  static const Handout h{
+      .task = "The surface tension and the densities of the coexisting liquid and vapor of one liquid were "
+              "measured at nineteen temperatures below its critical point. Fill in the columns the table's heading "
+              "names, and find the critical temperature and density by extrapolation, Macleod's constant and "
+              "Sugden's parachor, and Eotvos's constant and critical temperature. Every line is a least-squares "
+              "line over all nineteen rows: the columns are not quite straight, so the rows fitted change the "
+              "answer.",
+      .data = "The record `MW = ,` gives the molar mass M (g/mol). The heading `T(C),gamma,dl,dv,...` names the "
+              "columns; the nineteen rows below it fill the first four: t (°C), the surface tension γ (dyn/cm), "
+              "the liquid and vapor densities dl and dv (g/cm3). The values carry no scatter; t is written to "
+              "0.01 °C, γ and the densities to 1e-6.",
+      .constants = {{.name = "Ramsay and Shields' offset of Eotvos's rule",
+                     .value = eotvos_offset,
+                     .unit = "K",
+                     .use = "γ·(M/dl)^(2/3) = kE·(Tc − 6 K − T): Tc(E) is the line's zero plus 6 K"}},
+      .conventions = {"T(K) = t(°C) + 273.15.",
+                      "Surface tension in dyn/cm (mN/m), densities in g/cm3, molar volumes M/d in cm3/mol; "
+                      "γ·(M/dl)^(2/3) is then in erg/mol^(2/3) and kE in erg/(K·mol^(2/3))."},
+      .results = {
+          {.key = "Tc", .name = "critical temperature, (dl − dv)^(10/3) against T", .unit = "K",
+           .method = "where the least-squares line of (dl − dv)^(10/3) against T over all rows reaches zero"},
+          {.key = "dc", .name = "critical density, rectilinear diameter", .unit = "g/cm3",
+           .method = "the least-squares line of (dl + dv)/2 against T over all rows, read at Tc"},
+          {.key = "Tc(E)", .name = "critical temperature, Eotvos", .unit = "K",
+           .method = "where the least-squares line of γ·(M/dl)^(2/3) against T over all rows reaches zero, plus 6 K"},
+          {.key = "Tc(K)", .name = "critical temperature, Katayama", .unit = "K", .method = "",
+           .not_graded = "the Katayama column is the (dl − dv)^(10/3) column times a constant when γ follows "
+                         "Macleod's law: its zero is Tc again"},
+          {.key = "K(M)", .name = "Macleod constant K of γ = K·(dl − dv)^4", .unit = "(dyn/cm)/(g/cm3)^4",
+           .method = ""},
+          {.key = "parachor", .name = "parachor M·γ^(1/4)/(dl − dv)", .unit = "(cm3/mol)·(dyn/cm)^(1/4)",
+           .method = ""},
+          {.key = "kE", .name = "Eotvos constant, the fall of γ·(M/dl)^(2/3) per kelvin", .unit = "erg/(K·mol^(2/3))",
+           .method = "minus the slope of the least-squares line of γ·(M/dl)^(2/3) against T over all rows"}}};
+  return h;
+}
+
 }  // namespace
 
 extern const analysis::Analysis surface_tension_gen_answers{
     .program = "surface_tension_gen",
     .analyse = analyse,
     .workbook = workbook,
+    .handout = handout,
 };

@@ -112,7 +112,8 @@ Action setup_batch(CLI::App& cmd) {
                "answers and results template extended, with the class's own settings (class_settings.txt)");
   cmd.add_option("--relative", w->relative, "the relative part of the answers' tolerance in percent (default 2)")
       ->each([w](const std::string&) { w->relative_given = true; });
-  cmd.add_flag("--workbooks", w->workbooks, "also a solution workbook per student, STEM.xlsx");
+  cmd.add_flag("--workbooks", w->workbooks,
+               "also per student the workbook she starts from, STEM.xlsx, and its solution, solutions/STEM.xlsx");
   return [w](Io& io) { return batch(*w, io); };
 }
 

@@ -383,7 +383,7 @@ bool ClassFolder::create(const std::string& name, labcore::DataFile& file, std::
   if (access == Access::instructor) make_private(path);
   if (set_aside != aside_.end())
     set_aside->second = access;
-  else if (keep && name.find('/') == std::string::npos)
+  else if (keep && (name.find('/') == std::string::npos || target_folders_.count(name.substr(0, name.find('/'))) > 0))
     entries_.push_back({name, false});
   return true;
 }
@@ -411,6 +411,22 @@ bool ClassFolder::create_folder(const std::string& name, std::string& error, Acc
   }
   if (access == Access::instructor) ::chmod(path.c_str(), 0700);
   entries_.push_back({name, false});
+  return true;
+}
+
+bool ClassFolder::open_folder(const std::string& name, std::string& error, Access access) {
+  if (!exists_no_follow(target_ / name)) return create_folder(name, error, access);
+  struct stat st{};
+  if (::lstat((target_ / name).c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    error = (target_ / name).string() + " is in the way: it is not a folder";
+    return false;
+  }
+  if (interrupted(error)) return false;
+  if (::mkdir((work_ / name).c_str(), 0700) != 0) {
+    error = "cannot make the folder " + (target_ / name).string() + ": " + std::strerror(errno);
+    return false;
+  }
+  target_folders_.insert(name);
   return true;
 }
 

@@ -25,6 +25,7 @@
 #include <filesystem>
 #include <ostream>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -69,6 +70,12 @@ class ClassFolder {
   // Makes the folder `name` in the working folder; commit() moves it in
   // whole, with the files made in it.
   bool create_folder(const std::string& name, std::string& error, Access access = Access::usual);
+  // A folder of the class for files of the run ("solutions"): when the
+  // target has none, made as create_folder() makes it (and moved in
+  // whole); when the target has it (batch --add), the files the run makes
+  // in it are moved into it one by one, new names only. Refuses a target
+  // entry of that name that is not a folder (a symbolic link included).
+  bool open_folder(const std::string& name, std::string& error, Access access = Access::usual);
   // A new version of the target's file `name`, written whole: commit()
   // puts it in place of the old one, which is kept until the run is done.
   // It is made with the access its version set aside had (usual when
@@ -114,6 +121,7 @@ class ClassFolder {
   std::vector<std::filesystem::path> made_;  // target folders this run made, outermost first
   std::vector<Entry> entries_;
   std::map<std::string, Access> aside_;  // name, and the access it was made with
+  std::set<std::string> target_folders_;  // folders of the target the run adds files to
   int lock_fd_ = -1;
   bool committed_ = false;
   bool handlers_ = false;

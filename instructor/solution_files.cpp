@@ -102,7 +102,7 @@ bool sheet_of(const DataSetToAnalyse& d, analysis::TolerancePolicy policy, analy
 }
 
 int write_new_workbook(const fs::path& out, const DataSetToAnalyse& d, const analysis::AnswerSheet& sheet,
-                       std::size_t& charts, std::ostream& err) {
+                       std::size_t& charts, std::ostream& err, bool student) {
   std::error_code ec;
   if (fs::symlink_status(out, ec).type() != fs::file_type::not_found) {
     err << shown(out.string()) << " exists already; a workbook is written only as a new file\n";
@@ -115,10 +115,18 @@ int write_new_workbook(const fs::path& out, const DataSetToAnalyse& d, const ana
     err << "cannot write in " << shown(folder.string()) << ": " << std::strerror(errno) << '\n';
     return labcore::exit_file_not_created;
   }
-  // mkstemp makes the file private (0600), as a workbook of answers stays.
+  // mkstemp makes the file private (0600), as a workbook of answers stays;
+  // the student's gets the usual mode.
+  if (student) {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
+  }
   ::close(fd);
   try {
-    charts = analysis::write_workbook(temp, *analysis::find_analysis(d.program->name), d.text, d.key, sheet).charts;
+    const analysis::Analysis& a = *analysis::find_analysis(d.program->name);
+    charts = student ? analysis::write_student_workbook(temp, a, d.text, d.key, sheet)
+                     : analysis::write_workbook(temp, a, d.text, d.key, sheet).charts;
   } catch (const std::exception& e) {
     ::unlink(temp.c_str());
     err << shown(e.what()) << '\n';
@@ -137,11 +145,17 @@ int write_new_workbook(const fs::path& out, const DataSetToAnalyse& d, const ana
 
 namespace {
 
+// Per student, the workbook she starts from beside her data set, and the
+// solution in the class's instructor folder (kSolutionsFolder), which only
+// the instructor may enter.
 class WorkbookOutput final : public BatchOutput {
  public:
   WorkbookOutput(const labcore::Program& program, analysis::TolerancePolicy policy)
       : program_(program), policy_(policy) {}
   std::string student_file_ending() const override { return ".xlsx"; }
+  bool begin(ClassFolder& folder, std::string& error) override {
+    return folder.open_folder(kSolutionsFolder, error, Access::instructor);
+  }
   bool add(ClassFolder& folder, const BatchStudent& s, std::string& error) override {
     if (s.failed()) return true;
     DataSetToAnalyse d{&program_, s.student.seed1, s.student.seed2, s.student.name, s.generated.text,
@@ -152,14 +166,18 @@ class WorkbookOutput final : public BatchOutput {
       error = why.str();
       return false;
     }
-    const std::string name = s.stem + ".xlsx";
-    // The name taken in the working folder, private, then the workbook
-    // written into that file.
-    labcore::DataFile placeholder;
-    if (!folder.create(name, placeholder, error, Access::instructor) || !folder.close(placeholder, name, error))
+    const analysis::Analysis& a = *analysis::find_analysis(program_.name);
+    const std::string student = s.stem + ".xlsx", solution = std::string(kSolutionsFolder) + "/" + s.stem + ".xlsx";
+    // Each name taken in the working folder (the solution private from
+    // its first byte), then the workbook written into that file.
+    labcore::DataFile placeholder, private_placeholder;
+    if (!folder.create(student, placeholder, error) || !folder.close(placeholder, student, error) ||
+        !folder.create(solution, private_placeholder, error, Access::instructor) ||
+        !folder.close(private_placeholder, solution, error))
       return false;
     try {
-      analysis::write_workbook(folder.working(name), *analysis::find_analysis(program_.name), d.text, d.key, sheet);
+      analysis::write_student_workbook(folder.working(student), a, d.text, d.key, sheet);
+      analysis::write_workbook(folder.working(solution), a, d.text, d.key, sheet);
     } catch (const std::exception& e) {
       error = e.what();
       return false;

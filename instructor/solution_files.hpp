@@ -44,11 +44,19 @@ bool sheet_of(const DataSetToAnalyse& d, analysis::TolerancePolicy policy, analy
 // and linked into place. Returns 0 (with
 // the number of chart sheets in `charts`) or the exit status with the
 // reason on err.
+// With `student`, the student's workbook instead (Data, the Analysis form
+// and charts of the data alone; nothing of the solution), with the usual
+// mode (as the umask allows).
 int write_new_workbook(const std::filesystem::path& out, const DataSetToAnalyse& d,
-                       const analysis::AnswerSheet& sheet, std::size_t& charts, std::ostream& err);
+                       const analysis::AnswerSheet& sheet, std::size_t& charts, std::ostream& err,
+                       bool student = false);
 
-// The batch's workbook per student (ending ".xlsx"), for programs with an
-// analysis.
+// The folder of a class that holds the solution workbooks, the instructor's alone.
+inline constexpr const char* kSolutionsFolder = "solutions";
+
+// The batch's workbooks per student, for programs with an analysis: the
+// student's (STEM.xlsx, beside the data set) and the solution
+// (solutions/STEM.xlsx).
 std::unique_ptr<BatchOutput> workbook_output(const labcore::Program& program, analysis::TolerancePolicy policy);
 
 }  // namespace instructor

@@ -1,7 +1,9 @@
-// lab_instructor workbook PROGRAM SEED1 SEED2 OUT.xlsx, or
-// lab_instructor workbook DATASET.csv OUT.xlsx: the solution workbook of
-// one data set: its records on a sheet "Data", the worked analysis as live
-// formulas on "Solution", and the plots the student draws.
+// lab_instructor workbook [--student] PROGRAM SEED1 SEED2 OUT.xlsx, or
+// lab_instructor workbook [--student] DATASET.csv OUT.xlsx: the solution
+// workbook of one data set (its records on a sheet "Data", the worked
+// analysis as live formulas on "Solution", and the plots the student
+// draws), or with --student the workbook a student starts from (the
+// records, the handout's form on "Analysis", charts of the data alone).
 #include <CLI/CLI.hpp>
 
 #include <memory>
@@ -16,6 +18,7 @@ namespace {
 struct WorkbookWords {
   std::vector<std::string> operands;
   double relative = 2.0;
+  bool student = false;
 };
 
 int workbook(const WorkbookWords& w, Io& io) {
@@ -34,8 +37,8 @@ int workbook(const WorkbookWords& w, Io& io) {
   if (!sheet_of(d, {.relative = w.relative / 100.0}, sheet, io.err)) return labcore::exit_input_error;
   const std::string& out = w.operands.back();
   std::size_t charts = 0;
-  if (const int s = write_new_workbook(out, d, sheet, charts, io.err)) return s;
-  io.out << "solution workbook of " << d.program->name << ", seeds " << d.seed1 << ' ' << d.seed2 << ", written to "
+  if (const int s = write_new_workbook(out, d, sheet, charts, io.err, w.student)) return s;
+  io.out << (w.student ? "student's workbook of " : "solution workbook of ") << d.program->name << ", seeds " << d.seed1 << ' ' << d.seed2 << ", written to "
          << out << " (" << charts << (charts == 1 ? " chart)" : " charts)") << '\n';
   return 0;
 }
@@ -49,6 +52,8 @@ Action setup_workbook(CLI::App& cmd) {
       ->expected(2, 4);
   cmd.add_option("--relative", w->relative, "relative part of the grading tolerance, in percent (default 2)")
       ->check(CLI::Range(0.0, 100.0));
+  cmd.add_flag("--student", w->student,
+               "the student's workbook: the data, the handout's form and charts of the data alone, no solution");
   return [w](Io& io) { return workbook(*w, io); };
 }
 

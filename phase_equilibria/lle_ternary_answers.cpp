@@ -27,10 +27,10 @@
 // line's reading and the calibration's rows alike; the compositions'
 // uncertainties are these through the slope of the calibration.
 //
-// The workbook writes the same steps in cells: per reading the window
-// (MATCH), its four rows (INDEX), the cubic's four weights and the sums;
-// the quartic by LINEST over adjacent columns of the powers of the
-// difference.
+// The workbook writes the same steps in cells: the rising run by
+// formulas, per reading the window (MATCH), the cubic's four weights over
+// its rows (INDEX) and the sums; the quartic by LINEST over adjacent
+// columns of the powers of the difference.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -369,269 +369,247 @@ void analyse(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
                         "and the tie-line compositions.");
 }
 
-// The solution workbook: the calibration read in cells for every tie-line
-// end and the plait point, the plait point's quartic by LINEST, and the
-// diagram and the calibration as charts.
+// The solution workbook, in the order of the analysis: the mutual
+// solubilities; the calibration's rows, the longest run over which the
+// envelope's R.I. rises, found by formulas; the plait point's R.I. by a
+// polynomial of the mean tie-line R.I. in the difference of its ends
+// (LINEST over the last tie lines, their number and the degree choices);
+// then every reading on the calibration, the tie lines' ends and the
+// plait point, as a window of four rows of the run (MATCH) and the cubic's
+// four weights. The charts plot %C against %B as written, and %C against
+// R.I., the calibration read.
 namespace wb {
 
 using analysis::ColumnRef;
-using analysis::data_cell;
 using analysis::data_range;
+using analysis::data_ref;
 using analysis::on_solution;
 
-// The calibration's ranges on the Data sheet: the rising run of the
-// envelope's R.I., %A and %C.
+// The envelope's columns on the Data sheet (R.I., %A, %C) and the cells
+// holding the run's first row and its length, rows of the envelope
+// counted from 1.
 struct Run {
   std::string ri, a, c;
-  std::size_t n = 0;
+  std::string first, length;
 };
 
-// The formulas that read a refractive index in cell `r` on the run, as
-// text: the window's first row (1 = the run's first), the four rows'
-// R.I., the weights, %A, %C, %B.
+// The first of the four rows a reading in cell `r` is read on: the chord
+// the reading falls on (MATCH over the run), one row back, kept within the
+// run.
 std::string window_formula(const Run& run, const std::string& r) {
-  const std::string n = std::to_string(run.n);
-  return "MIN(MAX(IF(" + r + "<INDEX(" + run.ri + ",1),1,MIN(MATCH(" + r + "," + run.ri + ",1)," + n +
+  const std::string& f = run.first;
+  const std::string& n = run.length;
+  const std::string in_run = "INDEX(" + run.ri + "," + f + "):INDEX(" + run.ri + "," + f + "+" + n + "-1)";
+  return f + "-1+MIN(MAX(IF(" + r + "<INDEX(" + run.ri + "," + f + "),1,MIN(MATCH(" + r + "," + in_run + ",1)," + n +
          "-1)),2)-1," + n + "-3)";
 }
+// The R.I. of row w + j of the envelope.
 std::string row_ri(const Run& run, const std::string& w, std::size_t j) {
-  return "INDEX(" + run.ri + "," + w + "+" + std::to_string(j) + ")";
+  return "INDEX(" + run.ri + "," + w + (j ? "+" + std::to_string(j) : "") + ")";
 }
-std::string weight(const std::string& r, const std::string (&rows)[4], std::size_t j) {
+// Weight j of the cubic through the four rows: Π over m ≠ j of
+// (R − Rm)/(Rj − Rm).
+std::string weight(const Run& run, const std::string& r, const std::string& w, std::size_t j) {
   std::string f;
   for (std::size_t m = 0; m < 4; ++m) {
     if (m == j) continue;
     if (!f.empty()) f += "*";
-    f += "(" + r + "-" + rows[m] + ")/(" + rows[j] + "-" + rows[m] + ")";
+    f += "(" + r + "-" + row_ri(run, w, m) + ")/(" + row_ri(run, w, j) + "-" + row_ri(run, w, m) + ")";
   }
   return f;
 }
-std::string weighted(const std::string& range, const std::string& w, const std::string (&weights)[4]) {
+std::string weighted(const std::string& range, const std::string& w, const std::vector<std::string>& weights) {
   std::string f;
   for (std::size_t j = 0; j < 4; ++j)
-    f += (j ? "+" : "") + weights[j] + "*INDEX(" + range + "," + w + "+" + std::to_string(j) + ")";
+    f += (j ? "+" : "") + weights[j] + "*INDEX(" + range + "," + w + (j ? "+" + std::to_string(j) : "") + ")";
   return f;
-}
-
-// Readings in columns over the rows of the tie lines; returns the cells
-// of %A, %C and %B.
-struct ReadCells {
-  ColumnRef a, c, b;
-};
-ReadCells read_columns(analysis::SolutionSheet& ws, const Calibration& cal, const Run& run,
-                       const std::vector<std::size_t>& rows, const ColumnRef& readings,
-                       const std::vector<double>& ri, const std::string& side) {
-  const std::size_t n = rows.size();
-  std::vector<std::string> f_w(n);
-  std::vector<double> v_w(n), v_a(n), v_c(n), v_b(n);
-  std::vector<Calibration::Window> win(n);
-  for (std::size_t i = 0; i < n; ++i) {
-    win[i] = cal.window(ri[i]);
-    f_w[i] = window_formula(run, readings.cells[i]);
-    v_w[i] = static_cast<double>(win[i].first - cal.first() + 1);
-    const Composition comp = cal.at(ri[i], 0.0);
-    v_a[i] = comp.a, v_c[i] = comp.c, v_b[i] = comp.b;
-  }
-  const ColumnRef c_w = ws.column("window " + side, "", rows, f_w, v_w);
-  ColumnRef c_ri[4], c_l[4];
-  for (std::size_t j = 0; j < 4; ++j) {
-    std::vector<std::string> f(n);
-    std::vector<double> v(n);
-    for (std::size_t i = 0; i < n; ++i) {
-      f[i] = row_ri(run, c_w.cells[i], j);
-      v[i] = cal.row_ri(win[i].first + j);
-    }
-    c_ri[j] = ws.column("R.I. row " + std::to_string(j + 1) + " " + side, "", rows, f, v);
-  }
-  for (std::size_t j = 0; j < 4; ++j) {
-    std::vector<std::string> f(n);
-    std::vector<double> v(n);
-    for (std::size_t i = 0; i < n; ++i) {
-      const std::string rr[4] = {c_ri[0].cells[i], c_ri[1].cells[i], c_ri[2].cells[i], c_ri[3].cells[i]};
-      f[i] = weight(readings.cells[i], rr, j);
-      v[i] = win[i].weight[j];
-    }
-    c_l[j] = ws.column("weight " + std::to_string(j + 1) + " " + side, "", rows, f, v);
-  }
-  std::vector<std::string> f_a(n), f_c(n), f_b(n);
-  for (std::size_t i = 0; i < n; ++i) {
-    const std::string l[4] = {c_l[0].cells[i], c_l[1].cells[i], c_l[2].cells[i], c_l[3].cells[i]};
-    f_a[i] = weighted(run.a, c_w.cells[i], l);
-    f_c[i] = weighted(run.c, c_w.cells[i], l);
-  }
-  ReadCells out;
-  out.a = ws.column("%A " + side, "wt %", rows, f_a, v_a);
-  out.c = ws.column("%C " + side, "wt %", rows, f_c, v_c);
-  for (std::size_t i = 0; i < n; ++i) f_b[i] = "100-" + out.a.cells[i] + "-" + out.c.cells[i];
-  out.b = ws.column("%B " + side, "wt %", rows, f_b, v_b);
-  return out;
 }
 
 }  // namespace wb
 
-void workbook(const analysis::Case& cs, const analysis::AnswerSheet&, analysis::SolutionSheet& ws) {
+void workbook(const analysis::Case& cs, const analysis::AnswerSheet& sheet, analysis::SolutionSheet& ws) {
   using namespace wb;
+  using Series = analysis::SolutionSheet::Series;
   const analysis::DataSet& data = cs.data();
   const std::size_t env_heading = data.find("%A,%B,%C,R.I.");
   auto env_rows = data.numeric_rows(env_heading + 1);
   env_rows = std::vector<std::size_t>(env_rows.begin() + 1, env_rows.end() - 1);
-  const std::vector<double> env_a = data.column(env_rows, 0), env_b = data.column(env_rows, 1);
-  const std::vector<double> env_c = data.column(env_rows, 2), env_ri = data.column(env_rows, 3);
+  const std::vector<double> env_a = data.column(env_rows, 0), env_c = data.column(env_rows, 2),
+                            env_ri = data.column(env_rows, 3);
   const std::size_t tie_heading = data.find("R.I.,,R.I,");
   const auto tie_rows = data.numeric_rows(tie_heading + 1);
   const std::vector<double> ri_left = data.column(tie_rows, 0), ri_right = data.column(tie_rows, 2);
   const std::size_t n_tie = tie_rows.size(), n_env = env_rows.size();
   const Calibration cal(env_ri, env_a, env_c);
+  const auto value_of = [&](const std::string& key) {
+    const analysis::Result* r = sheet.find(key);
+    return r != nullptr ? r->value : analysis::not_a_number;
+  };
 
-  ws.result("B in A", data_cell(env_rows.front(), 1));
-  ws.result("A in B", data_cell(env_rows.back(), 0));
-
-  // The envelope in the plane of the diagram (x = %B + %C/2, y = %C·√3/2)
-  // and the distance along it.
-  std::vector<std::string> f_x(n_env), f_y(n_env);
-  std::vector<double> env_x(n_env), env_y(n_env);
+  ws.step("The envelope: its ends on the side A-B; the calibration, its longest run of rows of rising R.I.");
+  ws.result("B in A", analysis::data_cell(env_rows.front(), 1));
+  ws.result("A in B", analysis::data_cell(env_rows.back(), 0));
+  std::vector<analysis::Shown> starts(n_env, analysis::Shown::blank());
+  std::vector<double> lengths(n_env);
+  std::size_t start = 0;
   for (std::size_t i = 0; i < n_env; ++i) {
-    f_x[i] = data_cell(env_rows[i], 1) + "+" + data_cell(env_rows[i], 2) + "/2";
-    f_y[i] = data_cell(env_rows[i], 2) + "*SQRT(3)/2";
-    env_x[i] = env_b[i] + env_c[i] / 2.0;
-    env_y[i] = env_c[i] * root3 / 2.0;
+    if (i == 0 || !(env_ri[i] > env_ri[i - 1])) start = i;
+    starts[i] = start == i ? analysis::Shown(static_cast<double>(i + 1)) : analysis::Shown::blank();
+    lengths[i] = static_cast<double>(i - start + 1);
   }
-  const ColumnRef c_x = ws.column("envelope x", "", env_rows, f_x, env_x);
-  const ColumnRef c_y = ws.column("envelope y", "", env_rows, f_y, env_y);
-  std::vector<std::string> f_chord, f_s{"0"};
-  std::vector<double> chord, env_s{0.0};
-  for (std::size_t i = 1; i < n_env; ++i) {
-    f_chord.push_back("SQRT((" + c_x.cells[i] + "-" + c_x.cells[i - 1] + ")^2+(" + c_y.cells[i] + "-" +
-                      c_y.cells[i - 1] + ")^2)");
-    chord.push_back(std::hypot(env_x[i] - env_x[i - 1], env_y[i] - env_y[i - 1]));
-  }
-  const ColumnRef c_chord = ws.column("chord from the row before", "", {env_rows.begin() + 1, env_rows.end()},
-                                      f_chord, chord);
-  for (std::size_t i = 1; i < n_env; ++i) {
-    f_s.push_back("SUM(" + c_chord.cells.front() + ":" + c_chord.cells[i - 1] + ")");
-    env_s.push_back(env_s.back() + chord[i - 1]);
-  }
-  const ColumnRef c_s = ws.column("distance along the envelope", "", env_rows, f_s, env_s);
-
-  // The calibration: the rows over which the R.I. rises.
+  const ColumnRef c_ri = ws.column("R.I.", "", env_rows, [&](std::size_t i) { return data_ref(env_rows[i], 3); },
+                                   env_ri);
+  const std::string top = c_ri.range.substr(0, c_ri.range.find(':'));
+  const ColumnRef c_start = ws.column("run starts (row)", "", env_rows, [&](std::size_t i) {
+    const std::string row = "ROWS(" + top + ":" + c_ri.cells[i] + ")";
+    return i == 0 ? row : "IF(" + c_ri.cells[i] + ">" + c_ri.cells[i - 1] + ",\"\"," + row + ")";
+  }, starts);
+  const std::string start_top = c_start.range.substr(0, c_start.range.find(':'));
+  const ColumnRef c_len = ws.column("run so far (rows)", "", env_rows, [&](std::size_t i) {
+    return "ROWS(" + top + ":" + c_ri.cells[i] + ")-MAX(" + start_top + ":" + c_start.cells[i] + ")+1";
+  }, lengths);
   Run run;
-  run.n = cal.last() - cal.first() + 1;
-  run.ri = data_range(env_rows[cal.first()], env_rows[cal.last()], 3);
-  run.a = data_range(env_rows[cal.first()], env_rows[cal.last()], 0);
-  run.c = data_range(env_rows[cal.first()], env_rows[cal.last()], 2);
+  run.ri = data_range(env_rows.front(), env_rows.back(), 3);
+  run.a = data_range(env_rows.front(), env_rows.back(), 0);
+  run.c = data_range(env_rows.front(), env_rows.back(), 2);
+  const double run_length = static_cast<double>(cal.last() - cal.first() + 1);
+  run.length = ws.value("rows in the longest rising run", "", "MAX(" + c_len.range + ")", run_length);
+  const std::string run_last =
+      ws.value("its last row", "", "MATCH(" + run.length + "," + c_len.range + ",0)", static_cast<double>(cal.last() + 1));
+  run.first = ws.value("its first row", "", run_last + "-" + run.length + "+1", static_cast<double>(cal.first() + 1));
 
-  std::vector<std::string> f_left(n_tie), f_right(n_tie);
-  for (std::size_t i = 0; i < n_tie; ++i) f_left[i] = data_cell(tie_rows[i], 0), f_right[i] = data_cell(tie_rows[i], 2);
-  const ColumnRef c_left = ws.column("R.I. left", "", tie_rows, f_left, ri_left);
-  const ReadCells left = read_columns(ws, cal, run, tie_rows, c_left, ri_left, "left");
-  const ColumnRef c_right = ws.column("R.I. right", "", tie_rows, f_right, ri_right);
-  const ReadCells right = read_columns(ws, cal, run, tie_rows, c_right, ri_right, "right");
-  for (const int k : graded_tie_lines) {
-    if (static_cast<std::size_t>(k) > n_tie) continue;
-    const std::size_t i = static_cast<std::size_t>(k - 1);
-    ws.result("C left(" + std::to_string(k) + ")", left.c.cells[i]);
-    ws.result("C right(" + std::to_string(k) + ")", right.c.cells[i]);
-  }
-
-  // The plait point: the mean R.I. against the difference of the ends,
-  // the powers of the difference side by side for LINEST.
-  std::vector<std::string> f_d(n_tie), f_m(n_tie);
+  ws.step("The plait point's R.I.: a polynomial of the tie lines' mean R.I. in the difference d of their ends, at "
+          "d = 0");
   std::vector<double> diff(n_tie), mean(n_tie);
   for (std::size_t i = 0; i < n_tie; ++i) {
-    f_d[i] = c_right.cells[i] + "-" + c_left.cells[i];
-    f_m[i] = "(" + c_right.cells[i] + "+" + c_left.cells[i] + ")/2";
     diff[i] = ri_right[i] - ri_left[i];
     mean[i] = 0.5 * (ri_right[i] + ri_left[i]);
   }
-  const ColumnRef c_m = ws.column("mean R.I.", "", tie_rows, f_m, mean);
-  std::vector<ColumnRef> powers{ws.column("d = R.I. right − left", "", tie_rows, f_d, diff)};
+  const ColumnRef c_m = ws.column("mean R.I.", "", tie_rows, [&](std::size_t i) {
+    return "(" + data_ref(tie_rows[i], 2) + "+" + data_ref(tie_rows[i], 0) + ")/2";
+  }, mean);
+  std::vector<ColumnRef> powers{ws.column("d = R.I. right − left", "", tie_rows, [&](std::size_t i) {
+    return data_ref(tie_rows[i], 2) + "-" + data_ref(tie_rows[i], 0);
+  }, diff)};
   for (std::size_t k = 2; k <= plait_degree; ++k) {
-    std::vector<std::string> f(n_tie);
     std::vector<double> v(n_tie);
-    for (std::size_t i = 0; i < n_tie; ++i) {
-      f[i] = powers.front().cells[i] + "^" + std::to_string(k);
-      v[i] = std::pow(diff[i], static_cast<double>(k));
-    }
-    powers.push_back(ws.column("d^" + std::to_string(k), "", tie_rows, f, v));
+    for (std::size_t i = 0; i < n_tie; ++i) v[i] = std::pow(diff[i], static_cast<double>(k));
+    powers.push_back(ws.column("d^" + std::to_string(k), "", tie_rows, [&](std::size_t i) {
+      return powers.front().cells[i] + "^" + std::to_string(k);
+    }, v));
   }
-  const std::size_t p0 = n_tie - plait_tie_lines, p1 = n_tie - 1;
-  const std::vector<double> fit_d(diff.begin() + static_cast<std::ptrdiff_t>(p0), diff.end());
-  const std::vector<double> fit_m(mean.begin() + static_cast<std::ptrdiff_t>(p0), mean.end());
+  const std::string lines = ws.choice("plait_lines", "tie lines in the fit, the last",
+                                      static_cast<double>(plait_tie_lines), "");
+  const std::string degree =
+      ws.choice("plait_degree", "degree of the polynomial in d",
+                static_cast<double>(plait_degree), "");
+  const std::string block = powers.front().cells.front() + ":" + powers.back().cells.back();
+  const std::string from = "ROWS(" + c_m.range + ")-" + lines + "+1";
+  const std::string last = "ROWS(" + c_m.range + ")";
+  const std::string fit = "LINEST(INDEX(" + c_m.range + "," + from + "):INDEX(" + c_m.range + "," + last + "),INDEX(" +
+                          block + "," + from + ",1):INDEX(" + block + "," + last + "," + degree + "))";
+  const std::vector<double> fit_d(diff.end() - static_cast<std::ptrdiff_t>(plait_tie_lines), diff.end());
+  const std::vector<double> fit_m(mean.end() - static_cast<std::ptrdiff_t>(plait_tie_lines), mean.end());
   const analysis::PolyFit quartic = analysis::fit_poly(fit_d, fit_m, plait_degree);
   const std::string ri_plait =
-      ws.value("plait point's R.I. (the quartic's constant)", "",
-               "INDEX(LINEST(" + c_m.cells[p0] + ":" + c_m.cells[p1] + "," + powers.front().cells[p0] + ":" +
-                   powers.back().cells[p1] + ",TRUE,TRUE),1," + std::to_string(plait_degree + 1) + ")",
+      ws.value("R.I. at d = 0", "", "INDEX(" + fit + ",1," + degree + "+1)",
                quartic.c[0]);
-  const Calibration::Window win = cal.window(quartic.c[0]);
-  const std::string w = ws.value("plait point: window (first of four rows of the run)", "",
-                                 window_formula(run, ri_plait), static_cast<double>(win.first - cal.first() + 1));
-  std::string rr[4], l[4];
-  for (std::size_t j = 0; j < 4; ++j)
-    rr[j] = ws.value("plait point: R.I. row " + std::to_string(j + 1), "", row_ri(run, w, j),
-                     cal.row_ri(win.first + j));
-  for (std::size_t j = 0; j < 4; ++j)
-    l[j] = ws.value("plait point: weight " + std::to_string(j + 1), "", weight(ri_plait, rr, j), win.weight[j]);
-  const std::string pa = ws.result("plait A", weighted(run.a, w, l));
-  const std::string pc = ws.result("plait C", weighted(run.c, w, l));
-  ws.result("plait B", "100-" + pa + "-" + pc);
-  const Composition plait = cal.at(quartic.c[0], 0.0);
-  const std::string px = ws.value("plait point x", "", "100-" + pa + "-" + pc + "+" + pc + "/2",
-                                  plait.b + plait.c / 2.0);
-  const std::string py = ws.value("plait point y", "", pc + "*SQRT(3)/2", plait.c * root3 / 2.0);
+  ws.note("The fit takes the table's last rows; the degree is at most the powers written.");
 
-  // Under the data, for the diagram: the triangle A, B, C, A and the tie
-  // lines, left end, right end, a blank row.
-  const std::size_t below = data.size() + 2;
-  const ColumnRef c_tri_x = ws.column("triangle x", "", {below, below + 1, below + 2, below + 3},
-                                      {"0", "100", "50", "0"}, {0.0, 100.0, 50.0, 0.0});
-  const ColumnRef c_tri_y = ws.column("triangle y", "", {below, below + 1, below + 2, below + 3},
-                                      {"0", "0", "50*SQRT(3)", "0"}, {0.0, 0.0, 50.0 * std::sqrt(3.0), 0.0});
-  std::vector<std::size_t> t_rows;
-  std::vector<std::string> f_tx, f_ty;
-  std::vector<double> tx, ty;
-  for (std::size_t i = 0; i < n_tie; ++i) {
-    t_rows.push_back(below + 3 * i), t_rows.push_back(below + 3 * i + 1);
-    for (const ReadCells* e : {&left, &right}) {
-      const std::size_t at = f_tx.size();
-      f_tx.push_back(e->b.cells[i] + "+" + e->c.cells[i] + "/2");
-      f_ty.push_back(e->c.cells[i] + "*SQRT(3)/2");
-      const Composition comp = cal.at(at % 2 == 0 ? ri_left[i] : ri_right[i], 0.0);
-      tx.push_back(comp.b + comp.c / 2.0);
-      ty.push_back(comp.c * root3 / 2.0);
+  ws.step("Every reading on the calibration: the tie lines' left (A-rich) ends, their right ends, the plait point");
+  // Readings: the left ends, the right ends, the plait point.
+  const std::size_t nr = 2 * n_tie + 1;
+  std::vector<std::size_t> at(nr);
+  std::vector<std::string> f_r(nr);
+  std::vector<double> v_r(nr);
+  for (std::size_t i = 0; i < nr; ++i) {
+    at[i] = i;
+    if (i < n_tie) {
+      f_r[i] = data_ref(tie_rows[i], 0), v_r[i] = ri_left[i];
+    } else if (i < 2 * n_tie) {
+      f_r[i] = data_ref(tie_rows[i - n_tie], 2), v_r[i] = ri_right[i - n_tie];
+    } else {
+      f_r[i] = ri_plait, v_r[i] = quartic.c[0];
     }
   }
-  const ColumnRef c_tx = ws.column("tie line x", "", t_rows, f_tx, tx);
-  const ColumnRef c_ty = ws.column("tie line y", "", t_rows, f_ty, ty);
+  const ColumnRef c_r = ws.column("R.I. read", "", at, f_r, v_r);
+  std::vector<double> v_w(nr), v_a(nr), v_c(nr), v_b(nr);
+  std::vector<std::vector<double>> v_l(4, std::vector<double>(nr));
+  for (std::size_t i = 0; i < nr; ++i) {
+    const Calibration::Window win = cal.window(v_r[i]);
+    v_w[i] = static_cast<double>(win.first + 1);
+    for (std::size_t j = 0; j < 4; ++j) v_l[j][i] = win.weight[j];
+    const Composition comp = cal.at(v_r[i], 0.0);
+    v_a[i] = comp.a, v_c[i] = comp.c, v_b[i] = comp.b;
+  }
+  v_a[nr - 1] = value_of("plait A"), v_c[nr - 1] = value_of("plait C"), v_b[nr - 1] = value_of("plait B");
+  const ColumnRef c_w =
+      ws.column("window", "", at, [&](std::size_t i) { return window_formula(run, c_r.cells[i]); }, v_w);
+  std::vector<ColumnRef> c_l;
+  for (std::size_t j = 0; j < 4; ++j)
+    c_l.push_back(ws.column("weight " + std::to_string(j + 1), "", at, [&](std::size_t i) {
+      return weight(run, c_r.cells[i], c_w.cells[i], j);
+    }, v_l[j]));
+  const auto weights_of = [&](std::size_t i) {
+    return std::vector<std::string>{c_l[0].cells[i], c_l[1].cells[i], c_l[2].cells[i], c_l[3].cells[i]};
+  };
+  const ColumnRef c_a =
+      ws.column("%A", "wt %", at, [&](std::size_t i) { return weighted(run.a, c_w.cells[i], weights_of(i)); }, v_a);
+  const ColumnRef c_c =
+      ws.column("%C", "wt %", at, [&](std::size_t i) { return weighted(run.c, c_w.cells[i], weights_of(i)); }, v_c);
+  const ColumnRef c_b =
+      ws.column("%B", "wt %", at, [&](std::size_t i) { return "100-" + c_a.cells[i] + "-" + c_c.cells[i]; }, v_b);
+  for (const int k : graded_tie_lines) {
+    if (static_cast<std::size_t>(k) > n_tie) continue;
+    const std::size_t i = static_cast<std::size_t>(k - 1);
+    ws.result_in("C left(" + std::to_string(k) + ")", c_c.cells[i]);
+    ws.result_in("C right(" + std::to_string(k) + ")", c_c.cells[n_tie + i]);
+  }
+  ws.result_in("plait A", c_a.cells.back());
+  ws.result_in("plait C", c_c.cells.back());
+  ws.result_in("plait B", c_b.cells.back());
+  ws.note("The window: the first of four rows of the run around the reading; weight j = Π over m ≠ j of "
+          "(R − Rm)/(Rj − Rm); %A, %C their weighted sums.");
 
-  ws.note("Calibration: the reading's window is the four rows of the rising run around the two whose R.I. "
-          "brackets it (MATCH), kept within the run; weight j = Π over m ≠ j of (R − Rm)/(Rj − Rm), and %A, %C "
-          "are the weighted sums of the four rows' %A, %C (the cubic in R.I. through them).");
-  ws.note("Plait point: LINEST lists its coefficients from the last x column (d^4) to the first (d), then the "
-          "constant, the mean R.I. at d = 0. Plane of the diagram: x = %B + %C/2, y = %C·√3/2.");
-
-  ws.chart("The ternary diagram: envelope, tie lines and plait point", "x = %B + %C/2 (wt %)",
-           "y = %C·√3/2 (wt %)",
-           {{.name = "sides of the triangle", .x_range = on_solution(c_tri_x.range),
-             .y_range = on_solution(c_tri_y.range), .markers = false, .line = true, .colour = 5},
-            {.name = "envelope", .x_range = on_solution(c_x.range), .y_range = on_solution(c_y.range),
-             .line = true, .colour = 0},
-            {.name = "tie lines (read on the calibration)", .x_range = on_solution(c_tx.range),
-             .y_range = on_solution(c_ty.range), .line = true, .colour = 2},
-            {.name = "plait point (extrapolated)", .x_range = on_solution(px), .y_range = on_solution(py),
-             .colour = 1}});
-  ws.chart("The calibration: R.I. along the envelope", "distance along the envelope from the A-rich end (wt %)",
-           "R.I.",
-           {{.name = "envelope rows", .x_range = on_solution(c_s.range), .y_range = data_range(env_rows.front(),
-             env_rows.back(), 3), .line = true, .colour = 0}});
-  ws.chart("The calibration read: %C against R.I.", "R.I.", "%C (wt %)",
-           {{.name = "envelope rows", .x_range = data_range(env_rows.front(), env_rows.back(), 3),
+  // The charts' points: the triangle's sides on the plot of %C against %B
+  // (A at the origin) and the tie lines, left end, right end, a gap.
+  const ColumnRef tri_b = ws.chart_column("sides: %B", "wt %", {0, 1, 2, 3}, {"0", "100", "0", "0"},
+                                          {0.0, 100.0, 0.0, 0.0});
+  const ColumnRef tri_c = ws.chart_column("sides: %C", "wt %", {0, 1, 2, 3}, {"0", "0", "100", "0"},
+                                          {0.0, 0.0, 100.0, 0.0});
+  std::vector<std::size_t> t_rows;
+  std::vector<std::string> f_tb, f_tc;
+  std::vector<double> tb, tc;
+  for (std::size_t i = 0; i < n_tie; ++i)
+    for (const std::size_t k : {i, n_tie + i}) {
+      t_rows.push_back(3 * i + (k == i ? 0 : 1));
+      f_tb.push_back(c_b.cells[k]), f_tc.push_back(c_c.cells[k]);
+      tb.push_back(v_b[k]), tc.push_back(v_c[k]);
+    }
+  const ColumnRef c_tb = ws.chart_column("tie lines: %B", "wt %", t_rows, f_tb, tb);
+  const ColumnRef c_tc = ws.chart_column("tie lines: %C", "wt %", t_rows, f_tc, tc);
+  const auto part = [](const ColumnRef& c, std::size_t from_i, std::size_t to_i) {
+    return on_solution(c.cells[from_i] + ":" + c.cells[to_i]);
+  };
+  ws.chart("The phase diagram, %C against %B: the envelope as written, the tie lines and the plait point",
+           "%B (wt %)", "%C (wt %)",
+           {{.name = "sides of the triangle", .x_range = on_solution(tri_b.range), .y_range = on_solution(tri_c.range),
+             .markers = false, .line = true, .colour = 5},
+            {.name = "envelope", .x_range = data_range(env_rows.front(), env_rows.back(), 1),
              .y_range = data_range(env_rows.front(), env_rows.back(), 2), .line = true, .colour = 0},
-            {.name = "A-rich ends", .x_range = on_solution(c_left.range), .y_range = on_solution(left.c.range),
-             .colour = 2},
-            {.name = "B-rich ends", .x_range = on_solution(c_right.range), .y_range = on_solution(right.c.range),
-             .colour = 3},
-            {.name = "plait point", .x_range = on_solution(ri_plait), .y_range = on_solution(pc), .colour = 1}});
+            {.name = "tie lines (read on the calibration)", .x_range = on_solution(c_tb.range),
+             .y_range = on_solution(c_tc.range), .line = true, .colour = 2},
+            {.name = "plait point (extrapolated)", .x_range = part(c_b, nr - 1, nr - 1),
+             .y_range = part(c_c, nr - 1, nr - 1), .colour = 1}});
+  ws.chart("The calibration read: %C against R.I.", "R.I.", "%C (wt %)",
+           {Series{.name = "envelope rows", .x_range = data_range(env_rows.front(), env_rows.back(), 3),
+                   .y_range = data_range(env_rows.front(), env_rows.back(), 2), .line = true, .colour = 0},
+            Series{.name = "A-rich ends", .x_range = part(c_r, 0, n_tie - 1), .y_range = part(c_c, 0, n_tie - 1),
+                   .colour = 2},
+            Series{.name = "B-rich ends", .x_range = part(c_r, n_tie, 2 * n_tie - 1),
+                   .y_range = part(c_c, n_tie, 2 * n_tie - 1), .colour = 3},
+            Series{.name = "plait point", .x_range = part(c_r, nr - 1, nr - 1), .y_range = part(c_c, nr - 1, nr - 1),
+                   .colour = 1}});
 }
 
 // The student's handout: the envelope as a calibration, the tie lines, and

@@ -586,17 +586,15 @@ void analyse(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
 }
 
 
-// The same worksheet as spreadsheet formulas over the Data sheet.
+// The same worksheet as spreadsheet formulas over the Data sheet, in the
+// order of the analysis: the electrolyte's solutions (m, c, phiv and the
+// rounding's u(phiv)), Masson's line weighted by 1/u², the partial molar
+// volumes from its slope; the nonelectrolyte's mixtures (mole fractions,
+// ideal, experimental and excess volumes), the Redlich-Kister series by
+// LINEST, and the partial molar volumes at the three compositions asked
+// for. The per-row results are the cells of their columns.
 using Formula = std::function<std::string(std::size_t)>;
-
-// A column of workings over `rows`, one formula per row.
-analysis::ColumnRef per_row(analysis::SolutionSheet& ws, const std::vector<std::size_t>& rows,
-                            const std::string& title, const std::string& unit, const std::vector<double>& values,
-                            const Formula& formula) {
-  std::vector<std::string> fs;
-  for (std::size_t i = 0; i < rows.size(); ++i) fs.push_back(formula(i));
-  return ws.column(title, unit, rows, fs, values);
-}
+using analysis::ColumnRef;
 
 // phiv as a spreadsheet formula of the cells (or expressions) w and rho.
 std::string phiv_formula(const std::string& w, const std::string& rho, const std::string& rho0, const std::string& m2) {
@@ -608,11 +606,9 @@ std::string phiv_formula(const std::string& w, const std::string& rho, const std
 // of phiv across half a unit of w and of rho either side), Masson's line by
 // LINEST without a constant over the columns 1/u, c^1/2/u and phiv/u, and
 // the partial molar volumes from its slope.
-analysis::SolutionSheet::Series workbook_electrolyte(const analysis::Case& cs, const analysis::AnswerSheet& sheet,
-                                                     analysis::SolutionSheet& ws,
-                                                     std::vector<analysis::SolutionSheet::Series>& chart) {
-  using analysis::ColumnRef;
+void workbook_electrolyte(const analysis::Case& cs, const analysis::AnswerSheet& sheet, analysis::SolutionSheet& ws) {
   using analysis::data_cell;
+  using analysis::data_ref;
   using analysis::on_solution;
   const auto& data = cs.data();
   const ElectrolyteTable t = electrolyte_table(data);
@@ -620,11 +616,14 @@ analysis::SolutionSheet::Series workbook_electrolyte(const analysis::Case& cs, c
   const std::size_t n = rows.size();
   const std::string rho0 = data_cell(t.rho0_at, 1), m1 = data_cell(t.water_at, 1), v1o = data_cell(t.water_at, 4),
                     m2 = data_cell(t.m2_at, 1);
-  const auto w = [&](std::size_t i) { return data_cell(rows[i], 0); };
-  const auto rho = [&](std::size_t i) { return data_cell(rows[i], 3); };
+  const std::string half_w = ws.constant("half_w"), half_rho = ws.constant("half_rho");
+  const auto w = [&](std::size_t i) { return data_ref(rows[i], 0); };
+  const auto rho = [&](std::size_t i) { return data_ref(rows[i], 3); };
   const auto column = [&](const std::string& title, const std::string& unit, const std::vector<double>& values,
-                          const Formula& f) { return per_row(ws, rows, title, unit, values, f); };
+                          const Formula& f) { return ws.column(title, unit, rows, f, values); };
 
+  ws.step("Electrolyte: each solution's molality, concentration and apparent molar volume phiv, with the "
+          "uncertainty u(phiv) the rounding of w and rho leaves");
   const ColumnRef m = column("molality", "mol/kg", t.m, [&](std::size_t i) {
     return "1000*" + w(i) + "/((100-" + w(i) + ")*" + m2 + ")";
   });
@@ -633,57 +632,47 @@ analysis::SolutionSheet::Series workbook_electrolyte(const analysis::Case& cs, c
   const ColumnRef phiv = column("phiv", "mL/mol", t.phiv, [&](std::size_t i) {
     return "((1000+" + m.cells[i] + "*" + m2 + ")/" + rho(i) + "-1000/" + rho0 + ")/" + m.cells[i];
   });
-  const auto shifted = [&](const std::string& title, double dw, double drho) {
-    std::vector<double> v(n);
-    for (std::size_t i = 0; i < n; ++i) v[i] = apparent_volume(t.w[i] + dw, t.rho[i] + drho, t.rho0, t.m2);
-    return column(title, "mL/mol", v, [&](std::size_t i) {
-      const auto moved = [](const std::string& cell, double d) {
-        return d == 0.0 ? cell : "(" + cell + (d > 0.0 ? "+" : "-") + fmt(std::abs(d), 5) + ")";
-      };
-      return phiv_formula(moved(w(i), dw), moved(rho(i), drho), rho0, m2);
-    });
-  };
-  const ColumnRef w_up = shifted("phiv at w + 0.05", 0.05, 0.0), w_down = shifted("phiv at w - 0.05", -0.05, 0.0);
-  const ColumnRef r_up = shifted("phiv at rho + 0.00005", 0.0, 5e-5),
-                  r_down = shifted("phiv at rho - 0.00005", 0.0, -5e-5);
-  const ColumnRef u = column("u(phiv) from w and rho", "mL/mol", t.u_row, [&](std::size_t i) {
-    return "SQRT(((" + w_up.cells[i] + "-" + w_down.cells[i] + ")^2+(" + r_up.cells[i] + "-" + r_down.cells[i] +
-           ")^2)/12)";
+  const ColumnRef u = column("u(phiv)", "mL/mol", t.u_row, [&](std::size_t i) {
+    const auto secant = [&](const std::string& w_up, const std::string& w_down, const std::string& r_up,
+                            const std::string& r_down) {
+      return "(" + phiv_formula(w_up, r_up, rho0, m2) + "-" + phiv_formula(w_down, r_down, rho0, m2) + ")^2";
+    };
+    const std::string wu = "(" + w(i) + "+" + half_w + ")", wd = "(" + w(i) + "-" + half_w + ")";
+    const std::string ru = "(" + rho(i) + "+" + half_rho + ")", rd = "(" + rho(i) + "-" + half_rho + ")";
+    return "SQRT((" + secant(wu, wd, rho(i), rho(i)) + "+" + secant(w(i), w(i), ru, rd) + ")/12)";
   });
-
-  // The weighted design: every row's 1, c^1/2 and phiv divided by u (the
-  // square root of the weight 1/u^2).
   const ColumnRef c = column("c", "mol/L", t.c, [&](std::size_t i) { return "10*" + w(i) + "*" + rho(i) + "/" + m2; });
   const ColumnRef root_c =
       column("c^(1/2)", "(mol/L)^1/2", t.root_c, [&](std::size_t i) { return "SQRT(" + c.cells[i] + ")"; });
+  // The weighted design: every row's 1, c^1/2 and phiv divided by u (the
+  // square root of the weight 1/u^2).
   std::vector<double> one_u(n), x_u(n), y_u(n);
   for (std::size_t i = 0; i < n; ++i) {
     one_u[i] = 1.0 / t.u_row[i];
     x_u[i] = t.root_c[i] / t.u_row[i];
     y_u[i] = t.phiv[i] / t.u_row[i];
   }
-  const ColumnRef d0 = column("1/u", "", one_u, [&](std::size_t i) { return "1/" + u.cells[i]; });
+  const ColumnRef d0 = column("1/u", "mol/mL", one_u, [&](std::size_t i) { return "1/" + u.cells[i]; });
   const ColumnRef d1 = column("c^1/2/u", "", x_u, [&](std::size_t i) { return root_c.cells[i] + "/" + u.cells[i]; });
   const ColumnRef y = column("phiv/u", "", y_u, [&](std::size_t i) { return phiv.cells[i] + "/" + u.cells[i]; });
-  const analysis::PolyFit line = weighted_poly(t.root_c, t.phiv, t.u_row, masson_terms - 1);
+  for (std::size_t i = 0; i < std::min(n, graded_rows); ++i) {
+    ws.result_in("m(" + std::to_string(i + 1) + ")", m.cells[i]);
+    ws.result_in("phiv(" + std::to_string(i + 1) + ")", phiv.cells[i]);
+  }
+  ws.note("u(phiv): the change of phiv across w ± half_w and across rho ± half_rho, each squared, summed, over "
+          "12, square-rooted (a uniform rounding of half-width h has the standard uncertainty h/√3).");
+
+  ws.step("Masson's line phiv = phiv0 + Sv c^1/2, weighted by 1/u²: LINEST of phiv/u on 1/u and c^1/2/u without "
+          "a constant");
   const std::string law = "LINEST(" + y.range + "," + d0.cells.front() + ":" + d1.cells.back() + ",FALSE,TRUE)";
   const std::string b0 = ws.result("V2(m=0)", "INDEX(" + law + ",1,2)");
   const std::string b1 = ws.result("dphiv/dc^0.5", "INDEX(" + law + ",1,1)");
+  ws.note("LINEST lists Sv (the last x column) before phiv0. The uncertainties beside the results are the answer "
+          "sheet's: they combine the fit's own standard errors with the rounding of every written number carried "
+          "through the fit.");
 
-  // The line from c^1/2 = 0 (on the heading's record) through the rows.
-  std::vector<std::size_t> curve_rows{t.heading};
-  curve_rows.insert(curve_rows.end(), rows.begin(), rows.end());
-  std::vector<double> cx{0.0}, cy;
-  for (const double x : t.root_c) cx.push_back(x);
-  for (const double x : cx) cy.push_back(line.at(x));
-  const ColumnRef c_x = per_row(ws, curve_rows, "c^1/2 for the line", "(mol/L)^1/2", cx, [&](std::size_t j) {
-    return j == 0 ? std::string("0") : root_c.cells[j - 1];
-  });
-  const ColumnRef c_y = per_row(ws, curve_rows, "phiv on Masson's line", "mL/mol", cy,
-                                [&](std::size_t j) { return b0 + "+" + b1 + "*" + c_x.cells[j]; });
-
-  // The heading's remaining columns, from the line's slope: V2 - phiv,
-  // then dphiv/dm = (V2 - phiv)/m and dphiv/dm^1/2 = 2 (V2 - phiv)/m^1/2.
+  ws.step("Partial molar volumes from the slope: V2 − phiv = (1000 − c phiv) Sv c^1/2/(2000 + Sv c^3/2), "
+          "V1 = V1o − (M1/1000) m (V2 − phiv)");
   const auto& work = sheet.workings.at(0).columns;
   std::vector<double> excess(n);
   for (std::size_t i = 0; i < n; ++i) excess[i] = work[7].values[i] - t.phiv[i];
@@ -701,17 +690,29 @@ analysis::SolutionSheet::Series workbook_electrolyte(const analysis::Case& cs, c
   });
   column("total V", "mL", work[9].values,
          [&](std::size_t i) { return "(1000+" + m.cells[i] + "*" + m2 + ")/" + rho(i); });
+  ws.result_in("V2(last)", v2.cells.back());
+  ws.result_in("V1(last)", v1.cells.back());
+  ws.note("V2(last) and V1(last) are the last row's: the most concentrated solution.");
 
-  for (std::size_t i = 0; i < std::min(n, graded_rows); ++i) {
-    ws.result("m(" + std::to_string(i + 1) + ")", m.cells[i]);
-    ws.result("phiv(" + std::to_string(i + 1) + ")", phiv.cells[i]);
-  }
-  ws.result("V2(last)", v2.cells.back());
-  ws.result("V1(last)", v1.cells.back());
-
-  chart.push_back({.name = "phiv", .x_range = on_solution(root_c.range), .y_range = on_solution(phiv.range)});
-  return {.name = "Masson's line, weighted", .x_range = on_solution(c_x.range), .y_range = on_solution(c_y.range),
-          .markers = false, .line = true, .colour = 0};
+  // Masson's line for the chart, from c^1/2 = 0 through the rows.
+  std::vector<std::size_t> curve_rows(n + 1);
+  std::vector<double> cx{0.0}, cy;
+  for (std::size_t j = 0; j <= n; ++j) curve_rows[j] = j;
+  for (const double x : t.root_c) cx.push_back(x);
+  const double v_b0 = sheet.find("V2(m=0)")->value, v_b1 = sheet.find("dphiv/dc^0.5")->value;
+  for (const double x : cx) cy.push_back(v_b0 + v_b1 * x);
+  const ColumnRef c_x = ws.chart_column("c^1/2 for Masson's line", "(mol/L)^1/2", curve_rows, [&] {
+    std::vector<std::string> f{"0"};
+    f.insert(f.end(), root_c.cells.begin(), root_c.cells.end());
+    return f;
+  }(), cx);
+  std::vector<std::string> f_cy;
+  for (const std::string& x : c_x.cells) f_cy.push_back(b0 + "+" + b1 + "*" + x);
+  const ColumnRef c_y = ws.chart_column("phiv on Masson's line", "mL/mol", curve_rows, f_cy, cy);
+  ws.chart("Apparent molar volume of the electrolyte against c^1/2", "c^1/2 ((mol/L)^1/2)", "phiv (mL/mol)",
+           {{.name = "phiv", .x_range = on_solution(root_c.range), .y_range = on_solution(phiv.range)},
+            {.name = "Masson's line, weighted", .x_range = on_solution(c_x.range), .y_range = on_solution(c_y.range),
+             .markers = false, .line = true, .colour = 0}});
 }
 
 // The nonelectrolyte: mole fractions, the ideal, experimental and excess
@@ -719,34 +720,24 @@ analysis::SolutionSheet::Series workbook_electrolyte(const analysis::Case& cs, c
 // columns x1 x2 (x2 - x1)^k, and the partial molar volumes from it.
 void workbook_nonelectrolyte(const analysis::Case& cs, const analysis::AnswerSheet& sheet,
                              analysis::SolutionSheet& ws) {
-  using analysis::ColumnRef;
   using analysis::data_cell;
+  using analysis::data_ref;
   using analysis::on_solution;
   const auto& data = cs.data();
   const std::size_t block = data.find("Nonelectrolyte,");
-  const std::size_t rho0_at = data.find("dens water", block), water = data.find("MW water =", block),
-                    solute = data.find("MW nonelectrolyte =", block);
-  const std::string rho0 = data_cell(rho0_at, 1), m1 = data_cell(water, 1), v1o = data_cell(water, 4),
-                    m2 = data_cell(solute, 1), v2o = data_cell(solute, 4);
+  const std::size_t water = data.find("MW water =", block), solute = data.find("MW nonelectrolyte =", block);
+  const std::string m1 = data_cell(water, 1), v1o = data_cell(water, 4), m2 = data_cell(solute, 1),
+                    v2o = data_cell(solute, 4);
   const std::size_t heading = data.find("% by wt,molality", block);
   const auto rows = data.numeric_rows(heading + 1);
   const std::size_t n = rows.size();
-  const auto w = [&](std::size_t i) { return data_cell(rows[i], 0); };
-  const auto rho = [&](std::size_t i) { return data_cell(rows[i], 3); };
+  const auto w = [&](std::size_t i) { return data_ref(rows[i], 0); };
+  const auto rho = [&](std::size_t i) { return data_ref(rows[i], 3); };
   const auto& work = sheet.workings.at(1).columns;
   const auto column = [&](const std::string& title, const std::string& unit, const std::vector<double>& values,
-                          const Formula& f) { return per_row(ws, rows, title, unit, values, f); };
+                          const Formula& f) { return ws.column(title, unit, rows, f, values); };
 
-  const ColumnRef m = column("molality, nonelectrolyte", "mol/kg", work[1].values, [&](std::size_t i) {
-    return "1000*" + w(i) + "/((100-" + w(i) + ")*" + m2 + ")";
-  });
-  column("molality^(1/2), nonelectrolyte", "(mol/kg)^1/2", work[2].values,
-                                  [&](std::size_t i) { return "SQRT(" + m.cells[i] + ")"; });
-  column("phiv, nonelectrolyte", "mL/mol", work[4].values, [&](std::size_t i) {
-    return "((1000+" + m.cells[i] + "*" + m2 + ")/" + rho(i) + "-1000/" + rho0 + ")/" + m.cells[i];
-  });
-  column("total V, nonelectrolyte", "mL", work[9].values,
-         [&](std::size_t i) { return "(1000+" + m.cells[i] + "*" + m2 + ")/" + rho(i); });
+  ws.step("Nonelectrolyte: each mixture's mole fraction and its ideal, experimental and excess molar volumes");
   const ColumnRef moles = column("moles solute", "mol per 100 g", work[10].values,
                                  [&](std::size_t i) { return w(i) + "/" + m2; });
   const ColumnRef x2 = column("X solute", "", work[11].values, [&](std::size_t i) {
@@ -761,22 +752,18 @@ void workbook_nonelectrolyte(const analysis::Case& cs, const analysis::AnswerShe
   });
   const ColumnRef excess = column("excess V", "mL/mol", work[15].values,
                                   [&](std::size_t i) { return expt.cells[i] + "-" + ideal.cells[i]; });
-  for (std::size_t i = 0; i < n; ++i) {
-    const std::string tag = "(" + std::to_string(i + 1) + ")";
-    ws.result("X" + tag, x2.cells[i]);
-    ws.result("Vid" + tag, ideal.cells[i]);
-    ws.result("Vexp" + tag, expt.cells[i]);
-    ws.result("VE" + tag, excess.cells[i]);
-  }
+  for (const auto& [key, col] : {std::pair{"X", &x2}, {"Vid", &ideal}, {"Vexp", &expt}, {"VE", &excess}})
+    for (std::size_t i = 0; i < n; ++i) ws.result_in(std::string(key) + "(" + std::to_string(i + 1) + ")", col->cells[i]);
 
-  // Redlich-Kister: VE = x1 x2 sum a_k (x2 - x1)^k.
+  ws.step("Redlich-Kister: VE = x1 x2 Σ a_k (x2 − x1)^k, k = 0..3, by LINEST without a constant; the partial "
+          "molar volumes of each mixture");
   const std::vector<double>& xv = work[11].values;
   std::vector<ColumnRef> design;
-  std::vector<std::vector<double>> dv(rk_terms);
   for (std::size_t k = 0; k < rk_terms; ++k) {
+    std::vector<double> dv;
     for (std::size_t i = 0; i < n; ++i)
-      dv[k].push_back(xv[i] * (1.0 - xv[i]) * std::pow(2.0 * xv[i] - 1.0, static_cast<double>(k)));
-    design.push_back(column(k == 0 ? "x1 x2" : "x1 x2 (x2 - x1)^" + std::to_string(k), "", dv[k], [&](std::size_t i) {
+      dv.push_back(xv[i] * (1.0 - xv[i]) * std::pow(2.0 * xv[i] - 1.0, static_cast<double>(k)));
+    design.push_back(column(k == 0 ? "x1 x2" : "x1 x2 (x2 - x1)^" + std::to_string(k), "", dv, [&](std::size_t i) {
       const std::string base = x2.cells[i] + "*" + x1.cells[i];
       return k == 0 ? base : base + "*(" + x2.cells[i] + "-" + x1.cells[i] + ")^" + std::to_string(k);
     }));
@@ -801,72 +788,91 @@ void workbook_nonelectrolyte(const analysis::Case& cs, const analysis::AnswerShe
   const auto derivative = [&](const std::string& t) {
     return a[1] + "+" + t + "*(2*" + a[2] + "+3*" + t + "*" + a[3] + ")";
   };
+  const auto ve_at = [&](const std::string& x) {
+    return x + "*(1-" + x + ")*(" + series("(2*" + x + "-1)") + ")";
+  };
+  const auto slope_at = [&](const std::string& x) {
+    const std::string t = "(2*" + x + "-1)";
+    return "(1-2*" + x + ")*(" + series(t) + ")+2*" + x + "*(1-" + x + ")*(" + derivative(t) + ")";
+  };
   std::vector<double> sv(n), slope_v(n);
   for (std::size_t i = 0; i < n; ++i) {
     const Excess e = redlich_kister(av, xv[i]);
     sv[i] = e.ve;
     slope_v[i] = e.slope;
   }
-  const ColumnRef ve_fit = column("VE, Redlich-Kister", "mL/mol", sv, [&](std::size_t i) {
-    return x1.cells[i] + "*" + x2.cells[i] + "*(" + series("(2*" + x2.cells[i] + "-1)") + ")";
-  });
-  const ColumnRef dve = column("dVE/dx2", "mL/mol", slope_v, [&](std::size_t i) {
-    const std::string t = "(2*" + x2.cells[i] + "-1)";
-    return "(1-2*" + x2.cells[i] + ")*(" + series(t) + ")+2*" + x1.cells[i] + "*" + x2.cells[i] + "*(" +
-           derivative(t) + ")";
-  });
-  column("V2, nonelectrolyte", "mL/mol", work[7].values, [&](std::size_t i) {
+  const ColumnRef ve_fit = column("VE, Redlich-Kister", "mL/mol", sv, [&](std::size_t i) { return ve_at(x2.cells[i]); });
+  const ColumnRef dve = column("dVE/dx2", "mL/mol", slope_v, [&](std::size_t i) { return slope_at(x2.cells[i]); });
+  column("V2", "mL/mol", work[7].values, [&](std::size_t i) {
     return v2o + "+" + ve_fit.cells[i] + "+" + x1.cells[i] + "*" + dve.cells[i];
   });
-  column("V1, nonelectrolyte", "mL/mol", work[8].values, [&](std::size_t i) {
+  column("V1", "mL/mol", work[8].values, [&](std::size_t i) {
     return v1o + "+" + ve_fit.cells[i] + "-" + x2.cells[i] + "*" + dve.cells[i];
   });
-  for (const double x : {0.25, 0.5, 0.75}) {
-    const std::string xs = fmt(x, 2), t = "(2*" + xs + "-1)";
+  ws.note("LINEST lists a3 first. V1 = V1o + VE − x2 dVE/dx2, V2 = V2o + VE + x1 dVE/dx2, with "
+          "dVE/dx2 = (1 − 2 x2) S + 2 x1 x2 dS/dt, S = Σ a_k t^k, t = x2 − x1.");
+
+  ws.step("Partial molar volumes at the compositions asked for");
+  const double xs[] = {0.25, 0.5, 0.75};
+  const std::vector<std::size_t> at{0, 1, 2};
+  std::vector<std::string> f_x;
+  std::vector<double> v_x, v_ve, v_d, v_1, v_2;
+  for (const double x : xs) {
     const Excess e = redlich_kister(av, x);
-    const std::string ve = ws.value("VE at x2 = " + xs, "mL/mol", xs + "*(1-" + xs + ")*(" + series(t) + ")", e.ve);
-    const std::string d = ws.value("dVE/dx2 at x2 = " + xs, "mL/mol",
-                                   "(1-2*" + xs + ")*(" + series(t) + ")+2*" + xs + "*(1-" + xs + ")*(" +
-                                       derivative(t) + ")",
-                                   e.slope);
-    ws.result("V1(x=" + xs + ")", v1o + "+" + ve + "-" + xs + "*" + d);
-    ws.result("V2(x=" + xs + ")", v2o + "+" + ve + "+(1-" + xs + ")*" + d);
+    f_x.push_back(fmt(x, 2));
+    v_x.push_back(x), v_ve.push_back(e.ve), v_d.push_back(e.slope);
+    v_1.push_back(sheet.find("V1(x=" + fmt(x, 2) + ")")->value);
+    v_2.push_back(sheet.find("V2(x=" + fmt(x, 2) + ")")->value);
+  }
+  const ColumnRef c_x = ws.column("x2", "", at, f_x, v_x);
+  const ColumnRef c_ve = ws.column("VE", "mL/mol", at, [&](std::size_t j) { return ve_at(c_x.cells[j]); }, v_ve);
+  const ColumnRef c_d = ws.column("dVE/dx2", "mL/mol", at, [&](std::size_t j) { return slope_at(c_x.cells[j]); }, v_d);
+  const ColumnRef c_v1 = ws.column("V1", "mL/mol", at, [&](std::size_t j) {
+    return v1o + "+" + c_ve.cells[j] + "-" + c_x.cells[j] + "*" + c_d.cells[j];
+  }, v_1);
+  const ColumnRef c_v2 = ws.column("V2", "mL/mol", at, [&](std::size_t j) {
+    return v2o + "+" + c_ve.cells[j] + "+(1-" + c_x.cells[j] + ")*" + c_d.cells[j];
+  }, v_2);
+  for (std::size_t j = 0; j < at.size(); ++j) {
+    ws.result_in("V1(x=" + f_x[j] + ")", c_v1.cells[j]);
+    ws.result_in("V2(x=" + f_x[j] + ")", c_v2.cells[j]);
   }
 
-  // The series from x2 = 0 (on the heading's record) through the mixtures to x2 = 1.
-  std::vector<std::size_t> curve_rows{heading};
-  curve_rows.insert(curve_rows.end(), rows.begin(), rows.end());
-  curve_rows.push_back(rows.back() + 1);
+  // The series for the chart, from x2 = 0 through the mixtures to x2 = 1.
+  std::vector<std::size_t> curve_rows(n + 2);
+  for (std::size_t j = 0; j < n + 2; ++j) curve_rows[j] = j;
+  std::vector<std::string> f_cx{"0"};
+  f_cx.insert(f_cx.end(), x2.cells.begin(), x2.cells.end());
+  f_cx.push_back("1");
   std::vector<double> cx{0.0}, cy;
   cx.insert(cx.end(), xv.begin(), xv.end());
   cx.push_back(1.0);
   for (const double x : cx) cy.push_back(redlich_kister(av, x).ve);
-  const ColumnRef c_x = per_row(ws, curve_rows, "x2 for the curve", "", cx, [&](std::size_t j) {
-    return j == 0 ? std::string("0") : j == n + 1 ? std::string("1") : x2.cells[j - 1];
-  });
-  const ColumnRef c_y = per_row(ws, curve_rows, "VE by the Redlich-Kister series", "mL/mol", cy, [&](std::size_t j) {
-    return c_x.cells[j] + "*(1-" + c_x.cells[j] + ")*(" + series("(2*" + c_x.cells[j] + "-1)") + ")";
-  });
+  const ColumnRef k_x = ws.chart_column("x2 for the curve", "", curve_rows, f_cx, cx);
+  std::vector<std::string> f_cy;
+  for (const std::string& x : k_x.cells) f_cy.push_back(ve_at(x));
+  const ColumnRef k_y = ws.chart_column("VE by the Redlich-Kister series", "mL/mol", curve_rows, f_cy, cy);
   ws.chart("Excess molar volume of the nonelectrolyte against its mole fraction", "x2 (mole fraction of solute)",
            "VE (mL/mol)",
            {{.name = "VE from the densities", .x_range = on_solution(x2.range), .y_range = on_solution(excess.range)},
-            {.name = "Redlich-Kister, 4 terms", .x_range = on_solution(c_x.range), .y_range = on_solution(c_y.range),
+            {.name = "Redlich-Kister, 4 terms", .x_range = on_solution(k_x.range), .y_range = on_solution(k_y.range),
              .markers = false, .line = true, .colour = 0}});
 }
 
 void workbook(const analysis::Case& cs, const analysis::AnswerSheet& sheet, analysis::SolutionSheet& ws) {
-  std::vector<analysis::SolutionSheet::Series> phiv_chart;
-  phiv_chart.push_back(workbook_electrolyte(cs, sheet, ws, phiv_chart));
-  ws.chart("Apparent molar volume of the electrolyte against c^1/2", "c^1/2 ((mol/L)^1/2)", "phiv (mL/mol)",
-           phiv_chart);
+  // The measurements as written: each table's densities against its
+  // weight percents.
+  const auto& data = cs.data();
+  const auto measured = [&](const char* block, const char* name) {
+    const auto rows = data.numeric_rows(data.find("% by wt,molality", data.find(block)) + 1);
+    return analysis::SolutionSheet::Series{.name = name,
+                                           .x_range = analysis::data_range(rows.front(), rows.back(), 0),
+                                           .y_range = analysis::data_range(rows.front(), rows.back(), 3)};
+  };
+  ws.chart("Density of the solutions against the weight percent of solute", "w (% by wt)", "rho (g/mL)",
+           {measured("Electrolyte,", "electrolyte"), measured("Nonelectrolyte,", "nonelectrolyte")});
+  workbook_electrolyte(cs, sheet, ws);
   workbook_nonelectrolyte(cs, sheet, ws);
-  ws.note("Masson's line phiv = phiv0 + Sv c^1/2, c = 10 w rho/M2 (mol/L), weighted by 1/u^2: LINEST without a "
-          "constant of phiv/u against 1/u and c^1/2/u lists Sv, then phiv0. u is the rounding's uncertainty of "
-          "each phiv, (phiv(w+0.05) - phiv(w-0.05))^2 + the same across rho, over 12, square-rooted. "
-          "V2 - phiv = (1000 - c phiv) Sv c^1/2/(2000 + Sv c^3/2), V1 = V1o - (M1/1000) m (V2 - phiv).");
-  ws.note("The uncertainties beside the results are the answer sheet's: for the line's results they combine the "
-          "fit's own standard errors with the rounding of every written number carried through the fit.");
-  ws.note("Redlich-Kister: LINEST without a constant of VE against x1 x2 (x2 - x1)^k, k = 0..3, lists a3 first.");
 }
 
 // The student's handout: the two tables, the constants the rounding
@@ -892,8 +898,10 @@ const analysis::Handout& handout() {
     out.constants = {
         {"half a unit of the last written digit of w", 0.05, "%",
          "the rounding of w, spread evenly: u(w) = 0.05/√3; with u(rho) the uncertainty u of each phiv and the "
-         "weights 1/u² of Masson's line"},
-        {"half a unit of the last written digit of rho", 0.00005, "g/mL", "the same: u(rho) = 0.00005/√3"},
+         "weights 1/u² of Masson's line",
+         "half_w"},
+        {"half a unit of the last written digit of rho", 0.00005, "g/mL", "the same: u(rho) = 0.00005/√3",
+         "half_rho"},
     };
     out.conventions = {
         "m in mol per kg of water: m = 1000 w/((100 − w) M2); c in mol per litre of solution: c = 10 w rho/M2",

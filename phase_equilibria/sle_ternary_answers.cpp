@@ -20,9 +20,9 @@
 // branch, propagated to the meeting point.
 //
 // The workbook writes the same construction in cells: per line its unit
-// normal n and n·(solution) in the plane, per branch the normal equations
-// [Σnx² Σnxny; Σnxny Σny²]·(x, y) = (Σnx·c, Σny·c) as SUMPRODUCTs, solved
-// by Cramer's rule.
+// normal n and c = n·(solution) in the plane, per branch the least-squares
+// fit of c on nx and ny without a constant (LINEST), whose coefficients
+// are the point.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -308,209 +308,193 @@ void analyse(const analysis::Case& cs, analysis::AnswerSheet& sheet) {
                         "hidden compound (pcntah, pcntbh, pcntwh) and the hidden invariant points.");
 }
 
-// The solution workbook. Columns over the rows of the tables: each
-// solution and wet residue in the plane of the diagram, each line's unit
-// normal n = (−Δy, Δx)/|Δ| and c = n·(solution), and the solid of the
-// row's branch; per branch the normal equations and their solution by
-// Cramer's rule. Under the data, for the charts: the triangle's sides and
-// the tie lines from each solution to its branch's solid, a blank row
-// between two lines.
-void workbook(const analysis::Case& cs, const analysis::AnswerSheet&, analysis::SolutionSheet& ws) {
+// The solution workbook, a step per case. Over the rows with a wet residue:
+// the solution and the residue in the plane of the diagram, each line's
+// unit normal n = (−Δy, Δx)/|Δ| and c = n·(solution). The point nearest to
+// a branch's lines minimises Σ(n·(x, y) − c)², a least-squares fit of c on
+// nx and ny without a constant: LINEST over the branch's rows. Per case a
+// table of its branches' solids and one of its invariant points, the rows
+// between two branches as written. The charts plot %B against %A as
+// written (a straight line of the triangle stays straight on that plot, so
+// the lines meet where they meet in the plane); the tie lines, drawn from
+// each solution to its branch's solid, stand beside the print area.
+void workbook(const analysis::Case& cs, const analysis::AnswerSheet& sheet, analysis::SolutionSheet& ws) {
   using analysis::ColumnRef;
-  using analysis::data_cell;
+  using analysis::data_range;
+  using analysis::data_ref;
   using analysis::on_solution;
+  using Series = analysis::SolutionSheet::Series;
   const analysis::DataSet& data = cs.data();
-
-  struct Table {
-    CaseRows split;
-    std::vector<std::pair<double, double>> solid_xy;  // per branch, in the plane
+  const char* solid_names[] = {"pure A", "pure B", "the compound"};
+  const auto value_of = [&](const std::string& key) {
+    const analysis::Result* r = sheet.find(key);
+    return r != nullptr ? r->value : analysis::not_a_number;
   };
-  std::vector<Table> tables;
+
+  // The triangle's sides on the plot of %B against %A: W at the origin.
+  const ColumnRef tri_a = ws.chart_column("sides: %A", "wt %", {0, 1, 2, 3}, {"0", "100", "0", "0"},
+                                          {0.0, 100.0, 0.0, 0.0});
+  const ColumnRef tri_b = ws.chart_column("sides: %B", "wt %", {0, 1, 2, 3}, {"0", "0", "100", "0"},
+                                          {0.0, 0.0, 100.0, 0.0});
+  std::size_t tie_row = 0;  // the next free row of the tie lines' points
+
   std::size_t from = 0;
   for (int k = 1; k <= 3; ++k) {
-    const std::size_t title = data.find("Case " + std::to_string(k) + ",", from);
+    const std::string cn = std::to_string(k);
+    const std::size_t title = data.find("Case " + cn + ",", from);
     const std::size_t heading = data.find("wt%A,wt%B,wt%A,wt%B,", title);
     from = heading + 1;
-    Table t{split_case(data, k, heading), {}};
-    for (const Branch& b : t.split.branches) {
-      const auto [pa, pb] = meeting_point(b.numbers);
-      t.solid_xy.emplace_back(plane_x(pa, pb), plane_y(pa, pb));
+    const CaseRows split = split_case(data, k, heading);
+    const auto& solids_of_case = solids[static_cast<std::size_t>(k - 1)];
+
+    ws.step("Case " + cn + ": the lines solution → wet residue in the plane of the diagram, and where each "
+            "branch's lines meet");
+    std::vector<std::size_t> line_rows;
+    for (const Branch& b : split.branches) line_rows.insert(line_rows.end(), b.rows.begin(), b.rows.end());
+    const std::size_t n = line_rows.size();
+    std::vector<double> xs(n), ys(n), xr(n), yr(n), nx(n), ny(n), cc(n);
+    for (std::size_t i = 0; i < n; ++i) {
+      const std::size_t r = line_rows[i];
+      xs[i] = plane_x(data.value(r, 0), data.value(r, 1)), ys[i] = plane_y(data.value(r, 0), data.value(r, 1));
+      xr[i] = plane_x(data.value(r, 2), data.value(r, 3)), yr[i] = plane_y(data.value(r, 2), data.value(r, 3));
+      const double len = std::hypot(xr[i] - xs[i], yr[i] - ys[i]);
+      nx[i] = -(yr[i] - ys[i]) / len, ny[i] = (xr[i] - xs[i]) / len;
+      cc[i] = nx[i] * xs[i] + ny[i] * ys[i];
     }
-    tables.push_back(std::move(t));
-  }
-
-  // Every row of the curve, and the rows with a residue.
-  std::vector<std::size_t> curve_rows, line_rows;
-  for (const Table& t : tables) {
-    curve_rows.insert(curve_rows.end(), t.split.rows.begin(), t.split.rows.end());
-    for (const Branch& b : t.split.branches) line_rows.insert(line_rows.end(), b.rows.begin(), b.rows.end());
-  }
-  std::vector<std::string> f_xs, f_ys;
-  std::vector<double> xs, ys;
-  for (const std::size_t r : curve_rows) {
-    const std::string a = data_cell(r, 0), b = data_cell(r, 1);
-    f_xs.push_back("50-0.5*" + a + "+0.5*" + b);
-    f_ys.push_back("(100-" + a + "-" + b + ")*SQRT(3)/2");
-    xs.push_back(plane_x(data.value(r, 0), data.value(r, 1)));
-    ys.push_back(plane_y(data.value(r, 0), data.value(r, 1)));
-  }
-  const ColumnRef c_xs = ws.column("solution x", "", curve_rows, f_xs, xs);
-  const ColumnRef c_ys = ws.column("solution y", "", curve_rows, f_ys, ys);
-  const auto curve_index = [&](std::size_t r) {
-    return static_cast<std::size_t>(std::find(curve_rows.begin(), curve_rows.end(), r) - curve_rows.begin());
-  };
-
-  std::vector<std::string> f_xr, f_yr, f_len, f_nx, f_ny, f_c;
-  std::vector<double> xr, yr, len, nx, ny, cc;
-  for (std::size_t i = 0; i < line_rows.size(); ++i) {
-    const std::size_t r = line_rows[i];
-    const std::string a = data_cell(r, 2), b = data_cell(r, 3);
-    f_xr.push_back("50-0.5*" + a + "+0.5*" + b);
-    f_yr.push_back("(100-" + a + "-" + b + ")*SQRT(3)/2");
-    xr.push_back(plane_x(data.value(r, 2), data.value(r, 3)));
-    yr.push_back(plane_y(data.value(r, 2), data.value(r, 3)));
-  }
-  const ColumnRef c_xr = ws.column("residue x", "", line_rows, f_xr, xr);
-  const ColumnRef c_yr = ws.column("residue y", "", line_rows, f_yr, yr);
-  for (std::size_t i = 0; i < line_rows.size(); ++i) {
-    const std::size_t j = curve_index(line_rows[i]);
-    const std::string dx = "(" + c_xr.cells[i] + "-" + c_xs.cells[j] + ")";
-    const std::string dy = "(" + c_yr.cells[i] + "-" + c_ys.cells[j] + ")";
-    f_len.push_back("SQRT(" + dx + "^2+" + dy + "^2)");
-    len.push_back(std::hypot(xr[i] - xs[j], yr[i] - ys[j]));
-  }
-  const ColumnRef c_len = ws.column("|residue − solution|", "", line_rows, f_len, len);
-  for (std::size_t i = 0; i < line_rows.size(); ++i) {
-    const std::size_t j = curve_index(line_rows[i]);
-    f_nx.push_back("(" + c_ys.cells[j] + "-" + c_yr.cells[i] + ")/" + c_len.cells[i]);
-    f_ny.push_back("(" + c_xr.cells[i] + "-" + c_xs.cells[j] + ")/" + c_len.cells[i]);
-    nx.push_back(-(yr[i] - ys[j]) / len[i]);
-    ny.push_back((xr[i] - xs[j]) / len[i]);
-  }
-  const ColumnRef c_nx = ws.column("normal nx", "", line_rows, f_nx, nx);
-  const ColumnRef c_ny = ws.column("normal ny", "", line_rows, f_ny, ny);
-  for (std::size_t i = 0; i < line_rows.size(); ++i) {
-    const std::size_t j = curve_index(line_rows[i]);
-    f_c.push_back(c_nx.cells[i] + "*" + c_xs.cells[j] + "+" + c_ny.cells[i] + "*" + c_ys.cells[j]);
-    cc.push_back(nx[i] * xs[j] + ny[i] * ys[j]);
-  }
-  const ColumnRef c_c = ws.column("c = n·solution", "", line_rows, f_c, cc);
-
-  // Per branch: the normal equations, Cramer's rule, the results.
-  const char* solid_names[] = {"pure A", "pure B", "the compound"};
-  std::vector<std::string> f_px, f_py;
-  std::vector<double> px, py;
-  std::size_t line = 0;
-  for (std::size_t k = 0; k < tables.size(); ++k) {
-    const std::string cn = std::to_string(k + 1);
-    for (std::size_t b = 0; b < tables[k].split.branches.size(); ++b) {
-      const Branch& br = tables[k].split.branches[b];
-      const std::size_t first = line, last = line + br.rows.size() - 1;
-      line += br.rows.size();
-      const auto range = [&](const ColumnRef& c) { return c.cells[first] + ":" + c.cells[last]; };
-      const auto sum = [&](const ColumnRef& p, const ColumnRef& q) {
-        return "SUMPRODUCT(" + range(p) + "," + range(q) + ")";
-      };
-      double sxx = 0, sxy = 0, syy = 0, sxc = 0, syc = 0;
-      for (std::size_t i = first; i <= last; ++i) {
-        sxx += nx[i] * nx[i], sxy += nx[i] * ny[i], syy += ny[i] * ny[i];
-        sxc += nx[i] * cc[i], syc += ny[i] * cc[i];
-      }
-      const std::string what = "case " + cn + ", branch " + std::to_string(b + 1) + ": ";
-      const std::string v_xx = ws.value(what + "Σ nx²", "", sum(c_nx, c_nx), sxx);
-      const std::string v_xy = ws.value(what + "Σ nx·ny", "", sum(c_nx, c_ny), sxy);
-      const std::string v_yy = ws.value(what + "Σ ny²", "", sum(c_ny, c_ny), syy);
-      const std::string v_xc = ws.value(what + "Σ nx·c", "", sum(c_nx, c_c), sxc);
-      const std::string v_yc = ws.value(what + "Σ ny·c", "", sum(c_ny, c_c), syc);
-      const double det = sxx * syy - sxy * sxy;
-      const std::string v_det = ws.value(what + "determinant", "", v_xx + "*" + v_yy + "-" + v_xy + "^2", det);
-      const auto [sx, sy] = tables[k].solid_xy[b];
-      const std::string v_x = ws.value(what + "solid x (" + solid_names[solids[k][b]] + ")", "",
-                                       "(" + v_xc + "*" + v_yy + "-" + v_xy + "*" + v_yc + ")/" + v_det, sx);
-      const std::string v_y = ws.value(what + "solid y (" + solid_names[solids[k][b]] + ")", "",
-                                       "(" + v_xx + "*" + v_yc + "-" + v_xy + "*" + v_xc + ")/" + v_det, sy);
-      const std::string a = "(100-" + v_x + "-" + v_y + "/SQRT(3))";
-      const std::string bb = "(" + v_x + "-" + v_y + "/SQRT(3))";
-      const std::string key = "c" + cn + " solid" + std::to_string(b + 1);
-      const Solid s = solids[k][b];
-      if (s != pure_b) ws.result(key + " A", a);
-      if (s == pure_b) ws.result(key + " B", bb);
-      if (s == compound) ws.result(key + " W", "100-" + a + "-" + bb);
-      for (std::size_t i = 0; i < br.rows.size(); ++i) {
-        f_px.push_back(v_x), f_py.push_back(v_y);
-        px.push_back(sx), py.push_back(sy);
-      }
-    }
-    // The invariant points: the rows between two branches, as written.
-    for (std::size_t j = 1; j + 1 < tables[k].split.ends.size(); ++j) {
-      const std::size_t r = tables[k].split.ends[j];
-      ws.result("c" + cn + " inv" + std::to_string(j) + " A", data_cell(r, 0));
-      ws.result("c" + cn + " inv" + std::to_string(j) + " B", data_cell(r, 1));
-    }
-  }
-  const ColumnRef c_px = ws.column("solid x", "", line_rows, f_px, px);
-  const ColumnRef c_py = ws.column("solid y", "", line_rows, f_py, py);
-
-  // Under the data: the triangle A, B, W, A, and the tie lines.
-  const std::size_t below = data.size() + 2;
-  const double height = 50.0 * std::sqrt(3.0);
-  const ColumnRef c_tri_x = ws.column("triangle x", "", {below, below + 1, below + 2, below + 3},
-                                      {"0", "100", "50", "0"}, {0.0, 100.0, 50.0, 0.0});
-  const ColumnRef c_tri_y = ws.column("triangle y", "", {below, below + 1, below + 2, below + 3},
-                                      {"0", "0", "50*SQRT(3)", "0"}, {0.0, 0.0, height, 0.0});
-  std::vector<std::size_t> tie_rows;
-  std::vector<std::string> f_tx, f_ty;
-  std::vector<double> tx, ty;
-  std::vector<std::pair<std::size_t, std::size_t>> tie_span;  // per case, first and last index
-  std::size_t row = below, i = 0;
-  for (std::size_t k = 0; k < tables.size(); ++k) {
-    const std::size_t begin = tie_rows.size();
-    for (const Branch& br : tables[k].split.branches)
-      for (std::size_t n = 0; n < br.rows.size(); ++n, ++i) {
-        const std::size_t j = curve_index(line_rows[i]);
-        tie_rows.push_back(row), tie_rows.push_back(row + 1);
-        row += 3;
-        f_tx.push_back(c_xs.cells[j]), f_ty.push_back(c_ys.cells[j]);
-        tx.push_back(xs[j]), ty.push_back(ys[j]);
-        f_tx.push_back(c_px.cells[i]), f_ty.push_back(c_py.cells[i]);
-        tx.push_back(px[i]), ty.push_back(py[i]);
-      }
-    tie_span.emplace_back(begin, tie_rows.size() - 1);
-  }
-  const ColumnRef c_tx = ws.column("tie line x", "", tie_rows, f_tx, tx);
-  const ColumnRef c_ty = ws.column("tie line y", "", tie_rows, f_ty, ty);
-
-  ws.note("Plane of the diagram: x = wt%B + wt%W/2 = 50 − wt%A/2 + wt%B/2, y = wt%W·√3/2 (A at the origin, B at "
-          "(100, 0), W at the top). Each line solution → wet residue is n·(x, y) = c with n its unit normal; the "
-          "solid of a branch minimises Σ(n·(x, y) − c)², whose normal equations are solved by Cramer's rule. "
-          "Then wt%A = 100 − x − y/√3, wt%B = x − y/√3.");
-  ws.note("Under the data, for the charts: the triangle's sides and the tie lines from each solution to the "
-          "solid of its branch, a blank row between two lines.");
-
-  std::size_t line_from = 0;
-  for (std::size_t k = 0; k < tables.size(); ++k) {
-    const auto& rows = tables[k].split.rows;
-    const std::size_t c0 = curve_index(rows.front()), c1 = curve_index(rows.back());
-    std::size_t lines = 0;
-    for (const Branch& br : tables[k].split.branches) lines += br.rows.size();
-    const std::size_t l0 = line_from, l1 = line_from + lines - 1;
-    line_from += lines;
-    const auto span = [](const ColumnRef& c, std::size_t p, std::size_t q) {
-      return on_solution(c.cells[p] + ":" + c.cells[q]);
+    const auto plane = [&](const std::string& heading_x, const std::string& heading_y, std::size_t a_col,
+                           const std::vector<double>& vx, const std::vector<double>& vy) {
+      const ColumnRef x = ws.column(heading_x, "", line_rows, [&](std::size_t i) {
+        return "50-" + data_ref(line_rows[i], a_col) + "/2+" + data_ref(line_rows[i], a_col + 1) + "/2";
+      }, vx);
+      const ColumnRef y = ws.column(heading_y, "", line_rows, [&](std::size_t i) {
+        return "(100-" + data_ref(line_rows[i], a_col) + "-" + data_ref(line_rows[i], a_col + 1) + ")*SQRT(3)/2";
+      }, vy);
+      return std::pair{x, y};
     };
-    const auto [t0, t1] = tie_span[k];
-    ws.chart("Case " + std::to_string(k + 1) + ": the ternary diagram, tie lines through the wet residues",
-             "x = wt%B + wt%W/2 (wt %)", "y = wt%W·√3/2 (wt %)",
-             {{.name = "sides of the triangle", .x_range = on_solution(c_tri_x.range),
-               .y_range = on_solution(c_tri_y.range), .markers = false, .line = true, .colour = 5},
-              {.name = "saturated solutions", .x_range = span(c_xs, c0, c1), .y_range = span(c_ys, c0, c1),
-               .line = true, .colour = 0},
-              {.name = "tie lines to the solid", .x_range = span(c_tx, t0, t1), .y_range = span(c_ty, t0, t1),
-               .markers = false, .line = true, .colour = 2},
-              {.name = "wet residues", .x_range = span(c_xr, l0, l1), .y_range = span(c_yr, l0, l1), .colour = 1},
-              {.name = "solids (meeting points)", .x_range = span(c_px, l0, l1), .y_range = span(c_py, l0, l1),
-               .colour = 3}});
+    const auto [c_xs, c_ys] = plane("solution x", "solution y", 0, xs, ys);
+    const auto [c_xr, c_yr] = plane("residue x", "residue y", 2, xr, yr);
+    const auto length = [&](std::size_t i) {
+      return "SQRT((" + c_xr.cells[i] + "-" + c_xs.cells[i] + ")^2+(" + c_yr.cells[i] + "-" + c_ys.cells[i] + ")^2)";
+    };
+    const ColumnRef c_nx = ws.column("normal nx", "", line_rows, [&](std::size_t i) {
+      return "(" + c_ys.cells[i] + "-" + c_yr.cells[i] + ")/" + length(i);
+    }, nx);
+    const ColumnRef c_ny = ws.column("normal ny", "", line_rows, [&](std::size_t i) {
+      return "(" + c_xr.cells[i] + "-" + c_xs.cells[i] + ")/" + length(i);
+    }, ny);
+    const ColumnRef c_c = ws.column("c = n·solution", "", line_rows, [&](std::size_t i) {
+      return c_nx.cells[i] + "*" + c_xs.cells[i] + "+" + c_ny.cells[i] + "*" + c_ys.cells[i];
+    }, cc);
+
+    // The branches' solids: LINEST of c on nx and ny over the branch's rows.
+    const std::size_t nb = split.branches.size();
+    std::vector<std::size_t> branch_rows(nb);
+    std::vector<std::string> f_no(nb), f_x(nb), f_y(nb);
+    std::vector<double> v_no(nb), v_x(nb), v_y(nb), v_a(nb), v_b(nb), v_w(nb);
+    std::size_t first = 0;
+    for (std::size_t b = 0; b < nb; ++b) {
+      const std::size_t last = first + split.branches[b].rows.size() - 1;
+      const std::string fit = "LINEST(" + c_c.cells[first] + ":" + c_c.cells[last] + "," + c_nx.cells[first] + ":" +
+                              c_ny.cells[last] + ",FALSE)";
+      branch_rows[b] = b;
+      f_no[b] = std::to_string(b + 1), v_no[b] = static_cast<double>(b + 1);
+      f_x[b] = "INDEX(" + fit + ",1,2)", f_y[b] = "INDEX(" + fit + ",1,1)";
+      const auto [pa, pb] = meeting_point(split.branches[b].numbers);
+      v_x[b] = plane_x(pa, pb), v_y[b] = plane_y(pa, pb);
+      const std::string key = "c" + cn + " solid" + std::to_string(b + 1);
+      const Solid s = solids_of_case[b];
+      v_a[b] = s == pure_b ? percent_a(v_x[b], v_y[b]) : value_of(key + " A");
+      v_b[b] = s == pure_b ? value_of(key + " B") : percent_b(v_x[b], v_y[b]);
+      v_w[b] = s == compound ? value_of(key + " W") : 100.0 - v_a[b] - v_b[b];
+      first = last + 1;
+    }
+    ws.column("branch", "", branch_rows, f_no, v_no);
+    const ColumnRef c_px = ws.column("solid x", "", branch_rows, f_x, v_x);
+    const ColumnRef c_py = ws.column("solid y", "", branch_rows, f_y, v_y);
+    const ColumnRef c_pa = ws.column("solid %A", "wt %", branch_rows, [&](std::size_t b) {
+      return "100-" + c_px.cells[b] + "-" + c_py.cells[b] + "/SQRT(3)";
+    }, v_a);
+    const ColumnRef c_pb = ws.column("solid %B", "wt %", branch_rows, [&](std::size_t b) {
+      return c_px.cells[b] + "-" + c_py.cells[b] + "/SQRT(3)";
+    }, v_b);
+    const ColumnRef c_pw = ws.column("solid %W", "wt %", branch_rows, [&](std::size_t b) {
+      return "100-" + c_pa.cells[b] + "-" + c_pb.cells[b];
+    }, v_w);
+    std::string which;
+    for (std::size_t b = 0; b < nb; ++b) {
+      const std::string key = "c" + cn + " solid" + std::to_string(b + 1);
+      const Solid s = solids_of_case[b];
+      if (s != pure_b) ws.result_in(key + " A", c_pa.cells[b]);
+      if (s == pure_b) ws.result_in(key + " B", c_pb.cells[b]);
+      if (s == compound) ws.result_in(key + " W", c_pw.cells[b]);
+      which += (b ? ", " : "") + std::string("branch ") + std::to_string(b + 1) + " " + solid_names[s];
+    }
+    ws.note("The solids: " + which + "; %A = 100 − x − y/√3, %B = x − y/√3, %W = 100 − %A − %B. LINEST lists "
+            "ny's coefficient, y, before nx's, x.");
+
+    // The invariant points: the rows between two branches, as written.
+    const std::size_t ni = split.ends.size() - 2;
+    std::vector<std::size_t> inv_rows(ni);
+    std::vector<std::string> f_i(ni), f_ia(ni), f_ib(ni);
+    std::vector<double> v_i(ni), v_ia(ni), v_ib(ni);
+    for (std::size_t j = 0; j < ni; ++j) {
+      const std::size_t r = split.ends[j + 1];
+      inv_rows[j] = nb + j;  // below the branches' rows: a table of its own
+      f_i[j] = std::to_string(j + 1), v_i[j] = static_cast<double>(j + 1);
+      f_ia[j] = data_ref(r, 0), f_ib[j] = data_ref(r, 1);
+      v_ia[j] = data.value(r, 0), v_ib[j] = data.value(r, 1);
+    }
+    ws.column("invariant point", "", inv_rows, f_i, v_i);
+    const ColumnRef c_ia = ws.column("%A", "wt %", inv_rows, f_ia, v_ia);
+    const ColumnRef c_ib = ws.column("%B", "wt %", inv_rows, f_ib, v_ib);
+    for (std::size_t j = 0; j < ni; ++j) {
+      const std::string key = "c" + cn + " inv" + std::to_string(j + 1);
+      if (sheet.find(key + " A") != nullptr) ws.result_in(key + " A", c_ia.cells[j]);
+      if (sheet.find(key + " B") != nullptr) ws.result_in(key + " B", c_ib.cells[j]);
+    }
+
+    // The tie lines on the plot: from each solution to its branch's solid,
+    // a blank row between two.
+    std::vector<std::size_t> t_rows;
+    std::vector<std::string> f_ta, f_tb;
+    std::vector<double> ta, tb;
+    std::size_t i = 0;
+    for (std::size_t b = 0; b < nb; ++b)
+      for (std::size_t m = 0; m < split.branches[b].rows.size(); ++m, ++i) {
+        t_rows.push_back(tie_row), t_rows.push_back(tie_row + 1);
+        tie_row += 3;
+        f_ta.push_back(data_ref(line_rows[i], 0)), f_tb.push_back(data_ref(line_rows[i], 1));
+        ta.push_back(data.value(line_rows[i], 0)), tb.push_back(data.value(line_rows[i], 1));
+        f_ta.push_back(c_pa.cells[b]), f_tb.push_back(c_pb.cells[b]);
+        ta.push_back(v_a[b]), tb.push_back(v_b[b]);
+      }
+    ++tie_row;
+    const ColumnRef c_ta = ws.chart_column("case " + cn + " tie lines: %A", "wt %", t_rows, f_ta, ta);
+    const ColumnRef c_tb = ws.chart_column("case " + cn + " tie lines: %B", "wt %", t_rows, f_tb, tb);
+
+    // As written: the saturated solutions (the whole curve) and each
+    // branch's wet residues; the construction over them.
+    std::vector<Series> series{
+        {.name = "sides of the triangle", .x_range = on_solution(tri_a.range), .y_range = on_solution(tri_b.range),
+         .markers = false, .line = true, .colour = 5},
+        {.name = "saturated solutions", .x_range = data_range(split.rows.front(), split.rows.back(), 0),
+         .y_range = data_range(split.rows.front(), split.rows.back(), 1), .line = true, .colour = 0}};
+    for (std::size_t b = 0; b < nb; ++b) {
+      const auto& rows = split.branches[b].rows;
+      series.push_back({.name = nb == 1 ? "wet residues" : "wet residues, branch " + std::to_string(b + 1),
+                        .x_range = data_range(rows.front(), rows.back(), 2),
+                        .y_range = data_range(rows.front(), rows.back(), 3), .colour = 1});
+    }
+    series.push_back({.name = "tie lines to the solid", .x_range = on_solution(c_ta.range),
+                      .y_range = on_solution(c_tb.range), .markers = false, .line = true, .colour = 2});
+    series.push_back({.name = "solids (meeting points)", .x_range = on_solution(c_pa.range),
+                      .y_range = on_solution(c_pb.range), .colour = 3});
+    ws.chart("Case " + cn + ": saturated solutions and wet residues, %B against %A, with the tie lines", "%A (wt %)",
+             "%B (wt %)", series);
   }
+  ws.note("Plane of the diagram: x = 50 − %A/2 + %B/2, y = %W·√3/2 (A at the origin, B at (100, 0), W at the "
+          "top); distances there are those of the triangular diagram. The charts plot %B against %A instead, "
+          "on which the same lines meet at the same compositions.");
 }
 
 // The student's handout: the three case tables, the construction and the

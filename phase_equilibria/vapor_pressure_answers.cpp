@@ -220,42 +220,47 @@ void analyse(const Case& cs, AnswerSheet& sheet) {
 void workbook(const Case& cs, const AnswerSheet&, SolutionSheet& ws) {
   const DataSet& data = cs.data();
   const std::vector<std::size_t> rows = data.numeric_rows(data.find("T(K),P(Pa)") + 1);
+  const std::size_t n = rows.size();
   const std::vector<double> t = data.column(rows, 0), p = data.column(rows, 1);
-  std::vector<std::string> f_inv_t, f_t, f_ln_p, f_t_ln_p;
-  std::vector<double> inv_t, ln_p, t_ln_p;
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    f_inv_t.push_back("1/" + data_cell(rows[i], 0));
-    f_t.push_back(data_cell(rows[i], 0));
-    f_ln_p.push_back("LN(" + data_cell(rows[i], 1) + ")");
-    inv_t.push_back(1.0 / t[i]);
-    ln_p.push_back(std::log(p[i]));
-    t_ln_p.push_back(t[i] * ln_p.back());
+  std::vector<double> inv_t(n), ln_p(n), t_ln_p(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    inv_t[i] = 1.0 / t[i];
+    ln_p[i] = std::log(p[i]);
+    t_ln_p[i] = t[i] * ln_p[i];
   }
-  const ColumnRef c_inv_t = ws.column("1/T", "1/K", rows, f_inv_t, inv_t);
-  // T and ln P side by side: the two x columns of the Antoine plane.
-  const ColumnRef c_t = ws.column("T", "K", rows, f_t, t);
-  const ColumnRef c_ln_p = ws.column("ln P", "P in Pa", rows, f_ln_p, ln_p);
-  std::vector<std::string> f_prod;
-  for (std::size_t i = 0; i < rows.size(); ++i) f_prod.push_back(c_t.cells[i] + "*" + c_ln_p.cells[i]);
-  const ColumnRef c_prod = ws.column("T·ln P", "K", rows, f_prod, t_ln_p);
 
+  ws.step("The measurements: vapor pressure against boiling temperature");
+  ws.chart("Vapor pressure against boiling temperature", "T (K)", "P (Pa)",
+           {{.name = "measured", .x_range = data_range(rows.front(), rows.back(), 0),
+             .y_range = data_range(rows.front(), rows.back(), 1)}});
+
+  ws.step("Clausius-Clapeyron line: ln P against 1/T");
+  const ColumnRef c_t = ws.column("T", "K", rows, [&](std::size_t i) { return data_ref(rows[i], 0); }, t);
+  const ColumnRef c_inv_t = ws.column("1/T", "1/K", rows, [&](std::size_t i) { return "1/" + c_t.cells[i]; }, inv_t);
+  const ColumnRef c_ln_p =
+      ws.column("ln P", "P in Pa", rows, [&](std::size_t i) { return "LN(" + data_ref(rows[i], 1) + ")"; }, ln_p);
   const LineFit line = fit_line(inv_t, ln_p);
   const std::string slope =
       ws.value("slope of ln P against 1/T", "K", "SLOPE(" + c_ln_p.range + "," + c_inv_t.range + ")", line.slope);
   const std::string icpt = ws.value("intercept of ln P against 1/T", "",
                                     "INTERCEPT(" + c_ln_p.range + "," + c_inv_t.range + ")", line.intercept);
-  ws.result("dHvap", "-8.314462618*" + slope);
-  ws.result("Tb", slope + "/(LN(101325)-" + icpt + ")");
+  ws.result("dHvap", "-" + ws.constant("R_gas") + "*" + slope);
+  ws.result("Tb", slope + "/(LN(" + ws.constant("P_atm") + ")-" + icpt + ")");
+  ws.chart("Clausius-Clapeyron line: ln P against 1/T", "1/T (1/K)", "ln P (P in Pa)",
+           {{.name = "measured", .x_range = on_solution(c_inv_t.range), .y_range = on_solution(c_ln_p.range),
+             .trendline = true}});
 
-  const std::string plane = "LINEST(" + c_prod.range + "," + c_t.cells.front() + ":" + c_ln_p.cells.back() + ")";
+  ws.step("Antoine law as a plane: T·ln P = a·T − c·ln P + (a·c − b), by LINEST");
+  // T and ln P side by side: the two x columns of the plane.
+  const ColumnRef c_t2 = ws.column("T", "K", rows, [&](std::size_t i) { return c_t.cells[i]; }, t);
+  const ColumnRef c_ln_p2 = ws.column("ln P", "P in Pa", rows, [&](std::size_t i) { return c_ln_p.cells[i]; }, ln_p);
+  const ColumnRef c_prod =
+      ws.column("T·ln P", "K", rows, [&](std::size_t i) { return c_t2.cells[i] + "*" + c_ln_p2.cells[i]; }, t_ln_p);
+  const std::string plane = "LINEST(" + c_prod.range + "," + c_t2.cells.front() + ":" + c_ln_p2.cells.back() + ")";
   const std::string a = ws.result("a", "INDEX(" + plane + ",1,2)");
   const std::string c = ws.result("c", "-INDEX(" + plane + ",1,1)");
   ws.result("b", a + "*" + c + "-INDEX(" + plane + ",1,3)");
   ws.note("LINEST lists its coefficients from the last x column to the first, then the constant.");
-
-  ws.chart("Clausius-Clapeyron: ln P against 1/T", "1/T (1/K)", "ln P (P in Pa)",
-           {{.name = "measured", .x_range = on_solution(c_inv_t.range), .y_range = on_solution(c_ln_p.range),
-             .trendline = true}});
 }
 
 const Handout& handout() {
@@ -271,11 +276,13 @@ const Handout& handout() {
       .constants = {{.name = "R, the gas constant",
                      .value = gas_constant,
                      .unit = "J/(mol·K)",
-                     .use = "turns the slope of ln P against 1/T into the enthalpy of vaporization"},
+                     .use = "turns the slope of ln P against 1/T into the enthalpy of vaporization",
+                     .symbol = "R_gas"},
                     {.name = "the standard atmosphere",
                      .value = standard_pressure,
                      .unit = "Pa",
-                     .use = "the normal boiling point is the temperature at which the vapor pressure is 101325 Pa"}},
+                     .use = "the normal boiling point is the temperature at which the vapor pressure is 101325 Pa",
+                     .symbol = "P_atm"}},
       .conventions = {"ln is the natural logarithm; ln P is taken of P in Pa (the Antoine constant a depends on "
                       "it, the slopes do not).",
                       "T in K throughout: the Antoine constants b and c are in K; c is negative, report it "

@@ -322,25 +322,29 @@ BlockCells workbook_temperature(const DataSet& data, std::size_t block, int inde
   using analysis::data_cell;
   using analysis::data_range;
   using analysis::on_solution;
+  using analysis::data_ref;
   const double t = data.value(block, 1) + celsius_zero;
   const double rt = r_volume * t;
-  const std::string label = "T = " + data.text(block, 1) + " C";
+  // Named in words: a title quoting the data set's temperature would not
+  // follow an edit of it.
+  const std::string label = index == 1 ? "lower temperature" : "upper temperature";
+  ws.step("The " + label + ": T and RT");
   const std::string t_cell = ws.value("T, " + label, "K", data_cell(block, 1) + "+273.15", t);
-  const std::string rt_cell = ws.value("RT, " + label, "cm3 atm/mol", "82.05746*" + t_cell, rt);
+  const std::string rt_cell = ws.value("RT, " + label, "cm3 atm/mol", ws.constant("R_volume") + "*" + t_cell, rt);
   const auto column = [&](const std::vector<std::size_t>& rows, const std::string& title, const std::string& unit,
                           const std::vector<double>& values, const std::function<std::string(std::size_t)>& formula) {
-    std::vector<std::string> fs;
-    for (std::size_t i = 0; i < rows.size(); ++i) fs.push_back(formula(i));
-    return ws.column(title, unit, rows, fs, values);
+    return ws.column(title, unit, rows, formula, values);
   };
 
   const std::array<std::string, 3> gases{"A", "B", "C"};
   std::array<std::vector<double>, 3> phi;
   std::array<ColumnRef, 3> phi_cells;
-  std::vector<analysis::SolutionSheet::Series> alpha_chart;
+  std::vector<analysis::SolutionSheet::Series> alpha_chart, volume_chart;
   std::size_t at = block;
   for (std::size_t g = 0; g < gases.size(); ++g) {
-    const std::string name = gases[g] + ", " + label;
+    const std::string name = gases[g];
+    ws.step("Fugacity coefficients of " + gases[g] + " at the " + label +
+            ": alpha = V − RT/P as a polynomial in P (LINEST), integrated from 0");
     at = data.find("Component " + gases[g] + ",", at);
     const std::size_t heading = data.find("P(atm),V(cm^3/mol),RT/P,alpha,", at);
     const auto rows = data.numeric_rows(heading + 1);
@@ -352,24 +356,24 @@ BlockCells workbook_temperature(const DataSet& data, std::size_t block, int inde
       alpha[j] = v[j] - ideal[j];
     }
     const analysis::PolyFit fit = analysis::fit_poly(p, alpha, alpha_degree);
-    std::vector<ColumnRef> powers{column(rows, "P, " + name, "atm", p, [&](std::size_t j) { return data_cell(rows[j], 0); })};
+    std::vector<ColumnRef> powers{column(rows, "P", "atm", p, [&](std::size_t j) { return data_ref(rows[j], 0); })};
     for (std::size_t k = 2; k <= alpha_degree; ++k) {
       std::vector<double> pk(n);
       for (std::size_t j = 0; j < n; ++j) pk[j] = std::pow(p[j], static_cast<double>(k));
-      powers.push_back(column(rows, "P^" + std::to_string(k) + ", " + name, "", pk, [&](std::size_t j) {
+      powers.push_back(column(rows, "P^" + std::to_string(k), "", pk, [&](std::size_t j) {
         return powers.front().cells[j] + "^" + std::to_string(k);
       }));
     }
-    const ColumnRef c_ideal = column(rows, "RT/P, " + name, "cm3/mol", ideal,
-                                     [&](std::size_t j) { return rt_cell + "/" + data_cell(rows[j], 0); });
-    const ColumnRef c_alpha = column(rows, "alpha = V − RT/P, " + name, "cm3/mol", alpha, [&](std::size_t j) {
-      return data_cell(rows[j], 1) + "-" + c_ideal.cells[j];
+    const ColumnRef c_ideal = column(rows, "RT/P", "cm3/mol", ideal,
+                                     [&](std::size_t j) { return rt_cell + "/" + data_ref(rows[j], 0); });
+    const ColumnRef c_alpha = column(rows, "alpha = V − RT/P", "cm3/mol", alpha, [&](std::size_t j) {
+      return data_ref(rows[j], 1) + "-" + c_ideal.cells[j];
     });
     const std::string law = "LINEST(" + c_alpha.range + "," + powers.front().cells.front() + ":" +
                             powers.back().cells.back() + ",TRUE,TRUE)";
     std::vector<std::string> coef;
     for (std::size_t k = 0; k <= alpha_degree; ++k)
-      coef.push_back(ws.value("alpha: coefficient of P^" + std::to_string(k) + ", " + name, "",
+      coef.push_back(ws.value("alpha: coefficient of P^" + std::to_string(k), "",
                               "INDEX(" + law + ",1," + std::to_string(alpha_degree + 1 - k) + ")", fit.c[k]));
     std::vector<double> integral(n), ln_phi(n);
     phi[g].resize(n);
@@ -378,7 +382,7 @@ BlockCells workbook_temperature(const DataSet& data, std::size_t block, int inde
       ln_phi[j] = integral[j] / rt;
       phi[g][j] = std::exp(ln_phi[j]);
     }
-    const ColumnRef c_integral = column(rows, "integral of alpha from 0, " + name, "cm3 atm/mol", integral,
+    const ColumnRef c_integral = column(rows, "integral of alpha from 0", "cm3 atm/mol", integral,
                                         [&](std::size_t j) {
                                           std::string f = coef[alpha_degree] + "/" + std::to_string(alpha_degree + 1);
                                           for (std::size_t k = alpha_degree; k-- > 0;)
@@ -386,9 +390,9 @@ BlockCells workbook_temperature(const DataSet& data, std::size_t block, int inde
                                                 "*(" + f + ")";
                                           return powers.front().cells[j] + "*(" + f + ")";
                                         });
-    const ColumnRef c_ln = column(rows, "ln(f/p), " + name, "", ln_phi,
+    const ColumnRef c_ln = column(rows, "ln(f/p)", "", ln_phi,
                                   [&](std::size_t j) { return c_integral.cells[j] + "/" + rt_cell; });
-    phi_cells[g] = column(rows, "gamma = f/p, " + name, "", phi[g],
+    phi_cells[g] = column(rows, "gamma = f/p", "", phi[g],
                           [&](std::size_t j) { return "EXP(" + c_ln.cells[j] + ")"; });
 
     // The fitted polynomial from P = 0 (on the heading's record) through the rows.
@@ -397,26 +401,32 @@ BlockCells workbook_temperature(const DataSet& data, std::size_t block, int inde
     std::vector<double> x{0.0}, y;
     for (const double pj : p) x.push_back(pj);
     for (const double xj : x) y.push_back(fit.at(xj));
-    const ColumnRef c_x = column(curve_rows, "P for the curve, " + name, "atm", x, [&](std::size_t j) {
+    const ColumnRef c_x = column(curve_rows, "P for the curve", "atm", x, [&](std::size_t j) {
       return j == 0 ? std::string("0") : powers.front().cells[j - 1];
     });
-    const ColumnRef c_y = column(curve_rows, "alpha fitted, " + name, "cm3/mol", y, [&](std::size_t j) {
+    const ColumnRef c_y = column(curve_rows, "alpha fitted", "cm3/mol", y, [&](std::size_t j) {
       std::string f = coef[alpha_degree];
       for (std::size_t k = alpha_degree; k-- > 0;) f = coef[k] + "+" + c_x.cells[j] + "*(" + f + ")";
       return f;
     });
+    const int colour = static_cast<int>(g);
     alpha_chart.push_back({.name = gases[g], .x_range = data_range(rows.front(), rows.back(), 0),
-                           .y_range = on_solution(c_alpha.range)});
+                           .y_range = on_solution(c_alpha.range), .colour = colour});
     alpha_chart.push_back({.name = gases[g] + ", polynomial of degree 4", .x_range = on_solution(c_x.range),
-                           .y_range = on_solution(c_y.range), .markers = false, .line = true});
+                           .y_range = on_solution(c_y.range), .markers = false, .line = true, .colour = colour});
+    volume_chart.push_back({.name = gases[g], .x_range = data_range(rows.front(), rows.back(), 0),
+                            .y_range = data_range(rows.front(), rows.back(), 1)});
     at = heading + 1;
   }
+  // The measured volumes for the student, once: the two temperatures look alike.
+  if (index == 1) ws.chart("Molar volumes against P, " + label, "P (atm)", "V (cm3/mol)", volume_chart);
   ws.chart("Fugacity integrand: alpha = V − RT/P against P, " + label, "P (atm)", "alpha (cm3/mol)", alpha_chart);
 
   const std::size_t kp_at = data.find("P(atm),Kp,", at);
   const auto rows = data.numeric_rows(kp_at + 1);
   const std::vector<double> kp = data.column(rows, 1);
   const std::size_t n = rows.size();
+  ws.step("The equilibrium constant at the " + label + ": Keq = Kp·γC²/(γA·γB²) at each pressure, averaged");
   if (phi[0].size() != n || phi[1].size() != n || phi[2].size() != n)
     throw analysis::AnalysisError("the Kp table of " + label + " and the volume tables differ in length");
   std::vector<double> kgamma(n), keq(n);
@@ -424,12 +434,12 @@ BlockCells workbook_temperature(const DataSet& data, std::size_t block, int inde
     kgamma[j] = phi[2][j] * phi[2][j] / (phi[0][j] * phi[1][j] * phi[1][j]);
     keq[j] = kp[j] * kgamma[j];
   }
-  const ColumnRef c_kgamma = column(rows, "gammaC^2/(gammaA gammaB^2), " + label, "", kgamma, [&](std::size_t j) {
+  const ColumnRef c_kgamma = column(rows, "gammaC^2/(gammaA gammaB^2)", "", kgamma, [&](std::size_t j) {
     return phi_cells[2].cells[j] + "*" + phi_cells[2].cells[j] + "/(" + phi_cells[0].cells[j] + "*" +
            phi_cells[1].cells[j] + "*" + phi_cells[1].cells[j] + ")";
   });
-  const ColumnRef c_keq = column(rows, "Keq, " + label, "", keq, [&](std::size_t j) {
-    return data_cell(rows[j], 1) + "*" + c_kgamma.cells[j];
+  const ColumnRef c_keq = column(rows, "Keq", "", keq, [&](std::size_t j) {
+    return data_ref(rows[j], 1) + "*" + c_kgamma.cells[j];
   });
   ws.chart("Kp and Keq = Kp gammaC^2/(gammaA gammaB^2) against P, " + label, "P (atm)", "K (standard state 1 atm)",
            {{.name = "Keq", .x_range = data_range(rows.front(), rows.back(), 0), .y_range = on_solution(c_keq.range)},
@@ -444,7 +454,9 @@ void workbook(const analysis::Case& in, const analysis::AnswerSheet&, analysis::
   const std::size_t upper_at = data.find("Temperature ,", lower_at + 1);
   const BlockCells lower = workbook_temperature(data, lower_at, 1, ws);
   const BlockCells upper = workbook_temperature(data, upper_at, 2, ws);
-  ws.result("dH", "8.314462*LN(" + upper.keq + "/" + lower.keq + ")/(1/" + lower.t + "-1/" + upper.t + ")");
+  ws.step("The reaction enthalpy by van 't Hoff from the two temperatures");
+  ws.result("dH", ws.constant("R_energy") + "*LN(" + upper.keq + "/" + lower.keq + ")/(1/" + lower.t + "-1/" +
+                      upper.t + ")");
   ws.note("LINEST lists its coefficients from the last x column (P^4) to the first (P), then the constant; the "
           "integral from 0 to P is P(c0 + P(c1/2 + P(c2/3 + P(c3/4 + P c4/5)))).");
 }
@@ -473,11 +485,13 @@ const analysis::Handout& handout() {
       .constants = {{.name = "R, the gas constant for volumes",
                      .value = r_volume,
                      .unit = "cm³·atm/(mol·K)",
-                     .use = "RT/P, the ideal-gas volume, and ln(f/p) = ∫ alpha dP / RT"},
+                     .use = "RT/P, the ideal-gas volume, and ln(f/p) = ∫ alpha dP / RT",
+                     .symbol = "R_volume"},
                     {.name = "R, the gas constant for energies",
                      .value = r_energy,
                      .unit = "J/(mol·K)",
-                     .use = "the reaction enthalpy by van 't Hoff"}},
+                     .use = "the reaction enthalpy by van 't Hoff",
+                     .symbol = "R_energy"}},
       .conventions = {"T(K) = t(°C) + 273.15.",
                       "Pressures in atm; the standard state is the ideal gas at 1 atm, so K, Kp and the "
                       "fugacity coefficients are pure numbers.",

@@ -2,7 +2,7 @@
 # The picture of each program's first chart in docs/images/<program>.png:
 # the solution workbook of seeds 12345 67890 made by lab_instructor,
 # printed to PDF by LibreOffice Calc and the first chart's page rendered
-# by pdftoppm (the chart fills the top of its page).
+# by pdftoppm, 600 pixels wide (the chart fills its page).
 #   bash scripts/chart_images.sh [BINDIR] [PROGRAM...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -36,7 +36,7 @@ for p in "${programs[@]}"; do
   [ "${n:-0}" -gt 0 ] || { echo "chart_images: $p has no chart" >&2; continue; }
   pages=$(pdfinfo "$work/$p.pdf" | sed -n 's/^Pages: *//p')
   first=$((pages - n + 1))
-  # The chart sheets come last; the chart fills the top of its page.
-  pdftoppm -png -r 90 -f "$first" -l "$first" -x 50 -y 50 -W 600 -H 410 -singlefile "$work/$p.pdf" "docs/images/$p"
+  # The chart sheets come last, a landscape page each that the chart fills.
+  pdftoppm -png -f "$first" -l "$first" -scale-to-x 600 -scale-to-y -1 -singlefile "$work/$p.pdf" "docs/images/$p"
   echo "docs/images/$p.png"
 done

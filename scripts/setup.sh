@@ -31,6 +31,10 @@ tests() {
   [ -f /usr/include/CLI/CLI.hpp ] || want libcli11-dev
   command -v soffice >/dev/null 2>&1 || want libreoffice-calc-nogui
   command -v pdftoppm >/dev/null 2>&1 || want poppler-utils
+  # The workbooks print in the metrics of their font; tests read xlsx parts with unzip.
+  [ -f /usr/share/fonts/truetype/crosextra/Carlito-Regular.ttf ] || want fonts-crosextra-carlito
+  command -v unzip >/dev/null 2>&1 || want unzip
+  [ -f /usr/include/zlib.h ] || want zlib1g-dev
   [ -x /usr/bin/time ] || want time
 }
 fuzzer() {

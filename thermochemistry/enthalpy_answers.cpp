@@ -186,31 +186,39 @@ void analyse(const analysis::Case& c, analysis::AnswerSheet& sheet) {
                         "Cp(T) = a + 2bT − c/T² from them.");
 }
 
-// The same worksheet as spreadsheet formulas over the Data sheet: columns
-// F to J of the data set's headings, 1/T, u(fs) and the weight 1/u(fs)²
-// on each row; the weighted line in closed form from the weighted sums,
+// The same worksheet as spreadsheet formulas over the Data sheet, in the
+// order of the analysis: columns F to J of the data set's headings, 1/T,
+// u(fs) and the weight 1/u(fs)² on each row; the weighted line in closed
+// form from the weighted sums,
 //   Δ = Σw·Σwx² − (Σwx)²,  slope = (Σw·Σwxy − Σwx·Σwy)/Δ,
 //   intercept = (Σwx²·Σwy − Σwx·Σwxy)/Δ,
 // with variances Σw/Δ and Σwx²/Δ and covariance −Σwx/Δ; then the law's
-// coefficients, columns C to E against it, and the uncertainties.
+// coefficients with their uncertainties, Cp at the two temperatures, and
+// columns C to E against the law.
 void workbook(const analysis::Case& c, const analysis::AnswerSheet& sheet, analysis::SolutionSheet& ws) {
   using analysis::ColumnRef;
   using analysis::data_cell;
+  using analysis::data_ref;
   using analysis::on_solution;
   const Shomate s = shomate(c.data());
   const std::vector<std::size_t>& rows = s.rows;
   const std::size_t n = rows.size();
   const std::string cp = data_cell(s.cp_record, 1);
+  const std::string t0 = ws.constant("T_ref"), scatter = ws.constant("H_scatter");
   const auto column = [&](const std::string& heading, const std::string& unit, const std::vector<double>& values,
                           const auto& formula) {
     std::vector<std::string> f(n);
     for (std::size_t i = 0; i < n; ++i) f[i] = formula(i);
     return ws.column(heading, unit, rows, f, values);
   };
-  const auto t_cell = [&](std::size_t i) { return data_cell(rows[i], 0); };
-  const auto h_cell = [&](std::size_t i) { return data_cell(rows[i], 1); };
+  const auto t_cell = [&](std::size_t i) { return data_ref(rows[i], 0); };
+  const auto h_cell = [&](std::size_t i) { return data_ref(rows[i], 1); };
+  using Series = analysis::SolutionSheet::Series;
+  const std::string measured_t = analysis::data_range(rows.front(), rows.back(), 0),
+                    measured_h = analysis::data_range(rows.front(), rows.back(), 1);
 
-  const ColumnRef f = column("F: T-298.15", "K", s.col_f, [&](std::size_t i) { return t_cell(i) + "-298.15"; });
+  ws.step("The Shomate function fs = (H(T) − H(298.15) − Cp(298)·(T − T0))/(T − T0)² and its weights");
+  const ColumnRef f = column("F: T-298.15", "K", s.col_f, [&](std::size_t i) { return t_cell(i) + "-" + t0; });
   const ColumnRef g = column("G: Cp(298)*(T-298.15)", "J/mol", s.col_g,
                              [&](std::size_t i) { return cp + "*" + f.cells[i]; });
   const ColumnRef h = column("H: col B-col G", "J/mol", s.col_h,
@@ -220,14 +228,16 @@ void workbook(const analysis::Case& c, const analysis::AnswerSheet& sheet, analy
   const ColumnRef fs = column("J: fs", "J/(mol·K²)", s.fs,
                               [&](std::size_t i) { return h.cells[i] + "/" + sq.cells[i]; });
   const ColumnRef x = column("1/T", "1/K", s.inv_t, [&](std::size_t i) { return "1/" + t_cell(i); });
-  const ColumnRef u = column("u(fs) = (0.005/√3)·H/(T-298.15)²", "J/(mol·K²)", s.u_fs,
-                             [&](std::size_t i) { return "0.005/SQRT(3)*" + h_cell(i) + "/" + sq.cells[i]; });
+  const ColumnRef u = column("u(fs) = u(H)/I", "J/(mol·K²)", s.u_fs, [&](std::size_t i) {
+    return scatter + "/SQRT(3)*" + h_cell(i) + "/" + sq.cells[i];
+  });
   std::vector<double> weight(n);
   for (std::size_t i = 0; i < n; ++i) weight[i] = 1.0 / (s.u_fs[i] * s.u_fs[i]);
-  const ColumnRef w = column("w = 1/u(fs)²", "(mol·K²/J)²", weight,
+  const ColumnRef w = column("w = 1/u(fs)²", "mol²K⁴/J²", weight,
                              [&](std::size_t i) { return "1/(" + u.cells[i] + "*" + u.cells[i] + ")"; });
+  ws.note("u(H) = (relative scatter)·H/√3: the scatter of H is uniform within its bounds.");
 
-  // The weighted sums, each with the value the same sum gives here.
+  ws.step("The weighted line of fs against 1/T, in closed form from the weighted sums");
   double sw = 0, swx = 0, swy = 0, swxx = 0, swxy = 0;
   for (std::size_t i = 0; i < n; ++i) {
     sw += weight[i];
@@ -259,92 +269,102 @@ void workbook(const analysis::Case& c, const analysis::AnswerSheet& sheet, analy
                                      c_swxx + "/" + c_delta, line.covariance(0, 0));
   const std::string cov_bs = ws.value("covariance of intercept and slope, −Σw(1/T)/Δ", "J²/(mol²·K³)",
                                       "-" + c_swx + "/" + c_delta, line.covariance(0, 1));
+  ws.note("The variances are those of the weights alone, not scaled by the scatter about the line.");
 
+  ws.step("The law's coefficients: b the intercept, c = slope·T0², a = Cp(298) − 2b·T0 + c/T0², d from H(T0) = 0");
   const std::string b = ws.result("b", icpt);
-  const std::string cc = ws.result("c", slope + "*298.15*298.15");
-  const std::string a = ws.result("a", cp + "-2*" + b + "*298.15+" + slope);
-  const std::string d = ws.result("d", "-(" + a + "*298.15+" + b + "*298.15*298.15+" + cc + "/298.15)");
-  for (const double tc : cp_temperatures) {
-    const std::string tk = std::to_string(static_cast<int>(tc));
-    ws.result("Cp(" + tk + ")", a + "+2*" + b + "*" + tk + "-" + cc + "/(" + tk + "*" + tk + ")");
-  }
-
+  const std::string cc = ws.result("c", slope + "*" + t0 + "^2");
+  const std::string a = ws.result("a", cp + "-2*" + b + "*" + t0 + "+" + slope);
+  const std::string d = ws.result("d", "-(" + a + "*" + t0 + "+" + b + "*" + t0 + "^2+" + cc + "/" + t0 + ")");
   // Each result is linear in the intercept and the slope: with gradient
   // (gb, gs) its variance is gb²·V(b) + gs²·V(s) + 2·gb·gs·cov.
   const double vb = line.covariance(0, 0), vs = line.covariance(1, 1), cbs = line.covariance(0, 1);
   const auto unit_of = [&](const std::string& key) { return sheet.find(key) ? sheet.find(key)->unit : ""; };
-  ws.value("u(b)", unit_of("b"), "SQRT(" + var_b + ")", std::sqrt(vb));
-  ws.value("u(c)", unit_of("c"), "298.15*298.15*SQRT(" + var_s + ")", t_ref * t_ref * std::sqrt(vs));
-  const auto uncertainty = [&](const std::string& key, const std::string& gb, const std::string& gs, double gbv,
-                               double gsv) {
-    ws.value("u(" + key + ")", unit_of(key),
-             "SQRT((" + gb + ")^2*" + var_b + "+(" + gs + ")^2*" + var_s + "+2*(" + gb + ")*(" + gs + ")*" + cov_bs +
-                 ")",
-             std::sqrt(gbv * gbv * vb + gsv * gsv * vs + 2.0 * gbv * gsv * cbs));
+  const auto propagated = [&](const std::string& gb, const std::string& gs) {
+    return "SQRT((" + gb + ")^2*" + var_b + "+(" + gs + ")^2*" + var_s + "+2*(" + gb + ")*(" + gs + ")*" + cov_bs +
+           ")";
   };
-  uncertainty("a", "-2*298.15", "1", -2.0 * t_ref, 1.0);
-  uncertainty("d", "298.15*298.15", "-2*298.15", t_ref * t_ref, -2.0 * t_ref);
-  for (const double tc : cp_temperatures) {
-    const std::string tk = std::to_string(static_cast<int>(tc));
-    uncertainty("Cp(" + tk + ")", "2*(" + tk + "-298.15)", "1-298.15*298.15/(" + tk + "*" + tk + ")",
-                2.0 * (tc - t_ref), 1.0 - t_ref * t_ref / (tc * tc));
-  }
+  const auto spread = [&](double gbv, double gsv) { return std::sqrt(gbv * gbv * vb + gsv * gsv * vs + 2.0 * gbv * gsv * cbs); };
+  ws.value("u(b)", unit_of("b"), "SQRT(" + var_b + ")", std::sqrt(vb));
+  ws.value("u(c)", unit_of("c"), t0 + "^2*SQRT(" + var_s + ")", t_ref * t_ref * std::sqrt(vs));
+  ws.value("u(a)", unit_of("a"), propagated("-2*" + t0, "1"), spread(-2.0 * t_ref, 1.0));
+  ws.value("u(d)", unit_of("d"), propagated(t0 + "^2", "-2*" + t0), spread(t_ref * t_ref, -2.0 * t_ref));
+  ws.note("u(a) and u(d) from the variances and covariance of the line: a and d are linear in its intercept and "
+          "slope, with gradients (−2·T0, 1) and (T0², −2·T0).");
 
-  // Columns C to E: the increment the law gives and the deviation from it.
+  ws.step("The heat capacity Cp = a + 2bT − c/T² at the temperatures asked for");
+  const std::size_t m = std::size(cp_temperatures);
+  std::vector<std::size_t> at(m);
+  std::vector<std::string> f_t(m), f_cp(m), f_u(m);
+  std::vector<double> v_t(m), v_cp(m), v_u(m);
+  for (std::size_t k = 0; k < m; ++k) {
+    at[k] = k;
+    v_t[k] = cp_temperatures[k];
+    f_t[k] = std::to_string(static_cast<int>(cp_temperatures[k]));
+  }
+  const ColumnRef ct = ws.column("T", "K", at, f_t, v_t);
+  for (std::size_t k = 0; k < m; ++k) {
+    const double tc = cp_temperatures[k];
+    const std::string key = "Cp(" + f_t[k] + ")";
+    v_cp[k] = sheet.find(key) ? sheet.find(key)->value : analysis::not_a_number;
+    f_cp[k] = a + "+2*" + b + "*" + ct.cells[k] + "-" + cc + "/" + ct.cells[k] + "^2";
+    const double gb = 2.0 * (tc - t_ref), gs = 1.0 - t_ref * t_ref / (tc * tc);
+    v_u[k] = spread(gb, gs);
+    f_u[k] = propagated("2*(" + ct.cells[k] + "-" + t0 + ")", "1-" + t0 + "^2/" + ct.cells[k] + "^2");
+  }
+  const ColumnRef c_cp = ws.column("Cp", "J/(mol·K)", at, f_cp, v_cp);
+  ws.column("u(Cp)", "J/(mol·K)", at, f_u, v_u);
+  for (std::size_t k = 0; k < m; ++k) ws.result_in("Cp(" + f_t[k] + ")", c_cp.cells[k]);
+  ws.note("u(Cp) with the gradient (2·(T − T0), 1 − T0²/T²) in the intercept and the slope.");
+
+  ws.step("The law against the measurements: columns C to E, and fs on the line");
   const auto value_of = [&](std::string_view key) { return sheet.find(key)->value; };
   const double va = value_of("a"), vb_ = value_of("b"), vc = value_of("c"), vd = value_of("d");
-  std::vector<double> h_calc(n), dev(n), dev_pct(n), fs_line(n);
+  std::vector<double> h_calc(n), dev(n), dev_pct(n);
   for (std::size_t i = 0; i < n; ++i) {
     const double t = s.t[i];
     h_calc[i] = va * t + vb_ * t * t + vc / t + vd;
     dev[i] = s.h_expt[i] - h_calc[i];
     dev_pct[i] = 100.0 * dev[i] / s.h_expt[i];
-    fs_line[i] = line.c[0] + line.c[1] * s.inv_t[i];
   }
+  column("T", "K", s.t, [&](std::size_t i) { return t_cell(i); });
   const ColumnRef calc = column("C: H(T)-H(298) calc", "J/mol", h_calc, [&](std::size_t i) {
-    return a + "*" + t_cell(i) + "+" + b + "*" + t_cell(i) + "*" + t_cell(i) + "+" + cc + "/" + t_cell(i) + "+" + d;
+    return a + "*" + t_cell(i) + "+" + b + "*" + t_cell(i) + "^2+" + cc + "/" + t_cell(i) + "+" + d;
   });
   const ColumnRef amt = column("D: Deviation Amt.", "J/mol", dev,
                                [&](std::size_t i) { return h_cell(i) + "-" + calc.cells[i]; });
   column("E: Deviation %", "%", dev_pct, [&](std::size_t i) { return "100*" + amt.cells[i] + "/" + h_cell(i); });
+  std::vector<double> fs_line(n);
+  for (std::size_t i = 0; i < n; ++i) fs_line[i] = line.c[0] + line.c[1] * s.inv_t[i];
   const ColumnRef on_line = column("fs on the weighted line", "J/(mol·K²)", fs_line,
                                    [&](std::size_t i) { return icpt + "+" + slope + "*" + x.cells[i]; });
-
-  // The law from 298.15 K, where the increment vanishes (on the record of
-  // the table's heading), through the measured temperatures; written
-  // without d, a(T − 298.15) + b(T² − 298.15²) + c(1/T − 1/298.15), so that
-  // it is exactly zero there.
-  std::vector<std::size_t> law_rows{rows.front() - 1};
-  law_rows.insert(law_rows.end(), rows.begin(), rows.end());
-  std::vector<std::string> f_law_t{"298.15"}, f_law_h;
-  std::vector<double> law_t{t_ref}, law_h;
-  for (std::size_t i = 0; i < n; ++i) {
-    f_law_t.push_back(t_cell(i));
-    law_t.push_back(s.t[i]);
-  }
-  const ColumnRef lt = ws.column("T for the law", "K", law_rows, f_law_t, law_t);
-  for (std::size_t i = 0; i < law_rows.size(); ++i) {
-    const double t = law_t[i];
-    const std::string tc = lt.cells[i];
-    f_law_h.push_back(a + "*(" + tc + "-298.15)+" + b + "*(" + tc + "*" + tc + "-298.15*298.15)+" + cc + "*(1/" +
-                      tc + "-1/298.15)");
-    law_h.push_back(va * (t - t_ref) + vb_ * (t * t - t_ref * t_ref) + vc * (1.0 / t - 1.0 / t_ref));
-  }
-  const ColumnRef lh = ws.column("H(T)-H(298) on the law", "J/mol", law_rows, f_law_h, law_h);
-
-  ws.note("The weighted line in closed form: with w = 1/u(fs)², Δ = Σw·Σw(1/T)² − (Σw(1/T))², slope = "
-          "(Σw·Σw(1/T)fs − Σw(1/T)·Σw·fs)/Δ and intercept = (Σw(1/T)²·Σw·fs − Σw(1/T)·Σw(1/T)fs)/Δ; the "
-          "variances are those of the weights alone, not scaled by the scatter about the line.");
-  ws.note("Columns C to E use the fitted law: H(T) − H(298.15) = aT + bT² + c/T + d.");
-
-  using Series = analysis::SolutionSheet::Series;
   ws.chart("Shomate function fs against 1/T, weighted line", "1/T (1/K)", "fs (J/(mol·K²))",
            {Series{.name = "fs", .x_range = on_solution(x.range), .y_range = on_solution(fs.range), .colour = 0},
             Series{.name = "weighted line", .x_range = on_solution(x.range), .y_range = on_solution(on_line.range),
                    .markers = false, .line = true, .colour = 0}});
+
+  // For the chart, the law from T0, where the increment vanishes, through
+  // the measured temperatures; written without d, a(T − T0) + b(T² − T0²)
+  // + c(1/T − 1/T0), so that it is exactly zero there.
+  std::vector<std::size_t> law_rows(n + 1);
+  std::vector<std::string> f_law_t{t0}, f_law_h;
+  std::vector<double> law_t{t_ref}, law_h;
+  for (std::size_t i = 0; i <= n; ++i) law_rows[i] = i;
+  for (std::size_t i = 0; i < n; ++i) {
+    f_law_t.push_back(analysis::data_cell(rows[i], 0));
+    law_t.push_back(s.t[i]);
+  }
+  const ColumnRef lt = ws.chart_column("T for the law", "K", law_rows, f_law_t, law_t);
+  for (std::size_t i = 0; i <= n; ++i) {
+    const double t = law_t[i];
+    const std::string tc = lt.cells[i];
+    f_law_h.push_back(a + "*(" + tc + "-" + t0 + ")+" + b + "*(" + tc + "^2-" + t0 + "^2)+" + cc + "*(1/" + tc +
+                      "-1/" + t0 + ")");
+    law_h.push_back(va * (t - t_ref) + vb_ * (t * t - t_ref * t_ref) + vc * (1.0 / t - 1.0 / t_ref));
+  }
+  const ColumnRef lh = ws.chart_column("H(T)-H(298) on the law", "J/mol", law_rows, f_law_h, law_h);
   ws.chart("Enthalpy increment H(T) − H(298.15) against T", "T (K)", "H(T) − H(298.15) (J/mol)",
-           {Series{.name = "measured", .x_range = analysis::data_range(rows.front(), rows.back(), 0),
-                   .y_range = analysis::data_range(rows.front(), rows.back(), 1), .colour = 0},
+           {Series{.name = "measured", .x_range = measured_t, .y_range = measured_h, .colour = 0},
             Series{.name = "aT + bT² + c/T + d", .x_range = on_solution(lt.range), .y_range = on_solution(lh.range),
                    .markers = false, .line = true, .colour = 0}});
 }
@@ -363,9 +383,9 @@ const analysis::Handout& handout() {
         "to J, and one row per temperature: T in K (column A) and the measured increment H(T) − H(298) in J/mol "
         "(column B, written as .313636E+05); columns C to J are yours to fill in.";
     out.constants = {
-        {"T0, the reference temperature", t_ref, "K", "H(T0) − H(298.15) = 0 and Cp(T0) = Cp(298)"},
+        {"T0, the reference temperature", t_ref, "K", "H(T0) − H(298.15) = 0 and Cp(T0) = Cp(298)", "T_ref"},
         {"relative scatter of each measured increment, up to ±", 0.005, "",
-         "u(H) = 0.005·H/√3, and from it u(fs) = u(H)/(T − 298.15)² and the weights 1/u(fs)²"},
+         "u(H) = 0.005·H/√3, and from it u(fs) = u(H)/(T − 298.15)² and the weights 1/u(fs)²", "H_scatter"},
     };
     out.conventions = {
         "The Shomate function fs = (H(T) − H(298.15) − Cp(298)·(T − 298.15))/(T − 298.15)² = b + (c/298.15²)/T: "

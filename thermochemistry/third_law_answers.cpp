@@ -13,8 +13,10 @@
 // written to 0.01 J/(K·mol); the uncertainties of the sums come from those
 // two, propagated through the trapezoid weights. The heats, the vapor
 // pressure and the temperatures are taken as exact.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -294,13 +296,18 @@ void analyse(const analysis::Case& c, analysis::AnswerSheet& sheet) {
 // Cp/T on every row; on every row but the first of each phase the width of
 // the interval that ends there and the mean height of Cp/T over it, so that
 // each trapezoid sum is a SUMPRODUCT of the two over the phase's rows; the
-// entropy from 0 K row by row; then the sum for the liquid and the gas.
+// entropy from 0 K row by row (the Debye term and the trapezoids up to the
+// row, on the liquid's rows the entropy of fusion too); then the sums for
+// the liquid and the gas. The outline of the area under Cp/T and the Debye
+// curve below T0 are points for the charts only.
 void workbook(const analysis::Case& c, const analysis::AnswerSheet& sheet, analysis::SolutionSheet& ws) {
   using analysis::ColumnRef;
   using analysis::data_cell;
+  using analysis::data_ref;
   using analysis::on_solution;
   const Table tb = read_table(c.data());
   const std::size_t ns = tb.solid_rows.size(), nl = tb.liquid_rows.size();
+  const std::string r_gas = ws.constant("R_gas"), p_std = ws.constant("p_std"), t_vap = ws.constant("T_vap");
 
   // Every row, solid then liquid (the melting point twice).
   std::vector<std::size_t> rows = tb.solid_rows;
@@ -309,127 +316,128 @@ void workbook(const analysis::Case& c, const analysis::AnswerSheet& sheet, analy
   t.insert(t.end(), tb.t_liquid.begin(), tb.t_liquid.end());
   cp.insert(cp.end(), tb.cp_liquid.begin(), tb.cp_liquid.end());
   const std::size_t n = rows.size();
-  const auto t_cell = [&](std::size_t i) { return data_cell(rows[i], 0); };
+  const auto t_cell = [&](std::size_t i) { return data_ref(rows[i], 0); };
   const auto first_of_phase = [&](std::size_t i) { return i == 0 || i == ns; };
+  const auto per_row = [&](const std::string& heading, const std::string& unit, const std::vector<double>& values,
+                           const std::function<std::string(std::size_t)>& formula) {
+    return ws.column(heading, unit, rows, formula, values);
+  };
 
-  std::vector<std::string> f_ln(n), f_ratio(n);
+  ws.step("Cp/T over the rows and the trapezoids under it; the entropy from 0 K row by row");
   std::vector<double> ln_t(n), ratio(n);
   for (std::size_t i = 0; i < n; ++i) {
-    f_ln[i] = "LN(" + t_cell(i) + ")";
-    f_ratio[i] = data_cell(rows[i], 2) + "/" + t_cell(i);
     ln_t[i] = std::log(t[i]);
     ratio[i] = cp[i] / t[i];
   }
-  ws.column("B: ln(T)", "", rows, f_ln, ln_t);
-  const ColumnRef c_ratio = ws.column("Cp/T", "J/(K²·mol)", rows, f_ratio, ratio);
+  per_row("T", "K", t, t_cell);
+  per_row("B: ln(T)", "", ln_t, [&](std::size_t i) { return "LN(" + t_cell(i) + ")"; });
+  per_row("Cp", "J/(K·mol)", cp, [&](std::size_t i) { return data_ref(rows[i], 2); });
+  const ColumnRef c_ratio =
+      per_row("Cp/T", "J/(K²·mol)", ratio, [&](std::size_t i) { return data_ref(rows[i], 2) + "/" + t_cell(i); });
 
   // The intervals: rows 1.. of the solid, then rows 1.. of the liquid.
-  std::vector<std::size_t> steps;
+  std::vector<std::size_t> steps, step_rows;
   std::vector<std::string> f_width, f_mean;
   std::vector<double> width, mean;
   for (std::size_t i = 0; i < n; ++i) {
     if (first_of_phase(i)) continue;
     steps.push_back(i);
+    step_rows.push_back(rows[i]);
     f_width.push_back(t_cell(i) + "-" + t_cell(i - 1));
     f_mean.push_back("(" + c_ratio.cells[i] + "+" + c_ratio.cells[i - 1] + ")/2");
     width.push_back(t[i] - t[i - 1]);
     mean.push_back((ratio[i] + ratio[i - 1]) / 2.0);
   }
-  std::vector<std::size_t> step_rows;
-  for (const std::size_t i : steps) step_rows.push_back(rows[i]);
   const ColumnRef c_width = ws.column("ΔT of the interval ending here", "K", step_rows, f_width, width);
   const ColumnRef c_mean = ws.column("mean Cp/T over it", "J/(K²·mol)", step_rows, f_mean, mean);
+  // The entropy from 0 K: Cp(T0)/3 and the trapezoids from T0 up to the
+  // row (their columns are empty on each phase's first row, which
+  // SUMPRODUCT counts as nought), on the liquid's rows ΔHfus/Tfus as well.
+  const std::string cp0 = data_cell(tb.solid_rows.front(), 2);
+  const std::string fusion_formula = data_cell(tb.h_fus_record, 2) + "/" + data_cell(tb.liquid_rows.front(), 0);
+  const std::string width_from = c_width.range.substr(0, c_width.range.find(':')),
+                    mean_from = c_mean.range.substr(0, c_mean.range.find(':'));
+  std::vector<std::string> f_s(n);
+  std::size_t k = 0;  // the interval ending on row i, or the last before it
+  for (std::size_t i = 0; i < n; ++i) {
+    if (!first_of_phase(i)) k = static_cast<std::size_t>(std::find(steps.begin(), steps.end(), i) - steps.begin());
+    f_s[i] = cp0 + "/3";
+    if (i > 0)
+      f_s[i] += "+SUMPRODUCT(" + width_from + ":" + c_width.cells[k] + "," + mean_from + ":" + c_mean.cells[k] + ")";
+    if (i >= ns) f_s[i] += "+" + fusion_formula;
+  }
+  const ColumnRef c_s = per_row("S(T) from 0 K", "J/(K·mol)", sheet.workings.at(0).columns.at(4).values,
+                                [&](std::size_t i) { return f_s[i]; });
+  ws.note("Below the lowest temperature T0 Debye's law Cp = a·T³ gives S(T0) = Cp(T0)/3, the first row of S(T). "
+          "The melting point closes the solid's rows and opens the liquid's.");
+
+  ws.step("The liquid at 298.15 K: the Debye term, the trapezoid sum of each phase and the entropy of fusion");
   // The solid's intervals are the first ns − 1, the liquid's the rest.
   const auto sum_over = [&](std::size_t from, std::size_t to) {
-    const std::string w = c_width.cells[from] + ":" + c_width.cells[to];
-    const std::string m = c_mean.cells[from] + ":" + c_mean.cells[to];
-    return "SUMPRODUCT(" + w + "," + m + ")";
+    return "SUMPRODUCT(" + c_width.cells[from] + ":" + c_width.cells[to] + "," + c_mean.cells[from] + ":" +
+           c_mean.cells[to] + ")";
   };
-
-  const std::string cp0 = data_cell(tb.solid_rows.front(), 2);
-  const std::string debye = ws.result("S(T0)", cp0 + "/3");
+  const std::string debye = ws.result_in("S(T0)", c_s.cells.front());
   const std::string solid = ws.result("dS(solid)", sum_over(0, ns - 2));
-  const std::string fusion =
-      ws.result("dS(fus)", data_cell(tb.h_fus_record, 2) + "/" + data_cell(tb.liquid_rows.front(), 0));
+  const std::string fusion = ws.result("dS(fus)", fusion_formula);
   const std::string liquid = ws.result("dS(liquid)", sum_over(ns - 1, ns + nl - 3));
   const std::string s_liquid = ws.result("S(liquid)", debye + "+" + solid + "+" + fusion + "+" + liquid);
-  const std::string vap = ws.result("dS(vap)", data_cell(tb.h_vap_record, 2) + "/298.15");
-  const std::string corr = ws.result("dS(p)", "8.314462618*LN(" + data_cell(tb.p_vap_record, 2) + "/100000)");
+
+  ws.step("The gas at 298.15 K and the standard pressure");
+  const std::string vap = ws.result("dS(vap)", data_cell(tb.h_vap_record, 2) + "/" + t_vap);
+  const std::string corr = ws.result("dS(p)", r_gas + "*LN(" + data_cell(tb.p_vap_record, 2) + "/" + p_std + ")");
   ws.result("S°(gas)", s_liquid + "+" + vap + "+" + corr);
 
-  // The entropy from 0 K at each row: the Debye term and the trapezoids up
-  // to the row; on the liquid rows the solid's sum and the entropy of
-  // fusion as well.
-  std::vector<std::string> f_s(n);
-  for (std::size_t i = 0; i < n; ++i) {
-    if (i == 0)
-      f_s[i] = debye;
-    else if (i < ns)
-      f_s[i] = debye + "+" + sum_over(0, i - 1);
-    else if (i == ns)
-      f_s[i] = debye + "+" + solid + "+" + fusion;
-    else
-      f_s[i] = debye + "+" + solid + "+" + fusion + "+" + sum_over(ns - 1, i - 2);
-  }
-  ws.column("S(T) from 0 K", "J/(K·mol)", rows, f_s, sheet.workings.at(0).columns.at(4).values);
-
   // For the plot of Cp/T, the outline of the area under it: up from the
-  // axis at T0 (on the record of the table's heading), along the solid
-  // rows, down to the axis at the melting point (on the "Fusion," record),
-  // up along the liquid rows and down to the axis at 298.15 K (on the
-  // record after the table).
-  std::vector<std::size_t> edge_rows{tb.heading};
+  // axis at T0, along the solid rows, down to the axis at the melting
+  // point, up along the liquid rows and down to the axis at 298.15 K.
   std::vector<std::string> f_edge_t{t_cell(0)}, f_edge_y{"0"};
   std::vector<double> edge_t{t.front()}, edge_y{0.0};
   for (std::size_t i = 0; i < n; ++i) {
     if (i == ns) {
-      edge_rows.push_back(tb.fusion);
       f_edge_t.push_back(t_cell(ns - 1));
       f_edge_y.push_back("0");
       edge_t.push_back(t[ns - 1]);
       edge_y.push_back(0.0);
     }
-    edge_rows.push_back(rows[i]);
     f_edge_t.push_back(t_cell(i));
     f_edge_y.push_back(c_ratio.cells[i]);
     edge_t.push_back(t[i]);
     edge_y.push_back(ratio[i]);
   }
-  edge_rows.push_back(rows.back() + 1);
   f_edge_t.push_back(t_cell(n - 1));
   f_edge_y.push_back("0");
   edge_t.push_back(t.back());
   edge_y.push_back(0.0);
-  const ColumnRef c_edge_t = ws.column("T along the area's edge", "K", edge_rows, f_edge_t, edge_t);
-  const ColumnRef c_edge_y = ws.column("Cp/T along the area's edge", "J/(K²·mol)", edge_rows, f_edge_y, edge_y);
+  std::vector<std::size_t> edge_rows(edge_t.size());
+  for (std::size_t i = 0; i < edge_rows.size(); ++i) edge_rows[i] = i;
+  const ColumnRef c_edge_t = ws.chart_column("T along the area's edge", "K", edge_rows, f_edge_t, edge_t);
+  const ColumnRef c_edge_y = ws.chart_column("Cp/T along the area's edge", "J/(K²·mol)", edge_rows, f_edge_y, edge_y);
 
   // The Debye law below T0, Cp = Cp(T0)·(T/T0)³, at eleven temperatures
-  // from 0 to T0 on the records after the outline's last.
+  // from 0 to T0, below the outline.
   constexpr std::size_t debye_points = 11;
   std::vector<std::size_t> debye_rows;
   std::vector<std::string> f_dt, f_dcp, f_dratio;
   std::vector<double> dt, dcp, dratio;
-  const std::string t0 = t_cell(0);
+  const std::string t0 = data_cell(rows.front(), 0);
   const double t0v = t.front(), cp0v = cp.front();
-  for (std::size_t k = 0; k < debye_points; ++k) {
-    debye_rows.push_back(rows.back() + 2 + k);
-    f_dt.push_back(t0 + "*" + std::to_string(k) + "/" + std::to_string(debye_points - 1));
-    dt.push_back(t0v * static_cast<double>(k) / static_cast<double>(debye_points - 1));
+  for (std::size_t j = 0; j < debye_points; ++j) {
+    debye_rows.push_back(edge_rows.size() + 1 + j);
+    f_dt.push_back(t0 + "*" + std::to_string(j) + "/" + std::to_string(debye_points - 1));
+    dt.push_back(t0v * static_cast<double>(j) / static_cast<double>(debye_points - 1));
   }
-  const ColumnRef c_dt = ws.column("T below T0", "K", debye_rows, f_dt, dt);
-  for (std::size_t k = 0; k < debye_points; ++k) {
-    const std::string x = "(" + c_dt.cells[k] + "/" + t0 + ")";
+  const ColumnRef c_dt = ws.chart_column("T below T0", "K", debye_rows, f_dt, dt);
+  for (std::size_t j = 0; j < debye_points; ++j) {
+    const std::string x = "(" + c_dt.cells[j] + "/" + t0 + ")";
     f_dcp.push_back(cp0 + "*" + x + "^3");
     f_dratio.push_back(cp0 + "/" + t0 + "*" + x + "^2");
-    const double xv = dt[k] / t0v;
+    const double xv = dt[j] / t0v;
     dcp.push_back(cp0v * (xv * xv * xv));
     dratio.push_back(cp0v / t0v * (xv * xv));
   }
-  const ColumnRef c_dcp = ws.column("Debye Cp below T0", "J/(K·mol)", debye_rows, f_dcp, dcp);
-  const ColumnRef c_dratio = ws.column("Debye Cp/T below T0", "J/(K²·mol)", debye_rows, f_dratio, dratio);
-
-  ws.note("Each trapezoid sum is SUMPRODUCT of the interval widths and the mean heights of Cp/T over the "
-          "phase's rows; the melting point closes the solid's rows and opens the liquid's.");
+  const ColumnRef c_dcp = ws.chart_column("Debye Cp below T0", "J/(K·mol)", debye_rows, f_dcp, dcp);
+  const ColumnRef c_dratio = ws.chart_column("Debye Cp/T below T0", "J/(K²·mol)", debye_rows, f_dratio, dratio);
 
   using Series = analysis::SolutionSheet::Series;
   const std::string solid_t = analysis::data_range(tb.solid_rows.front(), tb.solid_rows.back(), 0);
@@ -468,8 +476,11 @@ const analysis::Handout& handout() {
         "with the solid's Cp and with the liquid's. Then the heat of fusion (J/mol), the heat of vaporization at "
         "298.15 K (J/mol) and the vapor pressure at 298.15 K (Pa). Each Cp carries a scatter of up to ±1 %.";
     out.constants = {
-        {"R, the gas constant", gas_constant, "J/(K·mol)", "the correction of the vapor to the standard pressure"},
-        {"p°, the standard pressure", p_standard, "Pa", "1 bar; the vapor's entropy at pvap is taken to p°"},
+        {"R, the gas constant", gas_constant, "J/(K·mol)", "the correction of the vapor to the standard pressure",
+         "R_gas"},
+        {"p°, the standard pressure", p_standard, "Pa", "1 bar; the vapor's entropy at pvap is taken to p°", "p_std"},
+        {"T, the temperature of the heat of vaporization and the vapor pressure", t_room, "K",
+         "the entropy of vaporization is ΔHvap/T", "T_vap"},
     };
     out.conventions = {
         "Below the lowest measured temperature T0 the heat capacity follows Debye's law Cp = a·T³, so that "

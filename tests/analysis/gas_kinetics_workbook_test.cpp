@@ -134,17 +134,19 @@ TEST(CorrespondingStatesWorkbook, GaussNewtonStepsContractAndSettleOnTheAnswerSh
     }
     ASSERT_EQ(tc.size(), 9u);
     ASSERT_EQ(dc.size(), 9u);
-    // The first step moves Tc by about 0.2 %, dc by about 3 %; each next step
-    // shrinks the change at least 50-fold until the rounding.
+    // Over the eight hottest rows the first step moves Tc by about 0.4 % and
+    // dc by 0.25 %, the second shrinks the change about 15-fold, each next
+    // one at least 50-fold until the rounding (numpy's Gauss-Newton on the
+    // same rows, seeds 12345 67890: 2.02, 0.133, 8.4e-5, 4.0e-7 K).
     for (std::size_t k = 2; k < tc.size(); ++k) {
       const double before = std::fabs(tc[k - 1] - tc[k - 2]), now = std::fabs(tc[k] - tc[k - 1]);
-      EXPECT_TRUE(now < before / 50 || now <= 1e-13 * tc[k]) << "step " << k;
+      EXPECT_TRUE(now < before / (k == 2 ? 10 : 50) || now <= 1e-13 * tc[k]) << "step " << k;
     }
     EXPECT_NEAR(tc[8], tc[7], 1e-13 * tc[8]);
     EXPECT_NEAR(dc[8], dc[7], 1e-13 * dc[8]);
     EXPECT_EQ(tc[8], d.sheet.find("Tc(cs)")->value);
     EXPECT_EQ(dc[8], d.sheet.find("dc(cs)")->value);
-    EXPECT_NEAR(dc[1] / dc[0], 1.03, 0.01);
+    EXPECT_NEAR(dc[1] / dc[0], 1.0025, 0.001);
   }
 }
 

@@ -31,6 +31,14 @@ std::vector<const analysis::Analysis*> with_handout() {
   return out;
 }
 
+// Every analysis hands its student a handout: a class is made from its
+// catalogue, and the handout states the constants the data set leaves out.
+TEST(Handouts, EveryProgramWithAnAnalysisHasOne) {
+  for (const analysis::Analysis* a : analysis::all_analyses())
+    EXPECT_NE(a->handout, nullptr) << a->program;
+  EXPECT_EQ(with_handout().size(), analysis::all_analyses().size());
+}
+
 std::string name_of(const ::testing::TestParamInfo<const analysis::Analysis*>& info) {
   return std::string(info.param->program);
 }

@@ -40,18 +40,18 @@ class RecordingSheet final : public SolutionSheet {
   std::vector<Chart> charts;
 
   analysis::ColumnRef column(std::string_view heading, std::string_view, const std::vector<std::size_t>& records,
-                             const std::vector<std::string>& formulas, const std::vector<double>& v) override {
+                             const std::vector<std::string>& formulas, const analysis::ShownColumn& v) override {
     EXPECT_EQ(formulas.size(), records.size()) << heading;
     EXPECT_EQ(v.size(), records.size()) << heading;
-    columns[std::string(heading)] = {records, formulas, v};
+    columns[std::string(heading)] = {records, formulas, v.numbers()};
     analysis::ColumnRef ref;
     const std::size_t col = 10 + columns.size();
     for (const std::size_t r : records) ref.cells.push_back(analysis::cell_name(r, col, true));
     ref.range = ref.cells.front() + ":" + ref.cells.back();
     return ref;
   }
-  std::string value(std::string_view label, std::string_view, std::string_view, double v) override {
-    values[std::string(label)] = v;
+  std::string value(std::string_view label, std::string_view, std::string_view, analysis::Shown v) override {
+    values[std::string(label)] = v.number();
     return "$C$" + std::to_string(100 + values.size());
   }
   std::string result(std::string_view key, std::string_view formula) override {
@@ -121,8 +121,12 @@ TEST(EnthalpyWorkbook, WeightedSumsAndUncertaintiesMatchASeparateCalculation) {
     double u;
   } expected[] = {{"b", 0.00267486}, {"c", 182913},        {"a", 3.6262},
                   {"d", 1458.9},     {"Cp(500)", 0.380383}, {"Cp(1000)", 1.98687}};
+  // Cp's uncertainties stand in a column beside Cp, a row per temperature.
+  const auto& u_cp = ws.col("u(Cp)").values;
+  ASSERT_EQ(u_cp.size(), 2u);
   for (const auto& e : expected) {
-    const double u = ws.val("u(" + std::string(e.key) + ")");
+    const std::string key = e.key;
+    const double u = key == "Cp(500)" ? u_cp[0] : key == "Cp(1000)" ? u_cp[1] : ws.val("u(" + key + ")");
     EXPECT_NEAR(u, e.u, 1e-4 * e.u) << e.key;
     EXPECT_NEAR(u, result(d.sheet, e.key).uncertainty, 1e-7 * e.u) << e.key;
   }

@@ -294,8 +294,11 @@ TEST(ClassFolder, AnswersAndGradesAreTheInstructorsWhateverTheUmask) {
       {cls / "bo.csv", 0600},              // umask 077 at --add
       {cls / "vapor_pressure_gen_key.csv", 0600},
       {cls / "answers.csv", 0600},
-      {cls / "ann.xlsx", 0600},
-      {cls / "bo.xlsx", 0600},             // the class's workbooks, for the late student too
+      {cls / "ann.xlsx", 0666},            // the student's workbook: as her data set
+      {cls / "bo.xlsx", 0600},             // umask 077 at --add
+      {cls / "solutions", 0700},           // the solutions, for the late student too
+      {cls / "solutions" / "ann.xlsx", 0600},
+      {cls / "solutions" / "bo.xlsx", 0600},
       {cls / "instructor", 0700},
       {cls / "instructor" / "solution.txt", 0600},
       {graded, 0700},

@@ -7,6 +7,7 @@
 
 #include "instructor/instructor.hpp"
 #include "labcore/registry.hpp"
+#include "support/spreadsheet.hpp"
 #include "support/test_support.hpp"
 
 namespace {
@@ -24,16 +25,17 @@ Ran run(std::vector<std::string> args) {
   return {status, out.str(), err.str()};
 }
 
-// A workbook file: a zip archive, small, readable by the instructor alone
-// (it holds the answers), whatever the umask.
-void expect_workbook(const fs::path& file) {
+// A workbook file: a zip archive, small, a solution readable by the
+// instructor alone (it holds the answers) whatever the umask, a student's
+// with the usual mode (umask 022 here).
+void expect_workbook(const fs::path& file, mode_t want = 0600) {
   ASSERT_TRUE(fs::exists(file)) << file;
   const std::string bytes = labtest::read_file(file);
   EXPECT_EQ(bytes.substr(0, 4), std::string("PK\x03\x04", 4)) << file;
   EXPECT_LT(bytes.size(), 1u << 20) << "a workbook stays well under a megabyte";
   struct stat st {};
   ASSERT_EQ(::stat(file.c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0600u) << "a solution workbook is the instructor's";
+  EXPECT_EQ(st.st_mode & 0777, want) << file;
 }
 
 TEST(WorkbookCommand, FromSeedsAndFromAHandedInFileNeverReplacingAFile) {
@@ -70,6 +72,17 @@ TEST(WorkbookCommand, FromSeedsAndFromAHandedInFileNeverReplacingAFile) {
   EXPECT_FALSE(fs::exists(dir.path() / "edited.xlsx"));
   ::umask(old);
 
+  // The student's workbook of the same data set: the data and the form,
+  // no solution sheet.
+  const fs::path form = dir.path() / "form.xlsx";
+  const Ran student = run({"workbook", "--student", "vapor_pressure_gen", "12345", "67890", form.string()});
+  EXPECT_EQ(student.status, 0) << student.err;
+  EXPECT_NE(student.out.find("student's workbook of vapor_pressure_gen"), std::string::npos) << student.out;
+  expect_workbook(form, 0644);
+  const std::string book = labtest::package_part(form, "xl/workbook.xml");
+  EXPECT_NE(book.find("name=\"Analysis\""), std::string::npos);
+  EXPECT_EQ(book.find("name=\"Solution\""), std::string::npos);
+
   // Words that name no data set.
   EXPECT_EQ(run({"workbook", "vapor_pressure_gen", "1", (dir.path() / "x.xlsx").string()}).status, 2);
   EXPECT_EQ(run({"workbook", "vapor_pressure_gen", "1", "x", (dir.path() / "x.xlsx").string()}).status, 2);
@@ -88,8 +101,16 @@ TEST(WorkbookCommand, ABatchWritesAWorkbookPerStudentAllOrNothing) {
   EXPECT_EQ(r.status, 0) << r.err;
   for (const char* stem : {"jane_doe", "john_roe"}) {
     EXPECT_TRUE(fs::exists(out / (std::string(stem) + ".csv")));
-    expect_workbook(out / (std::string(stem) + ".xlsx"));
+    // Hers beside her data set, without the solution; the solution in
+    // the instructor's folder.
+    expect_workbook(out / (std::string(stem) + ".xlsx"), 0644);
+    EXPECT_EQ(labtest::package_part(out / (std::string(stem) + ".xlsx"), "xl/workbook.xml").find("Solution"),
+              std::string::npos);
+    expect_workbook(out / "solutions" / (std::string(stem) + ".xlsx"));
   }
+  struct stat folder {};
+  ASSERT_EQ(::stat((out / "solutions").c_str(), &folder), 0);
+  EXPECT_EQ(folder.st_mode & 0777, 0700u);
   ::umask(old);
 
   // One workbook of a new class in the way: nothing of that class is written.

@@ -22,9 +22,14 @@ constexpr std::size_t kRulePairs = 285;  // every fourth
 // tolerance: graded against the sheet's expected value, never the hidden one.
 bool known_exception(const std::string& program, const std::string& key) {
   // The liquid and vapor density correlations do not meet at Tc (1.477 and
-  // 0.555 times dc), so the corresponding-states curve fitted to them puts
-  // dc about 3 % high in every data set.
-  return program == "corresponding_states_gen" && key == "dc(cs)";
+  // 0.555 times dc), so the extrapolations to the critical point land a
+  // fixed fraction beside tc and dc in every data set (Tc 0.5 to 1.7 %
+  // high, Eotvos's Tc 6 K more); the data carry no scatter, and the
+  // absolute tolerances that keep the hottest row's values (no
+  // extrapolation) out are narrower than that.
+  if (program == "surface_tension_gen") return key == "Tc" || key == "dc" || key == "Tc(E)";
+  if (program == "corresponding_states_gen") return key == "Tc(rd)" || key == "Tc(cs)";
+  return false;
 }
 
 class AnswerRule : public ::testing::TestWithParam<const analysis::Analysis*> {};

@@ -2,10 +2,13 @@
 // its results and workings by name, and data sets with edited cells.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -85,6 +88,26 @@ inline std::string edited(std::string text, std::size_t from, const std::string&
     text.replace(start, end - start, value);
   }
   return text;
+}
+
+// A valid route or a null answer of a result against a number worked out
+// independently: its value, and whether it earns full credit (a route must,
+// a null answer must not).
+struct AlternativeCheck {
+  const char* key;
+  const char* name;  // the start of the alternative's name
+  double expected;
+  bool route;        // false: a null answer
+};
+inline void expect_alternatives(const analysis::AnswerSheet& sheet, std::span<const AlternativeCheck> checks,
+                                double relative) {
+  for (const AlternativeCheck& c : checks) {
+    SCOPED_TRACE(std::string(c.key) + (c.route ? ", route " : ", null answer ") + c.name);
+    const analysis::Result& r = result(sheet, c.key);
+    const double v = alternative(r, c.name);
+    EXPECT_NEAR(v, c.expected, relative * std::fabs(c.expected));
+    EXPECT_EQ(within(r, v), c.route) << v << " against " << r.value << " ± " << r.tolerance;
+  }
 }
 
 }  // namespace answers_test

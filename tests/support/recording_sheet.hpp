@@ -20,8 +20,9 @@ class RecordingSheet final : public analysis::SolutionSheet {
     std::string heading;
     std::vector<std::size_t> records;
     std::vector<std::string> formulas;
-    std::vector<double> values;
+    std::vector<double> values;  // NaN where a row shows no number
     analysis::ColumnRef ref;
+    std::vector<analysis::Shown> shown;
   };
   struct Value {
     std::string label, formula, cell;
@@ -36,21 +37,29 @@ class RecordingSheet final : public analysis::SolutionSheet {
   std::vector<Value> values;
   std::map<std::string, std::string> results;  // key → formula
   std::vector<Chart> charts;
+  std::vector<std::string> steps;
+  std::map<std::string, double> choices;  // symbol → value
+
+  void step(std::string_view title) override { steps.emplace_back(title); }
+  std::string choice(std::string_view symbol, std::string_view, double value, std::string_view) override {
+    choices[std::string(symbol)] = value;
+    return std::string(symbol);
+  }
 
   analysis::ColumnRef column(std::string_view heading, std::string_view, const std::vector<std::size_t>& records,
-                             const std::vector<std::string>& formulas, const std::vector<double>& v) override {
+                             const std::vector<std::string>& formulas, const analysis::ShownColumn& v) override {
     if (records.empty() || formulas.size() != records.size() || v.size() != records.size())
       throw std::invalid_argument("a column needs one formula and one value per record");
-    Column c{std::string(heading), records, formulas, v, {}};
+    Column c{std::string(heading), records, formulas, v.numbers(), {}, std::vector<analysis::Shown>(v.begin(), v.end())};
     const std::size_t col = 10 + columns.size();
     for (std::size_t r : records) c.ref.cells.push_back(analysis::cell_name(r, col, true));
     c.ref.range = c.ref.cells.front() + ":" + c.ref.cells.back();
     columns.push_back(c);
     return c.ref;
   }
-  std::string value(std::string_view label, std::string_view, std::string_view formula, double v) override {
+  std::string value(std::string_view label, std::string_view, std::string_view formula, analysis::Shown v) override {
     const std::string cell = analysis::cell_name(100 + values.size(), 2, true);
-    values.push_back({std::string(label), std::string(formula), cell, v});
+    values.push_back({std::string(label), std::string(formula), cell, v.number()});
     return cell;
   }
   std::string result(std::string_view key, std::string_view formula) override {

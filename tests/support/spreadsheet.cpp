@@ -1,6 +1,7 @@
 #include "support/spreadsheet.hpp"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -91,7 +92,7 @@ const char* const kCsvExport = "'csv:Text - txt - csv (StarCalc):44,34,76,1,,0,f
 }  // namespace
 
 bool have_spreadsheet() { return on_path("soffice"); }
-bool have_renderer() { return on_path("soffice") && on_path("pdftoppm"); }
+bool have_renderer() { return on_path("soffice") && on_path("pdftoppm") && on_path("pdftotext"); }
 
 std::vector<std::map<std::string, Grid>> recalculate(const std::vector<fs::path>& workbooks, const fs::path& work) {
   const fs::path out = work / "recalculated";
@@ -131,6 +132,16 @@ std::vector<Grid> open_csv(const std::vector<fs::path>& csv, const fs::path& wor
 
 namespace {
 
+std::string output_of(const std::string& command) {
+  std::string text;
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (pipe == nullptr) throw std::runtime_error("cannot run " + command);
+  char buffer[65536];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
+  if (::pclose(pipe) != 0) throw std::runtime_error("failed: " + command);
+  return text;
+}
+
 std::vector<Page> read_pages(const fs::path& pdf, const fs::path& out) {
   fs::create_directories(out);
   run("pdftoppm -r 40 " + quoted(pdf) + " " + quoted(out / "page"));
@@ -158,6 +169,20 @@ std::vector<Page> read_pages(const fs::path& pdf, const fs::path& out) {
     }
     pages.push_back(page);
   }
+  // The text, page by page (form feeds between them).
+  const std::string text = output_of("pdftotext -layout " + quoted(pdf) + " -");
+  std::size_t page = 0, at = 0;
+  while (at < text.size() && page < pages.size()) {
+    const std::size_t end = std::min(text.find('\n', at), text.size());
+    std::string line = text.substr(at, end - at);
+    for (char& c : line)
+      if (c == '\f') {
+        ++page;
+        c = ' ';
+      }
+    if (page < pages.size() && line.find_first_not_of(' ') != std::string::npos) pages[page].lines.push_back(line);
+    at = end + 1;
+  }
   return pages;
 }
 
@@ -173,6 +198,50 @@ std::vector<std::vector<Page>> render_pages(const std::vector<fs::path>& workboo
   for (const fs::path& w : workbooks)
     result.push_back(read_pages(out / (w.stem().string() + ".pdf"), work / "pages" / w.stem()));
   return result;
+}
+
+}  // namespace labtest
+
+namespace labtest {
+
+std::vector<std::string> package_parts(const fs::path& xlsx) {
+  std::vector<std::string> parts;
+  std::istringstream in(output_of("unzip -Z1 " + quoted(xlsx)));
+  for (std::string line; std::getline(in, line);)
+    if (!line.empty()) parts.push_back(line);
+  return parts;
+}
+
+std::string package_part(const fs::path& xlsx, const std::string& part) {
+  // unzip reads a name as a pattern: a bracket stands for itself as "[[]".
+  std::string pattern;
+  for (const char c : part) pattern += c == '[' ? std::string("[[]") : std::string(1, c);
+  return output_of("unzip -p " + quoted(xlsx) + " " + quoted(fs::path(pattern)));
+}
+
+std::map<std::string, StoredCell> stored_formulas(const std::string& xml) {
+  std::map<std::string, StoredCell> cells;
+  const auto attribute = [](const std::string& tag, const std::string& name) {
+    const std::size_t at = tag.find(" " + name + "=\"");
+    if (at == std::string::npos) return std::string();
+    const std::size_t from = at + name.size() + 3;
+    return tag.substr(from, tag.find('"', from) - from);
+  };
+  const auto element = [&](std::size_t from, std::size_t to, const std::string& name) {
+    const std::size_t open = xml.find("<" + name + ">", from);
+    if (open == std::string::npos || open > to) return std::string();
+    const std::size_t start = open + name.size() + 2;
+    return xml.substr(start, xml.find("</" + name + ">", start) - start);
+  };
+  for (std::size_t at = xml.find("<c "); at != std::string::npos; at = xml.find("<c ", at + 1)) {
+    const std::size_t tag_end = xml.find('>', at);
+    const std::string tag = xml.substr(at, tag_end - at);
+    if (tag.back() == '/') continue;
+    const std::size_t end = xml.find("</c>", tag_end);
+    if (xml.find("<f>", tag_end) > end) continue;
+    cells[attribute(tag, "r")] = {element(tag_end, end, "f"), attribute(tag, "t"), element(tag_end, end, "v")};
+  }
+  return cells;
 }
 
 }  // namespace labtest

@@ -29,15 +29,29 @@ std::vector<std::map<std::string, Grid>> recalculate(const std::vector<std::file
 // in a sheet when it opens them), exported again as CSV.
 std::vector<Grid> open_csv(const std::vector<std::filesystem::path>& csv, const std::filesystem::path& work);
 
-// Prints the workbook to PDF and renders each page; per page, the number
-// of pixels in colour (not black, white or grey) and the number that are
-// not white.
+// Prints every workbook to PDF in one run of the spreadsheet and reads
+// each page back: the number of pixels in colour (not black, white or
+// grey), the number that are not white, and the lines of text on it.
 struct Page {
   long coloured = 0;
   long inked = 0;
+  std::vector<std::string> lines;  // its text, lines that hold something
 };
 // Per workbook, its pages in order.
 std::vector<std::vector<Page>> render_pages(const std::vector<std::filesystem::path>& workbooks,
                                             const std::filesystem::path& work);
+
+// The parts of an xlsx file as unzip reads them: every part's name, and
+// the text of one.
+std::vector<std::string> package_parts(const std::filesystem::path& xlsx);
+std::string package_part(const std::filesystem::path& xlsx, const std::string& part);
+
+// A formula cell as the file stores it: the formula, the value's type
+// ("" for a number, "str", "e", "b") and the value's text.
+struct StoredCell {
+  std::string formula, type, value;
+};
+// The cells of a worksheet's XML that hold a formula, by name ("B14").
+std::map<std::string, StoredCell> stored_formulas(const std::string& sheet_xml);
 
 }  // namespace labtest

@@ -67,3 +67,23 @@ var16 = sum(e * e for e in res) / (len(y) - 17) * inv[16][16] / M[16][16]
 print('{"order(Br2)", %r, %r},' % (float(coef[16]), float(var16) ** 0.5))
 k = rates / (h * ket)
 print('{"k", %r, %r},' % (k.mean(), k.std(ddof=1) / np.sqrt(8)))
+
+# Other routes and null answers, each from its textbook definition.
+br2 = np.array([r[1] * 0.02 / vol for r in recipe])
+for i, a in enumerate(A):
+    t = times[:len(a)]
+    two = -(a[-1] - a[0]) / (t[-1] - t[0]) / 160
+    first = -np.polyfit(t, np.log(a), 1)[0] * br2[i]
+    print(f"rate({i+1}) first and last reading {two!r}, first-order null {first!r}")
+for name, c, s in (("H+", h, 0), ("ketone", ket, 4)):
+    o = lambda j, i=s: np.log(rates[j] / rates[i]) / np.log(c[j] / c[i])
+    print(f"order({name}) ends {o(s + 3)!r}, pairwise mean {np.mean([o(s + j) for j in (1, 2, 3)])!r}")
+halves = []
+for a in A:
+    t = times[:len(a)]; m = len(a) // 2
+    s1 = np.polyfit(t[:m + 1], a[:m + 1], 1)[0]; s2 = np.polyfit(t[m:], a[m:], 1)[0]
+    halves.append(np.log(s1 / s2) / np.log(a[:m + 1].mean() / a[m:].mean()))
+print("order(Br2) halves", repr(np.mean(halves)))
+x = h * ket
+print("k origin", repr(np.sum(x * rates) / np.sum(x * x)), "acid left out", repr(np.mean(rates / ket)),
+      "stock molarities", repr(np.mean(rates / 4.0)))

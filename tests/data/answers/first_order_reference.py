@@ -30,7 +30,19 @@ def root(a, b, c):  # larger root of a x^2 + b x + c
     return (-b + math.sqrt(b * b - 4 * a * c)) / (2 * a)
 
 R = 8.314462618
-xs, ys = [], []
+
+
+def origin_slope(tt, yy):
+    return sum(t * y for t, y in zip(tt, yy)) / sum(t * t for t in tt)
+
+
+def line_slope(tt, yy):
+    n = len(tt)
+    mt, my = sum(tt) / n, sum(yy) / n
+    return sum((t - mt) * (y - my) for t, y in zip(tt, yy)) / sum((t - mt) ** 2 for t in tt)
+
+
+xs, ys, temps, ks = [], [], [], []
 for i, r in enumerate(runs, 1):
     kp, pf = r["kp"], r["pf"]
     bf = root(4 * pf + kp, kp / 2, -1.5 * kp)
@@ -43,6 +55,7 @@ for i, r in enumerate(runs, 1):
         if p >= 0.02 * p0:
             tt.append(t)
             yy.append(math.log(p / p0))
+        r.setdefault("p", []).append((t, p, ptot))
     sxx = sum(t * t for t in tt)
     slope = sum(t * y for t, y in zip(tt, yy)) / sxx
     sse = sum((y - slope * t) ** 2 for t, y in zip(tt, yy))
@@ -50,6 +63,16 @@ for i, r in enumerate(runs, 1):
     print(f"k({i})", repr(-slope), "u", repr(se), "p0", repr(p0), "rows", len(tt), "of", len(r["rows"]))
     xs.append(1 / (r["temp"] + 273.15))
     ys.append(math.log(-slope))
+    temps.append(r["temp"])
+    ks.append(-slope)
+    # Other routes: other cut-offs, a line with an intercept; the null
+    # answer: the equilibrium left out, ln(Pf - Ptot) against t on the same rows.
+    rows = lambda c: [(t, p, pt) for t, p, pt in r["p"] if p >= c * p0]
+    k5 = -origin_slope([t for t, p, _ in rows(0.05)], [math.log(p / p0) for t, p, _ in rows(0.05)])
+    k10 = -origin_slope([t for t, p, _ in rows(0.10)], [math.log(p / p0) for t, p, _ in rows(0.10)])
+    ki = -line_slope(tt, yy)
+    kn = -line_slope([t for t, _, _ in rows(0.02)], [math.log(pf - pt) for _, _, pt in rows(0.02)])
+    print(f"  k({i}) routes 5 % {k5!r} 10 % {k10!r} intercept {ki!r}; null {kn!r}")
 n = len(xs)
 mx, my = sum(xs) / n, sum(ys) / n
 sxx = sum((x - mx) ** 2 for x in xs)
@@ -58,3 +81,15 @@ icpt = my - slope * mx
 s2 = sum((y - icpt - slope * x) ** 2 for x, y in zip(xs, ys)) / (n - 2)
 print("Ea", repr(-R * slope), "u", repr(R * math.sqrt(s2 / sxx)))
 print("A", repr(math.exp(icpt)), "u", repr(math.exp(icpt) * math.sqrt(s2 * (1 / n + mx * mx / sxx))))
+
+
+def arrhenius(offset, ends=False):
+    idx = [0, len(ks) - 1] if ends else range(len(ks))
+    x = [1 / (temps[j] + offset) for j in idx]
+    y = [math.log(ks[j]) for j in idx]
+    b = line_slope(x, y)
+    a = sum(y) / len(y) - b * sum(x) / len(x)
+    return -R * b, math.exp(a)
+
+
+print("273.0", arrhenius(273.0), "ends", arrhenius(273.15, True), "celsius", arrhenius(0.0))

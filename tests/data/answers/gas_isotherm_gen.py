@@ -101,3 +101,47 @@ for n, ((t, v, p), (s, e)) in enumerate(zip(isos, flats), 1):
     out[f"Vg({n})"] = prop(lambda x: root(x, True), [A, B, C, m], cv4)
 for k, (v, u) in out.items():
     print(f'{{"{k}", {v!r}, {u!r}}},')
+
+# Other routes and null answers, worked out here by other means than the
+# analysis: the linearised start's constants; Tc midway between the
+# isotherms either side of the fitted Tc; Pc on the line of ln P(vap) against
+# 1/T (np.polyfit); Vc from the line of the coexisting densities' mean
+# against T; the tie-line pressure of the fitted isotherm by Maxwell's equal
+# areas (scipy's brentq between the loop's extrema, the area by quad); and
+# what a student reports who takes the gas's Zc for the van der Waals 3/8.
+from scipy.integrate import quad
+from scipy.optimize import brentq
+
+print("# routes and null answers")
+q0 = np.array([c[2], c[0], c[1]])
+print("linearised Tc, Pc, Vc:", repr(tc(q0)), repr(pc(q0)), repr(3 * q0[1]))
+temps = [t for t, _, _ in isos]
+above = next(k for k, t in enumerate(temps) if t >= Tc)
+print("Tc midway:", repr((temps[above - 1] + temps[above]) / 2))
+ties = [k for k in range(1, 10) if f"Pvap({k})" in out]
+inv_t = [1 / isos[k - 1][0] for k in ties]
+ln_p = [np.log(out[f"Pvap({k})"][0]) for k in ties]
+print("Pc on the vapor-pressure line:", repr(np.exp(np.polyval(np.polyfit(inv_t, ln_p, 1), 1 / Tc))))
+read = [k for k in ties if f"Vl({k})" in out]
+mean_d = [(1 / out[f"Vl({k})"][0] + 1 / out[f"Vg({k})"][0]) / 2 for k in read]
+print("Vc from the density diameter:", repr(1 / np.polyval(np.polyfit([isos[k - 1][0] for k in read], mean_d, 1), Tc)))
+
+
+def maxwell(t):
+    P = lambda v: C * t / (v - B) - A / v**2
+    ext = np.sort(np.roots([C * t, -2 * A, 4 * A * B, -2 * A * B * B]).real)
+
+    def unequal(p):
+        z = np.sort(np.roots([p, -(p * B + C * t), A, -A * B]).real)
+        return p * (z[2] - z[0]) - quad(P, z[0], z[2], epsabs=1e-12, epsrel=1e-13)[0]
+
+    return brentq(unequal, P(ext[1]) + 1e-9, P(ext[2]) - 1e-9, xtol=1e-12)
+
+
+for k in ties:
+    print(f"Pvap({k}) median, Maxwell:", repr(np.median(isos[k - 1][2][flats[k - 1][0]:flats[k - 1][1]])),
+          repr(maxwell(isos[k - 1][0])))
+Vc_ = out["Vc"][0]
+Pc_ = out["Pc"][0]
+print("null Vc = 3R Tc/(8 Pc):", repr(3 * R * Tc / (8 * Pc_)), " b = Vc/3:", repr(Vc_ / 3), " a = 3 Pc Vc^2:",
+      repr(3 * Pc_ * Vc_**2))

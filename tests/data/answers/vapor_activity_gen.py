@@ -31,3 +31,16 @@ print("integ", repr(integ))
 print("g  ", repr(np.exp(lng)))
 A = 0.511
 print("g DH", repr(10 ** (-A * x)), "ext", repr(10 ** (-A * x / (1 + x))), "Davies", repr(10 ** (-A * (x / (1 + x) - 0.3 * m))))
+
+# Other routes and null answers, from their textbook definitions.
+print("phi with M1 = 0.018", repr(-np.log(a_s) / (2 * m * 0.018)))
+for deg in (3, 5):
+    q = np.polyfit(x, y, deg)
+    print("g, fit of degree", deg, repr(np.exp((phi - 1) + 2 * np.polyval(np.polyint(q), x))))
+# trapezoid over the points, y extrapolated to x = 0 along the two lowest points
+y0 = y[0] - (y[1] - y[0]) / (x[1] - x[0]) * x[0]
+xx, yy = np.concatenate([[0.0], x]), np.concatenate([[y0], y])
+cum = np.cumsum(np.diff(xx) * (yy[1:] + yy[:-1]) / 2)
+print("g, trapezoid", repr(np.exp((phi - 1) + 2 * cum)))
+print("null exp(phi - 1)", repr(np.exp(phi - 1)))
+print("tolerance of as: 2 % of 1 - as", repr(0.02 * m * R))
