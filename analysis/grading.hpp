@@ -24,7 +24,8 @@
 //                 "<key> (<unit>)" and "<key> tolerance (<unit>)", then per
 //                 result "<key> true" and "<key> u", then per result
 //                 "<key> accepted (<unit>)" and "<key> not graded", then
-//                 per result "<key> routes (<unit>)" (answers_csv_heading).
+//                 per result "<key> routes (<unit>)", then per result
+//                 "<key> nulls (<unit>)" (answers_csv_heading).
 //                 The identifier column is optional; its heading is any of
 //                 is_identifier_heading's. The accepted, not-graded and
 //                 routes columns are optional too (answers of earlier
@@ -107,9 +108,10 @@ std::vector<ResultColumn> result_columns(const AnswerSheet& sheet);
 // not graded, leaves its numbers empty (the sheet's reason in "<key> not
 // graded"); a result of the sheet that is no column is left out. The
 // accepted values of a result share one cell, separated by blanks, as do
-// the values of its valid routes. An empty id_heading leaves the
-// identifier column out; routes = false leaves the routes columns out (the
-// layout of a class made before they existed).
+// the values of its valid routes and those of its null answers (honest
+// mistakes). An empty id_heading leaves the identifier column out; routes
+// = false leaves the routes and nulls columns out (the layout of a class
+// made before they existed).
 std::string answers_csv_heading(std::span<const ResultColumn> results, std::string_view id_heading,
                                 bool routes = true);
 std::string answers_csv_row(std::span<const ResultColumn> results, const AnswerSheet& sheet,
@@ -137,6 +139,7 @@ struct Expected {
   double uncertainty = not_a_number;
   std::vector<double> accepted;  // also full credit within the tolerance
   std::vector<double> routes;    // the values of the valid routes for this data set
+  std::vector<double> nulls;     // the values of its null answers: honest mistakes, no credit
   std::string not_graded;        // why not, when the sheet says
   bool gradable() const { return !std::isnan(value) && !std::isnan(tolerance); }
 };
@@ -156,7 +159,7 @@ struct Answers {
   std::string id_heading;  // as written; empty when there is no identifier column
   std::vector<ResultColumn> results;
   std::vector<StudentAnswers> students;
-  bool routes = false;  // the routes columns are there (answers of earlier versions have none)
+  bool routes = false;  // the routes and nulls columns are there (answers of earlier versions have none)
 };
 // Throws GradingError naming every problem: an unknown or repeated column,
 // a cell that is not a number, a negative tolerance, an identifier twice.
@@ -290,18 +293,20 @@ std::vector<Grade> grade(const Answers& answers, const Results& results, std::sp
 //              a classmate's);
 //   unit       a value read in another unit of the result's kind;
 //   leaked     several results on the hidden true values to every digit
-//              written, where the student's own data set does not lead
-//              there: the odds of an honest report over all of them (its
-//              expected value, the valid routes, the accepted values, and
-//              the spread of honest work within the tolerance) below one
-//              in 10^8, with at least two results each ten times likelier
-//              leaked than honest; only where answers.csv has the routes;
+//              written (digits no coarser than the tolerance), where the
+//              student's own data set does not lead there: the odds of an
+//              honest report over the three strongest (honest_chance())
+//              below one in 10^8, with at least two results each ten times
+//              likelier leaked than honest; only where answers.csv has the
+//              routes and null answers;
 //   shared     values no honest work on the data set gives (beyond the
-//              tolerance and the rounding of the digits written) that are
-//              a classmate's expected values to the digits written, where
-//              such a match with any classmate is improbable (below one in
-//              1000 given the digits and the spread of the class's values,
-//              the three least likely matches counted);
+//              tolerance and the rounding of the digits written of the
+//              expected value, the accepted values, the valid routes and
+//              the null answers) that are a classmate's expected values to
+//              the digits written, where such a match with any classmate
+//              is improbable (below one in 10000 given the digits and the
+//              spread of the class's values, correlated results judged on
+//              what the others leave open);
 //   identical  the same such values as a classmate reported, on the same
 //              rule.
 // A lone match counts only with four significant digits or more.
@@ -310,7 +315,9 @@ void add_evidence(const Answers& answers, const Results& results, std::vector<Gr
 // The chance that an honest report of a result, written with a last digit
 // of half unit h, reads x: its expected value, a valid route or an accepted
 // value (half the weight), honest work near them within the uncertainty
-// (0.3), or anywhere within the tolerance (0.2).
+// (0.3), or anywhere within the tolerance (0.2); where the result has null
+// answers, one report in twenty is an honest mistake (a null answer, or
+// near one within the uncertainty).
 double honest_chance(const Expected& expected, double x, double half_unit);
 
 // The median of some numbers (the mean of the middle two of an even

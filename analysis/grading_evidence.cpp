@@ -22,7 +22,9 @@
 // width of the rounding interval over the spread of the class's values
 // (its density at the centre of a normal spread, 1/(2.5·σ), σ from the
 // median absolute deviation of the class's expected values, at least the
-// median tolerance). The results of a data set hang together (the sixteen
+// median tolerance; for a value far outside them, where a common mistake
+// gathers its own values, σ at most the class's relative spread times
+// the value). The results of a data set hang together (the sixteen
 // volumes of one curve follow from a few constants): once some results
 // match, the next one is judged against what they leave open, σ times
 // √(1 − R²), R² that of the class's expected values of this result on
@@ -148,6 +150,8 @@ void leak_flags(const Answers& answers, std::vector<Grade>& grades) {
       if (m.cell != Cell::scored || !e.gradable() || std::isnan(e.true_value) || !(e.uncertainty > 0) ||
           !(m.half_unit > 0))
         continue;
+      // Digits coarser than the tolerance tell nothing at its scale.
+      if (m.half_unit > e.tolerance) continue;
       // The true value rounds to the number written (the key's own rounding
       // and the last bit of a float allowed for).
       const double h = m.half_unit * (1 + 1e-9) + 1e-12 * std::fabs(e.true_value);
@@ -194,7 +198,8 @@ bool wrong(const Expected& e, const Mark& m) {
   if (m.digits < 2) return false;
   const double reach = e.tolerance + m.half_unit;
   if (std::fabs(m.value - e.value) <= reach) return false;
-  for (const auto* list : {&e.accepted, &e.routes})
+  // A null answer of this data set is an honest mistake.
+  for (const auto* list : {&e.accepted, &e.routes, &e.nulls})
     for (double v : *list)
       if (std::fabs(m.value - v) <= reach) return false;
   return true;
@@ -261,7 +266,7 @@ void share_flags(const Answers& answers, std::vector<Grade>& grades) {
   const std::size_t nr = answers.results.size(), n = answers.students.size();
   // The spread of the class's values per result, and the class's values
   // sorted: expected values, and the wrong values reported.
-  std::vector<double> spread(nr, 0);
+  std::vector<double> spread(nr, 0), relative(nr, 1), low(nr, 0), high(nr, 0);
   std::vector<std::vector<std::pair<double, std::size_t>>> expected(nr), wrong_values(nr);
   std::vector<double> widest(nr, 0);
   for (std::size_t r = 0; r < nr; ++r) {
@@ -283,11 +288,21 @@ void share_flags(const Answers& answers, std::vector<Grade>& grades) {
     std::vector<double> deviations;
     for (double v : values) deviations.push_back(std::fabs(v - mid));
     spread[r] = std::max(1.4826 * median(deviations), median(tolerances));
+    relative[r] = mid != 0 ? spread[r] / std::fabs(mid) : 1.0;
+    low[r] = mid - 3 * spread[r];
+    high[r] = mid + 3 * spread[r];
     std::sort(expected[r].begin(), expected[r].end());
     std::sort(wrong_values[r].begin(), wrong_values[r].end());
   }
-  auto chance = [&](std::size_t r, double h) {
-    return spread[r] > 0 ? std::min(1.0, 2 * h / (2.5 * spread[r])) : 1.0;
+  // The chance that a value lands within h of a given one: the rounding
+  // interval over the spread of the values there. Among the class's
+  // values, their spread; far outside them (a mistake's own cluster:
+  // temperatures in °C make an A of 9 where the class's are 1e15), the
+  // class's relative spread at that size.
+  auto chance = [&](std::size_t r, double x, double h) {
+    double s = spread[r];
+    if (x < low[r] || x > high[r]) s = std::min(s, relative[r] * std::fabs(x));
+    return s > 0 ? std::min(1.0, 2 * h / (2.5 * s)) : 1.0;
   };
   // The correlations between results, computed once a pair of results is
   // first needed.
@@ -319,7 +334,7 @@ void share_flags(const Answers& answers, std::vector<Grade>& grades) {
       std::map<std::size_t, Match> found;
       for (auto it = std::lower_bound(expected[r].begin(), expected[r].end(), std::pair{x - h, std::size_t{0}});
            it != expected[r].end() && it->first <= x + h; ++it)
-        if (other_data(it->second)) found.emplace(it->second, Match{r, true, chance(r, h), m.digits});
+        if (other_data(it->second)) found.emplace(it->second, Match{r, true, chance(r, x, h), m.digits});
       const double w = std::max(h, widest[r]);
       for (auto it = std::lower_bound(wrong_values[r].begin(), wrong_values[r].end(), std::pair{x - w, std::size_t{0}});
            it != wrong_values[r].end() && it->first <= x + w; ++it) {
@@ -327,7 +342,7 @@ void share_flags(const Answers& answers, std::vector<Grade>& grades) {
         const Mark& theirs = grades[j].marks[r];
         const double coarse = std::max(h, theirs.half_unit);
         if (!other_data(j) || found.count(j) || std::fabs(theirs.value - x) > coarse) continue;
-        found.emplace(j, Match{r, false, chance(r, coarse), std::min(m.digits, theirs.digits)});
+        found.emplace(j, Match{r, false, chance(r, x, coarse), std::min(m.digits, theirs.digits)});
       }
       for (const auto& [j, match] : found) with[j].push_back(match);
     }
@@ -392,20 +407,31 @@ double median(std::vector<double> v) {
 }
 
 double honest_chance(const Expected& e, double x, double h) {
-  std::vector<double> honest{e.value};
+  // Honest work: the expected value, a valid route or an accepted value
+  // (as a student rounds it, or near it within the uncertainty, or
+  // anywhere within the tolerance); and one report in twenty an honest
+  // mistake, a null answer of the data set.
+  std::vector<double> honest{e.value}, mistakes;
   for (const auto* list : {&e.accepted, &e.routes})
     for (double v : *list)
       if (std::isfinite(v)) honest.push_back(v);
-  const double share = 1.0 / static_cast<double>(honest.size());
-  double point = 0, near = 0;
-  for (double v : honest) {
-    point += std::fabs(v - x) <= h ? share : 0;
-    near += e.uncertainty > 0 ? share * normal_between((x - h - v) / e.uncertainty, (x + h - v) / e.uncertainty)
-                              : 0;
-  }
+  for (double v : e.nulls)
+    if (std::isfinite(v)) mistakes.push_back(v);
+  auto pool = [&](const std::vector<double>& values, double& point, double& near) {
+    const double share = 1.0 / static_cast<double>(values.size());
+    for (double v : values) {
+      point += std::fabs(v - x) <= h ? share : 0;
+      near += e.uncertainty > 0 ? share * normal_between((x - h - v) / e.uncertainty, (x + h - v) / e.uncertainty)
+                                : 0;
+    }
+  };
+  double point = 0, near = 0, slip_point = 0, slip_near = 0;
+  pool(honest, point, near);
+  if (!mistakes.empty()) pool(mistakes, slip_point, slip_near);
   const double broad = e.tolerance > 0 ? normal_between((x - h - e.value) / e.tolerance, (x + h - e.value) / e.tolerance)
                                        : (std::fabs(x - e.value) <= h ? 1.0 : 0.0);
-  return 0.5 * point + 0.3 * near + 0.2 * broad;
+  const double honest_share = mistakes.empty() ? 1.0 : 0.95;
+  return honest_share * (0.5 * point + 0.3 * near + 0.2 * broad) + (1 - honest_share) * (0.6 * slip_point + 0.4 * slip_near);
 }
 
 void add_evidence(const Answers& answers, const Results& results, std::vector<Grade>& grades) {

@@ -129,8 +129,10 @@ std::string answers_csv_heading(std::span<const ResultColumn> results, std::stri
   for (const auto& r : results) s += ',' + csv_cell(r.key + " true") + ',' + csv_cell(r.key + " u");
   for (const auto& r : results)
     s += ',' + csv_cell(heading_of({r.key + " accepted", r.unit})) + ',' + csv_cell(r.key + " not graded");
-  if (routes)
+  if (routes) {
     for (const auto& r : results) s += ',' + csv_cell(heading_of({r.key + " routes", r.unit}));
+    for (const auto& r : results) s += ',' + csv_cell(heading_of({r.key + " nulls", r.unit}));
+  }
   return s;
 }
 
@@ -157,12 +159,13 @@ std::string answers_csv_row(std::span<const ResultColumn> results, const AnswerS
          (r != nullptr ? csv_cell(r->not_graded) : std::string());
   }
   if (routes)
-    for (const Result* r : of) {
-      std::vector<double> values;
-      if (r != nullptr && r->graded())
-        for (const Alternative& a : r->routes) values.push_back(a.value);
-      s += ',' + number_list(values);
-    }
+    for (const bool nulls : {false, true})
+      for (const Result* r : of) {
+        std::vector<double> values;
+        if (r != nullptr && r->graded())
+          for (const Alternative& a : nulls ? r->nulls : r->routes) values.push_back(a.value);
+        s += ',' + number_list(values);
+      }
   return s;
 }
 
@@ -212,7 +215,7 @@ Answers read_answers(std::string_view text, std::string_view file_name) {
   const std::size_t none = heading.size();
   std::size_t name_col = none, id_col = none, s1_col = none, s2_col = none;
   struct ValueColumns {
-    std::size_t value, tolerance, true_value = 0, uncertainty = 0, accepted = 0, not_graded = 0, routes = 0;
+    std::size_t value, tolerance, true_value = 0, uncertainty = 0, accepted = 0, not_graded = 0, routes = 0, nulls = 0;
   };
   std::vector<ValueColumns> cols;
   for (std::size_t c = 0; c < heading.size(); ++c) {
@@ -252,7 +255,8 @@ Answers read_answers(std::string_view text, std::string_view file_name) {
       ++c;
     } else {
       // "<key> true", "<key> u", "<key> accepted (<unit>)", "<key> not
-      // graded" and "<key> routes (<unit>)", after every result
+      // graded", "<key> routes (<unit>)" and "<key> nulls (<unit>)",
+      // after every result
       bool known = false;
       for (std::size_t r = 0; r < a.results.size() && !known; ++r) {
         const ResultColumn& rc = a.results[r];
@@ -261,6 +265,7 @@ Answers read_answers(std::string_view text, std::string_view file_name) {
                             : heading[c] == heading_of({rc.key + " accepted", rc.unit}) ? &cols[r].accepted
                             : heading[c] == rc.key + " not graded"                     ? &cols[r].not_graded
                             : heading[c] == heading_of({rc.key + " routes", rc.unit})   ? &cols[r].routes
+                            : heading[c] == heading_of({rc.key + " nulls", rc.unit})    ? &cols[r].nulls
                                                                                       : nullptr;
         if (slot != nullptr) {
           *slot = c;
@@ -328,6 +333,7 @@ Answers read_answers(std::string_view text, std::string_view file_name) {
       if (e.tolerance < 0) problems.add(rec.line, c.tolerance + 1, "a negative tolerance, " + shown(cell(c.tolerance)));
       e.accepted = numbers(c.accepted);
       e.routes = numbers(c.routes);
+      e.nulls = numbers(c.nulls);
       if (c.not_graded != 0) e.not_graded = cell(c.not_graded);
       s.results.push_back(std::move(e));
     }

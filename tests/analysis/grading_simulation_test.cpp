@@ -199,11 +199,20 @@ TEST_P(GradingSimulation, TheKeyAClassmatesValuesAndSharedWrongValuesCaught) {
           if (theirs != nullptr && theirs->graded()) cells[i][r] = csv_number(theirs->value);
           break;
         case made_up: {
-          // The pair's numbers: the first of the two students' expected
-          // values a quarter off, to five figures.
-          const AnswerSheet& first = c.sheets[i % 10 < 5 ? i : i - 5];
-          if (const Result* f = first.find(c.columns[r].key); f != nullptr && f->graded())
-            cells[i][r] = rounded(1.25 * f->value + 3 * f->tolerance, 5);
+          // The pair's numbers, to five figures: the first student's
+          // expected value a quarter or so off, by the first factor that
+          // leaves it wrong for both students.
+          const std::size_t first = i % 10 < 5 ? i : i - 5, second = first + 5;
+          const Result* f = c.sheets[first].find(c.columns[r].key);
+          const Result* g = second < n ? c.sheets[second].find(c.columns[r].key) : nullptr;
+          if (f == nullptr || !f->graded()) break;
+          for (double factor : {1.25, 0.77, 1.41, 0.63}) {
+            const double v = factor * f->value + 3 * f->tolerance;
+            if (g == nullptr || !g->graded() || (!full_credit(*g, v) && std::fabs(v - g->value) > 3 * g->tolerance)) {
+              cells[i][r] = rounded(v, 5);
+              break;
+            }
+          }
           break;
         }
         case four_digits:
@@ -221,9 +230,15 @@ TEST_P(GradingSimulation, TheKeyAClassmatesValuesAndSharedWrongValuesCaught) {
   const auto grades = grade(answers, results, default_weights(answers));
   // Where a flag is due: the key's values in two results or more (never
   // one result alone), a copied value that no honest work on the own data
-  // gives (beyond the tolerance), made-up values in two results or more.
+  // gives (beyond the tolerance of the expected value, of every valid
+  // route and of every null answer: a classmate's VE near 0 is what the
+  // ideal-mixture mistake gives), made-up values in two results or more.
   auto beyond = [](const Result& mine, double v) {
-    return std::fabs(v - mine.value) > mine.tolerance && !full_credit(mine, v);
+    if (std::fabs(v - mine.value) <= mine.tolerance || full_credit(mine, v)) return false;
+    for (const auto* list : {&mine.routes, &mine.nulls})
+      for (const Alternative& a : *list)
+        if (std::fabs(v - a.value) <= mine.tolerance) return false;
+    return true;
   };
   int due[5] = {}, caught[5] = {}, wrongly = 0, lone_keys = 0;
   for (std::size_t i = 0; i < n; ++i) {
@@ -280,8 +295,9 @@ TEST_P(GradingSimulation, TheKeyAClassmatesValuesAndSharedWrongValuesCaught) {
   EXPECT_GE(caught[made_up], 0.95 * due[made_up]) << "the same made-up values";
   // Two results copied to four digits may be chance in a class this size:
   // counted for the record, not required.
-  RecordProperty("two_at_four_digits_caught", std::to_string(caught[four_digits]) + " of " +
-                                                  std::to_string(due[four_digits]));
+  const char* names[] = {"key_caught", "copy_caught", "made_up_caught", "two_at_four_digits_caught"};
+  for (int k = key; k <= four_digits; ++k)
+    RecordProperty(names[k], std::to_string(caught[k]) + " of " + std::to_string(due[k]));
 }
 
 INSTANTIATE_TEST_SUITE_P(Programs, GradingSimulation,

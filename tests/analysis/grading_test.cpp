@@ -381,6 +381,9 @@ TEST(GradingEvidence, HonestChanceWorkedByHand) {
   // A valid route on it: half of the weight on the two honest values.
   e.routes = {101.00002};
   EXPECT_NEAR(honest_chance(e, 101, 5e-5), 0.25001710865065396, 1e-12);
+  // A null answer there too: one report in twenty an honest mistake.
+  e.nulls = {101.00001};
+  EXPECT_NEAR(honest_chance(e, 101, 5e-5), 0.26751784898723996, 1e-12);
 }
 
 // A class of four, three results with true values and uncertainties.
@@ -489,15 +492,19 @@ TEST(GradingOutput, TemplateAndAnswersRowsWithAndWithoutIdentifier) {
   s.seed1 = 12345;
   s.seed2 = -7;
   s.add(Result{.key = "dH", .unit = "J/mol", .true_value = 1000.0, .value = 1010.5, .uncertainty = 2.5, .tolerance = 20.21,
-               .routes = {{"chord", 1002.25}, {"not here", not_a_number}, {"end", 1011}}});
+               .routes = {{"chord", 1002.25}, {"not here", not_a_number}, {"end", 1011}},
+               .nulls = {{"R·b", -980.5}, {"ln 10 left out", 438.9}}});
   s.add(Result{.key = "n", .value = 0.1, .tolerance = 0.002});
   EXPECT_EQ(results_template_heading(s, "E-mail"), "name,E-mail,seed1,seed2,dH (J/mol),n");
   EXPECT_EQ(results_template_row(s, "E-mail", "jd@uni.example"), "\"Doe, Jane\",jd@uni.example,12345,-7,,");
   EXPECT_EQ(answers_csv_heading(s, "E-mail"),
             "name,E-mail,seed1,seed2,dH (J/mol),dH tolerance (J/mol),n,n tolerance,dH true,dH u,n true,n u,"
-            "dH accepted (J/mol),dH not graded,n accepted,n not graded,dH routes (J/mol),n routes");
+            "dH accepted (J/mol),dH not graded,n accepted,n not graded,dH routes (J/mol),n routes,dH nulls (J/mol),"
+            "n nulls");
+  // A list that starts with a minus is a text cell: a spreadsheet would
+  // run "-980.5 438.9" as a formula.
   EXPECT_EQ(answers_csv_row(s, "E-mail", "jd@uni.example"),
-            "\"Doe, Jane\",jd@uni.example,12345,-7,1010.5,20.21,0.1,0.002,1000,2.5,,,,,,,1002.25 1011,");
+            "\"Doe, Jane\",jd@uni.example,12345,-7,1010.5,20.21,0.1,0.002,1000,2.5,,,,,,,1002.25 1011,,'-980.5 438.9,");
   EXPECT_EQ(answers_csv_row(s, "", ""), analysis::answers_csv_row(s));
   const std::vector<ResultColumn> cols = result_columns(s);
   EXPECT_FALSE(answers_have_routes(answers_csv_heading(cols, "", false)));
@@ -507,6 +514,7 @@ TEST(GradingOutput, TemplateAndAnswersRowsWithAndWithoutIdentifier) {
   const Answers a = read_answers(answers_csv_heading(s, "E-mail") + "\n" + answers_csv_row(s, "E-mail", "jd@uni.example") + "\n",
                                  "answers.csv");
   EXPECT_EQ(a.students[0].results[0].routes, (std::vector<double>{1002.25, 1011}));
+  EXPECT_EQ(a.students[0].results[0].nulls, (std::vector<double>{-980.5, 438.9}));
   const Results rows = read_results(results_template_heading(s, "E-mail") + "\n" +
                                         results_template_row(s, "E-mail", "jd@uni.example") + "\n",
                                     "results_template.csv", a);
@@ -546,7 +554,7 @@ TEST(GradingCatalogue, ResultsASheetLacksOrDoesNotGradeAndAcceptedValues) {
   const std::string answers_text = answers_csv_heading(cols, "") + "\n" + answers_csv_row(cols, one, "", "") + "\n" +
                                    answers_csv_row(cols, two, "", "") + "\n";
   EXPECT_EQ(labtest::lines(answers_text)[2],
-            "Bo Brown,3,4,0.98,0.05,,,,,,,,,3e-05,,,,,,,the fitted rate constant is negative,,,");
+            "Bo Brown,3,4,0.98,0.05,,,,,,,,,3e-05,,,,,,,the fitted rate constant is negative,,,,,,");
   const Answers a = read_answers(answers_text, "answers.csv");
   ASSERT_EQ(a.results.size(), 3u);
   EXPECT_EQ(a.students[0].results[0].accepted, std::vector<double>{1.0});
