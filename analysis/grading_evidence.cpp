@@ -3,15 +3,17 @@
 // given the digits written, and never one result alone.
 //
 // Leaked. A result "sits on" its hidden true value when the true value
-// rounds to the number written. An honest student gets there too: with
-// the expected value of the data set (when it lies that close), a valid
-// route, an accepted value, or by chance among the honest spread of work.
-// honest_chance() is the probability of the number written under that
-// mixture; its inverse is the likelihood ratio of a leak (a leaked value
-// sits on the true value with certainty). The ratios of the results on
-// their true values multiply to one statistic; a flag needs it above
-// 10^8 with at least two results above 10 each. Under the honest mixture
-// a product of likelihood ratios exceeds L with probability at most 1/L
+// rounds to the number written, in digits no coarser than the tolerance.
+// An honest student gets there too: with the expected value of the data
+// set (when it lies that close), a valid route, an accepted value, by
+// chance among the honest spread of work, or by an honest mistake (a null
+// answer). honest_chance() is the probability of the number written under
+// that mixture; its inverse is the likelihood ratio of a leak (a leaked
+// value sits on the true value with certainty). The ratios of the three
+// strongest results multiply to one statistic, divided by the ways of
+// choosing them among the results on their true values; a flag needs it
+// above 10^8 with at least two results above 10 each. Under the honest
+// mixture a likelihood ratio exceeds L with probability at most 1/L
 // (Markov), so the flag is wrong for fewer than one honest student in
 // 10^8 if the mixture holds, and still rare when it is off by a factor of
 // a hundred in each of two results.
@@ -38,18 +40,17 @@
 #include <map>
 
 #include "analysis/grading.hpp"
-#include "analysis/safe_text.hpp"
 
 namespace analysis::grading {
 
 namespace {
 
-constexpr double kLeakOdds = 1e8;     // the combined likelihood ratio a leak flag needs
-constexpr double kLeakEach = 10;      // and at least two results with this much each
-constexpr double kShareChance = 1e-4; // the chance of a match by accident a share flag needs to be under
-constexpr double kLeastOpen = 1e-3;    // the least share of a result's spread that other results leave open
-constexpr int kLoneDigits = 4;        // a lone matching result needs this many significant digits
+constexpr double kLeakOdds = 1e8;        // the combined likelihood ratio a leak flag needs
+constexpr double kLeakEach = 10;         // and at least two results with this much each
 constexpr std::size_t kMostLeaked = 3;   // results on their true values that count at most
+constexpr double kShareChance = 1e-4;    // a share flag needs the chance of its match by accident below this
+constexpr double kLeastOpen = 1e-3;      // the least share of a result's spread that other results leave open
+constexpr int kLoneDigits = 4;           // a lone matching result needs this many significant digits
 
 // P(lo < Z < hi) for a standard normal Z, accurate in both tails.
 double normal_between(double lo, double hi) {
@@ -86,7 +87,6 @@ std::string seeds_of(const StudentAnswers& s) { return std::to_string(s.seed1) +
 std::string classmate(const StudentAnswers& s) {
   return s.id.empty() ? s.name + " (seeds " + seeds_of(s) + ")" : person(s);
 }
-
 
 // C(n, k), as a double.
 double choose(std::size_t n, std::size_t k) {
@@ -188,9 +188,10 @@ void leak_flags(const Answers& answers, std::vector<Grade>& grades) {
 }
 
 // A value no honest work on this data set gives: beyond the tolerance of
-// the expected value, of every accepted value and of every valid route,
-// by more than the rounding of the digits written (a value within the
-// tolerance rounded to two figures may well lie outside it).
+// the expected value, of every accepted value, of every valid route and
+// of every null answer (an honest mistake), by more than the rounding of
+// the digits written (a value within the tolerance rounded to two
+// figures may well lie outside it).
 bool wrong(const Expected& e, const Mark& m) {
   if (m.cell != Cell::scored || m.within || !(m.half_unit > 0) || !e.gradable()) return false;
   // A zero or a single digit (no effect, an integer order) is what common
@@ -198,7 +199,6 @@ bool wrong(const Expected& e, const Mark& m) {
   if (m.digits < 2) return false;
   const double reach = e.tolerance + m.half_unit;
   if (std::fabs(m.value - e.value) <= reach) return false;
-  // A null answer of this data set is an honest mistake.
   for (const auto* list : {&e.accepted, &e.routes, &e.nulls})
     for (double v : *list)
       if (std::fabs(m.value - v) <= reach) return false;
