@@ -57,7 +57,10 @@ bool read_roster(std::string_view text, std::string_view course, Roster& roster,
     error = (p.line > 0 ? "roster line " + std::to_string(p.line) + ": " : std::string()) + p.what;
     return false;
   }
-  for (const std::string& note : table.notes) roster.warnings.push_back(note);
+  // The table's notes name the file "roster, line N": the roster's own
+  // messages say "roster line N".
+  for (const std::string& note : table.notes)
+    roster.warnings.push_back(note.rfind("roster, line ", 0) == 0 ? "roster line " + note.substr(13) : note);
   // The columns: by the heading when there is one, else name[,seed1,seed2].
   constexpr std::size_t none = std::string::npos;
   std::size_t name_col = 0, seed1_col = 1, seed2_col = 2, id_col = none, columns = 0;

@@ -195,7 +195,7 @@ TEST(InstructorRoster, AsSpreadsheetsAndCourseSitesWriteThem) {
       {"sep=;\nName;Seed1;Seed2\nDoe, Jane;1;2\n", "Doe, Jane", "", "", {}},
       {"Name\tE-mail\tSeed1\tSeed2\nAnn Ash\tann@uni.example\t1\t2\n", "Ann Ash", "ann@uni.example", "E-mail", {}},
       {"Name,Seed1,Seed2\nJos\xE9,1,2\n", "Jos\xC3\xA9", "", "",
-       {"roster, line 2: not UTF-8; the file is read as Windows-1252 (save it as CSV UTF-8 to be sure of its accented "
+       {"roster line 2: not UTF-8; the file is read as Windows-1252 (save it as CSV UTF-8 to be sure of its accented "
         "letters)"}},
       {"Name,Email,Student ID,Seed1,Seed2\nAnn,a@x,s1,1,2\n", "Ann", "s1", "Student ID",
        {"roster line 1, column 2 (Email): another identifier; Student ID (column 3) is taken (student numbers before "
