@@ -1,7 +1,7 @@
 #include "analysis/dataset.hpp"
 
-#include <charconv>
-#include <cmath>
+#include "analysis/table_text.hpp"
+
 #include <string>
 
 namespace analysis {
@@ -75,16 +75,7 @@ std::string DataSet::text(std::size_t r, std::size_t c) const {
 
 std::optional<double> DataSet::number(std::size_t r, std::size_t c) const {
   if (r >= cells_.size() || c >= cells_[r].size()) return std::nullopt;
-  std::string_view s = trim(cells_[r][c]);
-  // A spreadsheet takes a leading plus sign; from_chars does not.
-  if (s.size() > 1 && s.front() == '+' && s[1] != '-' && s[1] != '+') s.remove_prefix(1);
-  if (s.empty()) return std::nullopt;
-  double v = 0;
-  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v, std::chars_format::general);
-  // The whole cell must be the number; "inf" and "nan" are text to a
-  // spreadsheet, and so is a number too large for a double.
-  if (ec != std::errc() || end != s.data() + s.size() || !std::isfinite(v)) return std::nullopt;
-  return v;
+  return parse_number(cells_[r][c]);
 }
 
 double DataSet::value(std::size_t r, std::size_t c) const {

@@ -65,6 +65,31 @@ bool blank(char32_t c) {
 
 }  // namespace
 
+std::size_t utf8_sequence(std::string_view s, char32_t* code) {
+  if (s.empty()) return 0;
+  const Decoded d = decode(s);
+  if (code != nullptr) *code = d.code;
+  return d.length;
+}
+
+void append_utf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out.push_back(static_cast<char>(c));
+  } else if (c < 0x800) {
+    out.push_back(static_cast<char>(0xc0 | (c >> 6)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3f)));
+  } else if (c < 0x10000) {
+    out.push_back(static_cast<char>(0xe0 | (c >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3f)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3f)));
+  } else {
+    out.push_back(static_cast<char>(0xf0 | (c >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3f)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3f)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3f)));
+  }
+}
+
 std::string csv_cell(std::string_view text) {
   if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
   std::string s = "\"";

@@ -55,4 +55,13 @@ std::string file_stem(std::string_view name);
 std::vector<std::string> unique_stems(const std::vector<std::string>& stems, const std::vector<std::string>& endings,
                                       const std::vector<std::string>& taken);
 
+// The well-formed UTF-8 sequence at the start of `s`: its length in bytes
+// (0 for a byte that starts none: a stray continuation byte, an overlong
+// form, a surrogate, beyond U+10FFFF) and, when `code` is given, its code
+// point.
+std::size_t utf8_sequence(std::string_view s, char32_t* code = nullptr);
+
+// `code` appended to `out` as UTF-8.
+void append_utf8(std::string& out, char32_t code);
+
 }  // namespace analysis

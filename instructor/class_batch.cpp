@@ -123,8 +123,8 @@ class KeyOutput final : public BatchOutput {
 class AnswersOutput final : public BatchOutput {
  public:
   AnswersOutput(const analysis::Analysis& analysis, std::string id_heading, analysis::TolerancePolicy policy,
-                std::vector<std::string>& notes)
-      : analysis_(analysis), id_heading_(std::move(id_heading)), policy_(policy), notes_(notes) {
+                std::vector<std::string>& notes, bool routes)
+      : analysis_(analysis), id_heading_(std::move(id_heading)), policy_(policy), notes_(notes), routes_(routes) {
     if (analysis_.handout != nullptr) {
       columns_ = analysis::grading::result_columns(analysis_.handout());
       started_ = true;
@@ -196,11 +196,11 @@ class AnswersOutput final : public BatchOutput {
     return b;
   }
   void write_headings() {
-    answers_.record(analysis::grading::answers_csv_heading(columns_, id_heading_));
+    answers_.record(analysis::grading::answers_csv_heading(columns_, id_heading_, routes_));
     template_.record(analysis::grading::results_template_heading(columns_, id_heading_));
   }
   void write(const analysis::AnswerSheet& sheet, const std::string& id) {
-    answers_.record(analysis::grading::answers_csv_row(columns_, sheet, id_heading_, id));
+    answers_.record(analysis::grading::answers_csv_row(columns_, sheet, id_heading_, id, routes_));
     template_.record(analysis::grading::results_template_row(columns_, sheet, id_heading_, id));
   }
 
@@ -208,6 +208,7 @@ class AnswersOutput final : public BatchOutput {
   std::string id_heading_;
   analysis::TolerancePolicy policy_;
   std::vector<std::string>& notes_;
+  bool routes_;  // the routes columns (a class made before them has none)
   labcore::DataFile answers_, template_;
   bool started_ = false;
   std::vector<analysis::grading::ResultColumn> columns_;
@@ -400,13 +401,14 @@ bool extended(std::string old_text, const std::string& new_text, std::string& te
 std::string key_file_name(const labcore::Program& program) { return std::string(program.name) + "_key.csv"; }
 
 BatchOutputs class_outputs(const labcore::Program& program, const ClassSettings& settings,
-                           std::vector<std::string>& notes, const std::vector<std::string>& key_columns) {
+                           std::vector<std::string>& notes, const std::vector<std::string>& key_columns,
+                           bool answers_routes) {
   const analysis::TolerancePolicy policy{.relative = settings.relative / 100};
   BatchOutputs outputs;
   outputs.push_back(std::make_unique<DataSetOutput>());
   outputs.push_back(std::make_unique<KeyOutput>(program, settings.id_heading, key_columns));
   if (const analysis::Analysis* a = analysis::find_analysis(program.name)) {
-    outputs.push_back(std::make_unique<AnswersOutput>(*a, settings.id_heading, policy, notes));
+    outputs.push_back(std::make_unique<AnswersOutput>(*a, settings.id_heading, policy, notes, answers_routes));
     if (a->handout != nullptr) outputs.push_back(std::make_unique<HandoutOutput>(program, a->handout()));
     if (settings.workbooks) outputs.push_back(workbook_output(program, policy));
   }
@@ -574,7 +576,16 @@ int add_to_class(const labcore::Program& program, std::string_view roster_text, 
     err << "cannot read the folder " << where << ": " << ec.message() << '\n';
     return labcore::exit_file_not_created;
   }
-  BatchOutputs outputs = class_outputs(program, settings, notes, key.columns);
+  // answers.csv in the class's own layout: a class made before the routes
+  // columns keeps its heading.
+  bool answers_routes = true;
+  {
+    std::string answers_text;
+    if (::lstat((outdir / kAnswersFile).c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+        read_bounded((outdir / kAnswersFile).string(), 1u << 30, answers_text, error))
+      answers_routes = analysis::grading::answers_have_routes(answers_text.substr(0, answers_text.find('\n')));
+  }
+  BatchOutputs outputs = class_outputs(program, settings, notes, key.columns, answers_routes);
   const Plan plan = plan_of(outputs);
   // The tables are made aside and extended below; a file written once for
   // the class (the handout) stays as the class has it, and moves in only

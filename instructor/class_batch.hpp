@@ -81,9 +81,12 @@ inline constexpr const char* kHandoutFile = "handout.md";
 // student; every file written row by row as the students are generated.
 // The key, answers.csv and the workbooks are the instructor's alone
 // (Access::instructor). Students whose data set the analysis cannot read
-// get a note in `notes` (which must outlive the outputs).
+// get a note in `notes` (which must outlive the outputs). `answers_routes`
+// false writes answers.csv without its routes columns, as a class made
+// before them has it.
 BatchOutputs class_outputs(const labcore::Program& program, const ClassSettings& settings,
-                           std::vector<std::string>& notes, const std::vector<std::string>& key_columns = {});
+                           std::vector<std::string>& notes, const std::vector<std::string>& key_columns = {},
+                           bool answers_routes = true);
 
 // A file stem per student, unique: analysis::file_stem() of the name
 // ("student_lineN" when nothing is left), made unique by

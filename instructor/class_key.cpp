@@ -92,4 +92,19 @@ std::string class_mismatch(const ClassKey& key, const DataSetCheck& check) {
          " were handed to " + names;
 }
 
+std::string file_name_mismatch(const ClassKey& key, const std::filesystem::path& path, const DataSetCheck& check) {
+  const std::string name = path.filename().string();
+  for (const KeyStudent& s : key.students) {
+    if (s.file != name || (s.seed1 == check.seed1 && s.seed2 == check.seed2)) continue;
+    std::string owners;
+    for (const KeyStudent& o : key.students)
+      if (o.seed1 == check.seed1 && o.seed2 == check.seed2)
+        owners += (owners.empty() ? "" : " and ") + o.name + (o.id.empty() ? "" : " (" + o.id + ")");
+    return "the file is named " + name + ", the data set of " + s.name + (s.id.empty() ? "" : " (" + s.id + ")") +
+           " in the key, but holds the seeds " + std::to_string(check.seed1) + " " + std::to_string(check.seed2) +
+           (owners.empty() ? std::string(", no student's of the class") : " of " + owners);
+  }
+  return {};
+}
+
 }  // namespace instructor

@@ -34,4 +34,10 @@ bool read_class_key(const std::filesystem::path& outdir, const labcore::Program&
 // the name in the file and the student(s) of those seeds.
 std::string class_mismatch(const ClassKey& key, const DataSetCheck& check);
 
+// Whether a checked file handed in under a name of the key's files holds
+// that student's data set: empty when it does (or when its name is none of
+// the key's), else a sentence naming whose file the name is and whose
+// seeds it holds (a classmate's data set renamed).
+std::string file_name_mismatch(const ClassKey& key, const std::filesystem::path& path, const DataSetCheck& check);
+
 }  // namespace instructor

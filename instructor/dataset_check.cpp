@@ -26,8 +26,10 @@ std::vector<std::string> split_lines(const std::string& text) {
   return lines;
 }
 
-// The seeds as the prologue of the program's dialog form records them.
-bool read_seeds(const std::vector<std::string>& lines, labcore::Form form, std::int32_t& s1, std::int32_t& s2) {
+// The seeds as the prologue of the program's dialog form records them:
+// true, or false with `where` naming the records that should hold them.
+bool read_seeds(const std::vector<std::string>& lines, labcore::Form form, std::int32_t& s1, std::int32_t& s2,
+                std::string& where) {
   auto number_after = [](const std::string& line, std::string_view label, std::int32_t& v) {
     const std::size_t at = line.find(label);
     if (at == std::string::npos) return false;
@@ -39,6 +41,20 @@ bool read_seeds(const std::vector<std::string>& lines, labcore::Form form, std::
     auto [ptr, ec] = std::from_chars(line.data() + p, line.data() + e, v);
     return ec == std::errc() && ptr == line.data() + e && e > p;
   };
+  // The record the form labels the first seed in, for the message.
+  const std::string_view label = form == labcore::Form::A   ? "\"seed1: \","
+                                 : form == labcore::Form::B ? "seed1: ,"
+                                 : form == labcore::Form::C ? "first seed:, "
+                                                            : "iseed1 = ";
+  where = "no record among records 4 to 12 holds the seeds";
+  for (std::size_t i = 3; i < lines.size() && i < 12; ++i)
+    if (lines[i].find(label) != std::string::npos) {
+      const bool two = form == labcore::Form::A || form == labcore::Form::B;
+      where = two ? "records " + std::to_string(i + 1) + " and " + std::to_string(i + 2) + " (the seeds)"
+                  : "record " + std::to_string(i + 1) + " (the seeds)";
+      where += " cannot be read as two whole numbers";
+      break;
+    }
   for (std::size_t i = 3; i < lines.size() && i < 12; ++i) {
     const std::string& l = lines[i];
     switch (form) {
@@ -160,7 +176,9 @@ DataSetCheck check_data_set(const std::string& path) {
   c.name_field = name;
   c.student = name.substr(0, name.find_last_not_of(' ') + 1);
   c.name_record = name_record;
-  if (!read_seeds(lines, c.program->form, c.seed1, c.seed2)) return unusable("the seed records cannot be read");
+  std::string seeds_where;
+  if (!read_seeds(lines, c.program->form, c.seed1, c.seed2, seeds_where)) return unusable(seeds_where);
+  for (const std::string& l : lines) c.records += l + '\n';
 
   const Generated g = generate(*c.program, name, c.seed1, c.seed2);
   c.model_failed = !g.failure.empty();

@@ -40,6 +40,9 @@ struct DataSetCheck {
   // mark before the first record. Both are set aside before comparing.
   bool crlf = false;
   bool bom = false;
+  // The records, each with an LF (line ends and byte-order mark set
+  // aside): two files hand in the same text when theirs agree.
+  std::string records;
 
   // differs: the first record that differs (1-based), with both versions;
   // a missing record is empty with has_... false. record is 0 when all

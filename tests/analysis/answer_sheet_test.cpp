@@ -60,8 +60,9 @@ TEST(AnswersCsv, HeadingAndRowOfOneStudent) {
   const AnswerSheet s = small_sheet();
   EXPECT_EQ(answers_csv_heading(s),
             "name,seed1,seed2,dH (J/mol),dH tolerance (J/mol),n,n tolerance,dH true,dH u,n true,n u,"
-            "dH accepted (J/mol),dH not graded,n accepted,n not graded");
-  EXPECT_EQ(answers_csv_row(s), "\"Doe, Jane\",12345,-7,1010.5,20.21,0.1,0.002,1000,2.5,1,,,,,");
+            "dH accepted (J/mol),dH not graded,n accepted,n not graded,dH routes (J/mol),n routes,dH nulls (J/mol),"
+            "n nulls");
+  EXPECT_EQ(answers_csv_row(s), "\"Doe, Jane\",12345,-7,1010.5,20.21,0.1,0.002,1000,2.5,1,,,,,,,,,");
   EXPECT_EQ(csv_number(0.1 + 0.2), "0.30000000000000004");  // shortest form that reads back
   EXPECT_EQ(csv_cell("say \"x\""), "\"say \"\"x\"\"\"");
 }

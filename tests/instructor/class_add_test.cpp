@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "analysis/grading.hpp"
 #include "instructor/instructor.hpp"
 #include "instructor/roster.hpp"
 #include "labcore/registry.hpp"
@@ -28,7 +29,7 @@ Outcome run(std::vector<std::string> args) {
   return {status, out.str(), err.str()};
 }
 
-std::vector<std::string> cells(const std::string& line) { return *instructor::split_csv(line); }
+std::vector<std::string> cells(const std::string& line) { return labtest::cells(line); }
 
 std::size_t files_in(const fs::path& dir) {
   return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
@@ -155,9 +156,9 @@ TEST(InstructorBatchAdd, NamesakesAndSharedSeedsAreToldApart) {
 
 TEST(InstructorRoster, HalfASeedIsRefusedAndOneSharedSeedIsNoWarning) {
   const std::pair<const char*, const char*> refused[] = {
-      {"name,seed1,seed2\nAnn,5,\n", "roster line 2: column 3: no second seed for Ann, though the first is given"},
-      {"Ann,,6\n", "roster line 1: column 2: no first seed for Ann, though the second is given"},
-      {"seed2,name,seed1\n7,Bo,\n", "roster line 2: column 3: no first seed for Bo"},
+      {"name,seed1,seed2\nAnn,5,\n", "roster line 2, column 3 (seed2): no second seed for Ann, though the first is given"},
+      {"Ann,,6\n", "roster line 1, column 2: no first seed for Ann, though the second is given"},
+      {"seed2,name,seed1\n7,Bo,\n", "roster line 2, column 3 (seed1): no first seed for Bo"},
   };
   for (const auto& [text, message] : refused) {
     instructor::Roster roster;
@@ -224,6 +225,39 @@ TEST(InstructorBatchAdd, AKeyResavedWithCrLfIsExtendedInItsOwnLineEnds) {
             std::string::npos)
       << bad.err;
   EXPECT_FALSE(fs::exists(cls / "cy.csv"));
+}
+
+// answers.csv of a class made before the routes columns: late students'
+// rows in the class's own layout, and grading the class judges no leak.
+TEST(InstructorBatchAdd, AnswersWithoutRoutesColumnsKeepTheirLayout) {
+  labtest::TempDir dir;
+  const fs::path cls = dir.path() / "class";
+  labtest::write_file(dir.path() / "r.csv", "Ann,1,2\nBo,3,4\n");
+  ASSERT_EQ(run({"batch", "vapor_pressure_gen", (dir.path() / "r.csv").string(), cls.string()}).status, 0);
+  // The file as an earlier version wrote it: the last ten columns (the
+  // routes and null answers of dHvap, Tb, a, b, c) left out.
+  std::string old;
+  for (const std::string& line : labtest::lines(labtest::read_file(cls / "answers.csv"))) {
+    std::vector<std::string> c = cells(line);
+    ASSERT_EQ(c.size(), 43u);
+    c.resize(33);
+    std::string row;
+    for (const std::string& cell : c) row += (row.empty() ? "" : ",") + analysis::csv_cell(cell);
+    old += row + "\n";
+  }
+  fs::permissions(cls / "answers.csv", fs::perms::owner_write, fs::perm_options::add);
+  labtest::write_file(cls / "answers.csv", old);
+  labtest::write_file(dir.path() / "late.csv", "Cy,5,6\n");
+  const Outcome late = run({"batch", "--add", "vapor_pressure_gen", (dir.path() / "late.csv").string(), cls.string()});
+  ASSERT_EQ(late.status, 0) << late.err;
+  const auto answers = labtest::lines(labtest::read_file(cls / "answers.csv"));
+  ASSERT_EQ(answers.size(), 4u);
+  EXPECT_EQ(cells(answers[0]).size(), 33u);
+  EXPECT_EQ(cells(answers[3]).size(), 33u);
+  EXPECT_EQ(answers[3].rfind("Cy,5,6,", 0), 0u);
+  const analysis::grading::Answers a =
+      analysis::grading::read_answers(labtest::read_file(cls / "answers.csv"), "answers.csv");
+  EXPECT_FALSE(a.routes);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Names and identifiers chosen to hurt, through the whole cycle from roster
 // to grades: formulas a spreadsheet would run, bytes a terminal would obey,
-// names longer than a file name may be, bytes that are not UTF-8.
+// names longer than a file name may be, characters that show nothing.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -55,15 +55,26 @@ void expect_no_formula(const fs::path& csv) {
 TEST(InstructorHostileNames, FormulasControlBytesAndLongNamesFromRosterToGrades) {
   labtest::TempDir dir;
   const std::string long_name(300, 'y');
-  labtest::write_file(dir.path() / "roster.csv",
-                      "Name,ID,Seed1,Seed2\n"
-                      "=1+1,=2+2,1,2\n"
-                      "\"=HYPERLINK(\"\"http://x\"\")\",@3,3,4\n" +
-                          long_name + ",-4,5,6\n" + long_name + "z,,7,8\n"
-                          "\x1b]0;PWNED\x07" "Eve,e\x1b[2J6,9,10\n"
-                          "Ann\xC2\x85\xFFLee\xE2\x80\xAE,a7,11,12\n"
-                          "Long Id," + std::string(300, 'i') + ",13,14\n");
+  auto roster = [&](const std::string& ann) {
+    return "Name,ID,Seed1,Seed2\n"
+           "=1+1,=2+2,1,2\n"
+           "\"=HYPERLINK(\"\"http://x\"\")\",@3,3,4\n" +
+           long_name + ",-4,5,6\n" + long_name + "z,,7,8\n"
+           "\x1b]0;PWNED\x07" "Eve,e\x1b[2J6,9,10\n" +
+           ann + ",a7,11,12\n"
+           "Long Id," + std::string(300, 'i') + ",13,14\n";
+  };
   const fs::path cls = dir.path() / "class";
+  // A byte that is not UTF-8 among UTF-8 text: refused with its line.
+  labtest::write_file(dir.path() / "roster.csv", roster("Ann\xC2\x85\xFFLee"));
+  const Outcome mixed = run({"batch", "vapor_pressure_gen", (dir.path() / "roster.csv").string(), cls.string()});
+  EXPECT_EQ(mixed.status, 2);
+  EXPECT_NE(mixed.err.find("roster line 7: bytes that are not UTF-8 in a text that is UTF-8 elsewhere"),
+            std::string::npos)
+      << mixed.err;
+  EXPECT_FALSE(fs::exists(cls));
+  // A C1 control and a direction override, both UTF-8.
+  labtest::write_file(dir.path() / "roster.csv", roster("Ann\xC2\x85Lee\xE2\x80\xAE"));
   const Outcome batch = run({"batch", "vapor_pressure_gen", (dir.path() / "roster.csv").string(), cls.string()});
   ASSERT_EQ(batch.status, 0) << batch.err;
   for (const char* f : {"vapor_pressure_gen_key.csv", "answers.csv", "results_template.csv"}) expect_no_formula(cls / f);
@@ -91,6 +102,7 @@ TEST(InstructorHostileNames, FormulasControlBytesAndLongNamesFromRosterToGrades)
   EXPECT_TRUE(plain_text(grade.out)) << grade.out;
   expect_no_formula(graded / "grades.csv");
   expect_no_formula(graded / "summary.csv");
+  expect_no_formula(graded / "report.csv");
   const auto grades = labtest::lines(labtest::read_file(graded / "grades.csv"));
   EXPECT_EQ(grades[1].substr(0, 12), "'=2+2,'=1+1,");
   std::size_t feedback = 0;

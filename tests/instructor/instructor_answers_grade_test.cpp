@@ -154,7 +154,7 @@ TEST(InstructorRoster, IdentifiersNamesakesAndOldFormsUnchanged) {
        {{"Doe, John", "s2", 1452901603, 1420302622},
         {"Sam Lee", "", 55357374, 2017491121},
         {"Sam Lee", "", 574432920, 1099934317}},
-       "Student Number", 1},
+       "Student Number", 3},  // the namesake, and two rows without an identifier
       {"name,E-Mail,seed1,seed2\nA,a@x,1,2\nB,b@x,1,2\n", {{"A", "a@x", 1, 2}, {"B", "b@x", 1, 2}}, "E-Mail", 1},
   };
   for (const auto& c : cases) {
@@ -178,6 +178,57 @@ TEST(InstructorRoster, IdentifiersNamesakesAndOldFormsUnchanged) {
     std::string error;
     EXPECT_FALSE(instructor::read_roster(r, "chem301", roster, error)) << r;
     EXPECT_EQ(error.rfind("roster line ", 0), 0u) << error;
+  }
+}
+
+// Rosters as spreadsheets and course sites export them: the separator
+// found, an encoding other than UTF-8 read with a warning or refused,
+// empty identifiers warned of, several identifier columns taken by
+// priority.
+TEST(InstructorRoster, AsSpreadsheetsAndCourseSitesWriteThem) {
+  struct Case {
+    std::string roster;
+    std::string name, id, id_heading;
+    std::vector<std::string> warnings;
+  } cases[] = {
+      {"Name;Student ID;Seed1;Seed2\r\n\"Doe; Jane\";s1;1;2\r\n", "Doe; Jane", "s1", "Student ID", {}},
+      {"sep=;\nName;Seed1;Seed2\nDoe, Jane;1;2\n", "Doe, Jane", "", "", {}},
+      {"Name\tE-mail\tSeed1\tSeed2\nAnn Ash\tann@uni.example\t1\t2\n", "Ann Ash", "ann@uni.example", "E-mail", {}},
+      {"Name,Seed1,Seed2\nJos\xE9,1,2\n", "Jos\xC3\xA9", "", "",
+       {"roster line 2: not UTF-8; the file is read as Windows-1252 (save it as CSV UTF-8 to be sure of its accented "
+        "letters)"}},
+      {"Name,Email,Student ID,Seed1,Seed2\nAnn,a@x,s1,1,2\n", "Ann", "s1", "Student ID",
+       {"roster line 1, column 2 (Email): another identifier; Student ID (column 3) is taken (student numbers before "
+        "ids, user names and e-mail addresses), Email left out"}},
+      {"Student,ID,SIS User ID,Seed1,Seed2\nAnn,981,s1,1,2\n", "Ann", "s1", "SIS User ID",
+       {"roster line 1, column 2 (ID): another identifier; SIS User ID (column 3) is taken (student numbers before "
+        "ids, user names and e-mail addresses), ID left out"}},
+      {"Name,Student ID,Seed1,Seed2\nAnn,,1,2\n", "Ann", "", "Student ID",
+       {"roster line 2, column 2 (Student ID): no Student ID for Ann: the class knows this student by name only"}},
+  };
+  for (const auto& c : cases) {
+    instructor::Roster roster;
+    std::string error;
+    ASSERT_TRUE(instructor::read_roster(c.roster, "chem301", roster, error)) << c.roster << error;
+    ASSERT_EQ(roster.students.size(), 1u) << c.roster;
+    EXPECT_EQ(roster.students[0].name, c.name);
+    EXPECT_EQ(roster.students[0].id, c.id);
+    EXPECT_EQ(roster.id_heading, c.id_heading);
+    EXPECT_EQ(roster.warnings, c.warnings);
+  }
+  const std::pair<std::string, std::string> refused[] = {
+      {"PK\x03\x04\x14\0\x06\0", "a zip file (a workbook such as .xlsx or .ods?), not CSV text: save the sheet as CSV"},
+      {std::string("Name\nAnn\0\n", 10), "roster line 2: a NUL byte: this is no text file"},
+      {"Name,Student ID,Student Number\nAnn,s1,1\n",
+       "roster line 1, column 3 (Student Number): a second identifier column of the kind of Student ID (column 2)"},
+      {"Name,Seed1,Seed2\n\"Ann\nLee\",1,2\n", "roster line 2, column 1 (Name): the name holds a line break"},
+      {"Name;Student ID\nAnn;s1\nBo;s1\n", "roster line 3, column 2 (Student ID): Student ID s1 is on line 2 too"},
+  };
+  for (const auto& [text, message] : refused) {
+    instructor::Roster roster;
+    std::string error;
+    EXPECT_FALSE(instructor::read_roster(text, "chem301", roster, error)) << text;
+    EXPECT_EQ(error.rfind(message, 0), 0u) << error;
   }
 }
 
@@ -331,6 +382,28 @@ TEST(InstructorVerifyClass, AClassmatesFileWithTheNameEditedIsAMismatch) {
             std::string::npos)
       << many.out;
   EXPECT_EQ(run({"verify", "--class", (dir.path() / "nowhere").string(), f}).status, 2);
+
+  // Jane Doe's data set renamed as John Doe's file of the key: identical,
+  // her name and her seeds, but not the data set the key gave that name.
+  fs::create_directories(dir.path() / "handed_in");
+  const fs::path renamed = dir.path() / "handed_in" / "doe_john.csv";
+  fs::copy_file(cls / "jane_doe.csv", renamed);
+  const Outcome one_renamed = run({"verify", "--class", cls.string(), renamed.string()});
+  EXPECT_EQ(one_renamed.status, 1);
+  EXPECT_NE(one_renamed.out.find("name mismatch: the file is named doe_john.csv, the data set of Doe, John (s2) in "
+                                 "the key, but holds the seeds 12345 67890 of Jane Doe (s1)"),
+            std::string::npos)
+      << one_renamed.out;
+  const Outcome both = run({"verify", "--class", cls.string(), (cls / "jane_doe.csv").string(), renamed.string()});
+  EXPECT_EQ(both.status, 1);
+  EXPECT_NE(both.out.find("one data set in several files:\n  " + (cls / "jane_doe.csv").string() + " " +
+                          renamed.string() + ": vapor_pressure_gen, seeds 12345 67890, the same records\n"),
+            std::string::npos)
+      << both.out;
+  EXPECT_NE(both.out.find("2 files: 2 identical, 0 differ, 0 not readable as data sets, 1 not the roster student's "
+                          "name, 2 holding a data set another file holds"),
+            std::string::npos)
+      << both.out;
 }
 
 TEST(InstructorGrade, ClassCycleFromRosterToGrades) {
@@ -367,32 +440,82 @@ TEST(InstructorGrade, ClassCycleFromRosterToGrades) {
   EXPECT_EQ(grades[3], "s3,Sam Lee,,,,,,");
   EXPECT_EQ(grades[5], "s5,Ann Ash,0.0,0,0,0,0,0");
   const std::string jane = labtest::read_file(graded / "feedback" / "s1.txt");
-  EXPECT_NE(jane.find("dHvap (J/mol): reported 36.08, expected 36081.5 ± 721.631, credit 1\n"
-                      "  flag (unit): given in kJ/mol where J/mol is expected"),
-            std::string::npos);
-  EXPECT_NE(jane.find("c (K): reported -45.76, expected -44.4251 ± 0.888502, credit 2/3 (weight 2)"),
-            std::string::npos);
-  EXPECT_NE(labtest::read_file(graded / "feedback" / "s5.txt").find("flag (seeds): seeds 111 223 reported, 111 222"),
-            std::string::npos);
+  EXPECT_NE(jane.find("dHvap (J/mol): you reported 36.08\n"
+                      "  your data give 36081.5 J/mol; full credit within 721.6 J/mol (2 %) of it\n"
+                      "  credit 1: the value reads as kJ/mol (36080 J/mol), within the tolerance; report it in J/mol "
+                      "as asked (a unit slip, counted in full)\n"),
+            std::string::npos)
+      << jane;
+  EXPECT_NE(jane.find("c (K): you reported -45.76\n"
+                      "  your data give -44.4251 K; full credit within 0.8885 K (2 %) of it\n"
+                      "  credit 2/3 (weight 2): within twice the tolerance, 1.33 K below (3 %)\n"),
+            std::string::npos)
+      << jane;
+  // Flags are the instructor's: in report.csv and on the terminal, never
+  // in the feedback.
+  EXPECT_EQ(labtest::read_file(graded / "feedback" / "s5.txt").find("seeds 111 223"), std::string::npos);
+  const auto report = labtest::lines(labtest::read_file(graded / "report.csv"));
+  ASSERT_EQ(report.size(), 5u);
+  EXPECT_EQ(report[0], "Student Number,name,line,kind,results,reported,chance,evidence");
+  EXPECT_EQ(report[1], "s1,Jane Doe,2,unit,dHvap,36.08,,\"36.08 given in kJ/mol where J/mol is expected: it reads "
+                       "36080 J/mol, within the tolerance; credit 1\"");
+  EXPECT_EQ(report[2], "s5,Ann Ash,4,seeds,,,,\"seeds 111 223 reported, 111 222 handed out\"");
+  EXPECT_EQ(report[3], "s3,Sam Lee,,no row,,,,no row in the results");
+  EXPECT_EQ(fs::status(graded / "report.csv").permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
   const auto summary = labtest::lines(labtest::read_file(graded / "summary.csv"));
   ASSERT_EQ(summary.size(), 6u);
   EXPECT_EQ(summary[5].rfind("c,K,2,3,1,0.0,", 0), 0u);
   EXPECT_NE(r.out.find("Graded 3 of 5 students"), std::string::npos);
+  EXPECT_NE(r.out.find("line 4, Ann Ash (s5): seeds: seeds 111 223 reported, 111 222 handed out"), std::string::npos)
+      << r.out;
   EXPECT_NE(r.out.find("No row in the results:\n  Sam Lee (s3)\n  Sam Lee (s4)\n"), std::string::npos);
+  EXPECT_NE(r.out.find("1 value read in another unit of the result's kind (flagged \"unit\"): full credit, as "
+                       "converted (--unit-slip partial or none to change)"),
+            std::string::npos)
+      << r.out;
 
-  // Never over an earlier grading; nothing half-written on bad input.
+  // Never over an earlier grading.
   const Outcome again = run({"grade", (cls / "answers.csv").string(), (dir.path() / "results.csv").string(),
                          graded.string()});
   EXPECT_EQ(again.status, 1);
   EXPECT_NE(again.err.find("grades.csv exists already"), std::string::npos);
-  labtest::write_file(dir.path() / "bad.csv", results + "Jane Doe,s1,12345,67890,\"36,08\",,,,\r\n");
+
+  // A results file whose heading cannot be used: every problem at once,
+  // nothing written.
+  labtest::write_file(dir.path() / "bad.csv", "name;Student Number;dHvap;Tb (K);a;b (K);Tc (K)\nJane Doe;s1;1;2;3;4;5\n");
   const fs::path none = dir.path() / "none";
   const Outcome bad = run({"grade", (cls / "answers.csv").string(), (dir.path() / "bad.csv").string(), none.string()});
   EXPECT_EQ(bad.status, 2);
-  EXPECT_NE(bad.err.find("bad.csv, line 5, column 5 (dHvap (J/mol)): \"36,08\" has a decimal comma"),
-            std::string::npos)
+  EXPECT_NE(bad.err.find("bad.csv, line 1, column 7 (Tc (K)): unknown column; the results of "), std::string::npos)
+      << bad.err;
+  EXPECT_NE(bad.err.find("bad.csv, line 1: no column for the result c (K)\nnothing graded\n"), std::string::npos)
       << bad.err;
   EXPECT_FALSE(fs::exists(none));
+
+  // Rows that cannot be graded: the others are, those students' cells are
+  // empty (whatever --missing says), each row is named, status 1.
+  labtest::write_file(dir.path() / "twice.csv",
+                      results + "Jane Doe,s1,12345,67890,\"36,08\",,,,\r\nNo One,s9,1,2,,,,,\r\n");
+  const fs::path held = dir.path() / "held";
+  const Outcome twice = run({"grade", (cls / "answers.csv").string(), (dir.path() / "twice.csv").string(),
+                             held.string(), "--missing", "zero", "--unit-slip", "none"});
+  EXPECT_EQ(twice.status, 1) << twice.err;
+  EXPECT_NE(twice.out.find("Rows not graded (mend them and grade again into a new folder):\n  " +
+                           (dir.path() / "twice.csv").string() +
+                           ", line 2, column 2 (Student Number): Jane Doe (s1) also on line 5: no row of this student "
+                           "is graded\n"),
+            std::string::npos)
+      << twice.out;
+  EXPECT_NE(twice.out.find("twice.csv, line 6, column 2 (Student Number): no student s9 in "), std::string::npos)
+      << twice.out;
+  const auto held_grades = labtest::lines(labtest::read_file(held / "grades.csv"));
+  EXPECT_EQ(held_grades[1], "s1,Jane Doe,,,,,,");
+  EXPECT_EQ(held_grades[3], "s3,Sam Lee,0.0,0,0,0,0,0");  // --missing zero
+  EXPECT_EQ(held_grades[2], "s2,\"Doe, John\",0.0,0,0,0,0,0");
+  EXPECT_NE(twice.err.find("1 student not graded"), std::string::npos);
+  EXPECT_EQ(run({"grade", (cls / "answers.csv").string(), (dir.path() / "results.csv").string(),
+                 (dir.path() / "x").string(), "--missing", "nought"}).status,
+            2);
 }
 
 }  // namespace

@@ -134,15 +134,15 @@ TEST(InstructorBatch, EveryKeyRowHoldsWhatTheKeyCommandShows) {
   ASSERT_TRUE(r.status == 0 || r.status == 3) << r.err;
   const auto key = labtest::lines(labtest::read_file(dir.path() / "o" / "lle_ternary_gen_key.csv"));
   ASSERT_EQ(key.size(), 13u);
-  const auto heading = *instructor::split_csv(key[0]);
+  const auto heading = labtest::cells(key[0]);
   for (int i = 1; i <= 12; ++i) {
-    const auto row = *instructor::split_csv(key[i]);
+    const auto row = labtest::cells(key[i]);
     ASSERT_EQ(row.size(), heading.size()) << key[i];
     const auto shown = run({"key", "lle_ternary_gen", std::to_string(1000 * i), "77", "--csv"});
     std::size_t filled = 0;
     for (const std::string& line : labtest::lines(shown.out)) {
       if (line == "name,value") continue;
-      const auto nv = *instructor::split_csv(line);
+      const auto nv = labtest::cells(line);
       const auto col = std::find(heading.begin(), heading.end(), nv[0]) - heading.begin();
       ASSERT_LT(static_cast<std::size_t>(col), heading.size()) << nv[0];
       EXPECT_EQ(row[static_cast<std::size_t>(col)], nv[1]) << nv[0];
@@ -338,13 +338,45 @@ TEST(InstructorVerify, ManyFilesGiveALineEachAndASummary) {
   EXPECT_EQ(labtest::lines(one_bad.out)[1],
             bad + ": record " + std::to_string(records) + " differs (vapor_pressure_gen, seeds 7 4)");
   EXPECT_EQ(labtest::lines(one_bad.out)[3], "3 files: 2 identical, 1 differ, 0 not readable as data sets");
-  const auto unusable = run({"verify", good1, bad, none, missing});
+  // Among many: a file of nothing but a byte-order mark, and one whose
+  // seed record is not a number, each named with what is wrong.
+  labtest::write_file(dir.path() / "bom.csv", "\xEF\xBB\xBF");
+  const std::string bom = (dir.path() / "bom.csv").string();
+  const std::string seedless =
+      handed_in(dir.path() / "s.csv", 8, [](auto& l) { l[5] = " seed1: ,           x"; });
+  const auto unusable = run({"verify", good1, bad, none, missing, bom, seedless});
   EXPECT_EQ(unusable.status, 2);
   const auto lines = labtest::lines(unusable.out);
-  ASSERT_EQ(lines.size(), 5u);
+  ASSERT_EQ(lines.size(), 7u);
   EXPECT_EQ(lines[2], none + ": the first record names no program of this suite");
   EXPECT_EQ(lines[3], "cannot read " + missing + ": No such file or directory");
-  EXPECT_EQ(lines[4], "4 files: 1 identical, 1 differ, 2 not readable as data sets");
+  EXPECT_EQ(lines[4], bom + ": not a data set of this suite (too short)");
+  EXPECT_EQ(lines[5], seedless + ": records 6 and 7 (the seeds) cannot be read as two whole numbers");
+  EXPECT_EQ(lines[6], "6 files: 1 identical, 1 differ, 4 not readable as data sets");
+}
+
+TEST(InstructorVerify, OneDataSetHandedInTwice) {
+  labtest::TempDir dir;
+  const auto same = [](std::vector<std::string>&) {};
+  const std::string a = handed_in(dir.path() / "a.csv", 3, same), b = handed_in(dir.path() / "b.csv", 5, same);
+  // b's data set again under another name, and with the name cell edited.
+  const std::string copy = (dir.path() / "copy.csv").string();
+  fs::copy_file(b, copy);
+  const std::string renamed = handed_in(dir.path() / "renamed.csv", 5, [](auto& l) {
+    l[2] = "\"Sam Lee                       \",";
+  });
+  const auto r = run({"verify", a, b, copy, renamed});
+  EXPECT_EQ(r.status, 1);
+  const auto lines = labtest::lines(r.out);
+  ASSERT_EQ(lines.size(), 7u) << r.out;
+  EXPECT_EQ(lines[4], "one data set in several files:");
+  EXPECT_EQ(lines[5], "  " + b + " " + copy + " " + renamed +
+                          ": vapor_pressure_gen, seeds 5 4, the same seeds, the records differ (an edited name?)");
+  EXPECT_EQ(lines[6], "4 files: 4 identical, 0 differ, 0 not readable as data sets, 3 holding a data set another "
+                      "file holds");
+  const auto two = run({"verify", b, copy});
+  EXPECT_NE(two.out.find(b + " " + copy + ": vapor_pressure_gen, seeds 5 4, the same records"), std::string::npos)
+      << two.out;
 }
 
 TEST(InstructorVerify, TheSizeBoundIsFarAboveEveryDataSet) {

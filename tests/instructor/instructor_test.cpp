@@ -92,10 +92,10 @@ TEST(InstructorBatch, AMalformedRowIsNamedByItsLine) {
   const auto roster = dir.path() / "roster.csv";
   const std::pair<const char*, const char*> cases[] = {
       {"Ann,1,2\nBob,1\n", "roster line 2: expected: name or name,seed1,seed2"},
-      {"Ann,1,2\n\nBob,x,2\n", "roster line 3: the seeds of Bob must be whole numbers"},
-      {"\"Ann,1,2\n", "roster line 1: a double quote is not closed"},
+      {"Ann,1,2\n\nBob,x,2\n", "roster line 3, column 2: the seeds of Bob must be whole numbers"},
+      {"\"Ann,1,2\n", "roster line 1: a quoted cell is not closed"},
       {"Ann\n", "roster line 1: no seeds for Ann"},
-      {"Ann,1,2\n ,3,4\n", "roster line 2: the student's name is empty"},
+      {"Ann,1,2\n ,3,4\n", "roster line 2, column 1: the student's name is empty"},
   };
   for (const auto& [text, message] : cases) {
     labtest::write_file(roster, text);
