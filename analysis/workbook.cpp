@@ -460,15 +460,15 @@ void scale_axis(lxw_chart_axis* axis, const std::vector<double>& values) {
 constexpr std::size_t kMaxSeries = 8;
 
 // A scatter chart on a sheet of its own, its axes scaled to the data.
-void add_chart(lxw_workbook* wb, const ChartSpec& spec, const CellValues& cells, std::size_t number) {
+void add_chart(lxw_workbook* wb, const ChartSpec& chart_def, const CellValues& cells, std::size_t number) {
   // Colours that stay apart in print: a series and its fitted line can
   // share one by naming the same index.
   static constexpr lxw_color_t palette[kMaxSeries] = {0x1F77B4, 0xD62728, 0x2CA02C, 0xFF7F0E,
                                                       0x9467BD, 0x8C564B, 0x17BECF, 0xE377C2};
   lxw_chart* chart = workbook_add_chart(wb, LXW_CHART_SCATTER);
   std::vector<double> xs, ys;
-  for (std::size_t i = 0; i < spec.series.size(); ++i) {
-    const SolutionSheet::Series& s = spec.series[i];
+  for (std::size_t i = 0; i < chart_def.series.size(); ++i) {
+    const SolutionSheet::Series& s = chart_def.series[i];
     const std::vector<double> x = cells.of(s.x_range), y = cells.of(s.y_range);
     xs.insert(xs.end(), x.begin(), x.end());
     ys.insert(ys.end(), y.begin(), y.end());
@@ -502,12 +502,12 @@ void add_chart(lxw_workbook* wb, const ChartSpec& spec, const CellValues& cells,
       chart_series_set_trendline_line(cs, &trend);
     }
   }
-  chart_title_set_name(chart, spec.title.c_str());
-  chart_axis_set_name(chart->x_axis, spec.x_title.c_str());
-  chart_axis_set_name(chart->y_axis, spec.y_title.c_str());
+  chart_title_set_name(chart, chart_def.title.c_str());
+  chart_axis_set_name(chart->x_axis, chart_def.x_title.c_str());
+  chart_axis_set_name(chart->y_axis, chart_def.y_title.c_str());
   scale_axis(chart->x_axis, xs);
   scale_axis(chart->y_axis, ys);
-  chart_legend_set_position(chart, spec.series.size() == 1 ? LXW_CHART_LEGEND_NONE : LXW_CHART_LEGEND_BOTTOM);
+  chart_legend_set_position(chart, chart_def.series.size() == 1 ? LXW_CHART_LEGEND_NONE : LXW_CHART_LEGEND_BOTTOM);
   lxw_chartsheet* sheet = workbook_add_chartsheet(wb, ("Chart " + std::to_string(number)).c_str());
   chartsheet_set_paper(sheet, kA4);
   chartsheet_set_chart(sheet, chart);
@@ -818,9 +818,9 @@ class XlsxSolution final : public SolutionSheet, private Layout {
   void finish(lxw_workbook* wb) {
     // A description in steps keeps its charts readable (the old form may
     // still crowd one).
-    for (const ChartSpec& spec : charts_)
-      if (steps_ > 0 && spec.series.size() > kMaxSeries)
-        throw std::invalid_argument("the chart \"" + spec.title + "\" has " + std::to_string(spec.series.size()) +
+    for (const ChartSpec& chart_def : charts_)
+      if (steps_ > 0 && chart_def.series.size() > kMaxSeries)
+        throw std::invalid_argument("the chart \"" + chart_def.title + "\" has " + std::to_string(chart_def.series.size()) +
                                     " series; a chart shows at most eight");
     Layout::finish();
     if (old_form_col_ > 10) {
@@ -1031,10 +1031,10 @@ class StudentCharts final : public SolutionSheet {
   std::string result(std::string_view, std::string_view) override { return "$A$1"; }
   void note(std::string_view) override {}
   void chart(std::string_view t, std::string_view x, std::string_view y, const std::vector<Series>& series) override {
-    ChartSpec spec{std::string(t), std::string(x), std::string(y), {}};
+    ChartSpec chart_def{std::string(t), std::string(x), std::string(y), {}};
     for (const Series& s : series)
-      if (of_data_alone(s)) spec.series.push_back(s);
-    if (!spec.series.empty()) charts.push_back(std::move(spec));
+      if (of_data_alone(s)) chart_def.series.push_back(s);
+    if (!chart_def.series.empty()) charts.push_back(std::move(chart_def));
   }
   void student_chart(std::string_view t, std::string_view x, std::string_view y,
                      const std::vector<Series>& series) override {
