@@ -19,6 +19,7 @@
 
 #include "analysis/grading.hpp"
 #include "labcore/registry.hpp"
+#include "support/csv_cells.hpp"
 #include "support/test_support.hpp"
 
 namespace {

@@ -12,6 +12,7 @@
 #include "instructor/instructor.hpp"
 #include "instructor/roster.hpp"
 #include "labcore/registry.hpp"
+#include "support/csv_cells.hpp"
 #include "support/test_support.hpp"
 
 namespace {

@@ -8,8 +8,6 @@
 #include <random>
 #include <sstream>
 
-#include "analysis/table_text.hpp"
-
 namespace labtest {
 
 TempDir::TempDir() {
@@ -146,10 +144,5 @@ std::vector<std::string> lines(std::string_view text) {
 }
 
 std::filesystem::path expected_dir() { return std::filesystem::path(LAB_TEST_DATA) / "expected"; }
-
-std::vector<std::string> cells(std::string_view record) {
-  const auto records = analysis::read_csv(record, "record");
-  return records.empty() ? std::vector<std::string>{} : records.front().cells;
-}
 
 }  // namespace labtest

@@ -78,9 +78,6 @@ double hidden(const DataSet& ds, std::string_view name);
 // The records of a text, without their line ends.
 std::vector<std::string> lines(std::string_view text);
 
-// The cells of one CSV record (quotes taken off).
-std::vector<std::string> cells(std::string_view record);
-
 // Folder of the expected outputs of every program.
 std::filesystem::path expected_dir();
 
