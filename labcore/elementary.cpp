@@ -27,6 +27,8 @@
 #include <cstdint>
 #include <limits>
 
+#include "labcore/bit_cast.hpp"
+
 static_assert(std::numeric_limits<double>::is_iec559 && std::numeric_limits<float>::is_iec559);
 #if !defined(FLT_EVAL_METHOD) || FLT_EVAL_METHOD != 0
 #error "the elementary functions need double arithmetic without excess precision"
@@ -111,7 +113,7 @@ DD sqrt_dd(DD a) {
 }
 
 // 2^k for -1022 <= k <= 1023.
-double pow2(int k) { return std::bit_cast<double>(static_cast<std::uint64_t>(k + 1023) << 52); }
+double pow2(int k) { return labcore::bit_cast<double>(static_cast<std::uint64_t>(k + 1023) << 52); }
 
 // The polynomial sum of c_k v^k: the leading coefficients (head) in
 // double-double, the small trailing ones (tail) by plain Horner in hi(v).
@@ -156,9 +158,9 @@ DD log_kernel(double x) {
     x *= 0x1p54;
     e = -54;
   }
-  const auto bits = std::bit_cast<std::uint64_t>(x);
+  const auto bits = labcore::bit_cast<std::uint64_t>(x);
   e += static_cast<int>(bits >> 52) - 1023;
-  double m = std::bit_cast<double>((bits & 0x000fffffffffffffu) | 0x3ff0000000000000u);  // [1, 2)
+  double m = labcore::bit_cast<double>((bits & 0x000fffffffffffffu) | 0x3ff0000000000000u);  // [1, 2)
   auto i = static_cast<int>(m * 128.0 + 0.5);
   if (i > kLogLast) {
     m *= 0.5;
@@ -210,7 +212,7 @@ std::uint32_t two_over_pi_bits(int pos) {
 }
 
 Reduced reduce_pio2(double x) {
-  const auto bits = std::bit_cast<std::uint64_t>(x);
+  const auto bits = labcore::bit_cast<std::uint64_t>(x);
   const std::uint64_t m = (bits & 0x000fffffffffffffu) | (std::uint64_t{1} << 52);
   const int e = static_cast<int>((bits >> 52) & 0x7ffu) - 1075;  // |x| = m 2^e, e >= -53
   const int first = e - 1 > 1 ? e - 1 : 1;
@@ -307,9 +309,9 @@ DD acos_dd(double x) {
 // The float next to f toward +infinity (up) or -infinity.
 float float_step(float f, bool up) {
   if (f == 0.0f) return up ? FLT_TRUE_MIN : -FLT_TRUE_MIN;
-  auto b = std::bit_cast<std::uint32_t>(f);
+  auto b = labcore::bit_cast<std::uint32_t>(f);
   b = ((f > 0.0f) == up) ? b + 1u : b - 1u;
-  return std::bit_cast<float>(b);
+  return labcore::bit_cast<float>(b);
 }
 
 // The value of a float for the midpoint arithmetic below: infinity stands
@@ -348,7 +350,7 @@ OddScaled odd_scaled(double v) {
     a *= 0x1p54;
     e = -54;
   }
-  const auto bits = std::bit_cast<std::uint64_t>(a);
+  const auto bits = labcore::bit_cast<std::uint64_t>(a);
   std::uint64_t m = (bits & 0x000fffffffffffffu) | (std::uint64_t{1} << 52);
   e += static_cast<int>(bits >> 52) - 1075;
   while ((m & 1u) == 0) {
@@ -450,9 +452,9 @@ bool exp_fast(double hi, double lo, float& f) {
 // 2^-16, and the low parts are rounded (2^-66 absolute; where the sum is
 // below 1/256, x lies in the table's middle entry and the sum is r + rest).
 DD log_fast(double x) {
-  const auto bits = std::bit_cast<std::uint64_t>(x);
+  const auto bits = labcore::bit_cast<std::uint64_t>(x);
   int e = static_cast<int>(bits >> 52) - 1023;
-  double m = std::bit_cast<double>((bits & 0x000fffffffffffffu) | 0x3ff0000000000000u);
+  double m = labcore::bit_cast<double>((bits & 0x000fffffffffffffu) | 0x3ff0000000000000u);
   auto i = static_cast<int>(m * 128.0 + 0.5);
   if (i > kLogLast) {
     m *= 0.5;
