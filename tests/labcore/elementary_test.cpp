@@ -164,7 +164,6 @@ constexpr HardCase kHardest[] = {
     {"log10f", 0x120b93dcu},  // 0x1.1727b8p-91, 2^-29.4
     {"log10f", 0x13ae78d3u},  // 0x1.5cf1a6p-88, 2^-29.4
     {"log10f", 0x2f149212u},  // 0x1.292424p-33, 2^-29.3
-    // HARDEST_REST
 };
 
 class ElementarySample : public testing::TestWithParam<labtest::UnaryFunction> {};
