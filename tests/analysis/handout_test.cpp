@@ -45,6 +45,21 @@ std::string name_of(const ::testing::TestParamInfo<const analysis::Analysis*>& i
 
 class HandoutOf : public ::testing::TestWithParam<const analysis::Analysis*> {};
 
+// The data set of the seeds and its sheet; false where the model fails for
+// them (no data set) or the data set holds no answer.
+bool graded(const analysis::Analysis& an, std::int32_t seed1, std::int32_t seed2, labtest::DataSet& ds,
+            analysis::AnswerSheet& sheet) {
+  try {
+    ds = labtest::data_set(*labcore::find_program(an.program), seed1, seed2);
+    sheet = analysis::answer_sheet(an, ds.text, ds.key, "Jane Doe", seed1, seed2);
+    return true;
+  } catch (const labcore::Failure&) {
+    return false;
+  } catch (const analysis::NoAnswer&) {
+    return false;
+  }
+}
+
 // Every key the sheets give is in the catalogue, once, with the sheet's
 // unit, in the catalogue's order; a result the catalogue leaves to the
 // workings is never graded.
@@ -58,20 +73,10 @@ TEST_P(HandoutOf, CatalogueHoldsEveryResultOfTheSheetsOnce) {
     EXPECT_TRUE(keys.insert(r.key).second) << r.key << " twice in the catalogue";
   }
   EXPECT_FALSE(h.data.empty());
-  const labcore::Program& program = *labcore::find_program(an.program);
   for (const auto& [seed1, seed2] : labtest::spread(labtest::sweep_seeds(), 60)) {
     labtest::DataSet ds;
-    try {
-      ds = labtest::data_set(program, seed1, seed2);
-    } catch (const labcore::Failure&) {
-      continue;  // the model fails for these seeds: no data set
-    }
     analysis::AnswerSheet sheet;
-    try {
-      sheet = analysis::answer_sheet(an, ds.text, ds.key, "Jane Doe", seed1, seed2);
-    } catch (const analysis::NoAnswer&) {
-      continue;
-    }
+    if (!graded(an, seed1, seed2, ds, sheet)) continue;
     std::ptrdiff_t last = -1;
     for (const analysis::Result& r : sheet.results) {
       const analysis::HandoutResult* c = h.find(r.key);
@@ -242,21 +247,11 @@ TEST_P(HandoutOf, EveryNumberTheSheetUsesIsGivenOrElementary) {
           << "\" is neither in the handout nor elementary";
 
   if (an.workbook == nullptr) return;
-  const labcore::Program& program = *labcore::find_program(an.program);
   std::set<double> reported;  // each number once per program, with the first formula that uses it
   for (const auto& [seed1, seed2] : labtest::spread(labtest::sweep_seeds(), 8)) {
     labtest::DataSet ds;
-    try {
-      ds = labtest::data_set(program, seed1, seed2);
-    } catch (const labcore::Failure&) {
-      continue;  // the model fails for these seeds: no data set
-    }
     analysis::AnswerSheet sheet;
-    try {
-      sheet = analysis::answer_sheet(an, ds.text, ds.key, "Jane Doe", seed1, seed2);
-    } catch (const analysis::NoAnswer&) {
-      continue;
-    }
+    if (!graded(an, seed1, seed2, ds, sheet)) continue;
     const analysis::DataSet data = analysis::DataSet::parse(ds.text);
     const analysis::Case cs(data, ds.key);
     labtest::RecordingSheet ws;

@@ -14,21 +14,14 @@
 #include "labcore/registry.hpp"
 #include "support/csv_cells.hpp"
 #include "support/test_support.hpp"
+#include "support/tool_run.hpp"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-  int status;
-  std::string out, err;
-};
-
-Outcome run(std::vector<std::string> args) {
-  std::ostringstream out, err;
-  const int status = instructor::run(args, out, err);
-  return {status, out.str(), err.str()};
-}
+using labtest::Outcome;
+Outcome run(const std::vector<std::string>& args) { return labtest::run_tool(args); }
 
 std::vector<std::string> cells(const std::string& line) { return labtest::cells(line); }
 

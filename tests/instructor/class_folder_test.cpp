@@ -19,6 +19,7 @@
 #include "instructor/class_folder.hpp"
 #include "instructor/instructor.hpp"
 #include "support/test_support.hpp"
+#include "support/tool_run.hpp"
 
 namespace {
 
@@ -92,16 +93,8 @@ int run_to_end(const std::vector<std::string>& args, const fs::path& dir, std::s
   return status;
 }
 
-struct Outcome {
-  int status;
-  std::string out, err;
-};
-
-Outcome run_here(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  const int status = instructor::run(args, out, err);
-  return {status, out.str(), err.str()};
-}
+using labtest::Outcome;
+Outcome run_here(const std::vector<std::string>& args) { return labtest::run_tool(args); }
 
 // A class of two made by batch, and one late student to add.
 struct Class {

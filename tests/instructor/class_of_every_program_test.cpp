@@ -14,22 +14,15 @@
 #include "instructor/instructor.hpp"
 #include "labcore/registry.hpp"
 #include "support/test_support.hpp"
+#include "support/tool_run.hpp"
 
 namespace {
 
 namespace fs = std::filesystem;
 namespace grading = analysis::grading;
 
-struct Outcome {
-  int status;
-  std::string out, err;
-};
-
-Outcome run(std::vector<std::string> args) {
-  std::ostringstream out, err;
-  const int status = instructor::run(args, out, err);
-  return {status, out.str(), err.str()};
-}
+using labtest::Outcome;
+Outcome run(const std::vector<std::string>& args) { return labtest::run_tool(args); }
 
 class ClassOf : public ::testing::TestWithParam<const analysis::Analysis*> {};
 

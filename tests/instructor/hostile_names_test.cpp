@@ -11,21 +11,14 @@
 #include "labcore/replies.hpp"
 #include "support/spreadsheet.hpp"
 #include "support/test_support.hpp"
+#include "support/tool_run.hpp"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-  int status;
-  std::string out, err;
-};
-
-Outcome run(std::vector<std::string> args) {
-  std::ostringstream out, err;
-  const int status = instructor::run(args, out, err);
-  return {status, out.str(), err.str()};
-}
+using labtest::Outcome;
+Outcome run(const std::vector<std::string>& args) { return labtest::run_tool(args); }
 
 // Text a terminal shows as it is: LF line ends, printable ASCII, and UTF-8
 // without C1 controls.
