@@ -164,6 +164,10 @@ constexpr HardCase kHardest[] = {
     {"log10f", 0x120b93dcu},  // 0x1.1727b8p-91, 2^-29.4
     {"log10f", 0x13ae78d3u},  // 0x1.5cf1a6p-88, 2^-29.4
     {"log10f", 0x2f149212u},  // 0x1.292424p-33, 2^-29.3
+    {"acosf", 0xbc406ccdu},   // -0x1.80d99ap-7, 2^-29.9
+    {"acosf", 0x3c8a2f9bu},   // 0x1.145f36p-6, 2^-28.0
+    {"acosf", 0xba9d5f75u},   // -0x1.3abeeap-10, 2^-27.7
+    {"acosf", 0x3b7d281bu},   // 0x1.fa5036p-9, 2^-27.3
 };
 
 class ElementarySample : public testing::TestWithParam<labtest::UnaryFunction> {};
