@@ -8,14 +8,6 @@ namespace analysis {
 
 namespace {
 
-bool is_blank(char ch) { return ch == ' ' || ch == '\t'; }
-
-std::string_view trim(std::string_view s) {
-  while (!s.empty() && is_blank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && is_blank(s.back())) s.remove_suffix(1);
-  return s;
-}
-
 // Cells at the commas outside double quotes. Quotes open and close a
 // quoted stretch anywhere in the cell and are dropped; a doubled quote
 // inside a quoted stretch stands for one quote character. Blanks before the

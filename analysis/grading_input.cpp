@@ -13,19 +13,6 @@ namespace analysis::grading {
 
 namespace {
 
-std::string_view trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
-
-std::string lower(std::string_view s) {
-  std::string out(s);
-  for (char& ch : out)
-    if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
-  return out;
-}
-
 // Lower case, underscores as blanks, runs of blanks as one.
 std::string heading_word(std::string_view s) {
   std::string out;

@@ -87,12 +87,6 @@ std::string canonical(std::string_view unit) {
   return out;
 }
 
-std::string lower(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return s;
-}
-
 // The kind of a unit as results name it, and the member it is; nullptr
 // for a unit of no kind here.
 const Kind* kind_of(std::string_view unit, const Member** member) {

@@ -67,6 +67,11 @@ struct TableOptions {
 // bytes, or a quoted cell left open.
 Table read_table(std::string_view bytes, std::string_view file_name, TableOptions options = {});
 
+// A cell without the blanks and tabs around it.
+std::string_view trim(std::string_view s);
+// ASCII letters in lower case (headings, identifiers): other bytes as they are.
+std::string lower(std::string_view s);
+
 // read_table's records alone.
 std::vector<CsvRecord> read_csv(std::string_view text, std::string_view file_name);
 

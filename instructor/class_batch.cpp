@@ -11,6 +11,7 @@
 
 #include "analysis/grading.hpp"
 #include "analysis/safe_text.hpp"
+#include "analysis/table_text.hpp"
 #include "instructor/class_key.hpp"
 #include "instructor/solution_files.hpp"
 #include "instructor/text_io.hpp"
@@ -19,6 +20,7 @@
 namespace instructor {
 
 namespace fs = std::filesystem;
+using analysis::lower;
 
 namespace {
 
@@ -306,13 +308,6 @@ std::string heading_key(std::string_view h) {
     out += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
   }
   while (!out.empty() && out.back() == ' ') out.pop_back();
-  return out;
-}
-
-std::string lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   return out;
 }
 

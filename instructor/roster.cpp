@@ -17,12 +17,7 @@ std::string_view trim(std::string_view s) {
   return s;
 }
 
-std::string lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return out;
-}
+using analysis::lower;
 
 bool parse_seed(std::string_view text, std::int32_t& seed) { return labcore::parse_int32(trim(text), seed); }
 
