@@ -168,6 +168,10 @@ constexpr HardCase kHardest[] = {
     {"acosf", 0x3c8a2f9bu},   // 0x1.145f36p-6, 2^-28.0
     {"acosf", 0xba9d5f75u},   // -0x1.3abeeap-10, 2^-27.7
     {"acosf", 0x3b7d281bu},   // 0x1.fa5036p-9, 2^-27.3
+    {"powf(10,y)", 0xbac4c65cu},  // -0x1.898cb8p-10, 2^-29.9
+    {"powf(10,y)", 0x417d7f60u},  // 0x1.fafecp+3, 2^-29.1
+    {"powf(10,y)", 0xb326c4e3u},  // -0x1.4d89c6p-25, 2^-28.8
+    {"powf(10,y)", 0xbf230886u},  // -0x1.46110cp-1, 2^-28.2
 };
 
 class ElementarySample : public testing::TestWithParam<labtest::UnaryFunction> {};
