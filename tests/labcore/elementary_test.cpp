@@ -172,6 +172,9 @@ constexpr HardCase kHardest[] = {
     {"powf(10,y)", 0x417d7f60u},  // 0x1.fafecp+3, 2^-29.1
     {"powf(10,y)", 0xb326c4e3u},  // -0x1.4d89c6p-25, 2^-28.8
     {"powf(10,y)", 0xbf230886u},  // -0x1.46110cp-1, 2^-28.2
+    {"cosf", 0x5922aa80u},    // 0x1.4555p+51, 2^-29.5
+    {"cosf", 0xf908cd73u},    // -0x1.119ae6p+115, 2^-29.4
+    {"cosf", 0x61703976u},    // 0x1.e072ecp+67, 2^-29.3
 };
 
 class ElementarySample : public testing::TestWithParam<labtest::UnaryFunction> {};
